@@ -1,0 +1,112 @@
+#include "admin/AdminMain.h"
+
+#include "admin/InstallationSetup.h"
+#include "core/AppContext.h"
+#include "core/IniEdit.h"
+#include "core/IniFile.h"
+#include "core/Scramble.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <cstdio>
+
+namespace kestra {
+
+namespace {
+
+void printErr(const QString &text)
+{
+    std::fprintf(stderr, "%s\n", qUtf8Printable(text));
+}
+
+const char *const kUsage =
+    "usage: kestra-admin COMMAND [options]\n"
+    "\n"
+    "commands:\n"
+    "  install  [--root DIR] [--dsn DSN]      create an installation folder\n"
+    "  scramble [--root DIR] [--section S] PASSWORD\n"
+    "                                         write PWD of the connection section of kestra.ini\n"
+    "  scramble --print PASSWORD              print the scrambled form only\n"
+    "\n"
+    "--root defaults to $KESTRA_ROOT, else the program's folder.\n";
+
+QString rootOf(const QCommandLineParser &parser)
+{
+    if (parser.isSet(QStringLiteral("root")))
+        return parser.value(QStringLiteral("root"));
+    return installRootFor({}, QCoreApplication::applicationDirPath());
+}
+
+int runInstall(const QCommandLineParser &parser)
+{
+    const QString root = rootOf(parser);
+    const QString dsn = parser.isSet(QStringLiteral("dsn")) ? parser.value(QStringLiteral("dsn"))
+                                                            : QStringLiteral("sqlite:DAT/kestra.db");
+    QString error;
+    if (!createInstallation(root, dsn, &error)) {
+        printErr(QStringLiteral("kestra-admin install: ") + error);
+        return 1;
+    }
+    printErr(QStringLiteral("installation folder ready: ") + QDir(root).absolutePath());
+    return 0;
+}
+
+int runScramble(const QCommandLineParser &parser)
+{
+    const QStringList args = parser.positionalArguments();
+    if (args.size() != 2) {
+        printErr(QStringLiteral("kestra-admin scramble: give exactly one password"));
+        return 2;
+    }
+    const QString scrambled = scramblePassword(args.at(1));
+    if (parser.isSet(QStringLiteral("print"))) {
+        std::printf("%s\n", qUtf8Printable(scrambled));
+        return 0;
+    }
+    const InstallFolders folders(rootOf(parser));
+    const QString path = folders.file(InstallFolders::Root, QStringLiteral("kestra.ini"));
+    const IniFile ini = IniFile::load(path, CodePage());
+    QString section = parser.value(QStringLiteral("section"));
+    if (section.isEmpty())
+        section = ini.value(QStringLiteral("LIB-DATA"), QStringLiteral("LIB_SERVER"));
+    if (section.isEmpty()) {
+        printErr(QStringLiteral("kestra-admin scramble: kestra.ini names no LIB_SERVER section; use --section"));
+        return 1;
+    }
+    const QString codePage = ini.value(QStringLiteral("LIB-DATA"), QStringLiteral("CODEPAGE"), QStringLiteral("GBK"));
+    QString error;
+    if (!writeProfileString(path, section, QStringLiteral("PWD"), scrambled, codePage, &error)) {
+        printErr(QStringLiteral("kestra-admin scramble: ") + error);
+        return 1;
+    }
+    printErr(QStringLiteral("PWD of [%1] written to %2").arg(section, path));
+    return 0;
+}
+
+} // namespace
+
+int adminMain(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.addOptions({
+        {QStringLiteral("root"), QStringLiteral("installation folder"), QStringLiteral("DIR")},
+        {QStringLiteral("dsn"), QStringLiteral("database"), QStringLiteral("DSN")},
+        {QStringLiteral("section"), QStringLiteral("kestra.ini section"), QStringLiteral("NAME")},
+        {QStringLiteral("print"), QStringLiteral("print only")},
+    });
+    if (!parser.parse(arguments)) {
+        printErr(parser.errorText());
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    const QString command = parser.positionalArguments().value(0);
+    if (command == QLatin1String("install"))
+        return runInstall(parser);
+    if (command == QLatin1String("scramble"))
+        return runScramble(parser);
+    std::fputs(kUsage, stderr);
+    return command.isEmpty() || command == QLatin1String("help") ? 0 : 2;
+}
+
+} // namespace kestra

@@ -1,0 +1,69 @@
+#include "admin/InstallationSetup.h"
+
+#include "core/InstallFolders.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace kestra {
+
+namespace {
+
+bool writeIfMissing(const QString &path, const QString &text, QString *error)
+{
+    if (QFileInfo::exists(path))
+        return true;
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        *error = file.errorString() + QStringLiteral(": ") + path;
+        return false;
+    }
+    const QByteArray bytes = text.toUtf8();
+    if (file.write(bytes) != bytes.size()) {
+        *error = file.errorString() + QStringLiteral(": ") + path;
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool createInstallation(const QString &root, const QString &dsn, QString *error)
+{
+    const InstallFolders folders(root);
+    if (!folders.createAll()) {
+        *error = QStringLiteral("cannot create the folders under ") + root;
+        return false;
+    }
+    for (const char *sub : {"Dc", "cf", "LT", "sound"})
+        QDir().mkpath(folders.folder(InstallFolders::Cfg) + QLatin1String(sub));
+    QDir().mkpath(folders.root() + QStringLiteral("addins"));
+
+    const QString ini = QStringLiteral("[LIB-DATA]\n"
+                                       "LIB_SERVER=KESTRA\n"
+                                       "CODEPAGE=GBK\n"
+                                       "\n"
+                                       "[KESTRA]\n"
+                                       "DSN=%1\n"
+                                       "UID=kestra\n"
+                                       "PWD=\n")
+                            .arg(dsn);
+    const QString cfg = folders.folder(InstallFolders::Cfg);
+    return writeIfMissing(folders.root() + QStringLiteral("kestra.ini"), ini, error) &&
+           writeIfMissing(cfg + QStringLiteral("cf/cfCfg.ini"),
+                          QStringLiteral("[FUND_TYPE]\n000=01:中央财政\n001=02:地方财政\n002=03:自筹经费\n"), error) &&
+           writeIfMissing(cfg + QStringLiteral("LT/LT_reader.ini"),
+                          QStringLiteral("[读者]\nR000=教师\nR001=学生\nR002=职工\n\n"
+                                         "[读者证件]\nR000=身份证\nR001=学生证\nR002=工作证\n"),
+                          error) &&
+           writeIfMissing(cfg + QStringLiteral("LT/book_config.ini"),
+                          QStringLiteral("[BOOK-CONFIG]\nBAR_USE=0\nBAR_MAX=0\nBAR_MIN=0\nBAR_PREFIX=\n"
+                                         "BAR_SUFFIX=\nBAR_STRUCT_USE=0\nBAR_STRUCT=\n"),
+                          error) &&
+           writeIfMissing(cfg + QStringLiteral("sound/snd.ini"), QString(), error) &&
+           writeIfMissing(cfg + QStringLiteral("sound/snd_loca.ini"), QString(), error) &&
+           writeIfMissing(cfg + QStringLiteral("sound/other_loca.ini"), QString(), error);
+}
+
+} // namespace kestra

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "core/Clock.h"
+#include "core/CodePage.h"
+#include "core/ConnectionSettings.h"
+#include "core/InstallFolders.h"
+#include "core/LogFile.h"
+#include "core/Messages.h"
+#include "core/Preferences.h"
+#include "core/Prompter.h"
+#include "core/SessionValues.h"
+#include "core/SoundPlayer.h"
+#include "db/ErrorRecord.h"
+
+#include <QVariant>
+
+namespace kestra {
+
+// The services a context is built over; the program passes the Qt ones,
+// tests pass scripted ones.
+struct AppServices {
+    Prompter &prompter;
+    SoundPlayer &sounds;
+    const Clock &clock;
+};
+
+// Everything one run of the client shares: the installation, the settings,
+// the error record, messages and log, the session values. Created once at
+// start-up and passed by reference; a test builds its own.
+class AppContext {
+public:
+    AppContext(const QString &installRoot, AppServices services);
+    AppContext(const AppContext &) = delete;
+    AppContext &operator=(const AppContext &) = delete;
+
+    // LoadIniSettings: reads kestra.ini; 0 on success, -1 on failure (the
+    // reason is written to the log).
+    int loadIniSettings();
+
+    // GetEnv: the value of one environment index (see docs/configuration.md).
+    QVariant getEnv(int index);
+
+    // ShowMsg and WriteLog, the two things every layer above needs.
+    int showMsg(const QString &message) { return messages_.showMsg(message); }
+    int writeLog(const QString &text, int mode = LogFile::Append) { return log_.write(QString(), text, mode); }
+
+    const InstallFolders &folders() const { return folders_; }
+    const CodePage &codePage() const { return codePage_; }
+    const ConnectionSettings &connection() const { return connection_; }
+    ErrorRecord &errors() { return errors_; }
+    SessionValues &session() { return session_; }
+    Preferences &preferences() { return preferences_; }
+    Messages &messages() { return messages_; }
+    LogFile &log() { return log_; }
+    Prompter &prompter() { return services_.prompter; }
+    SoundPlayer &sounds() { return services_.sounds; }
+    const Clock &clock() const { return services_.clock; }
+
+    // The database session answers the server-clock indices of GetEnv.
+    void setServerClock(ServerClock *clock) { serverClock_ = clock; }
+
+private:
+    AppServices services_;
+    InstallFolders folders_;
+    CodePage codePage_;
+    ConnectionSettings connection_;
+    ErrorRecord errors_;
+    SessionValues session_;
+    Preferences preferences_;
+    Messages messages_;
+    LogFile log_;
+    ServerClock *serverClock_ = nullptr;
+};
+
+// The installation folder of a run: --root DIR, else KESTRA_ROOT, else the
+// folder of the program file.
+QString installRootFor(const QStringList &arguments, const QString &programFolder);
+
+} // namespace kestra

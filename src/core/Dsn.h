@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+namespace kestra {
+
+// Where the database is: the DSN key of kestra.ini.
+//   sqlite:<path>                          an SQLite file (relative to the installation folder)
+//   postgresql://[user[:pw]@]host[:port]/dbname   a PostgreSQL server
+//   anything else                          an Oracle TNS name
+struct Dsn {
+    enum class Kind { None, Sqlite, Postgres, Oracle };
+
+    Kind kind = Kind::None;
+    QString path;     // SQLite: absolute file path
+    QString host;     // PostgreSQL
+    int port = 5432;  // PostgreSQL
+    QString database; // PostgreSQL database name
+    QString user;     // PostgreSQL, when the DSN names one
+    QString password; // PostgreSQL, when the DSN names one
+    QString options;  // PostgreSQL, the query part after "?"
+    QString tnsName;  // Oracle
+
+    static Dsn parse(const QString &text, const QString &installRoot);
+    QString describe() const;
+};
+
+} // namespace kestra

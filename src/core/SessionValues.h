@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace kestra {
+
+// What the login establishes for the rest of the run (read through GetEnv).
+struct SessionValues {
+    QString operatorNo;      // wkr_no
+    QString password;        // typed at login, kept for re-login and module switching
+    QString workstation;     // the workstation name the operator is bound to
+    QString currentLocation; // the operator's current holdings location code
+    QString branch;
+    QStringList rights;    // module right codes
+    QStringList locations; // location codes the operator may work on
+};
+
+} // namespace kestra
