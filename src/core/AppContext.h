@@ -58,6 +58,7 @@ public:
 
     // The database session answers the server-clock indices of GetEnv.
     void setServerClock(ServerClock *clock) { serverClock_ = clock; }
+    bool serverClockIs(const ServerClock *clock) const { return serverClock_ == clock; }
 
 private:
     AppServices services_;

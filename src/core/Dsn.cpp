@@ -21,6 +21,14 @@ Dsn Dsn::parse(const QString &text, const QString &installRoot)
     if (value.startsWith(QStringLiteral("postgresql://"), Qt::CaseInsensitive) ||
         value.startsWith(QStringLiteral("postgres://"), Qt::CaseInsensitive)) {
         const QUrl url(value, QUrl::StrictMode);
+        // QUrl drops the host of an address it cannot parse; going on would
+        // connect to localhost instead of the server that was meant.
+        if (!url.isValid()) {
+            // Not url.errorString(): it repeats the address, password included.
+            dsn.error = QStringLiteral("DSN is not a valid postgresql:// address (check the port, and write "
+                                       "\"@\", \":\" and \"/\" in user and password %-escaped)");
+            return dsn;
+        }
         dsn.kind = Kind::Postgres;
         dsn.host = url.host().isEmpty() ? QStringLiteral("localhost") : url.host();
         dsn.port = url.port(5432);
@@ -47,7 +55,7 @@ QString Dsn::describe() const
     case Kind::None:
         break;
     }
-    return QStringLiteral("(none)");
+    return error.isEmpty() ? QStringLiteral("(none)") : error;
 }
 
 } // namespace kestra

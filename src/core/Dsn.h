@@ -20,6 +20,7 @@ struct Dsn {
     QString password; // PostgreSQL, when the DSN names one
     QString options;  // PostgreSQL, the query part after "?"
     QString tnsName;  // Oracle
+    QString error;    // why a DSN of a known form was refused (kind None)
 
     static Dsn parse(const QString &text, const QString &installRoot);
     QString describe() const;

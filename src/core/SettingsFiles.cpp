@@ -64,6 +64,10 @@ InitialStatusTable parseInitialStatus(const QString &text)
         row.location = fields.value(0).trimmed();
         row.status = fields.value(1).trimmed();
         row.release = fields.value(2).trimmed();
+        // A row without location or status would give copies an empty status
+        // (or match the copies that have no target location yet).
+        if (row.location.isEmpty() || row.status.isEmpty())
+            continue;
         result.rows.append(row);
     }
     return result;
@@ -80,9 +84,11 @@ QList<FundType> loadFundTypes(const InstallFolders &folders, const CodePage &cp)
     const IniFile ini = IniFile::load(folders.file(InstallFolders::Cfg, QStringLiteral("cf/cfCfg.ini")), cp);
     for (int i = 0; i < MaxFundTypes; ++i) {
         const QString key = QStringLiteral("%1").arg(i, 3, 10, QLatin1Char('0'));
-        if (!ini.hasKey(QStringLiteral("FUND_TYPE"), key))
-            break;
+        // The profile call gives "" for a missing and an empty value alike:
+        // either ends the list.
         const QString value = ini.value(QStringLiteral("FUND_TYPE"), key);
+        if (value.isEmpty())
+            break;
         const qsizetype colon = value.indexOf(u':');
         types.append(colon < 0 ? FundType{value, QString()} : FundType{value.left(colon), value.mid(colon + 1)});
     }
@@ -96,9 +102,10 @@ ReaderTexts loadReaderTexts(const InstallFolders &folders, const CodePage &cp)
     auto readSection = [&ini](const QString &section, QStringList &out) {
         for (int i = 0; i < MaxReaderTexts; ++i) {
             const QString key = QStringLiteral("R%1").arg(i, 3, 10, QLatin1Char('0'));
-            if (!ini.hasKey(section, key))
+            const QString text = ini.value(section, key);
+            if (text.isEmpty())
                 break;
-            out.append(ini.value(section, key));
+            out.append(text);
         }
     };
     readSection(QStringLiteral("读者"), texts.categories);

@@ -25,7 +25,8 @@ struct AssignGroups {
 AssignGroups loadAssignGroups(const InstallFolders &folders, const CodePage &cp);
 AssignGroups parseAssignGroups(const QString &text);
 
-// Dc/dccfg1.ini: location, status code, release flag per line.
+// Dc/dccfg1.ini: location, status code, release flag per line. Lines
+// without a location or a status are left out.
 struct InitialStatus {
     QString location;
     QString status;

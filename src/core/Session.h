@@ -1,0 +1,126 @@
+#pragma once
+
+#include "core/Clock.h"
+#include "db/Backend.h"
+#include "db/ErrorRecord.h"
+#include "db/QueryResult.h"
+
+#include <QString>
+#include <QVariant>
+#include <functional>
+#include <memory>
+
+namespace kestra {
+
+class AppContext;
+
+// The client's one database session: DbConnect, DbQuery, DbExecute,
+// DbCallProc, the transactions and ShowDbError. Every operation returns 0
+// (or more) on success and -1 on failure, with the details in the context's
+// error record; none shows anything by itself except showDbError().
+//
+// SQL is the suite's Oracle SQL whichever backend is connected.
+class Session final : public ServerClock {
+public:
+    explicit Session(AppContext &context);
+    ~Session() override;
+    Session(const Session &) = delete;
+    Session &operator=(const Session &) = delete;
+
+    // DbConnect: opens the database named by kestra.ini (the context's
+    // connection settings), then runs the probes that follow a connection.
+    int connect();
+    // Hooks run after every successful connection (the bibliographic
+    // start-up probes); a failing hook fails the connection.
+    void addConnectProbe(std::function<int(Session &)> probe);
+    // Closes the connection; -1 with location 1002 on failure.
+    int close();
+    bool isOpen() const;
+
+    int query(const QString &sql, QueryResult &result);           // DbQuery
+    int queryDecoded(const QString &sql, QueryResult &result);    // DbQueryDecoded
+    int querySummary(const QString &sql, QueryResult &result);    // DbQuerySummary
+    int execute(const QString &sql, bool emptyToSpace = false);   // DbExecute
+    int callProc(const QString &call, bool emptyToSpace = false); // DbCallProc
+    int executeBound(const QString &block, QList<BoundParam> &params);
+
+    void beginTrans(); // DbBeginTrans
+    // DbCommitTrans. Unlike the begin and the rollback, a failing commit is
+    // reported (-1, error record set): the change it carried is lost.
+    int commitTrans();
+    void rollback(); // DbRollback
+    bool inTransaction() const { return inTransaction_; }
+
+    // ShowDbError: the message for the last failure, and its log lines.
+    void showDbError();
+
+    // GetServerDate: "yyyy-mm-ddhh:mm:ss" from SYS_GetServerDate.
+    QString serverDate() override;
+
+    // UpdateLendableByProp: recounts the lendable copies of the record
+    // that holds the copy with this accession number.
+    int updateLendableByProp(const QString &propNo);
+
+    // The statement last handed to the database (written to the log with
+    // a failure).
+    const QString &currentSql() const { return currentSql_; }
+
+    // The bibliographic storage flag (true: Unicode mode), set by the
+    // bibliographic start-up probe.
+    bool unicodeMode() const { return unicodeMode_; }
+    void setUnicodeMode(bool on) { unicodeMode_ = on; }
+    int serverMajorVersion() const { return serverMajorVersion_; }
+
+    ErrorRecord &error();
+    AppContext &context() { return context_; }
+    Backend *backend() { return backend_.get(); }
+
+    // How long a lock held by another session is waited for before the
+    // statement fails with "resource busy".
+    void setLockTimeout(int ms) { lockTimeoutMs_ = ms; }
+
+    // Connects to a given target (kestra-admin and tests).
+    int connectTo(std::unique_ptr<Backend> backend, const BackendTarget &target);
+
+    // The block DbCallProc runs for "name args".
+    static QString procBlock(const QString &call, bool emptyToSpace);
+
+private:
+    int fail(int location, const QString &proc, const DbError &error);
+
+    AppContext &context_;
+    std::unique_ptr<Backend> backend_;
+    std::vector<std::function<int(Session &)>> probes_;
+    QString currentSql_;
+    bool inTransaction_ = false;
+    bool unicodeMode_ = false;
+    int serverMajorVersion_ = 0;
+    int lockTimeoutMs_ = 5000;
+};
+
+// SqlQuote: the complete SQL literal of a value; NULL (an invalid variant)
+// gives ''.
+QString sqlQuote(const QString &value);
+QString sqlQuote(const QVariant &value);
+
+// Every write sequence goes through one of these: it begins a transaction
+// and rolls it back when it goes out of scope uncommitted.
+class Transaction {
+public:
+    explicit Transaction(Session &session);
+    ~Transaction();
+    Transaction(const Transaction &) = delete;
+    Transaction &operator=(const Transaction &) = delete;
+
+    // Commits; the status of the commit.
+    int commit();
+    // Rolls back now (a "no" on the way).
+    void rollback();
+    bool done() const { return done_; }
+
+private:
+    Session &session_;
+    bool done_ = false;
+};
+
+} // namespace kestra

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "db/QueryResult.h"
+
+#include <QString>
+#include <QVariant>
+
+namespace kestra {
+
+// A failure as the suite's database would report it: the Oracle error
+// number and an Oracle-like text that names constraints in upper case.
+struct DbError {
+    int oraCode = 0;
+    QString text;
+};
+
+// A parameter of a bound block ("Begin SYS_GetServerDate(:SVRDATE); end;").
+struct BoundParam {
+    QString name; // without the colon
+    QVariant value;
+    bool output = false;
+};
+
+// Where the connection goes: SQLite file, PostgreSQL server or Oracle.
+struct BackendTarget {
+    enum class Kind { Sqlite, Postgres, Oracle };
+    Kind kind = Kind::Sqlite;
+    QString path;     // SQLite
+    QString host;     // PostgreSQL
+    int port = 5432;  // PostgreSQL
+    QString database; // PostgreSQL database, Oracle TNS name
+    QString user;
+    QString password;
+    QString options;              // PostgreSQL connect options
+    int lockTimeoutMs = 5000;     // how long a lock held by another session is waited for
+    bool createIfMissing = false; // SQLite: create the file (kestra-admin init only)
+};
+
+// One connection to one database. The client hands every backend Oracle SQL;
+// each makes it run with Oracle's semantics: SQLite and PostgreSQL translate
+// it, run the suite's procedures themselves, and map their errors to Oracle
+// numbers; Oracle passes it through.
+class Backend {
+public:
+    virtual ~Backend() = default;
+
+    virtual BackendTarget::Kind kind() const = 0;
+    virtual bool open(const BackendTarget &target, DbError &error) = 0;
+    virtual void close() = 0;
+    virtual bool isOpen() const = 0;
+
+    // A select; rows converted as QueryResult describes.
+    virtual bool query(const QString &sql, QueryResult &result, DbError &error) = 0;
+    // Any other statement, including "Begin name(args); end;" blocks.
+    virtual bool execute(const QString &sql, DbError &error) = 0;
+    // A block with bound parameters; output values are written back.
+    virtual bool executeBound(const QString &block, QList<BoundParam> &params, DbError &error) = 0;
+
+    virtual bool begin(DbError &error) = 0;
+    virtual bool commit(DbError &error) = 0;
+    virtual bool rollback(DbError &error) = 0;
+
+    // The server's major version (Oracle: NLS_RDBMS_VERSION; others: their own).
+    virtual int serverMajorVersion() = 0;
+};
+
+} // namespace kestra

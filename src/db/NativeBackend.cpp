@@ -1,0 +1,152 @@
+#include "db/NativeBackend.h"
+
+#include "db/OraError.h"
+#include "db/procs/Procedures.h"
+
+namespace kestra {
+
+bool NativeBackend::query(const QString &sql, QueryResult &result, DbError &error)
+{
+    if (!isOpen()) {
+        error = ora::notConnected();
+        return false;
+    }
+    return nativeQuery(toNativeSql(sql, kind()), result, error);
+}
+
+bool NativeBackend::execute(const QString &sql, DbError &error)
+{
+    if (!isOpen()) {
+        error = ora::notConnected();
+        return false;
+    }
+    if (looksLikeBlock(sql)) {
+        QString why;
+        const std::optional<CallBlock> call = parseCallBlock(sql, &why);
+        if (!call) {
+            error = ora::make(ora::ProcedureMissing, QStringLiteral("PLS-00103: ") + why);
+            return false;
+        }
+        return runCall(*call, nullptr, error);
+    }
+    return nativeExec(toNativeSql(sql, kind()), error);
+}
+
+bool NativeBackend::executeBound(const QString &block, QList<BoundParam> &params, DbError &error)
+{
+    if (!isOpen()) {
+        error = ora::notConnected();
+        return false;
+    }
+    QString why;
+    const std::optional<CallBlock> call = parseCallBlock(block, &why);
+    if (!call) {
+        error = ora::make(ora::ProcedureMissing, QStringLiteral("PLS-00103: ") +
+                                                     (why.isEmpty() ? QStringLiteral("not a procedure block") : why));
+        return false;
+    }
+    return runCall(*call, &params, error);
+}
+
+bool NativeBackend::runCall(const CallBlock &call, QList<BoundParam> *params, DbError &error)
+{
+    const ProcedureDef *def = findProcedure(call.name);
+    if (def == nullptr) {
+        error = ora::make(ora::ProcedureMissing,
+                          QStringLiteral("PLS-00201: identifier '%1' must be declared").arg(call.name.toUpper()));
+        return false;
+    }
+    if (call.args.size() < def->minArgs || call.args.size() > def->maxArgs) {
+        error = ora::make(ora::ProcedureMissing,
+                          QStringLiteral("PLS-00306: wrong number or types of arguments in call to '%1' "
+                                         "(%2 given, %3 expected)")
+                              .arg(call.name.toUpper())
+                              .arg(call.args.size())
+                              .arg(def->minArgs == def->maxArgs
+                                       ? QString::number(def->minArgs)
+                                       : QStringLiteral("%1 to %2").arg(def->minArgs).arg(def->maxArgs)));
+        return false;
+    }
+    QList<QVariant> values;
+    values.reserve(call.args.size());
+    for (const CallArg &arg : call.args) {
+        switch (arg.kind) {
+        case CallArg::Kind::Text:
+            values.append(arg.text);
+            break;
+        case CallArg::Kind::Number:
+            values.append(arg.text.toDouble());
+            break;
+        case CallArg::Kind::Null:
+            values.append(QVariant());
+            break;
+        case CallArg::Kind::Bind: {
+            QVariant bound;
+            if (params != nullptr) {
+                for (const BoundParam &p : *params) {
+                    if (p.name.compare(arg.text, Qt::CaseInsensitive) == 0)
+                        bound = p.value;
+                }
+            }
+            values.append(bound.isValid() && !bound.toString().isEmpty() ? bound : QVariant());
+            break;
+        }
+        }
+    }
+    ProcArgs args(values);
+
+    // The procedure is atomic: a savepoint inside the caller's transaction,
+    // or a transaction of its own outside one.
+    const bool own = !inTransaction();
+    if (!command(own ? QStringLiteral("BEGIN") : QStringLiteral("SAVEPOINT kestra_proc"), error))
+        return false;
+    if (!def->fn(*this, args, error)) {
+        DbError ignored;
+        command(own ? QStringLiteral("ROLLBACK") : QStringLiteral("ROLLBACK TO SAVEPOINT kestra_proc"), ignored);
+        if (!own)
+            command(QStringLiteral("RELEASE SAVEPOINT kestra_proc"), ignored);
+        return false;
+    }
+    if (!command(own ? QStringLiteral("COMMIT") : QStringLiteral("RELEASE SAVEPOINT kestra_proc"), error))
+        return false;
+
+    if (params != nullptr) {
+        for (int i = 0; i < call.args.size(); ++i) {
+            if (call.args.at(i).kind != CallArg::Kind::Bind)
+                continue;
+            for (BoundParam &p : *params) {
+                if (p.output && p.name.compare(call.args.at(i).text, Qt::CaseInsensitive) == 0)
+                    p.value = args.output(i);
+            }
+        }
+    }
+    return true;
+}
+
+bool NativeBackend::begin(DbError &error)
+{
+    if (inTransaction_)
+        return true;
+    if (!command(QStringLiteral("BEGIN"), error))
+        return false;
+    inTransaction_ = true;
+    return true;
+}
+
+bool NativeBackend::commit(DbError &error)
+{
+    if (!inTransaction_)
+        return true;
+    inTransaction_ = false;
+    return command(QStringLiteral("COMMIT"), error);
+}
+
+bool NativeBackend::rollback(DbError &error)
+{
+    if (!inTransaction_)
+        return true;
+    inTransaction_ = false;
+    return command(QStringLiteral("ROLLBACK"), error);
+}
+
+} // namespace kestra

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "db/Backend.h"
+#include "db/Dialect.h"
+#include "db/procs/ProcHost.h"
+
+namespace kestra {
+
+class ProcArgs;
+struct ProcedureDef;
+
+// What SQLite and PostgreSQL share: Oracle SQL is translated before it
+// runs, procedure blocks run the suite's procedures in C++, and the
+// transaction state is tracked here so that each statement and each
+// procedure is atomic inside the caller's transaction, as on Oracle.
+class NativeBackend : public Backend, public ProcHost {
+public:
+    BackendTarget::Kind kind() const override = 0;
+
+    bool query(const QString &sql, QueryResult &result, DbError &error) override;
+    bool execute(const QString &sql, DbError &error) override;
+    bool executeBound(const QString &block, QList<BoundParam> &params, DbError &error) override;
+
+    bool begin(DbError &error) override;
+    bool commit(DbError &error) override;
+    bool rollback(DbError &error) override;
+
+protected:
+    // Runs native SQL. A statement inside a transaction must leave the
+    // transaction usable when it fails.
+    virtual bool nativeQuery(const QString &sql, QueryResult &result, DbError &error) = 0;
+    virtual bool nativeExec(const QString &sql, DbError &error) = 0;
+    // Plain commands without statement protection (BEGIN, COMMIT, SAVEPOINT ...).
+    virtual bool command(const QString &sql, DbError &error) = 0;
+
+    bool inTransaction() const { return inTransaction_; }
+    void setInTransaction(bool on) { inTransaction_ = on; }
+
+private:
+    bool runCall(const CallBlock &call, QList<BoundParam> *params, DbError &error);
+
+    bool inTransaction_ = false;
+};
+
+} // namespace kestra

@@ -1,0 +1,390 @@
+#include "db/PgBackend.h"
+
+#include "db/OraError.h"
+
+#include <libpq-fe.h>
+
+namespace kestra {
+
+namespace {
+
+// Type oids of the built-in types the client reads.
+enum Oid : unsigned {
+    BoolOid = 16,
+    Int8Oid = 20,
+    Int2Oid = 21,
+    Int4Oid = 23,
+    OidOid = 26,
+    Float4Oid = 700,
+    Float8Oid = 701,
+    NumericOid = 1700,
+};
+
+QueryResult::ColumnType columnType(unsigned oid)
+{
+    switch (oid) {
+    case Int2Oid:
+    case Int4Oid:
+    case Int8Oid:
+    case OidOid:
+        return QueryResult::Long;
+    case Float4Oid:
+    case Float8Oid:
+    case NumericOid:
+        return QueryResult::Double;
+    default:
+        return QueryResult::Text;
+    }
+}
+
+struct ResultGuard {
+    PGresult *result = nullptr;
+    ~ResultGuard() { PQclear(result); }
+};
+
+QString textOf(const char *s)
+{
+    return s == nullptr ? QString() : QString::fromUtf8(s);
+}
+
+} // namespace
+
+QString numberedPlaceholders(const QString &sql)
+{
+    QString out;
+    out.reserve(sql.size() + 8);
+    int n = 0;
+    bool quoted = false;
+    for (const QChar c : sql) {
+        if (c == u'\'')
+            quoted = !quoted;
+        if (c == u'?' && !quoted) {
+            out += u'$' + QString::number(++n);
+            continue;
+        }
+        out += c;
+    }
+    return out;
+}
+
+PgBackend::PgBackend() = default;
+
+PgBackend::~PgBackend()
+{
+    close();
+}
+
+bool PgBackend::open(const BackendTarget &target, DbError &error)
+{
+    close();
+    const QByteArray host = target.host.toUtf8();
+    const QByteArray port = QByteArray::number(target.port);
+    const QByteArray db = target.database.toUtf8();
+    const QByteArray user = target.user.toUtf8();
+    const QByteArray password = target.password.toUtf8();
+    const QByteArray options = target.options.toUtf8();
+    QList<const char *> keys = {"host", "port", "dbname", "application_name", "client_encoding", "connect_timeout"};
+    QList<const char *> values = {host.constData(), port.constData(), db.constData(), "kestra", "UTF8", "10"};
+    if (!user.isEmpty()) {
+        keys.append("user");
+        values.append(user.constData());
+    }
+    if (!password.isEmpty()) {
+        keys.append("password");
+        values.append(password.constData());
+    }
+    // Further libpq settings from the DSN's query part (sslmode=require ...).
+    QList<QByteArray> extra;
+    for (const QByteArray &pair : options.split('&')) {
+        const qsizetype eq = pair.indexOf('=');
+        if (eq <= 0)
+            continue;
+        extra.append(pair.left(eq));
+        extra.append(pair.mid(eq + 1));
+    }
+    for (qsizetype i = 0; i + 1 < extra.size(); i += 2) {
+        keys.append(extra.at(i).constData());
+        values.append(extra.at(i + 1).constData());
+    }
+    keys.append(nullptr);
+    values.append(nullptr);
+    PGconn *conn = PQconnectdbParams(keys.constData(), values.constData(), 0);
+    if (PQstatus(conn) != CONNECTION_OK) {
+        error = ora::make(12154, QStringLiteral("cannot connect to PostgreSQL %1:%2/%3: %4")
+                                     .arg(target.host)
+                                     .arg(target.port)
+                                     .arg(target.database, textOf(PQerrorMessage(conn)).trimmed()));
+        PQfinish(conn);
+        return false;
+    }
+    conn_ = conn;
+    lost_ = false;
+    statementSavepoint_ = false;
+    setInTransaction(false);
+    const QString setup = QStringLiteral("SET lock_timeout = %1; SET standard_conforming_strings = on; "
+                                         "SET DateStyle = 'ISO, YMD'; SET client_min_messages = warning")
+                              .arg(target.lockTimeoutMs);
+    if (!command(setup, error)) {
+        close();
+        return false;
+    }
+    return true;
+}
+
+void PgBackend::close()
+{
+    if (conn_ != nullptr) {
+        PQfinish(conn_);
+        conn_ = nullptr;
+    }
+    setInTransaction(false);
+    statementSavepoint_ = false;
+}
+
+int PgBackend::serverMajorVersion()
+{
+    return conn_ != nullptr ? PQserverVersion(conn_) / 10000 : 0;
+}
+
+int PgBackend::backendPid() const
+{
+    return conn_ != nullptr ? PQbackendPID(conn_) : 0;
+}
+
+DbError PgBackend::errorOf(PGresult *result)
+{
+    if (conn_ == nullptr)
+        return ora::notConnected();
+    if (PQstatus(conn_) != CONNECTION_OK) {
+        // The first statement to meet a dead connection sees the channel
+        // close; every later one finds no connection.
+        const DbError lostError =
+            lost_ ? ora::notConnected() : ora::endOfChannel(textOf(PQerrorMessage(conn_)).trimmed());
+        lost_ = true;
+        setInTransaction(false);
+        statementSavepoint_ = false;
+        return lostError;
+    }
+    const QString state = textOf(PQresultErrorField(result, PG_DIAG_SQLSTATE));
+    const QString constraint = textOf(PQresultErrorField(result, PG_DIAG_CONSTRAINT_NAME));
+    const QString primary = textOf(PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY));
+    const QString message = primary.isEmpty() ? textOf(PQresultErrorMessage(result)).trimmed() : primary;
+    if (state == QLatin1String("23505"))
+        return ora::uniqueViolated(constraint);
+    if (state == QLatin1String("23503")) {
+        if (message.startsWith(QStringLiteral("update or delete on table")))
+            return ora::childRecordFound(constraint);
+        return ora::parentKeyNotFound(constraint);
+    }
+    if (state == QLatin1String("23502"))
+        return ora::make(ora::CannotInsertNull, QStringLiteral("cannot insert NULL into (%1)").arg(message));
+    if (state == QLatin1String("55P03") || state == QLatin1String("40P01"))
+        return ora::resourceBusy();
+    if (state == QLatin1String("42P01"))
+        return ora::make(ora::TableMissing, QStringLiteral("table or view does not exist (%1)").arg(message));
+    if (state == QLatin1String("42703"))
+        return ora::make(ora::InvalidIdentifier, QStringLiteral("invalid identifier (%1)").arg(message));
+    if (state == QLatin1String("42601"))
+        return ora::make(ora::InvalidSql, QStringLiteral("invalid SQL statement (%1)").arg(message));
+    if (state == QLatin1String("22001"))
+        return ora::make(ora::ValueTooLarge, QStringLiteral("value too large for column (%1)").arg(message));
+    if (state == QLatin1String("22P02"))
+        return ora::make(ora::InvalidNumber, QStringLiteral("invalid number (%1)").arg(message));
+    if (state.startsWith(QLatin1String("57P")) || state.startsWith(QLatin1String("08"))) {
+        lost_ = true;
+        return ora::endOfChannel(message);
+    }
+    return ora::make(ora::UserDefined, QStringLiteral("PostgreSQL %1: %2").arg(state, message));
+}
+
+bool PgBackend::checkResult(PGresult *result, DbError &error)
+{
+    const ExecStatusType status = result != nullptr ? PQresultStatus(result) : PGRES_FATAL_ERROR;
+    if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK || status == PGRES_EMPTY_QUERY)
+        return true;
+    error = errorOf(result);
+    return false;
+}
+
+bool PgBackend::command(const QString &sql, DbError &error)
+{
+    if (conn_ == nullptr) {
+        error = ora::notConnected();
+        return false;
+    }
+    ResultGuard guard{PQexec(conn_, sql.toUtf8().constData())};
+    if (!checkResult(guard.result, error))
+        return false;
+    // A procedure opens and closes transactions through here too.
+    const QString verb = sql.left(8).toUpper();
+    if (verb.startsWith(QLatin1String("BEGIN")))
+        statementSavepoint_ = false;
+    return true;
+}
+
+PGresult *PgBackend::protectedExec(const QString &sql, DbError &error)
+{
+    if (conn_ == nullptr) {
+        error = ora::notConnected();
+        return nullptr;
+    }
+    if (!inTransaction()) {
+        PGresult *result = PQexec(conn_, sql.toUtf8().constData());
+        if (!checkResult(result, error)) {
+            PQclear(result);
+            return nullptr;
+        }
+        return result;
+    }
+    // One round trip: the savepoint of the previous statement is released
+    // and a new one set before this statement runs.
+    const QString text = (statementSavepoint_ ? QStringLiteral("RELEASE SAVEPOINT kestra_stmt; ") : QString()) +
+                         QStringLiteral("SAVEPOINT kestra_stmt; ") + sql;
+    statementSavepoint_ = true;
+    PGresult *result = PQexec(conn_, text.toUtf8().constData());
+    if (!checkResult(result, error)) {
+        PQclear(result);
+        if (PQstatus(conn_) == CONNECTION_OK) {
+            PGresult *undo = PQexec(conn_, "ROLLBACK TO SAVEPOINT kestra_stmt");
+            PQclear(undo);
+        }
+        return nullptr;
+    }
+    return result;
+}
+
+bool PgBackend::nativeQuery(const QString &sql, QueryResult &result, DbError &error)
+{
+    ResultGuard guard{protectedExec(sql, error)};
+    if (guard.result == nullptr)
+        return false;
+    PGresult *res = guard.result;
+    const int columns = PQnfields(res);
+    const int rows = PQntuples(res);
+    QList<QueryResult::Column> cols;
+    cols.reserve(columns);
+    for (int c = 0; c < columns; ++c)
+        cols.append({textOf(PQfname(res, c)), columnType(PQftype(res, c))});
+    result = QueryResult(cols);
+    QList<QVariant> row(columns);
+    for (int r = 0; r < rows; ++r) {
+        for (int c = 0; c < columns; ++c) {
+            if (PQgetisnull(res, r, c)) {
+                row[c] = QVariant();
+                continue;
+            }
+            const char *value = PQgetvalue(res, r, c);
+            if (cols.at(c).type == QueryResult::Text)
+                row[c] = QString::fromUtf8(value, PQgetlength(res, r, c));
+            else
+                row[c] = QByteArray::fromRawData(value, PQgetlength(res, r, c)).toDouble();
+        }
+        result.appendRow(row);
+    }
+    return true;
+}
+
+bool PgBackend::nativeExec(const QString &sql, DbError &error)
+{
+    ResultGuard guard{protectedExec(sql, error)};
+    return guard.result != nullptr;
+}
+
+PGresult *PgBackend::execParams(const QString &sql, const QVariantList &params, DbError &error)
+{
+    if (conn_ == nullptr) {
+        error = ora::notConnected();
+        return nullptr;
+    }
+    QList<QByteArray> storage;
+    storage.reserve(params.size());
+    QList<const char *> values;
+    values.reserve(params.size());
+    for (const QVariant &v : params) {
+        if (v.isNull()) {
+            values.append(nullptr);
+            continue;
+        }
+        if (v.typeId() == QMetaType::Double) {
+            const double d = v.toDouble();
+            storage.append(d == static_cast<double>(static_cast<long long>(d))
+                               ? QByteArray::number(static_cast<long long>(d))
+                               : QByteArray::number(d, 'g', 17));
+        } else {
+            storage.append(v.toString().toUtf8());
+        }
+        values.append(storage.last().constData());
+    }
+    PGresult *result = PQexecParams(conn_, numberedPlaceholders(sql).toUtf8().constData(),
+                                    static_cast<int>(values.size()), nullptr, values.constData(), nullptr, nullptr, 0);
+    if (!checkResult(result, error)) {
+        PQclear(result);
+        return nullptr;
+    }
+    return result;
+}
+
+bool PgBackend::exec(const QString &sql, const QVariantList &params, DbError &error, qint64 *changed)
+{
+    ResultGuard guard{execParams(sql, params, error)};
+    if (guard.result == nullptr)
+        return false;
+    if (changed != nullptr)
+        *changed = QByteArray(PQcmdTuples(guard.result)).toLongLong();
+    return true;
+}
+
+bool PgBackend::select(const QString &sql, const QVariantList &params, QList<Row> &rows, DbError &error)
+{
+    ResultGuard guard{execParams(sql, params, error)};
+    if (guard.result == nullptr)
+        return false;
+    PGresult *res = guard.result;
+    const int columns = PQnfields(res);
+    rows.clear();
+    for (int r = 0; r < PQntuples(res); ++r) {
+        Row row;
+        row.reserve(columns);
+        for (int c = 0; c < columns; ++c) {
+            if (PQgetisnull(res, r, c)) {
+                row.append(QVariant());
+                continue;
+            }
+            const QByteArray raw(PQgetvalue(res, r, c), PQgetlength(res, r, c));
+            switch (columnType(PQftype(res, c))) {
+            case QueryResult::Long:
+                row.append(raw.toLongLong());
+                break;
+            case QueryResult::Double:
+                row.append(raw.toDouble());
+                break;
+            default:
+                row.append(QString::fromUtf8(raw));
+                break;
+            }
+        }
+        rows.append(std::move(row));
+    }
+    return true;
+}
+
+QString PgBackend::serverNow()
+{
+    QList<Row> rows;
+    DbError ignored;
+    if (!select(QStringLiteral("SELECT to_char(localtimestamp, 'YYYY-MM-DD HH24:MI:SS')"), {}, rows, ignored) ||
+        rows.isEmpty())
+        return {};
+    return rows.front().value(0).toString();
+}
+
+bool PgBackend::nextValue(const QString &sequence, qint64 &value, DbError &error)
+{
+    QList<Row> rows;
+    if (!select(QStringLiteral("SELECT nextval(?)"), {sequence.toLower()}, rows, error))
+        return false;
+    value = rows.value(0).value(0).toLongLong();
+    return true;
+}
+
+} // namespace kestra

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "db/NativeBackend.h"
+
+typedef struct pg_conn PGconn;
+typedef struct pg_result PGresult;
+
+namespace kestra {
+
+// A PostgreSQL server shared by several workstations, reached through
+// libpq. Inside a transaction each statement runs under a savepoint sent in
+// the same round trip, so that a failed statement undoes only itself and
+// the transaction stays usable, as on Oracle. A lock held by another
+// session is waited for lock_timeout, then "resource busy" (54).
+class PgBackend final : public NativeBackend {
+public:
+    PgBackend();
+    ~PgBackend() override;
+    PgBackend(const PgBackend &) = delete;
+    PgBackend &operator=(const PgBackend &) = delete;
+
+    BackendTarget::Kind kind() const override { return BackendTarget::Kind::Postgres; }
+    bool open(const BackendTarget &target, DbError &error) override;
+    void close() override;
+    bool isOpen() const override { return conn_ != nullptr; }
+    int serverMajorVersion() override;
+
+    bool exec(const QString &sql, const QVariantList &params, DbError &error, qint64 *changed = nullptr) override;
+    bool select(const QString &sql, const QVariantList &params, QList<Row> &rows, DbError &error) override;
+    QString serverNow() override;
+    bool nextValue(const QString &sequence, qint64 &value, DbError &error) override;
+
+    // The backend process id of this session (for tests that end it).
+    int backendPid() const;
+
+protected:
+    bool nativeQuery(const QString &sql, QueryResult &result, DbError &error) override;
+    bool nativeExec(const QString &sql, DbError &error) override;
+    bool command(const QString &sql, DbError &error) override;
+
+private:
+    // Runs a statement under the statement savepoint when in a transaction.
+    PGresult *protectedExec(const QString &sql, DbError &error);
+    PGresult *execParams(const QString &sql, const QVariantList &params, DbError &error);
+    DbError errorOf(PGresult *result);
+    bool checkResult(PGresult *result, DbError &error);
+
+    PGconn *conn_ = nullptr;
+    bool statementSavepoint_ = false;
+    bool lost_ = false;
+};
+
+// "?" placeholders outside quotes -> "$1", "$2", ...
+QString numberedPlaceholders(const QString &sql);
+
+} // namespace kestra

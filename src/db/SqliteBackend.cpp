@@ -1,0 +1,482 @@
+#include "db/SqliteBackend.h"
+
+#include "db/DdlScan.h"
+#include "db/OraError.h"
+#include "db/SqliteRegistration.h"
+
+#include <QSet>
+#include <sqlite3.h>
+
+namespace kestra {
+
+namespace {
+
+// Finalizes a statement when it goes out of scope.
+struct StmtGuard {
+    sqlite3_stmt *stmt = nullptr;
+    ~StmtGuard() { sqlite3_finalize(stmt); }
+};
+
+QueryResult::ColumnType typeFromDecl(const char *decl)
+{
+    if (decl == nullptr)
+        return QueryResult::Other; // decided from the values
+    const QByteArray d = QByteArray(decl).toUpper();
+    if (d.contains("INT"))
+        return QueryResult::Long;
+    if (d.contains("CHAR") || d.contains("TEXT") || d.contains("CLOB"))
+        return QueryResult::Text;
+    if (d.contains("REAL") || d.contains("FLOA") || d.contains("DOUB") || d.contains("NUM") || d.contains("DEC"))
+        return QueryResult::Double;
+    return QueryResult::Text;
+}
+
+QVariant cellValue(sqlite3_stmt *stmt, int col)
+{
+    switch (sqlite3_column_type(stmt, col)) {
+    case SQLITE_INTEGER:
+        return static_cast<qlonglong>(sqlite3_column_int64(stmt, col));
+    case SQLITE_FLOAT:
+        return sqlite3_column_double(stmt, col);
+    case SQLITE_TEXT: {
+        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(stmt, col));
+        return QString::fromUtf8(text, sqlite3_column_bytes(stmt, col));
+    }
+    case SQLITE_BLOB: {
+        const auto *blob = static_cast<const char *>(sqlite3_column_blob(stmt, col));
+        return QByteArray(blob, sqlite3_column_bytes(stmt, col));
+    }
+    default:
+        return {};
+    }
+}
+
+QString firstWord(const QString &sql)
+{
+    qsizetype i = 0;
+    while (i < sql.size() && !sql.at(i).isLetter())
+        ++i;
+    qsizetype j = i;
+    while (j < sql.size() && sql.at(j).isLetter())
+        ++j;
+    return sql.mid(i, j - i).toUpper();
+}
+
+// The table a DELETE, UPDATE or INSERT statement writes.
+QString targetTable(const QString &sql)
+{
+    const QStringList words = sql.simplified().split(u' ');
+    const QString verb = words.value(0).toUpper();
+    QString name;
+    if (verb == QLatin1String("DELETE") || verb == QLatin1String("INSERT"))
+        name = words.value(1).toUpper() == QLatin1String("FROM") || words.value(1).toUpper() == QLatin1String("INTO")
+                   ? words.value(2)
+                   : words.value(1);
+    else if (verb == QLatin1String("UPDATE"))
+        name = words.value(1);
+    const qsizetype paren = name.indexOf(u'(');
+    if (paren >= 0)
+        name = name.left(paren);
+    name.remove(u'"');
+    return name;
+}
+
+} // namespace
+
+SqliteBackend::SqliteBackend() = default;
+
+SqliteBackend::~SqliteBackend()
+{
+    close();
+}
+
+bool SqliteBackend::open(const BackendTarget &target, DbError &error)
+{
+    close();
+    int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX;
+    if (target.createIfMissing)
+        flags |= SQLITE_OPEN_CREATE;
+    sqlite3 *db = nullptr;
+    const int rc = sqlite3_open_v2(target.path.toUtf8().constData(), &db, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        error =
+            ora::make(12154, QStringLiteral("cannot open the database %1: %2")
+                                 .arg(target.path, QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc))));
+        sqlite3_close(db);
+        return false;
+    }
+    db_ = db;
+    sqlite3_extended_result_codes(db_, 1);
+    setBusyTimeout(target.lockTimeoutMs);
+    // An empty or foreign file opens without complaint; the first real
+    // statement tells. journal_mode answers "wal" when it took.
+    if (!command(QStringLiteral("PRAGMA journal_mode=WAL"), error) ||
+        !command(QStringLiteral("PRAGMA synchronous=FULL"), error) ||
+        !command(QStringLiteral("PRAGMA foreign_keys=ON"), error)) {
+        close();
+        return false;
+    }
+    if (!registerSqliteFunctions(db_)) {
+        error = ora::make(ora::UserDefined, QStringLiteral("cannot register the SQL functions on the connection"));
+        close();
+        return false;
+    }
+    setInTransaction(false);
+    return true;
+}
+
+void SqliteBackend::close()
+{
+    if (db_ != nullptr) {
+        sqlite3_close_v2(db_);
+        db_ = nullptr;
+    }
+    setInTransaction(false);
+    constraintCache_.clear();
+}
+
+void SqliteBackend::setBusyTimeout(int ms)
+{
+    if (db_ != nullptr)
+        sqlite3_busy_timeout(db_, ms);
+}
+
+int SqliteBackend::serverMajorVersion()
+{
+    return sqlite3_libversion_number() / 1000000;
+}
+
+bool SqliteBackend::prepare(const QString &sql, sqlite3_stmt **stmt, DbError &error)
+{
+    const QByteArray utf8 = sql.toUtf8();
+    const int rc = sqlite3_prepare_v2(db_, utf8.constData(), static_cast<int>(utf8.size()), stmt, nullptr);
+    if (rc != SQLITE_OK) {
+        error = lastError(rc, sql);
+        return false;
+    }
+    if (*stmt == nullptr) {
+        error = ora::make(ora::InvalidSql, QStringLiteral("invalid SQL statement (empty)"));
+        return false;
+    }
+    return true;
+}
+
+bool SqliteBackend::bind(sqlite3_stmt *stmt, const QVariantList &params, DbError &error)
+{
+    for (int i = 0; i < params.size(); ++i) {
+        const QVariant &v = params.at(i);
+        int rc = SQLITE_OK;
+        if (v.isNull()) {
+            rc = sqlite3_bind_null(stmt, i + 1);
+        } else {
+            switch (v.typeId()) {
+            case QMetaType::Int:
+            case QMetaType::LongLong:
+            case QMetaType::UInt:
+            case QMetaType::ULongLong:
+                rc = sqlite3_bind_int64(stmt, i + 1, v.toLongLong());
+                break;
+            case QMetaType::Double:
+                rc = sqlite3_bind_double(stmt, i + 1, v.toDouble());
+                break;
+            default: {
+                const QByteArray text = v.toString().toUtf8();
+                rc = sqlite3_bind_text64(stmt, i + 1, text.constData(), static_cast<sqlite3_uint64>(text.size()),
+                                         SQLITE_TRANSIENT, SQLITE_UTF8);
+                break;
+            }
+            }
+        }
+        if (rc != SQLITE_OK) {
+            error = ora::make(ora::UserDefined, QString::fromUtf8(sqlite3_errmsg(db_)));
+            return false;
+        }
+    }
+    return true;
+}
+
+bool SqliteBackend::nativeQuery(const QString &sql, QueryResult &result, DbError &error)
+{
+    StmtGuard guard;
+    if (!prepare(sql, &guard.stmt, error))
+        return false;
+    sqlite3_stmt *stmt = guard.stmt;
+    const int columns = sqlite3_column_count(stmt);
+    QList<QueryResult::Column> cols;
+    cols.reserve(columns);
+    for (int c = 0; c < columns; ++c)
+        cols.append({QString::fromUtf8(sqlite3_column_name(stmt, c)), typeFromDecl(sqlite3_column_decltype(stmt, c))});
+
+    QList<QList<QVariant>> rows;
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        QList<QVariant> row;
+        row.reserve(columns);
+        for (int c = 0; c < columns; ++c)
+            row.append(cellValue(stmt, c));
+        rows.append(std::move(row));
+    }
+    if (rc != SQLITE_DONE) {
+        error = lastError(rc, sql);
+        return false;
+    }
+    // Expressions carry no declared type: the first value decides.
+    for (int c = 0; c < columns; ++c) {
+        if (cols[c].type != QueryResult::Other)
+            continue;
+        cols[c].type = QueryResult::Text;
+        for (const QList<QVariant> &row : rows) {
+            const QVariant &v = row.at(c);
+            if (v.isNull())
+                continue;
+            if (v.typeId() == QMetaType::LongLong || v.typeId() == QMetaType::Double)
+                cols[c].type = QueryResult::Double;
+            break;
+        }
+    }
+    result = QueryResult(cols);
+    for (const QList<QVariant> &row : rows)
+        result.appendRow(row);
+    return true;
+}
+
+bool SqliteBackend::nativeExec(const QString &sql, DbError &error)
+{
+    return exec(sql, {}, error);
+}
+
+bool SqliteBackend::command(const QString &sql, DbError &error)
+{
+    if (db_ == nullptr) {
+        error = ora::notConnected();
+        return false;
+    }
+    char *message = nullptr;
+    const int rc = sqlite3_exec(db_, sql.toUtf8().constData(), nullptr, nullptr, &message);
+    sqlite3_free(message);
+    if (rc != SQLITE_OK) {
+        error = lastError(rc, sql);
+        return false;
+    }
+    return true;
+}
+
+bool SqliteBackend::exec(const QString &sql, const QVariantList &params, DbError &error, qint64 *changed)
+{
+    StmtGuard guard;
+    if (!prepare(sql, &guard.stmt, error) || !bind(guard.stmt, params, error))
+        return false;
+    int rc;
+    while ((rc = sqlite3_step(guard.stmt)) == SQLITE_ROW) {
+    }
+    if (rc != SQLITE_DONE) {
+        // Capture the error first: the key probe below runs statements of
+        // its own, and the failed one must be gone before it does.
+        const int extended = sqlite3_extended_errcode(db_);
+        const QString message = QString::fromUtf8(sqlite3_errmsg(db_));
+        sqlite3_finalize(guard.stmt);
+        guard.stmt = nullptr;
+        error = mapError(extended != 0 ? extended : rc, message, sql, params);
+        return false;
+    }
+    if (changed != nullptr)
+        *changed = sqlite3_changes64(db_);
+    return true;
+}
+
+bool SqliteBackend::select(const QString &sql, const QVariantList &params, QList<Row> &rows, DbError &error)
+{
+    StmtGuard guard;
+    if (!prepare(sql, &guard.stmt, error) || !bind(guard.stmt, params, error))
+        return false;
+    const int columns = sqlite3_column_count(guard.stmt);
+    int rc;
+    rows.clear();
+    while ((rc = sqlite3_step(guard.stmt)) == SQLITE_ROW) {
+        Row row;
+        row.reserve(columns);
+        for (int c = 0; c < columns; ++c)
+            row.append(cellValue(guard.stmt, c));
+        rows.append(std::move(row));
+    }
+    if (rc != SQLITE_DONE) {
+        error = lastError(rc, sql);
+        return false;
+    }
+    return true;
+}
+
+QString SqliteBackend::serverNow()
+{
+    QList<Row> rows;
+    DbError ignored;
+    if (!select(QStringLiteral("SELECT strftime('%Y-%m-%d %H:%M:%S','now','localtime')"), {}, rows, ignored) ||
+        rows.isEmpty())
+        return {};
+    return rows.front().value(0).toString();
+}
+
+bool SqliteBackend::nextValue(const QString &sequence, qint64 &value, DbError &error)
+{
+    qint64 changed = 0;
+    if (!exec(QStringLiteral("UPDATE kestra_sequence SET last_value=last_value+1 WHERE seq_name=lower(?)"), {sequence},
+              error, &changed))
+        return false;
+    if (changed == 0) {
+        error = ora::make(2289, QStringLiteral("sequence does not exist (%1)").arg(sequence.toUpper()));
+        return false;
+    }
+    QList<Row> rows;
+    if (!select(QStringLiteral("SELECT last_value FROM kestra_sequence WHERE seq_name=lower(?)"), {sequence}, rows,
+                error))
+        return false;
+    value = rows.value(0).value(0).toLongLong();
+    return true;
+}
+
+DbError SqliteBackend::lastError(int rc, const QString &sql)
+{
+    const int extended = sqlite3_extended_errcode(db_);
+    return mapError(extended != 0 ? extended : rc, QString::fromUtf8(sqlite3_errmsg(db_)), sql, {});
+}
+
+DbError SqliteBackend::mapError(int extended, const QString &message, const QString &sql, const QVariantList &params)
+{
+    switch (extended) {
+    case SQLITE_CONSTRAINT_UNIQUE:
+    case SQLITE_CONSTRAINT_PRIMARYKEY:
+        return ora::uniqueViolated(uniqueConstraintName(message));
+    case SQLITE_CONSTRAINT_FOREIGNKEY: {
+        bool child = false;
+        const QString name = foreignKeyName(sql, params, &child);
+        return child ? ora::childRecordFound(name) : ora::parentKeyNotFound(name);
+    }
+    case SQLITE_CONSTRAINT_NOTNULL:
+        return ora::make(ora::CannotInsertNull, QStringLiteral("cannot insert NULL into (%1)")
+                                                    .arg(message.mid(message.indexOf(u':') + 1).trimmed().toUpper()));
+    default:
+        break;
+    }
+    const int primary = extended & 0xFF;
+    if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED)
+        return ora::resourceBusy();
+    if (message.contains(QStringLiteral("no such table")))
+        return ora::make(ora::TableMissing, QStringLiteral("table or view does not exist (%1)").arg(message));
+    if (message.contains(QStringLiteral("no such column")))
+        return ora::make(ora::InvalidIdentifier, QStringLiteral("invalid identifier (%1)").arg(message));
+    if (message.contains(QStringLiteral("syntax error")))
+        return ora::make(ora::InvalidSql, QStringLiteral("invalid SQL statement (%1)").arg(message));
+    if (primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT)
+        return ora::make(ora::UserDefined,
+                         QStringLiteral("the database file is damaged or not a database (%1)").arg(message));
+    return ora::make(ora::UserDefined, QStringLiteral("SQLite: ") + message);
+}
+
+QString SqliteBackend::uniqueConstraintName(const QString &message)
+{
+    // "UNIQUE constraint failed: indi_acct.barcode, indi_acct.x"
+    const qsizetype colon = message.indexOf(u':');
+    QString table;
+    QStringList columns;
+    for (const QString &part : message.mid(colon + 1).split(u',')) {
+        const QString item = part.trimmed();
+        const qsizetype dot = item.indexOf(u'.');
+        table = item.left(dot);
+        columns.append(item.mid(dot + 1));
+    }
+    const QString key = table.toLower() + u'|' + columns.join(u',').toLower();
+    if (const auto it = constraintCache_.constFind(key); it != constraintCache_.constEnd())
+        return it.value();
+
+    QString name;
+    QList<Row> indexes;
+    DbError ignored;
+    select(QStringLiteral("SELECT name, \"unique\", origin FROM pragma_index_list(?)"), {table}, indexes, ignored);
+    QSet<QString> wanted;
+    for (const QString &c : columns)
+        wanted.insert(c.toLower());
+    for (const Row &index : indexes) {
+        if (index.value(1).toInt() != 1)
+            continue;
+        QList<Row> info;
+        select(QStringLiteral("SELECT name FROM pragma_index_info(?)"), {index.value(0)}, info, ignored);
+        QSet<QString> have;
+        for (const Row &r : info)
+            have.insert(r.value(0).toString().toLower());
+        if (have != wanted)
+            continue;
+        const QString indexName = index.value(0).toString();
+        if (!indexName.startsWith(QStringLiteral("sqlite_autoindex_"))) {
+            name = indexName;
+        } else {
+            const QString kind = index.value(2).toString() == QLatin1String("pk") ? QStringLiteral("PRIMARY KEY")
+                                                                                  : QStringLiteral("UNIQUE");
+            name = constraintFromTableSql(table, kind, columns);
+        }
+        break;
+    }
+    if (name.isEmpty()) // an INTEGER PRIMARY KEY has no index of its own
+        name = constraintFromTableSql(table, QStringLiteral("PRIMARY KEY"), columns);
+    if (name.isEmpty())
+        name = QStringLiteral("UK_") + table + u'_' + columns.join(u'_');
+    name = name.toUpper();
+    constraintCache_.insert(key, name);
+    return name;
+}
+
+QString SqliteBackend::constraintFromTableSql(const QString &table, const QString &kind, const QStringList &columns,
+                                              const QString &parent)
+{
+    QList<Row> rows;
+    DbError ignored;
+    select(QStringLiteral("SELECT sql FROM sqlite_master WHERE type='table' AND lower(name)=lower(?)"), {table}, rows,
+           ignored);
+    if (rows.isEmpty())
+        return {};
+    return findConstraintName(rows.front().value(0).toString(), kind, columns, parent);
+}
+
+QString SqliteBackend::foreignKeyName(const QString &sql, const QVariantList &params, bool *childFound)
+{
+    // SQLite does not say which key failed. Run the statement again with the
+    // checks deferred, ask foreign_key_check which rows break which key, and
+    // undo it all.
+    const QString verb = firstWord(sql);
+    *childFound = verb == QLatin1String("DELETE") || verb == QLatin1String("UPDATE");
+    const QString table = targetTable(sql);
+    QString name;
+    DbError ignored;
+    if (!command(QStringLiteral("SAVEPOINT kestra_fk_probe"), ignored))
+        return QStringLiteral("FK_") + table.toUpper();
+    command(QStringLiteral("PRAGMA defer_foreign_keys=ON"), ignored);
+    QList<Row> violations;
+    if (exec(sql, params, ignored))
+        select(QStringLiteral("SELECT \"table\", parent, fkid FROM pragma_foreign_key_check"), {}, violations, ignored);
+    command(QStringLiteral("ROLLBACK TO SAVEPOINT kestra_fk_probe"), ignored);
+    command(QStringLiteral("RELEASE SAVEPOINT kestra_fk_probe"), ignored);
+    command(QStringLiteral("PRAGMA defer_foreign_keys=OFF"), ignored);
+
+    for (const Row &v : violations) {
+        const QString child = v.value(0).toString();
+        const QString parent = v.value(1).toString();
+        const bool relevant = *childFound ? parent.compare(table, Qt::CaseInsensitive) == 0
+                                          : child.compare(table, Qt::CaseInsensitive) == 0;
+        if (!relevant)
+            continue;
+        QList<Row> keys;
+        select(QStringLiteral("SELECT \"from\" FROM pragma_foreign_key_list(?) WHERE id=?"), {child, v.value(2)}, keys,
+               ignored);
+        QStringList columns;
+        for (const Row &k : keys)
+            columns.append(k.value(0).toString());
+        name = constraintFromTableSql(child, QStringLiteral("FOREIGN KEY"), columns, parent);
+        if (name.isEmpty())
+            name = QStringLiteral("FK_%1_REFERENCE_%2").arg(child, parent);
+        break;
+    }
+    if (name.isEmpty())
+        name = QStringLiteral("FK_") + table;
+    return name.toUpper();
+}
+
+} // namespace kestra

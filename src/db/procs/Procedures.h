@@ -1,0 +1,53 @@
+#pragma once
+
+#include "db/procs/ProcHost.h"
+
+#include <QList>
+#include <QStringView>
+#include <QVariant>
+
+namespace kestra {
+
+// The arguments of one procedure call: NULL is a null QVariant, literals are
+// texts, numbers are doubles. Output positions (bind parameters) are written
+// with setOutput.
+class ProcArgs {
+public:
+    explicit ProcArgs(QList<QVariant> values) : values_(std::move(values)), outputs_(values_.size()) {}
+
+    int size() const { return static_cast<int>(values_.size()); }
+    bool isNull(int i) const { return i >= size() || values_.at(i).isNull(); }
+    QVariant value(int i) const { return i < size() ? values_.at(i) : QVariant(); }
+    // The argument as text; NULL gives a null QString.
+    QString text(int i) const;
+    double number(int i) const { return value(i).toDouble(); }
+
+    void setOutput(int i, const QVariant &v)
+    {
+        if (i >= 0 && i < size())
+            outputs_[i] = v;
+    }
+    QVariant output(int i) const { return i < size() ? outputs_.at(i) : QVariant(); }
+
+private:
+    QList<QVariant> values_;
+    QList<QVariant> outputs_;
+};
+
+using ProcFn = bool (*)(ProcHost &host, ProcArgs &args, DbError &error);
+
+struct ProcedureDef {
+    const char *name;
+    int minArgs;
+    int maxArgs;
+    ProcFn fn;
+};
+
+// The procedure of that name (case-insensitive); nullptr when unknown.
+const ProcedureDef *findProcedure(QStringView name);
+
+// The procedures of each family register here.
+const QList<ProcedureDef> &coreProcedures();
+const QList<ProcedureDef> &itemProcedures();
+
+} // namespace kestra

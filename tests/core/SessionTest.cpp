@@ -1,0 +1,339 @@
+// The session on real databases: query results, quoting, Oracle error
+// numbers and their messages, statement atomicity, procedures, reconnection.
+
+#include "core/Session.h"
+#include "db/Backends.h"
+#include "support/TestContext.h"
+#include "support/TestDatabase.h"
+#include "support/TestRunner.h"
+
+#include <QRegularExpression>
+#include <QTest>
+
+using namespace kestra;
+using namespace kestra::test;
+
+namespace {
+
+const char *const kSchema[] = {
+    "CREATE TABLE marc (marc_rec_no VARCHAR(20) NOT NULL, m_title VARCHAR(200), copies INTEGER DEFAULT 0, "
+    "lendable_copies INTEGER DEFAULT 0, CONSTRAINT PK_MARC PRIMARY KEY (marc_rec_no))",
+    "CREATE TABLE indi_acct (prop_no VARCHAR(20) NOT NULL, barcode VARCHAR(20), marc_rec_no VARCHAR(20), "
+    "book_stat_code VARCHAR(2), price NUMERIC(10,2), remark VARCHAR(4000), "
+    "CONSTRAINT PK_INDI_ACCT PRIMARY KEY (prop_no), "
+    "CONSTRAINT FK_INDI_ACC_REFERENCE_MARC FOREIGN KEY (marc_rec_no) REFERENCES marc (marc_rec_no))",
+    "CREATE UNIQUE INDEX INDI_BARCODE_IDX ON indi_acct (barcode)",
+    "CREATE TABLE log_detl (log_type VARCHAR(5), log_date VARCHAR(10), log_time VARCHAR(8), wkr_no VARCHAR(20), "
+    "computer VARCHAR(60), location_name VARCHAR(60), marc_rec_no VARCHAR(20), prop_no VARCHAR(20), "
+    "cert_id VARCHAR(30), data1 VARCHAR(200), data2 VARCHAR(200), data3 VARCHAR(200))",
+    "CREATE TABLE wkr_job_qty (wkr_no_f VARCHAR(20), job_type VARCHAR(3), oper_date VARCHAR(10), kind NUMERIC(12), "
+    "volume NUMERIC(12), amount NUMERIC(14,2))",
+};
+
+// An installation whose kestra.ini names a fresh database with a small
+// schema, and a session connected to it.
+struct Fixture {
+    TestContext tc;
+    std::unique_ptr<TestDatabase> db;
+    std::unique_ptr<Session> session;
+
+    bool open(int backend, QString *skip)
+    {
+        db = TestDatabase::create(static_cast<TestDatabase::Kind>(backend), skip);
+        if (!db)
+            return false;
+        // SQLite: the file must exist before the client opens it.
+        DbError error;
+        auto creator = createBackend(db->target().kind);
+        if (!creator->open(db->target(), error))
+            return false;
+        for (const char *ddl : kSchema) {
+            if (!creator->execute(QString::fromUtf8(ddl), error)) {
+                qWarning("%s", qPrintable(error.text));
+                return false;
+            }
+        }
+        creator->close();
+        tc.writeText(QStringLiteral("kestra.ini"),
+                     QStringLiteral("[LIB-DATA]\nLIB_SERVER=T\n[T]\nDSN=%1\nUID=\nPWD=\n").arg(db->dsn()));
+        if (tc.context().loadIniSettings() < 0)
+            return false;
+        session = std::make_unique<Session>(tc.context());
+        session->setLockTimeout(300);
+        return session->connect() == 0;
+    }
+
+    QString one(const QString &sql)
+    {
+        QueryResult r;
+        if (session->query(sql, r) < 0 || r.rowCount() == 0)
+            return QStringLiteral("<none>");
+        return r.text(0, 0);
+    }
+};
+
+} // namespace
+
+class SessionTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void queryResultShape_data() { addBackendRows(); }
+    void queryResultShape()
+    {
+        QFETCH(int, backend);
+        Fixture f;
+        QString skip;
+        if (!f.open(backend, &skip))
+            QSKIP(qPrintable(skip.isEmpty() ? QStringLiteral("cannot open the database") : skip));
+        Session &s = *f.session;
+        QVERIFY(s.execute(QStringLiteral("insert into marc(marc_rec_no,m_title,copies) values('1','书名  ',3)")) == 0);
+        QVERIFY(s.execute(QStringLiteral("insert into marc(marc_rec_no,m_title,copies) values('2',NULL,NULL)")) == 0);
+
+        QueryResult r;
+        QCOMPARE(s.query(QStringLiteral("select marc_rec_no, m_title, copies from marc order by marc_rec_no"), r), 0);
+        QVERIFY(!r.isNull());
+        QCOMPARE(r.rowCount(), 2);
+        QCOMPARE(r.columnCount(), 3);
+        QCOMPARE(r.columnName(1).toLower(), QStringLiteral("m_title"));
+        QCOMPARE(r.columnType(1), QueryResult::Text);
+        QVERIFY(r.columnType(2) == QueryResult::Long || r.columnType(2) == QueryResult::Double);
+        QCOMPARE(r.text(0, 1), QStringLiteral("书名")); // right-trimmed
+        QCOMPARE(r.number(0, 2), 3.0);
+        QCOMPARE(r.text(1, 1), QString()); // NULL text reads empty
+        QCOMPARE(r.number(1, 2), 0.0);     // NULL number reads 0
+
+        QueryResult none;
+        QCOMPARE(s.query(QStringLiteral("select marc_rec_no from marc where 1=0"), none), 0);
+        QCOMPARE(none.rowCount(), 0);
+        QCOMPARE(none.columnCount(), 1);
+        QVERIFY(!none.isNull());
+
+        QCOMPARE(f.one(QStringLiteral("select count(*) from marc")), QStringLiteral("2"));
+    }
+
+    void hostileValuesRoundTrip_data() { addBackendRows(); }
+    void hostileValuesRoundTrip()
+    {
+        QFETCH(int, backend);
+        Fixture f;
+        QString skip;
+        if (!f.open(backend, &skip))
+            QSKIP(qPrintable(skip.isEmpty() ? QStringLiteral("cannot open the database") : skip));
+        const QStringList values = {
+            QStringLiteral("O'Brien"),
+            QStringLiteral("'; DROP TABLE indi_acct; --"),
+            QStringLiteral("back\\slash \\' and \\\\"),
+            QStringLiteral("100% _wild_"),
+            QStringLiteral("中文「引号」'书'"),
+            QStringLiteral("tab\there\nnew line\r\x01\x1f"),
+            QStringLiteral("''"),
+            QString(3000, u'长'),
+        };
+        int n = 0;
+        for (const QString &v : values) {
+            const QString prop = QStringLiteral("P%1").arg(++n);
+            QCOMPARE(f.session->execute(QStringLiteral("insert into indi_acct(prop_no,remark) values(") +
+                                        sqlQuote(prop) + u',' + sqlQuote(v) + u')'),
+                     0);
+            QCOMPARE(f.one(QStringLiteral("select remark from indi_acct where prop_no=") + sqlQuote(prop)), v);
+        }
+        QCOMPARE(f.one(QStringLiteral("select count(*) from indi_acct")), QString::number(values.size()));
+        QCOMPARE(sqlQuote(QVariant()), QStringLiteral("''"));
+    }
+
+    void emptyToSpaceKeepsDoubledQuotes_data() { addBackendRows(); }
+    void emptyToSpaceKeepsDoubledQuotes()
+    {
+        QFETCH(int, backend);
+        Fixture f;
+        QString skip;
+        if (!f.open(backend, &skip))
+            QSKIP(qPrintable(skip.isEmpty() ? QStringLiteral("cannot open the database") : skip));
+        QCOMPARE(f.session->execute(QStringLiteral("insert into indi_acct(prop_no,barcode,remark) "
+                                                   "values('X1','','O''Brien')"),
+                                    true),
+                 0);
+        QCOMPARE(f.one(QStringLiteral("select remark from indi_acct where prop_no='X1'")), QStringLiteral("O'Brien"));
+        QCOMPARE(f.one(QStringLiteral("select count(*) from indi_acct where barcode=' '")), QStringLiteral("1"));
+    }
+
+    void uniqueAndChildViolationsShowTheirMessages_data() { addBackendRows(); }
+    void uniqueAndChildViolationsShowTheirMessages()
+    {
+        QFETCH(int, backend);
+        Fixture f;
+        QString skip;
+        if (!f.open(backend, &skip))
+            QSKIP(qPrintable(skip.isEmpty() ? QStringLiteral("cannot open the database") : skip));
+        Session &s = *f.session;
+        QCOMPARE(s.execute(QStringLiteral("insert into marc(marc_rec_no) values('M1')")), 0);
+        QCOMPARE(s.execute(QStringLiteral("insert into indi_acct(prop_no,barcode,marc_rec_no) values('A1','B1','M1')")),
+                 0);
+
+        QCOMPARE(s.execute(QStringLiteral("insert into indi_acct(prop_no,barcode) values('A2','B1')")), -1);
+        QCOMPARE(s.error().oraCode, 1);
+        QCOMPARE(s.error().location, int(ErrorRecord::Execute));
+        QCOMPARE(s.error().proc, QStringLiteral("LIB_DB_Execute"));
+        QVERIFY2(s.error().text.contains(QStringLiteral("INDI_BARCODE_IDX")), qPrintable(s.error().text));
+        s.showDbError();
+        QCOMPARE(f.tc.prompter().lastText(), QStringLiteral("条码号重复!"));
+
+        QCOMPARE(s.execute(QStringLiteral("insert into indi_acct(prop_no,barcode) values('A1','B9')")), -1);
+        QVERIFY2(s.error().text.contains(QStringLiteral("PK_INDI_ACCT")), qPrintable(s.error().text));
+        s.showDbError();
+        QCOMPARE(f.tc.prompter().lastText(), QStringLiteral("财产号重复!"));
+
+        QCOMPARE(s.execute(QStringLiteral("delete from marc where marc_rec_no='M1'")), -1);
+        QCOMPARE(s.error().oraCode, 2292);
+        QVERIFY2(s.error().text.contains(QStringLiteral("FK_INDI_ACC_REFERENCE_MARC")), qPrintable(s.error().text));
+        s.showDbError();
+        QCOMPARE(f.tc.prompter().lastText(), QStringLiteral("该MARC已经被相关记录引用!"));
+        // The refused delete changed nothing.
+        QCOMPARE(f.one(QStringLiteral("select count(*) from marc")), QStringLiteral("1"));
+
+        // The failing statement and the error text are in the day's log.
+        const QString log = QString::fromUtf8(f.tc.readFile(QStringLiteral("LOG/2026-03-14_Log.log")));
+        QVERIFY(log.contains(QStringLiteral("delete from marc where marc_rec_no='M1'")));
+    }
+
+    void failedStatementLeavesTransactionUsable_data() { addBackendRows(); }
+    void failedStatementLeavesTransactionUsable()
+    {
+        QFETCH(int, backend);
+        Fixture f;
+        QString skip;
+        if (!f.open(backend, &skip))
+            QSKIP(qPrintable(skip.isEmpty() ? QStringLiteral("cannot open the database") : skip));
+        Session &s = *f.session;
+        {
+            Transaction tx(s);
+            QCOMPARE(s.execute(QStringLiteral("insert into indi_acct(prop_no) values('T1')")), 0);
+            QCOMPARE(s.execute(QStringLiteral("insert into indi_acct(prop_no) values('T1')")), -1);
+            QCOMPARE(s.execute(QStringLiteral("insert into no_such_table values(1)")), -1);
+            QCOMPARE(s.error().oraCode, 942);
+            QCOMPARE(s.execute(QStringLiteral("insert into indi_acct(prop_no) values('T2')")), 0);
+            QCOMPARE(tx.commit(), 0);
+        }
+        QCOMPARE(f.one(QStringLiteral("select count(*) from indi_acct")), QStringLiteral("2"));
+        {
+            Transaction tx(s);
+            QCOMPARE(s.execute(QStringLiteral("insert into indi_acct(prop_no) values('T3')")), 0);
+            QCOMPARE(s.callProc(QStringLiteral("update_lendable_copies 'none'")), 0);
+            // No commit: the guard rolls everything back.
+        }
+        QCOMPARE(f.one(QStringLiteral("select count(*) from indi_acct")), QStringLiteral("2"));
+    }
+
+    void lockHeldElsewhereIsResourceBusy_data() { addBackendRows(); }
+    void lockHeldElsewhereIsResourceBusy()
+    {
+        QFETCH(int, backend);
+        Fixture f;
+        QString skip;
+        if (!f.open(backend, &skip))
+            QSKIP(qPrintable(skip.isEmpty() ? QStringLiteral("cannot open the database") : skip));
+        Session &s = *f.session;
+        QCOMPARE(s.execute(QStringLiteral("insert into indi_acct(prop_no,book_stat_code) values('L1','41')")), 0);
+
+        Session other(f.tc.context());
+        other.setLockTimeout(300);
+        QCOMPARE(other.connect(), 0);
+        f.tc.context().setServerClock(f.session.get());
+        other.beginTrans();
+        QCOMPARE(other.execute(QStringLiteral("update indi_acct set book_stat_code='42' where prop_no='L1'")), 0);
+
+        s.beginTrans();
+        QCOMPARE(s.execute(QStringLiteral("update indi_acct set book_stat_code='43' where prop_no='L1'")), -1);
+        QCOMPARE(s.error().oraCode, 54);
+        s.showDbError();
+        QCOMPARE(f.tc.prompter().lastText(), QStringLiteral("该记录已经被锁定!"));
+        s.rollback();
+        other.rollback();
+        QCOMPARE(f.one(QStringLiteral("select book_stat_code from indi_acct where prop_no='L1'")),
+                 QStringLiteral("41"));
+    }
+
+    void procedures_data() { addBackendRows(); }
+    void procedures()
+    {
+        QFETCH(int, backend);
+        Fixture f;
+        QString skip;
+        if (!f.open(backend, &skip))
+            QSKIP(qPrintable(skip.isEmpty() ? QStringLiteral("cannot open the database") : skip));
+        Session &s = *f.session;
+        AppContext &ctx = f.tc.context();
+
+        const QString now = s.serverDate();
+        QVERIFY2(QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d\\d\\d:\\d\\d:\\d\\d$")).match(now).hasMatch(),
+                 qPrintable(now));
+        QCOMPARE(ctx.getEnv(1).toString(), now.left(10));
+        QVERIFY(QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d$"))
+                    .match(ctx.getEnv(9).toString())
+                    .hasMatch());
+
+        QCOMPARE(s.execute(QStringLiteral("insert into marc(marc_rec_no) values('M7')")), 0);
+        for (const char *p : {"A", "B", "C"})
+            QCOMPARE(s.execute(QStringLiteral("insert into indi_acct(prop_no,marc_rec_no,book_stat_code) "
+                                              "values('%1','M7','%2')")
+                                   .arg(QLatin1String(p), QLatin1String(*p == 'C' ? "33" : "41"))),
+                     0);
+        QCOMPARE(s.callProc(QStringLiteral("update_copies 'M7'")), 0);
+        QCOMPARE(s.updateLendableByProp(QStringLiteral("A")), 0);
+        QCOMPARE(f.one(QStringLiteral("select copies from marc where marc_rec_no='M7'")), QStringLiteral("3"));
+        QCOMPARE(f.one(QStringLiteral("select lendable_copies from marc where marc_rec_no='M7'")), QStringLiteral("2"));
+
+        QCOMPARE(s.callProc(QStringLiteral("XT_wkr_job_qty '310','W1',1,1,0")), 0);
+        QCOMPARE(s.callProc(QStringLiteral("XT_wkr_job_qty '310','W1',2,5,12.5")), 0);
+        QCOMPARE(f.one(QStringLiteral("select kind||'/'||volume from wkr_job_qty where wkr_no_f='W1'")).remove(u' '),
+                 QStringLiteral("3/6"));
+
+        QCOMPARE(s.callProc(QStringLiteral("xt_log_detl '30019','W1','PC1','总馆','M7','A','旧','新','O''Brien',NULL")),
+                 0);
+        QCOMPARE(f.one(QStringLiteral("select data3 from log_detl where prop_no='A'")), QStringLiteral("O'Brien"));
+
+        // Bad blocks are errors with a clear text and change nothing.
+        QCOMPARE(s.callProc(QStringLiteral("no_such_proc '1'")), -1);
+        QVERIFY(s.error().text.contains(QStringLiteral("NO_SUCH_PROC")));
+        QCOMPARE(s.error().proc, QStringLiteral("LIB_DB_CallProc"));
+        QCOMPARE(s.callProc(QStringLiteral("update_copies 'M7','extra'")), -1);
+        QVERIFY(s.error().text.contains(QStringLiteral("wrong number")));
+        QCOMPARE(s.execute(QStringLiteral("Begin update_copies('M7); end;")), -1);
+        QVERIFY(s.error().text.contains(QStringLiteral("unterminated")));
+        QCOMPARE(Session::procBlock(QStringLiteral("  update_copies '12' "), false),
+                 QStringLiteral("Begin update_copies('12'); end;"));
+    }
+
+    void lostPostgresSessionReconnects()
+    {
+        Fixture f;
+        QString skip;
+        if (!f.open(int(TestDatabase::Kind::Postgres), &skip))
+            QSKIP(qPrintable(skip.isEmpty() ? QStringLiteral("cannot open the database") : skip));
+        Session &s = *f.session;
+        const QString pid = f.one(QStringLiteral("select pg_backend_pid()"));
+        QVERIFY(f.db->adminExec(QStringLiteral("select pg_terminate_backend(%1)").arg(pid)));
+
+        // Cancel: no reconnection, and the next action fails again.
+        QueryResult ignored;
+        QCOMPARE(s.query(QStringLiteral("select 1"), ignored), -1);
+        QVERIFY(s.error().oraCode == 3113 || s.error().oraCode == 3114);
+        f.tc.prompter().answer(AnswerCancel);
+        s.showDbError();
+        QCOMPARE(f.tc.prompter().lastText(), QStringLiteral("网络非正常中断，重新连接数据库？"));
+        QueryResult r;
+        QCOMPARE(s.query(QStringLiteral("select 1"), r), -1);
+        QCOMPARE(s.error().oraCode, 3114);
+
+        // OK: reconnected, and the session works again.
+        f.tc.prompter().answer(AnswerOk);
+        s.showDbError();
+        QCOMPARE(f.tc.prompter().lastText(), QStringLiteral("数据库连接成功！"));
+        QCOMPARE(f.one(QStringLiteral("select count(*) from marc")), QStringLiteral("0"));
+        QVERIFY(f.tc.prompter().done());
+    }
+};
+
+KESTRA_TEST(SessionTest)
+#include "SessionTest.moc"
