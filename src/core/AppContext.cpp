@@ -1,11 +1,40 @@
 #include "core/AppContext.h"
 
+#include "core/Session.h"
+
 namespace kestra {
 
 AppContext::AppContext(const QString &installRoot, AppServices services)
     : services_(services), folders_(installRoot), messages_(services.prompter, services.sounds, folders_),
-      log_(folders_, services.clock, errors_)
+      log_(folders_, services.clock, errors_), db_(std::make_unique<Session>(*this))
 {}
+
+AppContext::~AppContext()
+{
+    // The session refers back to the context; it goes first.
+    db_.reset();
+}
+
+QString AppContext::locationName(const QString &code) const
+{
+    const int row = allLocations_.findRow(0, code);
+    return row < 0 ? QString() : allLocations_.text(row, 1);
+}
+
+int AppContext::loadMessagesAndParams()
+{
+    QueryResult messages;
+    if (db_->query(QStringLiteral("SELECT msg_id, msg_content FROM msg_mst ORDER BY msg_id DESC"), messages) < 0)
+        return -1;
+    QueryResult params;
+    if (db_->query(QStringLiteral("SELECT sys_para_code,sys_para_value FROM sys_comm_para ORDER BY sys_para_code"),
+                   params) < 0)
+        return -1;
+    messages_.setTable(std::move(messages));
+    params_.setTable(std::move(params));
+    messages_.setTitle(params_.text(1));
+    return 0;
+}
 
 int AppContext::loadIniSettings()
 {
@@ -13,8 +42,10 @@ int AppContext::loadIniSettings()
     codePage_ = loaded.codePage;
     connection_ = loaded.connection;
     if (loaded.status < 0) {
-        errors_.set(ErrorRecord::Elsewhere, 0, loaded.error, QString());
+        // Log first: a failing log write would otherwise replace the reason
+        // in the error record with its own.
         writeLog(loaded.error);
+        errors_.set(ErrorRecord::Elsewhere, 0, loaded.error, QString());
     }
     return loaded.status;
 }

@@ -10,11 +10,15 @@
 #include "core/Prompter.h"
 #include "core/SessionValues.h"
 #include "core/SoundPlayer.h"
+#include "core/SysParams.h"
 #include "db/ErrorRecord.h"
 
 #include <QVariant>
+#include <memory>
 
 namespace kestra {
+
+class Session;
 
 // The services a context is built over; the program passes the Qt ones,
 // tests pass scripted ones.
@@ -30,6 +34,7 @@ struct AppServices {
 class AppContext {
 public:
     AppContext(const QString &installRoot, AppServices services);
+    ~AppContext();
     AppContext(const AppContext &) = delete;
     AppContext &operator=(const AppContext &) = delete;
 
@@ -56,6 +61,20 @@ public:
     SoundPlayer &sounds() { return services_.sounds; }
     const Clock &clock() const { return services_.clock; }
 
+    // The one database session.
+    Session &db() { return *db_; }
+
+    // System parameters (GetSysParam) and the all-locations cache.
+    SysParams &params() { return params_; }
+    void setAllLocations(QueryResult locations) { allLocations_ = std::move(locations); }
+    const QueryResult &allLocations() const { return allLocations_; }
+    // LocationName: the name of a location code; empty when unknown.
+    QString locationName(const QString &code) const;
+
+    // Loads the message table and the system parameters; -1 when a query
+    // fails (the session's error record tells which).
+    int loadMessagesAndParams();
+
     // The database session answers the server-clock indices of GetEnv.
     void setServerClock(ServerClock *clock) { serverClock_ = clock; }
     bool serverClockIs(const ServerClock *clock) const { return serverClock_ == clock; }
@@ -70,7 +89,10 @@ private:
     Preferences preferences_;
     Messages messages_;
     LogFile log_;
+    SysParams params_;
+    QueryResult allLocations_;
     ServerClock *serverClock_ = nullptr;
+    std::unique_ptr<Session> db_;
 };
 
 // The installation folder of a run: --root DIR, else KESTRA_ROOT, else the

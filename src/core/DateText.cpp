@@ -107,7 +107,8 @@ QString qtPattern(const QString &pattern)
                 out += pattern.mid(i, run);
             break;
         }
-        if (c.isLetter())
+        // Literal letters ("hh时mm分") do not count: "mm" after "hh" is minutes.
+        if (QStringLiteral("ymdhns").contains(c))
             previous = c;
         i += run;
     }
@@ -118,9 +119,12 @@ QString qtPattern(const QString &pattern)
 
 std::optional<QDateTime> parseDateText(const QString &value)
 {
-    const QString text = value.trimmed();
+    QString text = value.trimmed();
     if (text.isEmpty())
         return std::nullopt;
+    // In "民国 89.5.1" the blank belongs to the date; it does not start a time.
+    if (text.startsWith(QStringLiteral("民国")) || text.startsWith(QStringLiteral("民國")))
+        text = text.left(2) + text.mid(2).trimmed();
     static const QRegularExpression split(QStringLiteral("[ T]+"));
     const qsizetype at = text.indexOf(split);
     const QString datePart = at < 0 ? text : text.left(at);

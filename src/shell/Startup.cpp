@@ -1,5 +1,7 @@
 #include "shell/Startup.h"
 
+#include "core/Session.h"
+
 namespace kestra {
 
 Startup::Startup(AppContext &context, StatusSink status) : context_(context), status_(std::move(status)) {}
@@ -17,6 +19,11 @@ QString Startup::nextToken(QString &text, const QString &separator)
     return token;
 }
 
+QString Startup::clientVersion()
+{
+    return QStringLiteral("%1.%2.%3").arg(KESTRA_VERSION_MAJOR).arg(KESTRA_VERSION_MINOR).arg(KESTRA_VERSION_PATCH);
+}
+
 int Startup::run()
 {
     status_(QStringLiteral("取系统环境变量..."));
@@ -24,17 +31,28 @@ int Startup::run()
         context_.showMsg(QStringLiteral("E系统环境出错，启动失败！"));
         return -1;
     }
+
     status_(QStringLiteral("连接数据库..."));
-    const int connected = connect_ ? connect_() : -1;
-    if (connected < 0) {
-        if (!connect_) {
-            context_.errors().set(ErrorRecord::Connect, 0, QStringLiteral("no database layer"),
-                                  QStringLiteral("LIB_DB_Connect"));
-            context_.showMsg(QStringLiteral("E与数据库连接失败，启动失败！"));
-            context_.writeLog(context_.errors().text);
-        }
+    Session &db = context_.db();
+    if (db.connect() < 0) {
+        db.showDbError();
         return -1;
     }
+
+    status_(QStringLiteral("初始化系统使用的基本数据..."));
+    if (context_.loadMessagesAndParams() < 0) {
+        db.showDbError();
+        context_.showMsg(QStringLiteral("E系统初始化出错，启动失败！"));
+        return -1;
+    }
+
+    if (context_.params().text(99) != clientVersion()) {
+        MessageBox box{u'E', QStringLiteral("Orvane文献信息服务系统"), QStringLiteral("客户端和服务端版本不一致。"),
+                       messageStyle(u'E')};
+        context_.prompter().showMessage(box);
+        return -1;
+    }
+
     status_(QStringLiteral("用户登录"));
     return 0;
 }

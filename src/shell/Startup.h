@@ -13,13 +13,8 @@ namespace kestra {
 class Startup {
 public:
     using StatusSink = std::function<void(const QString &)>;
-    using Step = std::function<int()>;
 
     Startup(AppContext &context, StatusSink status);
-
-    // The database step; until a session is attached it fails as a missing
-    // database does.
-    void setConnectStep(Step connect) { connect_ = std::move(connect); }
 
     // 0 when the login form should wait for the operator, -1 when the
     // program must end.
@@ -29,10 +24,13 @@ public:
     // the rest (or becomes empty when there is no separator).
     static QString nextToken(QString &text, const QString &separator);
 
+    // The version the client compares with system parameter 99:
+    // "major.minor.revision" of the build.
+    static QString clientVersion();
+
 private:
     AppContext &context_;
     StatusSink status_;
-    Step connect_;
 };
 
 } // namespace kestra
