@@ -144,7 +144,7 @@ int Session::execute(const QString &sql, bool emptyToSpace)
 {
     QString text = sql.trimmed();
     if (emptyToSpace)
-        text = emptyLiteralsToSpace(text);
+        text = emptyLiteralsToBlank(text);
     currentSql_ = text;
     DbError error;
     if (!backend_)
@@ -161,7 +161,7 @@ QString Session::procBlock(const QString &call, bool emptyToSpace)
     const QString name = blank < 0 ? text : text.left(blank);
     QString args = blank < 0 ? QString() : text.mid(blank + 1);
     if (emptyToSpace)
-        args = emptyLiteralsToSpace(args);
+        args = emptyLiteralsToBlank(args);
     return QStringLiteral("Begin ") + name + u'(' + args + QStringLiteral("); end;");
 }
 

@@ -9,7 +9,7 @@ QString toNativeSql(const QString &oracleSql, BackendTarget::Kind)
     return oracleSql;
 }
 
-QString emptyLiteralsToSpace(const QString &sql)
+QString emptyLiteralsToBlank(const QString &sql)
 {
     QString out;
     out.reserve(sql.size() + 8);

@@ -30,7 +30,7 @@ std::optional<CallBlock> parseCallBlock(const QString &sql, QString *error);
 
 // Replaces each empty literal ('' standing alone) by a one-blank literal,
 // leaving doubled apostrophes inside longer literals alone.
-QString emptyLiteralsToSpace(const QString &sql);
+QString emptyLiteralsToBlank(const QString &sql);
 
 // True when the text starts with "begin" (case-insensitive, after blanks):
 // such a text is a block and never goes to the database as SQL.
