@@ -39,6 +39,8 @@ int QtPrompter::showMessage(const MessageBox &box)
     QMessageBox dialog(iconFor(box.style.icon), box.title, box.text, QMessageBox::NoButton,
                        QApplication::activeWindow());
     dialog.setObjectName(QStringLiteral("msgBox"));
+    // Messages carry database texts and SQL ("a<b"); never read them as HTML.
+    dialog.setTextFormat(Qt::PlainText);
     dialog.setWindowModality(Qt::ApplicationModal);
     QPushButton *ok = dialog.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
     QPushButton *cancel = nullptr;
