@@ -1,0 +1,288 @@
+#include "shell/MainWindow.h"
+
+#include "core/Preferences.h"
+#include "core/Session.h"
+#include "shell/MainCommands.h"
+#include "ui/FormRegistry.h"
+#include "ui/ModuleEndpoint.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QProcess>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+
+namespace kestra {
+
+namespace {
+
+constexpr int kKeepAliveMs = 5 * 60 * 1000;
+constexpr int kReLoginTickMs = 60 * 1000;
+
+} // namespace
+
+MainWindow::MainWindow(AppContext &context, const FormRegistry &forms, UserSettingsStore &settings, QWidget *parent)
+    : QMainWindow(parent), context_(context), forms_(forms), settings_(settings), session_(context),
+      mdi_(new QMdiArea(this)), statusPanel_(new QLabel(this)), tmLink_(new QTimer(this)),
+      tmrReLogin_(new QTimer(this)), endpoint_(new ModuleEndpoint(this))
+{
+    setObjectName(QStringLiteral("frmMain"));
+    mdi_->setObjectName(QStringLiteral("mdiMain"));
+    setCentralWidget(mdi_);
+    statusPanel_->setObjectName(QStringLiteral("sbStatusPanel1"));
+    statusBar()->setObjectName(QStringLiteral("sbStatusBar"));
+    statusBar()->addWidget(statusPanel_);
+
+    // Load: preferences, then status bar and caption, then the rest.
+    context_.preferences() = settings_.loadPreferences();
+    buildMenus();
+    buildToolbar();
+    statusPanel_->setText(context_.params().text(1) + QStringLiteral(" - ") + context_.session().operatorNo);
+    setWindowTitle(moduleCaption(QStringLiteral("典藏")));
+    session_.open();
+    updateCommandStates();
+
+    tmLink_->setObjectName(QStringLiteral("tmLink"));
+    tmLink_->setInterval(kKeepAliveMs);
+    connect(tmLink_, &QTimer::timeout, this, &MainWindow::keepAliveTick);
+    tmLink_->start();
+
+    tmrReLogin_->setObjectName(QStringLiteral("tmrReLogin"));
+    tmrReLogin_->setInterval(kReLoginTickMs);
+    connect(tmrReLogin_, &QTimer::timeout, this, &MainWindow::reLoginTick);
+    if (session_.reLoginHours() > 0)
+        tmrReLogin_->start();
+
+    endpoint_->listen(windowTitle());
+    connect(endpoint_, &ModuleEndpoint::raiseRequested, this, [this]() {
+        showNormal();
+        raise();
+        activateWindow();
+    });
+    resize(1100, 720);
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::buildMenus()
+{
+    QHash<QString, QMenu *> menus;
+    for (const MainMenu &m : mainMenus()) {
+        QMenu *parentMenu = menus.value(QLatin1String(m.parent));
+        QMenu *menu = parentMenu != nullptr ? parentMenu->addMenu(QString::fromUtf16(m.caption))
+                                            : menuBar()->addMenu(QString::fromUtf16(m.caption));
+        menu->setObjectName(QLatin1String(m.key));
+        menus.insert(QLatin1String(m.key), menu);
+    }
+    QHash<QString, int> separators;
+    for (const MainCommand &c : mainCommands()) {
+        QMenu *menu = menus.value(QLatin1String(c.menu));
+        if (menu == nullptr)
+            continue;
+        if (c.separatorBefore) {
+            QAction *sep = menu->addSeparator();
+            const int n = ++separators[QLatin1String(c.menu)];
+            sep->setObjectName(QStringLiteral("%1Separator%2").arg(QLatin1String(c.menu)).arg(n));
+        }
+        QAction *action = menu->addAction(QString::fromUtf16(c.caption));
+        action->setObjectName(QLatin1String(c.key));
+        const QString key = QLatin1String(c.key);
+        connect(action, &QAction::triggered, this, [this, key]() { runCommand(key); });
+        actions_.insert(key, action);
+    }
+    for (const char *key : {"mnuViewToolbar", "mnuViewStatusBar"}) {
+        QAction *a = actions_.value(QLatin1String(key));
+        a->setCheckable(true);
+        a->setChecked(true);
+    }
+}
+
+void MainWindow::buildToolbar()
+{
+    toolbar_ = addToolBar(QStringLiteral("Standard"));
+    toolbar_->setObjectName(QStringLiteral("tbToolbar"));
+    int split = 0;
+    for (const ToolbarButton &b : toolbarButtons()) {
+        if (b.separatorBefore)
+            toolbar_->addSeparator()->setObjectName(QStringLiteral("Split%1").arg(++split));
+        QAction *command = actions_.value(QLatin1String(b.command));
+        QAction *button = toolbar_->addAction(command->text());
+        button->setObjectName(QLatin1String(b.key));
+        const QString key = QLatin1String(b.command);
+        connect(button, &QAction::triggered, this, [this, key]() { runCommand(key); });
+        connect(command, &QAction::changed, button, [button, command]() { button->setEnabled(command->isEnabled()); });
+        button->setEnabled(command->isEnabled());
+    }
+}
+
+bool MainWindow::hasRight(const QString &code) const
+{
+    const SessionValues &s = context_.session();
+    return s.operatorNo == QLatin1String("ROOT") || s.rights.contains(code);
+}
+
+void MainWindow::updateCommandStates()
+{
+    for (const MainCommand &c : mainCommands()) {
+        QAction *a = actions_.value(QLatin1String(c.key));
+        if (a == nullptr || QLatin1String(c.form).isEmpty())
+            continue;
+        // A form that does not exist yet is never shown as an empty window,
+        // and a command the operator has no right to is not offered.
+        const bool exists = forms_.has(QLatin1String(c.form));
+        const bool allowed = QLatin1String(c.right).isEmpty() || hasRight(QLatin1String(c.right));
+        a->setEnabled(exists && allowed);
+    }
+}
+
+void MainWindow::runCommand(const QString &key)
+{
+    const MainCommand *c = findMainCommand(key);
+    if (c == nullptr)
+        return;
+    const QString right = QLatin1String(c->right);
+    if (!right.isEmpty() && !hasRight(right)) {
+        context_.showMsg(QStringLiteral("ECM504") + right);
+        return;
+    }
+    if (!QLatin1String(c->form).isEmpty()) {
+        openForm(QLatin1String(c->form), QLatin1String(c->mode), c->newInstance);
+        return;
+    }
+    if (key == QLatin1String("mnuExit")) {
+        close();
+    } else if (key == QLatin1String("mnuLogin")) {
+        if (reLogin_ && reLogin_(QStringLiteral("用户重新登录")))
+            session_.markLoggedIn();
+    } else if (key == QLatin1String("mnuViewToolbar")) {
+        toolbar_->setVisible(!toolbar_->isVisible());
+        actions_.value(key)->setChecked(toolbar_->isVisible());
+    } else if (key == QLatin1String("mnuViewStatusBar")) {
+        statusBar()->setVisible(!statusBar()->isVisible());
+        actions_.value(key)->setChecked(statusBar()->isVisible());
+    } else if (key == QLatin1String("mnuWindowTileHorizontal")) {
+        tile(Qt::Horizontal);
+    } else if (key == QLatin1String("mnuWindowTileVertical")) {
+        tile(Qt::Vertical);
+    } else if (key == QLatin1String("mnuWindowCascade")) {
+        mdi_->cascadeSubWindows();
+    } else if (key == QLatin1String("mnuWindowArrangeIcons")) {
+        mdi_->tileSubWindows();
+    } else if (key == QLatin1String("mnuHelpAbout")) {
+        if (about_)
+            about_();
+    } else if (QLatin1String(c->menu) == QLatin1String("mnuJump")) {
+        switchModule(QString::fromUtf16(c->caption));
+    }
+}
+
+void MainWindow::openForm(const QString &form, const QString &mode, bool newInstance)
+{
+    if (!newInstance) {
+        for (QMdiSubWindow *sub : mdi_->subWindowList()) {
+            if (sub->widget() != nullptr && sub->widget()->objectName() == form) {
+                sub->showNormal();
+                mdi_->setActiveSubWindow(sub);
+                return;
+            }
+        }
+    }
+    QWidget *widget = forms_.create(form, context_, mode);
+    if (widget == nullptr)
+        return;
+    if (widget->objectName().isEmpty())
+        widget->setObjectName(form);
+    widget->setAttribute(Qt::WA_DeleteOnClose);
+    QMdiSubWindow *sub = mdi_->addSubWindow(widget);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->show();
+    widget->setFocus();
+}
+
+void MainWindow::tile(Qt::Orientation orientation)
+{
+    const QList<QMdiSubWindow *> windows = mdi_->subWindowList();
+    if (windows.isEmpty())
+        return;
+    const QRect area = mdi_->viewport()->rect();
+    const int n = static_cast<int>(windows.size());
+    for (int i = 0; i < n; ++i) {
+        QMdiSubWindow *w = windows.at(i);
+        w->showNormal();
+        if (orientation == Qt::Horizontal)
+            w->setGeometry(0, area.height() * i / n, area.width(), area.height() / n);
+        else
+            w->setGeometry(area.width() * i / n, 0, area.width() / n, area.height());
+    }
+}
+
+void MainWindow::switchModule(const QString &moduleName)
+{
+    const QString caption = moduleCaption(moduleName);
+    if (ModuleEndpoint::raiseRunning(caption))
+        return;
+    // The suite's other clients live in the installation folder under their
+    // module names; this one is kestra-holdings.
+    const QString root = context_.folders().root();
+    QStringList candidates = {root + moduleName, root + moduleName + QStringLiteral(".exe"),
+                              context_.folders().folder(InstallFolders::Bin) + moduleName};
+    if (moduleName == QLatin1String("典藏"))
+        candidates.prepend(QCoreApplication::applicationFilePath());
+    for (const QString &program : candidates) {
+        if (QFileInfo(program).isExecutable()) {
+            const SessionValues &s = context_.session();
+            QProcess::startDetached(program, {s.operatorNo + u'/' + s.password, QStringLiteral("--root"), root});
+            return;
+        }
+    }
+    context_.showMsg(QStringLiteral("E没有找到模块程序：") + candidates.front());
+}
+
+void MainWindow::keepAliveTick()
+{
+    QueryResult ignored;
+    context_.db().query(QStringLiteral(" SELECT 1 from dual "), ignored);
+}
+
+void MainWindow::reLoginTick()
+{
+    if (!session_.reLoginDue() || !reLogin_)
+        return;
+    tmrReLogin_->stop();
+    const QString status = QStringLiteral("登录时间超过") + QString::number(session_.reLoginHours()) +
+                           QStringLiteral("小时，请重新验证密码");
+    if (reLogin_(status))
+        session_.markLoggedIn();
+    tmrReLogin_->start();
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    if (closing_) {
+        event->accept();
+        return;
+    }
+    if (context_.showMsg(QStringLiteral("QCM000")) != AnswerOk) {
+        event->ignore();
+        return;
+    }
+    mdi_->closeAllSubWindows();
+    if (!mdi_->subWindowList().isEmpty()) {
+        event->ignore(); // a form refused to close (unsaved work)
+        return;
+    }
+    closing_ = true;
+    settings_.saveStyle(context_.preferences().styleId);
+    session_.close();
+    context_.db().close();
+    event->accept();
+}
+
+} // namespace kestra
