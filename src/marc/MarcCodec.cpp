@@ -1,0 +1,214 @@
+#include "marc/MarcCodec.h"
+
+#include <QStringDecoder>
+#include <QStringEncoder>
+#include <vector>
+
+namespace kestra {
+
+// Double-byte code pages: lead bytes 0x81-0xFE, trail bytes 0x40-0xFE.
+struct DoubleByteTables {
+    static constexpr int Leads = 0xFE - 0x81 + 1;
+    static constexpr int Trails = 0xFE - 0x40 + 1;
+    std::vector<char16_t> decode; // by (lead, trail); 0 where the converter must decide
+    std::vector<quint16> encode;  // by UTF-16 unit; lead << 8 | trail, 0 where not covered
+};
+
+namespace {
+
+DoubleByteTables buildTables(const char *name)
+{
+    DoubleByteTables t;
+    QStringDecoder dec(name, QStringConverter::Flag::Stateless);
+    QStringEncoder enc(name, QStringConverter::Flag::Stateless);
+    if (!dec.isValid() || !enc.isValid())
+        return t;
+    t.decode.assign(std::size_t(DoubleByteTables::Leads) * DoubleByteTables::Trails, 0);
+    t.encode.assign(0x10000, 0);
+    char pair[2];
+    for (int lead = 0x81; lead <= 0xFE; ++lead) {
+        for (int trail = 0x40; trail <= 0xFE; ++trail) {
+            pair[0] = char(lead);
+            pair[1] = char(trail);
+            const QString s = dec.decode(QByteArrayView(pair, 2));
+            const bool bad = dec.hasError();
+            dec.resetState();
+            if (bad || s.size() != 1 || s.at(0).unicode() == 0xFFFD || s.at(0).unicode() < 0x80 ||
+                s.at(0).isSurrogate())
+                continue;
+            const char16_t u = s.at(0).unicode();
+            t.decode[std::size_t(lead - 0x81) * DoubleByteTables::Trails + std::size_t(trail - 0x40)] = u;
+            // Only where the converter writes the same pair back: one-way
+            // mappings stay with the converter.
+            if (t.encode[u] == 0) {
+                const QByteArray back = enc.encode(QStringView(&u, 1));
+                enc.resetState();
+                if (back.size() == 2 && uchar(back[0]) == lead && uchar(back[1]) == trail)
+                    t.encode[u] = quint16(lead << 8 | trail);
+            }
+        }
+    }
+    return t;
+}
+
+const DoubleByteTables *gbkTables()
+{
+    static const DoubleByteTables t = buildTables("GBK");
+    return t.decode.empty() ? nullptr : &t;
+}
+
+const DoubleByteTables *gb18030Tables()
+{
+    static const DoubleByteTables t = buildTables("GB18030");
+    return t.decode.empty() ? nullptr : &t;
+}
+
+bool isUtf8Name(const QString &name)
+{
+    return name.compare(QLatin1String("utf-8"), Qt::CaseInsensitive) == 0 ||
+           name.compare(QLatin1String("utf8"), Qt::CaseInsensitive) == 0;
+}
+
+// Decodes with the tables; false when a byte needs the converter.
+bool tableDecode(const DoubleByteTables &t, QByteArrayView bytes, char16_t *out, qsizetype *written)
+{
+    const auto *p = reinterpret_cast<const uchar *>(bytes.data());
+    const qsizetype n = bytes.size();
+    qsizetype i = 0;
+    qsizetype o = 0;
+    while (i < n) {
+        const uchar b = p[i];
+        if (b < 0x80) {
+            out[o++] = b;
+            ++i;
+            continue;
+        }
+        if (b < 0x81 || b > 0xFE || i + 1 >= n)
+            return false;
+        const uchar trail = p[i + 1];
+        if (trail < 0x40 || trail > 0xFE)
+            return false;
+        const char16_t u = t.decode[std::size_t(b - 0x81) * DoubleByteTables::Trails + std::size_t(trail - 0x40)];
+        if (u == 0)
+            return false;
+        out[o++] = u;
+        i += 2;
+    }
+    *written = o;
+    return true;
+}
+
+} // namespace
+
+MarcCodec::MarcCodec() : MarcCodec(CodePage()) {}
+
+MarcCodec::MarcCodec(const CodePage &codePage) : name_(codePage.name()), latinName_(codePage.name().toLatin1())
+{
+    if (isUtf8Name(name_)) {
+        utf8_ = true;
+        name_ = QStringLiteral("UTF-8");
+    } else if (name_.compare(QLatin1String("GBK"), Qt::CaseInsensitive) == 0) {
+        tables_ = gbkTables();
+    } else if (name_.compare(QLatin1String("GB18030"), Qt::CaseInsensitive) == 0) {
+        tables_ = gb18030Tables();
+    }
+}
+
+MarcCodec MarcCodec::utf8()
+{
+    return MarcCodec(CodePage(QStringLiteral("UTF-8")));
+}
+
+MarcCodec MarcCodec::named(const QString &name, bool *ok)
+{
+    const MarcCodec codec{CodePage(name.trimmed())};
+    if (ok)
+        *ok = codec.utf8_ || CodePage(name.trimmed()).isUsable();
+    return codec;
+}
+
+QString MarcCodec::slowDecode(QByteArrayView bytes) const
+{
+    QStringDecoder dec(latinName_.constData(), QStringConverter::Flag::Stateless);
+    if (!dec.isValid())
+        return QString::fromUtf8(bytes);
+    return dec.decode(bytes);
+}
+
+QString MarcCodec::decode(QByteArrayView bytes) const
+{
+    QString out;
+    decodeInto(bytes, out);
+    return out;
+}
+
+void MarcCodec::decodeInto(QByteArrayView bytes, QString &out) const
+{
+    if (bytes.isEmpty()) {
+        out.resize(0);
+        return;
+    }
+    if (utf8_) {
+        out.resize(bytes.size());
+        QStringDecoder dec(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
+        QChar *end = dec.appendToBuffer(out.data(), bytes);
+        out.resize(end - out.constData());
+        return;
+    }
+    if (tables_) {
+        out.resize(bytes.size());
+        qsizetype n = 0;
+        if (tableDecode(*tables_, bytes, reinterpret_cast<char16_t *>(out.data()), &n)) {
+            out.resize(n);
+            return;
+        }
+    }
+    out = slowDecode(bytes);
+}
+
+void MarcCodec::encodeAppend(QStringView text, QByteArray &out) const
+{
+    if (utf8_) {
+        out.append(text.toUtf8());
+        return;
+    }
+    if (tables_) {
+        const qsizetype base = out.size();
+        out.resize(base + text.size() * 2);
+        char *d = out.data() + base;
+        bool ok = true;
+        for (const QChar ch : text) {
+            const char16_t u = ch.unicode();
+            if (u < 0x80) {
+                *d++ = char(u);
+                continue;
+            }
+            const quint16 pair = tables_->encode[u];
+            if (pair == 0) {
+                ok = false;
+                break;
+            }
+            *d++ = char(pair >> 8);
+            *d++ = char(pair & 0xFF);
+        }
+        if (ok) {
+            out.resize(d - out.constData());
+            return;
+        }
+        out.resize(base);
+    }
+    QStringEncoder enc(latinName_.constData(), QStringConverter::Flag::Stateless);
+    if (!enc.isValid())
+        out.append(text.toUtf8());
+    else
+        out.append(enc.encode(text));
+}
+
+QByteArray MarcCodec::encode(QStringView text) const
+{
+    QByteArray out;
+    encodeAppend(text, out);
+    return out;
+}
+
+} // namespace kestra

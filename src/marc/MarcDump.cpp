@@ -1,0 +1,139 @@
+#include "marc/MarcDump.h"
+
+#include "marc/MarcFile.h"
+
+namespace kestra {
+
+using namespace iso2709;
+
+namespace {
+
+void appendFieldLine(const BibRecord &record, int index, QByteArray &line)
+{
+    const DirEntry &e = record.entry(index);
+    const QByteArrayView field = record.fieldBytes(index);
+    line.append(e.tag.data(), 3);
+    line.append(' ');
+    if (e.isControl()) {
+        line.append(field);
+        return;
+    }
+    const qsizetype indicators = std::min<qsizetype>(2, field.size());
+    line.append(field.first(indicators));
+    const QByteArrayView body = field.sliced(indicators);
+    qsizetype at = body.indexOf(SubfieldDelimiter);
+    // Text before the first delimiter has no code; show it as it is.
+    const qsizetype lead = at < 0 ? body.size() : at;
+    if (lead > 0) {
+        line.append(' ');
+        line.append(body.first(lead));
+    }
+    while (at >= 0) {
+        const qsizetype end = body.indexOf(SubfieldDelimiter, at + 1);
+        const qsizetype stop = end < 0 ? body.size() : end;
+        line.append(" $", 2);
+        if (at + 1 < stop) {
+            line.append(body[at + 1]);
+            line.append(' ');
+            line.append(body.sliced(at + 2, stop - at - 2));
+        } else {
+            line.append(' ');
+        }
+        at = end;
+    }
+}
+
+} // namespace
+
+void appendDumpLines(const BibRecord &record, QByteArray &out, bool raw)
+{
+    if (record.isBlank())
+        return;
+    // Structure bytes are ASCII in every encoding used, so a line is built
+    // in the record's bytes and converted once.
+    const bool convert = !raw;
+    QByteArray line;
+    auto put = [&](const QByteArray &bytes) {
+        if (convert)
+            out.append(record.decode(bytes).toUtf8());
+        else
+            out.append(bytes);
+        out.append('\n');
+    };
+    put(record.leader().toByteArray());
+    for (int i = 0; i < record.fieldCount(); ++i) {
+        line.clear();
+        appendFieldLine(record, i, line);
+        put(line);
+    }
+    out.append('\n');
+}
+
+int runMarcDump(const QStringList &args, std::FILE *out, std::FILE *err)
+{
+    QString path;
+    bool raw = false;
+    MarcEncodingChoice encoding;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString &a = args.at(i);
+        if (a == QLatin1String("--raw")) {
+            raw = true;
+        } else if (a == QLatin1String("--encoding") || a.startsWith(QLatin1String("--encoding="))) {
+            QString name;
+            if (a.contains(QLatin1Char('=')))
+                name = a.section(QLatin1Char('='), 1);
+            else if (i + 1 < args.size())
+                name = args.at(++i);
+            if (!encoding.set(name)) {
+                std::fprintf(err, "kestra-admin marc-dump: unknown encoding \"%s\"\n", qUtf8Printable(name));
+                return 2;
+            }
+        } else if (path.isEmpty() && !a.startsWith(QLatin1String("--"))) {
+            path = a;
+        } else {
+            std::fprintf(err, "usage: kestra-admin marc-dump FILE [--raw] [--encoding auto|utf-8|gbk|gb18030]\n");
+            return 2;
+        }
+    }
+    if (path.isEmpty()) {
+        std::fprintf(err, "usage: kestra-admin marc-dump FILE [--raw] [--encoding auto|utf-8|gbk|gb18030]\n");
+        return 2;
+    }
+    MarcFileReader reader;
+    QString error;
+    if (!reader.open(path, &error)) {
+        std::fprintf(err, "kestra-admin marc-dump: %s: %s\n", qUtf8Printable(path), qUtf8Printable(error));
+        return 1;
+    }
+    int status = 0;
+    RecordSlice slice;
+    SliceFault fault;
+    BibRecord record;
+    QByteArray buffer;
+    buffer.reserve(1 << 20);
+    while (reader.next(slice, fault)) {
+        if (fault != SliceFault::None) {
+            std::fprintf(err, "record %lld at byte %lld refused: %s\n", slice.number, slice.offset,
+                         qUtf8Printable(describeSliceFault(fault)));
+            status = 3;
+            continue;
+        }
+        const ParseReport report = record.parse(slice.bytes, encoding.codecFor(slice.bytes));
+        if (!report.items.isEmpty()) {
+            std::fprintf(err, "record %lld at byte %lld%s: %s\n", slice.number, slice.offset,
+                         report.accepted() ? "" : " refused", qUtf8Printable(describeReport(report)));
+            if (report.outcome == ParseOutcome::Refused || report.outcome == ParseOutcome::Damaged)
+                status = 3;
+        }
+        appendDumpLines(record, buffer, raw);
+        if (buffer.size() >= (1 << 20)) {
+            std::fwrite(buffer.constData(), 1, std::size_t(buffer.size()), out);
+            buffer.clear();
+        }
+    }
+    std::fwrite(buffer.constData(), 1, std::size_t(buffer.size()), out);
+    std::fflush(out);
+    return status;
+}
+
+} // namespace kestra
