@@ -1,0 +1,104 @@
+// The suite procedures of the processing log (deal_log), the processing
+// batches (deal_batch_lst) and the arrived reservations (preg_arri_lst).
+
+#include "db/procs/ProcSupport.h"
+
+namespace kestra::procs {
+
+namespace {
+
+// A log row is named by location, batch, processing type and copy.
+constexpr Field kLogKey[] = {{0, "location"}, {1, "deal_batch_no"}, {2, "deal_type_code"}, {3, "prop_no"}};
+constexpr Field kLogValues[] = {
+    {4, "log_date"}, {5, "fee", ArgKind::Number}, {6, "book_target"}, {7, "source_state"}, {8, "resp_wkr"},
+    {9, "remark"},
+};
+constexpr Field kLogRow[] = {
+    {0, "location"},    {1, "deal_batch_no"}, {2, "deal_type_code"},
+    {3, "prop_no"},     {4, "log_date"},      {5, "fee", ArgKind::Number},
+    {6, "book_target"}, {7, "source_state"},  {8, "resp_wkr"},
+    {9, "remark"},
+};
+
+// A batch is named by location, number and processing type; the number is
+// unique within its type, which the key index serves.
+constexpr Field kBatchKey[] = {{1, "deal_batch_no"}, {2, "deal_type_code"}, {0, "location"}};
+constexpr Field kBatchValues[] = {
+    {3, "deal_bgn_date"}, {4, "deal_end_date"}, {5, "deal_stat_flag"}, {6, "resp_wkr"}, {7, "remark"},
+};
+constexpr Field kBatchRow[] = {
+    {0, "location"},      {1, "deal_batch_no"},  {2, "deal_type_code"}, {3, "deal_bgn_date"},
+    {4, "deal_end_date"}, {5, "deal_stat_flag"}, {6, "resp_wkr"},       {7, "remark"},
+};
+
+constexpr Field kReservationKey[] = {{0, "prop_no"}};
+
+// LT_deal_log(location, batch, type, prop_no, date, fee, target, source
+// status, operator, remark): deal_no comes from s_deal_log, so lists sort
+// newest first by it.
+bool ltDealLog(ProcHost &host, ProcArgs &args, DbError &error)
+{
+    qint64 dealNo = 0;
+    if (!host.nextValue(QStringLiteral("s_deal_log"), dealNo, error))
+        return false;
+    return insertRow(host, args, "LT_deal_log", "deal_log", kLogRow, error,
+                     {{QStringLiteral("deal_no"), QVariant(dealNo)}});
+}
+
+bool ltUpdDealLog(ProcHost &host, ProcArgs &args, DbError &error)
+{
+    return updateRow(host, args, "LT_UPD_deal_log", "deal_log", kLogKey, kLogValues, error);
+}
+
+bool ltDelDealLog(ProcHost &host, ProcArgs &args, DbError &error)
+{
+    return deleteRows(host, args, "LT_DEL_deal_log", "deal_log", kLogKey, error);
+}
+
+bool ltDealBatchLst(ProcHost &host, ProcArgs &args, DbError &error)
+{
+    return insertRow(host, args, "LT_deal_batch_lst", "deal_batch_lst", kBatchRow, error);
+}
+
+// Reopening a batch passes flag "0" and an empty end date, which arrives as
+// NULL and would keep the old end date: an open batch has none, so flag "0"
+// without an end date clears it.
+bool ltUpdDealBatchLst(ProcHost &host, ProcArgs &args, DbError &error)
+{
+    QStringList extra;
+    if (args.isNull(4) && args.text(5) == QLatin1String("0"))
+        extra.append(QStringLiteral("deal_end_date=NULL"));
+    return updateRow(host, args, "LT_UPD_deal_batch_lst", "deal_batch_lst", kBatchKey, kBatchValues, error, extra);
+}
+
+// Reopening any batch drops its check-back batch, which only repair batches
+// have, so a missing batch is no error.
+bool ltDelDealBatchLst(ProcHost &host, ProcArgs &args, DbError &error)
+{
+    return deleteRows(host, args, "LT_DEL_deal_batch_lst", "deal_batch_lst", kBatchKey, error);
+}
+
+// LT_DEL_preg_arri_lst(prop_no): the forms call it for a copy whose lending
+// flag says "arrived reservation"; the row may be gone already.
+bool ltDelPregArriLst(ProcHost &host, ProcArgs &args, DbError &error)
+{
+    return deleteRows(host, args, "LT_DEL_preg_arri_lst", "preg_arri_lst", kReservationKey, error);
+}
+
+} // namespace
+
+const QList<ProcedureDef> &dealProcedures()
+{
+    static const QList<ProcedureDef> procedures = {
+        {"LT_deal_log", 10, 10, &ltDealLog},
+        {"LT_UPD_deal_log", 10, 10, &ltUpdDealLog},
+        {"LT_DEL_deal_log", 4, 4, &ltDelDealLog},
+        {"LT_deal_batch_lst", 8, 8, &ltDealBatchLst},
+        {"LT_UPD_deal_batch_lst", 8, 8, &ltUpdDealBatchLst},
+        {"LT_DEL_deal_batch_lst", 3, 3, &ltDelDealBatchLst},
+        {"LT_DEL_preg_arri_lst", 1, 1, &ltDelPregArriLst},
+    };
+    return procedures;
+}
+
+} // namespace kestra::procs

@@ -1,0 +1,53 @@
+#pragma once
+
+// Helpers shared by the procedures that change one row named by its key:
+// positional arguments mapped to columns, NULL leaving a column alone.
+
+#include "db/procs/Procedures.h"
+
+#include <QPair>
+#include <QStringList>
+#include <span>
+
+namespace kestra::procs {
+
+// The Oracle number of "the row this call names does not exist".
+inline constexpr int RowMissing = 20001;
+
+enum class ArgKind { Text, Number };
+
+// One argument position (0-based) and the column it writes.
+struct Field {
+    int position;
+    const char *column;
+    ArgKind kind = ArgKind::Text;
+};
+
+// The value to bind for an argument: NULL stays NULL, texts are taken as
+// given (bare numbers as their plain digits), a Number field must read as a
+// number or the call fails with ORA-01722 as on Oracle.
+bool fieldValue(const ProcArgs &args, const Field &field, const char *proc, QVariant &value, DbError &error);
+
+// ORA-20001 naming the table and the key the call gave.
+DbError rowMissing(const char *proc, const char *table, std::span<const Field> keys, const ProcArgs &args);
+
+// UPDATE table SET <the fields whose arguments are given> WHERE <keys>, plus
+// the fixed assignments in `extra`. Fails with ORA-20001 when no row has the
+// key, even when nothing is to change.
+bool updateRow(ProcHost &host, const ProcArgs &args, const char *proc, const char *table, std::span<const Field> keys,
+               std::span<const Field> values, DbError &error, const QStringList &extra = {});
+
+// INSERT of the fields whose arguments are given; NULL arguments leave their
+// columns to the table's defaults. `leading` are columns with fixed values.
+bool insertRow(ProcHost &host, const ProcArgs &args, const char *proc, const char *table, std::span<const Field> fields,
+               DbError &error, const QList<QPair<QString, QVariant>> &leading = {});
+
+// DELETE of the rows with the key. A row that is already gone is no error:
+// the state the caller asked for holds.
+bool deleteRows(ProcHost &host, const ProcArgs &args, const char *proc, const char *table, std::span<const Field> keys,
+                DbError &error);
+
+// The processing-log, batch and reservation procedures (DealProcedures.cpp).
+const QList<ProcedureDef> &dealProcedures();
+
+} // namespace kestra::procs
