@@ -273,10 +273,11 @@ DemoBook demoBook(quint64 seed)
     if (rnd.chance(25))
         b.series = zh(kSeries[rnd.below(int(std::size(kSeries)))]);
     if (rnd.chance(40)) {
-        b.summary = QStringLiteral("本书") +
-                    (rnd.chance(50) ? QStringLiteral("系统介绍了") : QStringLiteral("论述了")) + zh(w1.zh) +
-                    QStringLiteral("的基本概念、") + zh(w2.zh) + QStringLiteral("的发展历程及其") + zh(s.heading) +
-                    QStringLiteral("方面的意义，可供相关专业师生及研究人员参考。");
+        // Built with arg() rather than one long concatenation, which GCC's
+        // -O3 string-overflow check misjudges.
+        b.summary = QStringLiteral("本书%1%2的基本概念、%3的发展历程及其%4方面的意义，可供相关专业师生及研究人员参考。")
+                        .arg(rnd.chance(50) ? QStringLiteral("系统介绍了") : QStringLiteral("论述了"), zh(w1.zh),
+                             zh(w2.zh), zh(s.heading));
     }
     return b;
 }

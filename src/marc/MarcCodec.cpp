@@ -30,11 +30,11 @@ DoubleByteTables buildTables(const char *name)
         for (int trail = 0x40; trail <= 0xFE; ++trail) {
             pair[0] = char(lead);
             pair[1] = char(trail);
+            // The decoder's error flag survives resetState(), so a bad pair
+            // is told by its replacement character instead.
             const QString s = dec.decode(QByteArrayView(pair, 2));
-            const bool bad = dec.hasError();
             dec.resetState();
-            if (bad || s.size() != 1 || s.at(0).unicode() == 0xFFFD || s.at(0).unicode() < 0x80 ||
-                s.at(0).isSurrogate())
+            if (s.size() != 1 || s.at(0).unicode() == 0xFFFD || s.at(0).unicode() < 0x80 || s.at(0).isSurrogate())
                 continue;
             const char16_t u = s.at(0).unicode();
             t.decode[std::size_t(lead - 0x81) * DoubleByteTables::Trails + std::size_t(trail - 0x40)] = u;
