@@ -95,6 +95,8 @@ private Q_SLOTS:
         QTest::newRow("chinese") << u"典藏密码"_s;
         QTest::newRow("mixed with blanks") << u" 书 a;b=c "_s;
         QTest::newRow("empty") << QString();
+        // "~" and two hex digits a byte: 127 bytes are the most a 255-byte value holds.
+        QTest::newRow("longest that fits") << QString(127, u'x');
     }
     void scrambleRoundTrip()
     {
