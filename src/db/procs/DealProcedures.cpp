@@ -10,12 +10,12 @@ namespace {
 // A log row is named by location, batch, processing type and copy.
 constexpr Field kLogKey[] = {{0, "location"}, {1, "deal_batch_no"}, {2, "deal_type_code"}, {3, "prop_no"}};
 constexpr Field kLogValues[] = {
-    {4, "log_date"}, {5, "fee", ArgKind::Number}, {6, "book_target"}, {7, "source_state"}, {8, "resp_wkr"},
+    {4, "log_date"}, {5, "fee", ArgKind::Number, kMoneyLimit}, {6, "book_target"}, {7, "source_state"}, {8, "resp_wkr"},
     {9, "remark"},
 };
 constexpr Field kLogRow[] = {
     {0, "location"},    {1, "deal_batch_no"}, {2, "deal_type_code"},
-    {3, "prop_no"},     {4, "log_date"},      {5, "fee", ArgKind::Number},
+    {3, "prop_no"},     {4, "log_date"},      {5, "fee", ArgKind::Number, kMoneyLimit},
     {6, "book_target"}, {7, "source_state"},  {8, "resp_wkr"},
     {9, "remark"},
 };

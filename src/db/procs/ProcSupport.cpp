@@ -2,6 +2,8 @@
 
 #include "db/OraError.h"
 
+#include <cmath>
+
 namespace kestra::procs {
 
 namespace {
@@ -49,19 +51,23 @@ bool fieldValue(const ProcArgs &args, const Field &field, const char *proc, QVar
         return true;
     }
     const QVariant given = args.value(field.position);
-    if (given.typeId() == QMetaType::Double) {
-        value = given;
-        return true;
-    }
     // A quoted number, as SqlQuote writes every value: Oracle converts it,
-    // blanks around it allowed; anything else is ORA-01722.
-    bool ok = false;
-    const double number = given.toString().trimmed().toDouble(&ok);
-    if (!ok) {
+    // blanks around it allowed; anything else is ORA-01722. Qt also reads
+    // "inf" and "nan", which no numeric column holds.
+    bool ok = given.typeId() == QMetaType::Double;
+    const double number = ok ? given.toDouble() : given.toString().trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(number)) {
         error = ora::make(ora::InvalidNumber,
                           QStringLiteral("invalid number: argument %1 of %2 ('%3' for %4)")
                               .arg(field.position + 1)
                               .arg(procName(proc), given.toString(), QString::fromLatin1(field.column)));
+        return false;
+    }
+    if (field.limit > 0 && std::fabs(number) >= field.limit) {
+        error = ora::make(1438, QStringLiteral("value larger than specified precision allowed for this column: "
+                                               "argument %1 of %2 (%3 for %4)")
+                                    .arg(field.position + 1)
+                                    .arg(procName(proc), given.toString(), QString::fromLatin1(field.column)));
         return false;
     }
     value = number;

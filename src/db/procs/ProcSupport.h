@@ -21,11 +21,18 @@ struct Field {
     int position;
     const char *column;
     ArgKind kind = ArgKind::Text;
+    // Number fields: the magnitude the column's precision cannot hold (0:
+    // none). PostgreSQL refuses such a value and SQLite would keep it, so it
+    // is refused here on both, as Oracle does (ORA-01438).
+    double limit = 0;
 };
+
+// Prices and fees: NUMERIC(12,2).
+inline constexpr double kMoneyLimit = 1e10;
 
 // The value to bind for an argument: NULL stays NULL, texts are taken as
 // given (bare numbers as their plain digits), a Number field must read as a
-// number or the call fails with ORA-01722 as on Oracle.
+// number (ORA-01722) within its column's precision (ORA-01438), as on Oracle.
 bool fieldValue(const ProcArgs &args, const Field &field, const char *proc, QVariant &value, DbError &error);
 
 // ORA-20001 naming the table and the key the call gave.
