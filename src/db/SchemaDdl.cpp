@@ -343,7 +343,7 @@ bool parseCreateIndex(Parser &p, bool unique, DdlStatement *out)
             return false;
         const QString rest = p.skipItem();
         out->index.columns.append(column);
-        out->index.columnSpecs.append(rest.isEmpty() ? column : column + u' ' + rest);
+        out->index.columnDefs.append(rest.isEmpty() ? column : column + u' ' + rest);
     } while (p.acceptPunct(u','));
     if (!p.expectPunct(u')'))
         return false;

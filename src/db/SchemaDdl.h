@@ -33,8 +33,8 @@ struct IndexDef {
     QString name;
     QString table;
     bool unique = false;
-    QStringList columns;     // bare column names
-    QStringList columnSpecs; // as written, with operator classes ("x varchar_pattern_ops")
+    QStringList columns;    // bare column names
+    QStringList columnDefs; // as written, with operator classes ("x varchar_pattern_ops")
 };
 
 struct TableDef {

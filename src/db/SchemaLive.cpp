@@ -61,13 +61,13 @@ void parsePgIndexDef(const QString &def, IndexDef *index)
     const qsizetype close = def.lastIndexOf(u')');
     if (open < 0 || close < open)
         return;
-    const QStringList specs = def.mid(open + 1, close - open - 1).split(u',');
-    for (QString spec : specs) {
-        spec = spec.simplified();
-        QString column = spec.section(u' ', 0, 0);
+    const QStringList parts = def.mid(open + 1, close - open - 1).split(u',');
+    for (QString part : parts) {
+        part = part.simplified();
+        QString column = part.section(u' ', 0, 0);
         column.remove(u'"');
         index->columns.append(column);
-        index->columnSpecs.append(spec);
+        index->columnDefs.append(part);
     }
 }
 
@@ -104,7 +104,7 @@ bool readSqlite(QSqlDatabase &db, LiveSchema *live, QString *error)
                 return false;
             while (ii.next()) {
                 index.columns.append(ii.value(2).toString());
-                index.columnSpecs.append(ii.value(2).toString());
+                index.columnDefs.append(ii.value(2).toString());
             }
             live->indexes.append(index);
         }
@@ -239,8 +239,8 @@ void compareIndex(const IndexDef &want, const IndexDef &have, SchemaDialect dial
                              have.unique ? QStringLiteral("unique") : QStringLiteral("not unique"),
                              want.unique ? QStringLiteral("unique") : QStringLiteral("not unique")));
     // PostgreSQL shows operator classes; compare them there too.
-    const QStringList &w = dialect == SchemaDialect::Postgres ? want.columnSpecs : want.columns;
-    const QStringList &h = dialect == SchemaDialect::Postgres ? have.columnSpecs : have.columns;
+    const QStringList &w = dialect == SchemaDialect::Postgres ? want.columnDefs : want.columns;
+    const QStringList &h = dialect == SchemaDialect::Postgres ? have.columnDefs : have.columns;
     QStringList ws;
     for (const QString &s : w)
         ws.append(s.simplified());

@@ -738,7 +738,11 @@ CREATE TABLE location_fund_detl (
 -- ---------------------------------------------------------------------------
 
 -- A physical copy, keyed by its accession number. Barcodes may be missing
--- until assignment; where present they are unique.
+-- until assignment; where present they are unique. The first 22 columns, in
+-- this order, are the positions of update00_indi_acct and update10_indi_acct
+-- (1 prop_no, 13 bar_code, 14 in_date, 15 book_stat_code, 16
+-- rec_flag_upt_date, 19 resp_wkr, 22 dis_location are fixed by their
+-- callers): do not reorder them.
 CREATE TABLE indi_acct (
     prop_no           VARCHAR(30)   NOT NULL,
     marc_rec_no       VARCHAR(20),
@@ -777,7 +781,10 @@ CREATE INDEX IDX_INDI_ACCT_MOVE_BATCH ON indi_acct (move_batch, marc_rec_no);
 CREATE INDEX IDX_INDI_ACCT_LOCA_STAT ON indi_acct (dis_location, book_stat_code);
 CREATE INDEX IDX_INDI_ACCT_ASORD ON indi_acct (asord_no);
 
--- The circulation copy of a copy released to circulation.
+-- The circulation copy of a copy released to circulation. The 22 columns, in
+-- this order, are the positions of update01_item and insert_item (1 prop_no,
+-- 4 location, 7 book_stat_code, 8 book_lend_flag, 17 rec_flag_upt_date,
+-- 22 resp_wkr are fixed by their callers): do not reorder them.
 CREATE TABLE item (
     prop_no           VARCHAR(30)   NOT NULL,
     marc_rec_no       VARCHAR(20),
