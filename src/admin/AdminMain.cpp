@@ -1,5 +1,6 @@
 #include "admin/AdminMain.h"
 
+#include "admin/DatabaseCommands.h"
 #include "admin/InstallationSetup.h"
 #include "core/AppContext.h"
 #include "core/IniEdit.h"
@@ -59,6 +60,12 @@ int runScramble(const QCommandLineParser &parser)
         printErr(QStringLiteral("kestra-admin scramble: give exactly one password"));
         return 2;
     }
+    // kestra.ini values hold 255 bytes: "~" and two hex digits per byte.
+    if (args.at(1).toUtf8().size() > (IniFile::MaxValueBytes - 1) / 2) {
+        printErr(
+            QStringLiteral("kestra-admin scramble: the password is longer than the 127 bytes kestra.ini can hold"));
+        return 2;
+    }
     const QString scrambled = scramblePassword(args.at(1));
     if (parser.isSet(QStringLiteral("print"))) {
         std::printf("%s\n", qUtf8Printable(scrambled));
@@ -94,6 +101,7 @@ int adminMain(const QStringList &arguments)
         {QStringLiteral("dsn"), QStringLiteral("database"), QStringLiteral("DSN")},
         {QStringLiteral("section"), QStringLiteral("kestra.ini section"), QStringLiteral("NAME")},
         {QStringLiteral("print"), QStringLiteral("print only")},
+        {QStringLiteral("force"), QStringLiteral("replace an existing schema")},
     });
     if (!parser.parse(arguments)) {
         printErr(parser.errorText());
@@ -105,6 +113,16 @@ int adminMain(const QStringList &arguments)
         return runInstall(parser);
     if (command == QLatin1String("scramble"))
         return runScramble(parser);
+    if (command == QLatin1String("init") || command == QLatin1String("check")) {
+        DatabaseTarget target;
+        QString error;
+        if (!resolveDatabaseTarget(parser.value(QStringLiteral("dsn")), rootOf(parser), &target, &error)) {
+            printErr(QStringLiteral("kestra-admin %1: ").arg(command) + error);
+            return 2;
+        }
+        return command == QLatin1String("init") ? runInit(target, parser.isSet(QStringLiteral("force")))
+                                                : runCheck(target);
+    }
     std::fputs(kUsage, stderr);
     return command.isEmpty() || command == QLatin1String("help") ? 0 : 2;
 }

@@ -363,7 +363,7 @@ bool installSchema(QSqlDatabase &db, SchemaDialect dialect, QString *error, cons
     if (!present.isEmpty() && !options.force) {
         const int version = installedSchemaVersion(db);
         err = QStringLiteral("the database already holds the suite schema (%1 of its tables%2); "
-                             "install with force to drop and replace it")
+                             "install with force (kestra-admin init --force) to drop and replace it")
                   .arg(present.size())
                   .arg(version >= 0 ? QStringLiteral(", version %1").arg(version) : QString());
         return false;
