@@ -99,28 +99,27 @@ int runMarcDump(const QStringList &args, std::FILE *out, std::FILE *err)
         std::fprintf(err, "usage: kestra-admin marc-dump FILE [--raw] [--encoding auto|utf-8|gbk|gb18030]\n");
         return 2;
     }
-    MarcFileReader reader;
+    FileRecordSource source(encoding);
     QString error;
-    if (!reader.open(path, &error)) {
+    if (!source.open(path, &error)) {
         std::fprintf(err, "kestra-admin marc-dump: %s: %s\n", qUtf8Printable(path), qUtf8Printable(error));
         return 1;
     }
     int status = 0;
-    RecordSlice slice;
-    SliceFault fault;
     BibRecord record;
+    RecordOrigin origin;
+    ParseReport report;
     QByteArray buffer;
     buffer.reserve(1 << 20);
-    while (reader.next(slice, fault)) {
-        if (fault != SliceFault::None) {
-            std::fprintf(err, "record %lld at byte %lld refused: %s\n", slice.number, slice.offset,
-                         qUtf8Printable(describeSliceFault(fault)));
+    while (source.next(record, origin, report)) {
+        if (origin.fault != SliceFault::None) {
+            std::fprintf(err, "record %lld at byte %lld refused: %s\n", origin.number, origin.offset,
+                         qUtf8Printable(describeSliceFault(origin.fault)));
             status = 3;
             continue;
         }
-        const ParseReport report = record.parse(slice.bytes, encoding.codecFor(slice.bytes));
         if (!report.items.isEmpty()) {
-            std::fprintf(err, "record %lld at byte %lld%s: %s\n", slice.number, slice.offset,
+            std::fprintf(err, "record %lld at byte %lld%s: %s\n", origin.number, origin.offset,
                          report.accepted() ? "" : " refused", qUtf8Printable(describeReport(report)));
             if (report.outcome == ParseOutcome::Refused || report.outcome == ParseOutcome::Damaged)
                 status = 3;

@@ -137,6 +137,23 @@ bool MarcFileReader::next(RecordSlice &slice, SliceFault &fault)
     return true;
 }
 
+bool FileRecordSource::next(BibRecord &record, RecordOrigin &origin, ParseReport &report)
+{
+    RecordSlice slice;
+    if (!reader_.next(slice, origin.fault))
+        return false;
+    origin.number = slice.number;
+    origin.offset = slice.offset;
+    if (origin.fault != SliceFault::None) {
+        record.clear();
+        report = ParseReport();
+        report.outcome = ParseOutcome::Refused;
+        return true;
+    }
+    report = record.parse(slice.bytes, encoding_.codecFor(slice.bytes));
+    return true;
+}
+
 bool MarcEncodingChoice::set(const QString &name)
 {
     const QString n = name.trimmed();

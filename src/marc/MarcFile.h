@@ -73,6 +73,37 @@ struct MarcEncodingChoice {
     bool set(const QString &name);
 };
 
+// Where a record came from: its place in a file, or its key in a table.
+struct RecordOrigin {
+    qint64 number = 0;  // 1-based position in the source
+    qint64 offset = -1; // byte offset in a file
+    QString key;        // record number in the catalogue
+    SliceFault fault = SliceFault::None;
+};
+
+// A sequence of records, whatever holds them: the importer and the dump
+// read files through it, the exporter will read the catalogue tables.
+class RecordSource {
+public:
+    virtual ~RecordSource() = default;
+    // The next record; false at the end. A record that cannot be read comes
+    // back blank, with the reason in origin.fault or report.
+    virtual bool next(BibRecord &record, RecordOrigin &origin, ParseReport &report) = 0;
+};
+
+class FileRecordSource final : public RecordSource {
+public:
+    explicit FileRecordSource(const MarcEncodingChoice &encoding = MarcEncodingChoice()) : encoding_(encoding) {}
+    bool open(const QString &path, QString *error) { return reader_.open(path, error); }
+    void setBytes(QByteArrayView bytes) { reader_.setBytes(bytes); }
+    bool next(BibRecord &record, RecordOrigin &origin, ParseReport &report) override;
+    const MarcFileReader &reader() const { return reader_; }
+
+private:
+    MarcFileReader reader_;
+    MarcEncodingChoice encoding_;
+};
+
 // Writes records to a file in one encoding, buffered.
 class MarcFileWriter {
 public:
