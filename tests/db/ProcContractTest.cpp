@@ -4,10 +4,13 @@
 
 #include "core/Session.h"
 #include "db/Backends.h"
+#include "db/SchemaInstaller.h"
 #include "support/TestContext.h"
 #include "support/TestDatabase.h"
 #include "support/TestRunner.h"
 
+#include <QSqlDatabase>
+#include <QSqlError>
 #include <QTest>
 
 using namespace kestra;
@@ -15,54 +18,8 @@ using namespace kestra::test;
 
 namespace {
 
-// The tables the procedures touch, with the key names the messages use.
-const char *const kSchema[] = {
-    "CREATE TABLE marc (marc_rec_no VARCHAR(20) NOT NULL, m_title VARCHAR(1000), copies INTEGER DEFAULT 0, "
-    "lendable_copies INTEGER DEFAULT 0, CONSTRAINT PK_MARC PRIMARY KEY (marc_rec_no))",
-    "CREATE TABLE indi_acct (prop_no VARCHAR(30) NOT NULL, marc_rec_no VARCHAR(20), chk_batch_no VARCHAR(20), "
-    "move_batch VARCHAR(20), price NUMERIC(12,2), real_price NUMERIC(12,2), location VARCHAR(20), "
-    "fund_src_code VARCHAR(4), bala_flag VARCHAR(1), call_no VARCHAR(60), remark VARCHAR(200), "
-    "carrier_code VARCHAR(2), bar_code VARCHAR(30), in_date VARCHAR(19), book_stat_code VARCHAR(2), "
-    "rec_flag_upt_date VARCHAR(19), get_mode_code VARCHAR(2), vol_peri VARCHAR(60), resp_wkr VARCHAR(20), "
-    "year VARCHAR(20), attachment VARCHAR(200), dis_location VARCHAR(20), cur_loca VARCHAR(20), "
-    "asord_no VARCHAR(30), shelf_no VARCHAR(40), indi_opac_flag VARCHAR(1), reg_day VARCHAR(19), "
-    "check_time VARCHAR(19), CONSTRAINT PK_INDI_ACCT PRIMARY KEY (prop_no), "
-    "CONSTRAINT INDI_BARCODE_IDX UNIQUE (bar_code), "
-    "CONSTRAINT FK_INDI_ACCT_REFERENCE_MARC FOREIGN KEY (marc_rec_no) REFERENCES marc (marc_rec_no))",
-    "CREATE TABLE item (prop_no VARCHAR(30) NOT NULL, marc_rec_no VARCHAR(20), call_no VARCHAR(60), "
-    "location VARCHAR(20), bar_code VARCHAR(30), carrier_code VARCHAR(2), book_stat_code VARCHAR(2), "
-    "book_lend_flag VARCHAR(1), year VARCHAR(20), vol_peri VARCHAR(60), price NUMERIC(12,2), "
-    "attachment VARCHAR(200), in_date VARCHAR(19), year_circ_times INTEGER DEFAULT 0, "
-    "total_circ_times INTEGER DEFAULT 0, fst_use_date VARCHAR(19), rec_flag_upt_date VARCHAR(19), "
-    "last_use_date VARCHAR(19), reg_day VARCHAR(19), lend_grd VARCHAR(2), remark VARCHAR(200), "
-    "resp_wkr VARCHAR(20), CONSTRAINT PK_ITEM PRIMARY KEY (prop_no), "
-    "CONSTRAINT FK_ITEM_REFERENCE_ITEM FOREIGN KEY (prop_no) REFERENCES indi_acct (prop_no))",
-    "CREATE TABLE transfer_doc (move_batch VARCHAR(20) NOT NULL, chk_batch_no VARCHAR(20), "
-    "marc_rec_no VARCHAR(20) NOT NULL, copys INTEGER, store_flag VARCHAR(1), send_store_date VARCHAR(19), "
-    "store_wkr VARCHAR(20), cata_flag VARCHAR(1), remark VARCHAR(200), "
-    "CONSTRAINT UK_TRANSFER_DOC UNIQUE (move_batch, marc_rec_no, chk_batch_no))",
-    "CREATE TABLE deal_batch_lst (deal_batch_no VARCHAR(20) NOT NULL, location VARCHAR(20) NOT NULL, "
-    "deal_type_code VARCHAR(2) NOT NULL, deal_bgn_date VARCHAR(19), deal_end_date VARCHAR(19), "
-    "deal_stat_flag VARCHAR(1), resp_wkr VARCHAR(20), remark VARCHAR(200), "
-    "CONSTRAINT PK_DEAL_BATCH_LST PRIMARY KEY (deal_batch_no, deal_type_code))",
-    "CREATE TABLE deal_log (deal_no INTEGER NOT NULL, location VARCHAR(20) NOT NULL, "
-    "deal_batch_no VARCHAR(20) NOT NULL, deal_type_code VARCHAR(2) NOT NULL, prop_no VARCHAR(30) NOT NULL, "
-    "log_date VARCHAR(19), fee NUMERIC(12,2), book_target VARCHAR(200), source_state VARCHAR(2), "
-    "resp_wkr VARCHAR(20), remark VARCHAR(200), CONSTRAINT PK_DEAL_LOG PRIMARY KEY (deal_no), "
-    "CONSTRAINT UK_DEAL_LOG UNIQUE (location, deal_batch_no, deal_type_code, prop_no), "
-    "CONSTRAINT FK_DEAL_LOG_REFERENCE_ITEM FOREIGN KEY (prop_no) REFERENCES indi_acct (prop_no))",
-    "CREATE TABLE preg_arri_lst (prop_no VARCHAR(30) NOT NULL, cert_id VARCHAR(30), location_f VARCHAR(20), "
-    "noti_send_date VARCHAR(19), "
-    "CONSTRAINT FK_PREG_ARRI_LST_REFERENCE_ITEM FOREIGN KEY (prop_no) REFERENCES item (prop_no))",
-    "CREATE TABLE log_detl (log_type VARCHAR(5), log_date VARCHAR(19), log_time VARCHAR(8), wkr_no VARCHAR(20), "
-    "computer VARCHAR(64), location_name VARCHAR(60), marc_rec_no VARCHAR(20), prop_no VARCHAR(30), "
-    "cert_id VARCHAR(30), data1 VARCHAR(400), data2 VARCHAR(400), data3 VARCHAR(400))",
-    "CREATE TABLE wkr_job_qty (wkr_no_f VARCHAR(20) NOT NULL, job_type VARCHAR(3) NOT NULL, "
-    "oper_date VARCHAR(19) NOT NULL, kind INTEGER DEFAULT 0, volume INTEGER DEFAULT 0, "
-    "amount NUMERIC(14,2) DEFAULT 0, CONSTRAINT PK_WKR_JOB_QTY PRIMARY KEY (wkr_no_f, job_type, oper_date))",
-};
-
 const char *const kSeed[] = {
+    "INSERT INTO reader(cert_id,name) VALUES('R1','读者一')",
     "INSERT INTO marc(marc_rec_no,m_title) VALUES('M1','书名一')",
     "INSERT INTO marc(marc_rec_no,m_title) VALUES('M2','书名二')",
     "INSERT INTO indi_acct(prop_no,marc_rec_no,price,location,call_no,remark,bar_code,in_date,book_stat_code,"
@@ -105,30 +62,22 @@ struct Fixture {
         db = TestDatabase::create(static_cast<TestDatabase::Kind>(backend), skip);
         if (!db)
             return false;
-        DbError error;
-        auto creator = createBackend(db->target().kind);
-        if (!creator->open(db->target(), error))
+        QString why;
+        if (!installSuite(&why)) {
+            qWarning("schema: %s", qPrintable(why));
             return false;
-        QStringList ddl;
-        for (const char *statement : kSchema)
-            ddl.append(QString::fromUtf8(statement));
-        if (db->kind() == TestDatabase::Kind::Sqlite) {
-            ddl.append(QStringLiteral("CREATE TABLE kestra_sequence (seq_name VARCHAR(64) NOT NULL, "
-                                      "last_value INTEGER NOT NULL, CONSTRAINT PK_KESTRA_SEQUENCE "
-                                      "PRIMARY KEY (seq_name))"));
-            ddl.append(QStringLiteral("INSERT INTO kestra_sequence VALUES('s_deal_log',0)"));
-        } else {
-            ddl.append(QStringLiteral("CREATE SEQUENCE s_deal_log START WITH 1"));
         }
-        for (const char *statement : kSeed)
-            ddl.append(QString::fromUtf8(statement));
-        for (const QString &statement : ddl) {
-            if (!creator->execute(statement, error)) {
-                qWarning("%s: %s", qPrintable(statement), qPrintable(error.text));
+        DbError error;
+        auto seeder = createBackend(db->target().kind);
+        if (!seeder->open(db->target(), error))
+            return false;
+        for (const char *statement : kSeed) {
+            if (!seeder->execute(QString::fromUtf8(statement), error)) {
+                qWarning("%s: %s", statement, qPrintable(error.text));
                 return false;
             }
         }
-        creator->close();
+        seeder->close();
         tc.writeText(QStringLiteral("kestra.ini"),
                      QStringLiteral("[LIB-DATA]\nLIB_SERVER=T\n[T]\nDSN=%1\nUID=\nPWD=\n").arg(db->dsn()));
         if (tc.context().loadIniSettings() < 0)
@@ -136,6 +85,34 @@ struct Fixture {
         session = std::make_unique<Session>(tc.context());
         session->setLockTimeout(300);
         return session->connect() == 0;
+    }
+
+    // The suite's schema and reference data, as kestra-admin installs them.
+    bool installSuite(QString *why)
+    {
+        const QString name = QStringLiteral("proc-contract-install");
+        bool ok = false;
+        {
+            const BackendTarget t = db->target();
+            const bool sqlite = db->kind() == TestDatabase::Kind::Sqlite;
+            QSqlDatabase sql =
+                QSqlDatabase::addDatabase(sqlite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"), name);
+            if (sqlite) {
+                sql.setDatabaseName(t.path);
+            } else {
+                sql.setHostName(t.host);
+                sql.setPort(t.port);
+                sql.setUserName(t.user);
+                sql.setDatabaseName(t.database);
+            }
+            if (!sql.open())
+                *why = sql.lastError().text();
+            else
+                ok = installSchema(sql, sqlite ? SchemaDialect::Sqlite : SchemaDialect::Postgres, why);
+            sql.close();
+        }
+        QSqlDatabase::removeDatabase(name);
+        return ok;
     }
 
     int run(const QString &callText) { return session->callProc(callText); }
@@ -165,8 +142,9 @@ struct Fixture {
     Fixture f;                                                                                                         \
     {                                                                                                                  \
         QString skip;                                                                                                  \
-        if (!f.open(backend, &skip))                                                                                   \
-            QSKIP(qPrintable(skip.isEmpty() ? QStringLiteral("cannot open the database") : skip));                     \
+        if (!f.open(backend, &skip) && !skip.isEmpty())                                                                \
+            QSKIP(qPrintable(skip));                                                                                   \
+        QVERIFY2(f.session &&f.session->isOpen(), "the test database could not be set up");                            \
     }
 
 #define EXPECT_ORA(f, code, fragment)                                                                                  \
@@ -218,6 +196,9 @@ private Q_SLOTS:
         EXPECT_ORA(f, 1, QStringLiteral("INDI_BARCODE_IDX"));
         QCOMPARE(f.run(call22("update00_indi_acct", "P1", {{5, "十元"}, {15, "33"}})), -1);
         EXPECT_ORA(f, 1722, QStringLiteral("argument 5"));
+        QCOMPARE(f.run(call22("update00_indi_acct", "P1", {{5, "12345678901"}})), -1); // NUMERIC(12,2)
+        EXPECT_ORA(f, 1438, QStringLiteral("price"));
+        QCOMPARE(f.one(QStringLiteral("SELECT price FROM indi_acct WHERE prop_no='P1'")).toDouble(), 12.5);
         QCOMPARE(f.row(kCopyCols + q("P1")), now);
 
         // 21 arguments: refused before anything runs.
