@@ -129,7 +129,7 @@ QString oracleNumberText(double value)
         out += d.digits.left(1);
         if (k > 1)
             out += u'.' + d.digits.mid(1);
-        out += QStringLiteral("E%1%2").arg(d.exp < 0 ? u'-' : u'+').arg(std::abs(d.exp), 2, 10, QChar(u'0'));
+        out += u'E' + QChar(d.exp < 0 ? u'-' : u'+') + QStringLiteral("%1").arg(std::abs(d.exp), 2, 10, QChar(u'0'));
         return out;
     }
     const int point = d.exp + 1; // digits before the decimal point
