@@ -5,6 +5,8 @@
 #include "db/Backends.h"
 #include "db/Dialect.h"
 #include "db/OraError.h"
+#include "db/sql/OracleSql.h"
+#include "db/sql/ProcCall.h"
 
 namespace kestra {
 
@@ -144,7 +146,7 @@ int Session::execute(const QString &sql, bool emptyToSpace)
 {
     QString text = sql.trimmed();
     if (emptyToSpace)
-        text = emptyLiteralsToBlank(text);
+        text = emptyLiteralsToSpace(text);
     currentSql_ = text;
     DbError error;
     if (!backend_)
@@ -156,13 +158,7 @@ int Session::execute(const QString &sql, bool emptyToSpace)
 
 QString Session::procBlock(const QString &call, bool emptyToSpace)
 {
-    const QString text = call.trimmed();
-    const qsizetype blank = text.indexOf(u' ');
-    const QString name = blank < 0 ? text : text.left(blank);
-    QString args = blank < 0 ? QString() : text.mid(blank + 1);
-    if (emptyToSpace)
-        args = emptyLiteralsToBlank(args);
-    return QStringLiteral("Begin ") + name + u'(' + args + QStringLiteral("); end;");
+    return procCallBlock(call, emptyToSpace);
 }
 
 int Session::callProc(const QString &call, bool emptyToSpace)

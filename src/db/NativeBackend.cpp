@@ -11,7 +11,7 @@ bool NativeBackend::query(const QString &sql, QueryResult &result, DbError &erro
         error = ora::notConnected();
         return false;
     }
-    return nativeQuery(toNativeSql(sql, kind()), result, error);
+    return nativeQuery(native(sql), result, error);
 }
 
 bool NativeBackend::execute(const QString &sql, DbError &error)
@@ -22,14 +22,14 @@ bool NativeBackend::execute(const QString &sql, DbError &error)
     }
     if (looksLikeBlock(sql)) {
         QString why;
-        const std::optional<CallBlock> call = parseCallBlock(sql, &why);
+        const std::optional<ProcCall> call = parseCallBlock(sql, &why);
         if (!call) {
-            error = ora::make(ora::ProcedureMissing, QStringLiteral("PLS-00103: ") + why);
+            error = DbError{ora::codeFromText(why), why};
             return false;
         }
         return runCall(*call, nullptr, error);
     }
-    return nativeExec(toNativeSql(sql, kind()), error);
+    return nativeExec(native(sql), error);
 }
 
 bool NativeBackend::executeBound(const QString &block, QList<BoundParam> &params, DbError &error)
@@ -39,16 +39,15 @@ bool NativeBackend::executeBound(const QString &block, QList<BoundParam> &params
         return false;
     }
     QString why;
-    const std::optional<CallBlock> call = parseCallBlock(block, &why);
+    const std::optional<ProcCall> call = parseCallBlock(block, &why);
     if (!call) {
-        error = ora::make(ora::ProcedureMissing, QStringLiteral("PLS-00103: ") +
-                                                     (why.isEmpty() ? QStringLiteral("not a procedure block") : why));
+        error = DbError{ora::codeFromText(why), why.isEmpty() ? QStringLiteral("not a procedure block") : why};
         return false;
     }
     return runCall(*call, &params, error);
 }
 
-bool NativeBackend::runCall(const CallBlock &call, QList<BoundParam> *params, DbError &error)
+bool NativeBackend::runCall(const ProcCall &call, QList<BoundParam> *params, DbError &error)
 {
     const ProcedureDef *def = findProcedure(call.name);
     if (def == nullptr) {
@@ -69,18 +68,18 @@ bool NativeBackend::runCall(const CallBlock &call, QList<BoundParam> *params, Db
     }
     QList<QVariant> values;
     values.reserve(call.args.size());
-    for (const CallArg &arg : call.args) {
+    for (const ProcArg &arg : call.args) {
         switch (arg.kind) {
-        case CallArg::Kind::Text:
+        case ProcArg::Kind::Text:
             values.append(arg.text);
             break;
-        case CallArg::Kind::Number:
+        case ProcArg::Kind::Number:
             values.append(arg.text.toDouble());
             break;
-        case CallArg::Kind::Null:
+        case ProcArg::Kind::Null:
             values.append(QVariant());
             break;
-        case CallArg::Kind::Bind: {
+        case ProcArg::Kind::Bind: {
             QVariant bound;
             if (params != nullptr) {
                 for (const BoundParam &p : *params) {
@@ -112,7 +111,7 @@ bool NativeBackend::runCall(const CallBlock &call, QList<BoundParam> *params, Db
 
     if (params != nullptr) {
         for (int i = 0; i < call.args.size(); ++i) {
-            if (call.args.at(i).kind != CallArg::Kind::Bind)
+            if (call.args.at(i).kind != ProcArg::Kind::Bind)
                 continue;
             for (BoundParam &p : *params) {
                 if (p.output && p.name.compare(call.args.at(i).text, Qt::CaseInsensitive) == 0)
@@ -121,6 +120,14 @@ bool NativeBackend::runCall(const CallBlock &call, QList<BoundParam> *params, Db
         }
     }
     return true;
+}
+
+QString NativeBackend::native(const QString &oracleSql)
+{
+    if (!translator_)
+        translator_ = std::make_unique<SqlTranslator>(kind() == BackendTarget::Kind::Postgres ? SqlDialect::Postgres
+                                                                                              : SqlDialect::Sqlite);
+    return translator_->translate(oracleSql);
 }
 
 bool NativeBackend::begin(DbError &error)

@@ -3,6 +3,9 @@
 #include "db/Backend.h"
 #include "db/Dialect.h"
 #include "db/procs/ProcHost.h"
+#include "db/sql/OracleSql.h"
+
+#include <memory>
 
 namespace kestra {
 
@@ -37,9 +40,11 @@ protected:
     void setInTransaction(bool on) { inTransaction_ = on; }
 
 private:
-    bool runCall(const CallBlock &call, QList<BoundParam> *params, DbError &error);
+    bool runCall(const ProcCall &call, QList<BoundParam> *params, DbError &error);
+    QString native(const QString &oracleSql);
 
     bool inTransaction_ = false;
+    std::unique_ptr<SqlTranslator> translator_;
 };
 
 } // namespace kestra

@@ -1,5 +1,7 @@
 #include "db/SchemaInstaller.h"
 
+#include "db/sql/PostgresSupport.h"
+
 #include "db/SchemaLive.h"
 
 #include <QDir>
@@ -177,6 +179,15 @@ bool runPlan(QSqlDatabase &db, SchemaDialect dialect, const Plan &plan, QString 
         if (!runFile(db, dialect, f, nullptr, error))
             return false;
     QString why;
+    // The functions translated Oracle SQL calls on PostgreSQL.
+    if (dialect == SchemaDialect::Postgres) {
+        for (const QString &sql : postgresSupportStatements()) {
+            if (!exec(db, sql, &why)) {
+                *error = QStringLiteral("SQL support functions: %1\n%2").arg(why, sql.left(300));
+                return false;
+            }
+        }
+    }
     if (!exec(db, QStringLiteral("DELETE FROM kestra_schema_version"), &why) ||
         !exec(db, QStringLiteral("INSERT INTO kestra_schema_version (version) VALUES (%1)").arg(plan.version), &why)) {
         *error = QStringLiteral("recording the schema version: ") + why;

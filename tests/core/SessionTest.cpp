@@ -300,7 +300,7 @@ private Q_SLOTS:
         QCOMPARE(s.callProc(QStringLiteral("update_copies 'M7','extra'")), -1);
         QVERIFY(s.error().text.contains(QStringLiteral("wrong number")));
         QCOMPARE(s.execute(QStringLiteral("Begin update_copies('M7); end;")), -1);
-        QVERIFY(s.error().text.contains(QStringLiteral("unterminated")));
+        QVERIFY2(s.error().text.contains(QStringLiteral("not properly terminated")), qPrintable(s.error().text));
         QCOMPARE(Session::procBlock(QStringLiteral("  update_copies '12' "), false),
                  QStringLiteral("Begin update_copies('12'); end;"));
     }

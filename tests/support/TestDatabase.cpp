@@ -1,5 +1,7 @@
 #include "support/TestDatabase.h"
 
+#include "db/sql/PostgresSupport.h"
+
 #include <QRandomGenerator>
 #include <QTest>
 #include <QUrl>
@@ -53,6 +55,13 @@ std::unique_ptr<TestDatabase> TestDatabase::create(Kind kind, QString *skip)
                &error)) {
         *skip = QStringLiteral("cannot create a test database: ") + error;
         return nullptr;
+    }
+    // Every database the client uses has the functions translated SQL calls.
+    for (const QString &sql : postgresSupportStatements()) {
+        if (!db->adminExec(sql, &error)) {
+            *skip = QStringLiteral("cannot create the SQL support functions: ") + error;
+            return nullptr;
+        }
     }
     return db;
 }
