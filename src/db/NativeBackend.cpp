@@ -97,16 +97,15 @@ bool NativeBackend::runCall(const ProcCall &call, QList<BoundParam> *params, DbE
     // The procedure is atomic: a savepoint inside the caller's transaction,
     // or a transaction of its own outside one.
     const bool own = !inTransaction();
-    if (!command(own ? QStringLiteral("BEGIN") : QStringLiteral("SAVEPOINT kestra_proc"), error))
+    if (!beginProcedure(own, error))
         return false;
     if (!def->fn(*this, args, error)) {
         DbError ignored;
-        command(own ? QStringLiteral("ROLLBACK") : QStringLiteral("ROLLBACK TO SAVEPOINT kestra_proc"), ignored);
-        if (!own)
-            command(QStringLiteral("RELEASE SAVEPOINT kestra_proc"), ignored);
+        endProcedure(own, false, ignored);
         return false;
     }
-    if (!command(own ? QStringLiteral("COMMIT") : QStringLiteral("RELEASE SAVEPOINT kestra_proc"), error))
+    endProcedure(own, true, error);
+    if (error.oraCode != 0)
         return false;
 
     if (params != nullptr) {
@@ -120,6 +119,22 @@ bool NativeBackend::runCall(const ProcCall &call, QList<BoundParam> *params, DbE
         }
     }
     return true;
+}
+
+bool NativeBackend::beginProcedure(bool ownTransaction, DbError &error)
+{
+    return command(ownTransaction ? QStringLiteral("BEGIN") : QStringLiteral("SAVEPOINT kestra_proc"), error);
+}
+
+void NativeBackend::endProcedure(bool ownTransaction, bool succeeded, DbError &error)
+{
+    if (succeeded) {
+        command(ownTransaction ? QStringLiteral("COMMIT") : QStringLiteral("RELEASE SAVEPOINT kestra_proc"), error);
+        return;
+    }
+    command(ownTransaction ? QStringLiteral("ROLLBACK") : QStringLiteral("ROLLBACK TO SAVEPOINT kestra_proc"), error);
+    if (!ownTransaction)
+        command(QStringLiteral("RELEASE SAVEPOINT kestra_proc"), error);
 }
 
 QString NativeBackend::native(const QString &oracleSql)

@@ -36,6 +36,10 @@ protected:
     // Plain commands without statement protection (BEGIN, COMMIT, SAVEPOINT ...).
     virtual bool command(const QString &sql, DbError &error) = 0;
 
+    // The savepoint (or transaction) that makes one procedure call atomic.
+    virtual bool beginProcedure(bool ownTransaction, DbError &error);
+    virtual void endProcedure(bool ownTransaction, bool succeeded, DbError &error);
+
     bool inTransaction() const { return inTransaction_; }
     void setInTransaction(bool on) { inTransaction_ = on; }
 

@@ -222,6 +222,30 @@ bool PgBackend::command(const QString &sql, DbError &error)
     return true;
 }
 
+bool PgBackend::beginProcedure(bool ownTransaction, DbError &error)
+{
+    if (ownTransaction)
+        return command(QStringLiteral("BEGIN"), error);
+    // The statement savepoint serves the procedure too: re-set it in one
+    // round trip, and let the next statement release it.
+    const QString text = statementSavepoint_ ? QStringLiteral("RELEASE SAVEPOINT kestra_stmt; SAVEPOINT kestra_stmt")
+                                             : QStringLiteral("SAVEPOINT kestra_stmt");
+    if (!command(text, error))
+        return false;
+    statementSavepoint_ = true;
+    return true;
+}
+
+void PgBackend::endProcedure(bool ownTransaction, bool succeeded, DbError &error)
+{
+    if (ownTransaction) {
+        command(succeeded ? QStringLiteral("COMMIT") : QStringLiteral("ROLLBACK"), error);
+        return;
+    }
+    if (!succeeded && conn_ != nullptr && PQstatus(conn_) == CONNECTION_OK)
+        command(QStringLiteral("ROLLBACK TO SAVEPOINT kestra_stmt"), error);
+}
+
 PGresult *PgBackend::protectedExec(const QString &sql, DbError &error)
 {
     if (conn_ == nullptr) {

@@ -37,6 +37,8 @@ protected:
     bool nativeQuery(const QString &sql, QueryResult &result, DbError &error) override;
     bool nativeExec(const QString &sql, DbError &error) override;
     bool command(const QString &sql, DbError &error) override;
+    bool beginProcedure(bool ownTransaction, DbError &error) override;
+    void endProcedure(bool ownTransaction, bool succeeded, DbError &error) override;
 
 private:
     // Runs a statement under the statement savepoint when in a transaction.

@@ -438,13 +438,13 @@ QString SqliteBackend::constraintFromTableSql(const QString &table, const QStrin
 
 QString SqliteBackend::foreignKeyName(const QString &sql, const QVariantList &params, bool *childFound)
 {
-    // SQLite does not say which key failed. Run the statement again with the
-    // checks deferred, ask foreign_key_check which rows break which key, and
-    // undo it all.
-    const QString verb = firstWord(sql);
-    *childFound = verb == QLatin1String("DELETE") || verb == QLatin1String("UPDATE");
+    // SQLite does not say which key failed, nor in which direction. Run the
+    // statement again with the checks deferred, ask foreign_key_check which
+    // rows break which key, and undo it all. A row of the written table that
+    // points nowhere is a missing parent (2291); a row elsewhere that points
+    // at the written table is a child left behind (2292).
     const QString table = targetTable(sql);
-    QString name;
+    *childFound = firstWord(sql) == QLatin1String("DELETE");
     DbError ignored;
     if (!command(QStringLiteral("SAVEPOINT kestra_fk_probe"), ignored))
         return QStringLiteral("FK_") + table.toUpper();
@@ -456,26 +456,36 @@ QString SqliteBackend::foreignKeyName(const QString &sql, const QVariantList &pa
     command(QStringLiteral("RELEASE SAVEPOINT kestra_fk_probe"), ignored);
     command(QStringLiteral("PRAGMA defer_foreign_keys=OFF"), ignored);
 
+    const Row *chosen = nullptr;
     for (const Row &v : violations) {
-        const QString child = v.value(0).toString();
-        const QString parent = v.value(1).toString();
-        const bool relevant = *childFound ? parent.compare(table, Qt::CaseInsensitive) == 0
-                                          : child.compare(table, Qt::CaseInsensitive) == 0;
-        if (!relevant)
-            continue;
-        QList<Row> keys;
-        select(QStringLiteral("SELECT \"from\" FROM pragma_foreign_key_list(?) WHERE id=?"), {child, v.value(2)}, keys,
-               ignored);
-        QStringList columns;
-        for (const Row &k : keys)
-            columns.append(k.value(0).toString());
-        name = constraintFromTableSql(child, QStringLiteral("FOREIGN KEY"), columns, parent);
-        if (name.isEmpty())
-            name = QStringLiteral("FK_%1_REFERENCE_%2").arg(child, parent);
-        break;
+        if (v.value(0).toString().compare(table, Qt::CaseInsensitive) == 0) {
+            chosen = &v;
+            *childFound = false;
+            break;
+        }
     }
+    if (chosen == nullptr) {
+        for (const Row &v : violations) {
+            if (v.value(1).toString().compare(table, Qt::CaseInsensitive) == 0) {
+                chosen = &v;
+                *childFound = true;
+                break;
+            }
+        }
+    }
+    if (chosen == nullptr)
+        return (QStringLiteral("FK_") + table).toUpper();
+    const QString child = chosen->value(0).toString();
+    const QString parent = chosen->value(1).toString();
+    QList<Row> keys;
+    select(QStringLiteral("SELECT \"from\" FROM pragma_foreign_key_list(?) WHERE id=?"), {child, chosen->value(2)},
+           keys, ignored);
+    QStringList columns;
+    for (const Row &k : keys)
+        columns.append(k.value(0).toString());
+    QString name = constraintFromTableSql(child, QStringLiteral("FOREIGN KEY"), columns, parent);
     if (name.isEmpty())
-        name = QStringLiteral("FK_") + table;
+        name = QStringLiteral("FK_%1_REFERENCE_%2").arg(child, parent);
     return name.toUpper();
 }
 

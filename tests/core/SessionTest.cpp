@@ -189,6 +189,11 @@ private Q_SLOTS:
         QVERIFY2(s.error().text.contains(QStringLiteral("FK_INDI_ACC_REFERENCE_MARC")), qPrintable(s.error().text));
         s.showDbError();
         QCOMPARE(f.tc.prompter().lastText(), QStringLiteral("该MARC已经被相关记录引用!"));
+        // An update that points a copy at a record that does not exist is a
+        // missing parent, not a child left behind.
+        QCOMPARE(s.execute(QStringLiteral("update indi_acct set marc_rec_no='NONE' where prop_no='A1'")), -1);
+        QCOMPARE(s.error().oraCode, 2291);
+        QVERIFY2(s.error().text.contains(QStringLiteral("FK_INDI_ACC_REFERENCE_MARC")), qPrintable(s.error().text));
         // The refused delete changed nothing.
         QCOMPARE(f.one(QStringLiteral("select count(*) from marc")), QStringLiteral("1"));
 
