@@ -112,7 +112,10 @@ bool SqliteBackend::open(const BackendTarget &target, DbError &error)
     // statement tells. journal_mode answers "wal" when it took.
     if (!command(QStringLiteral("PRAGMA journal_mode=WAL"), error) ||
         !command(QStringLiteral("PRAGMA synchronous=FULL"), error) ||
-        !command(QStringLiteral("PRAGMA foreign_keys=ON"), error)) {
+        !command(QStringLiteral("PRAGMA foreign_keys=ON"), error) ||
+        // Oracle's LIKE is case-sensitive, and only then can SQLite use the
+        // prefix indexes for "LIKE 'key%'".
+        !command(QStringLiteral("PRAGMA case_sensitive_like=ON"), error)) {
         close();
         return false;
     }
