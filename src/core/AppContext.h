@@ -2,6 +2,7 @@
 
 #include "core/Clock.h"
 #include "core/CodePage.h"
+#include "core/CodeTables.h"
 #include "core/ConnectionSettings.h"
 #include "core/InstallFolders.h"
 #include "core/LogFile.h"
@@ -70,6 +71,8 @@ public:
     const QueryResult &allLocations() const { return allLocations_; }
     // LocationName: the name of a location code; empty when unknown.
     QString locationName(const QString &code) const;
+    // The code tables, the current location list and CheckLocationRight.
+    CodeTables &codes() { return codes_; }
 
     // Loads the message table and the system parameters; -1 when a query
     // fails (the session's error record tells which).
@@ -91,6 +94,7 @@ private:
     LogFile log_;
     SysParams params_;
     QueryResult allLocations_;
+    CodeTables codes_{*this};
     ServerClock *serverClock_ = nullptr;
     std::unique_ptr<Session> db_;
 };

@@ -14,6 +14,12 @@ struct SessionValues {
     QString branch;
     QStringList rights;    // module right codes
     QStringList locations; // location codes the operator may work on
+    // The operator's row of lib_worker as the login read it.
+    QString email;
+    QString telephone;
+    QString catalogLevel;
+    QString passwordDate; // modi_pwd_date
+    bool code2 = false;
 };
 
 } // namespace kestra

@@ -2,18 +2,40 @@
 
 namespace kestra {
 
+int leadingInteger(const QString &text)
+{
+    const QString t = text.trimmed();
+    qsizetype i = 0;
+    if (i < t.size() && (t.at(i) == u'-' || t.at(i) == u'+'))
+        ++i;
+    while (i < t.size() && t.at(i).isDigit() && t.at(i).unicode() < 128)
+        ++i;
+    bool ok = false;
+    const int v = t.left(i).toInt(&ok);
+    return ok ? v : 0;
+}
+
+void SysParams::setTable(QueryResult table)
+{
+    table_ = std::move(table);
+    byNumber_.clear();
+    byCode_.clear();
+    for (int r = 0; r < table_.rowCount(); ++r) {
+        const QString code = table_.text(r, 0).trimmed();
+        bool ok = false;
+        const int number = code.toInt(&ok);
+        if (ok && !byNumber_.contains(number))
+            byNumber_.insert(number, r);
+        if (!byCode_.contains(code))
+            byCode_.insert(code, r);
+    }
+}
+
 QString SysParams::raw(int number, bool *found) const
 {
-    for (int r = 0; r < table_.rowCount(); ++r) {
-        bool ok = false;
-        const int code = table_.text(r, 0).trimmed().toInt(&ok);
-        if (ok && code == number) {
-            *found = true;
-            return table_.text(r, 1);
-        }
-    }
-    *found = false;
-    return {};
+    const auto it = byNumber_.constFind(number);
+    *found = it != byNumber_.constEnd();
+    return *found ? table_.text(*it, 1) : QString();
 }
 
 QString SysParams::text(int number) const
@@ -22,13 +44,15 @@ QString SysParams::text(int number) const
     return raw(number, &found);
 }
 
+int SysParams::integer(int number) const
+{
+    return leadingInteger(text(number));
+}
+
 QString SysParams::byName(const QString &code) const
 {
-    for (int r = 0; r < table_.rowCount(); ++r) {
-        if (table_.text(r, 0).trimmed() == code)
-            return table_.text(r, 1);
-    }
-    return {};
+    const auto it = byCode_.constFind(code);
+    return it == byCode_.constEnd() ? QString() : table_.text(*it, 1);
 }
 
 QVariant SysParams::value(int number) const
@@ -50,7 +74,13 @@ QVariant SysParams::value(int number) const
     case 9:
     case 10:
     case 12:
-        return found ? QVariant(v.trimmed().toDouble()) : QVariant(QString());
+        if (!found)
+            return QString();
+        else {
+            bool ok = false;
+            const double d = v.trimmed().toDouble(&ok);
+            return ok ? d : static_cast<double>(leadingInteger(v));
+        }
     case 14:
         return v.section(u',', 0, 0);
     case 142: {

@@ -2,6 +2,7 @@
 
 #include "db/QueryResult.h"
 
+#include <QHash>
 #include <QString>
 #include <QVariant>
 
@@ -10,7 +11,9 @@ namespace kestra {
 // The system parameters of sys_comm_para, loaded once at start-up.
 class SysParams {
 public:
-    void setTable(QueryResult table) { table_ = std::move(table); }
+    // Takes the rows of "SELECT sys_para_code,sys_para_value ..." and indexes
+    // them: parameters are read on every scan and login, the table is read once.
+    void setTable(QueryResult table);
     bool isLoaded() const { return !table_.isNull(); }
     const QueryResult &table() const { return table_; }
 
@@ -24,9 +27,20 @@ public:
     // GetSysParamByName: the row whose trimmed code equals code.
     QString byName(const QString &code) const;
 
+    // The common test "parameter n is '1'": a missing parameter is off.
+    bool isOn(int number) const { return text(number) == QLatin1String("1"); }
+    // The stored value read as a number the way the suite reads them: the
+    // leading integer of the trimmed text, 0 when there is none.
+    int integer(int number) const;
+
 private:
     QString raw(int number, bool *found) const;
     QueryResult table_;
+    QHash<int, int> byNumber_;   // number -> first row
+    QHash<QString, int> byCode_; // trimmed code -> first row
 };
+
+// The leading integer of a text ("12abc" -> 12, " -3" -> -3, "x" -> 0).
+int leadingInteger(const QString &text);
 
 } // namespace kestra
