@@ -1,6 +1,7 @@
 // What each backend receives for the Oracle SQL the client sends.
 
 #include "db/sql/OracleSql.h"
+#include "db/sql/OracleTranslator.h"
 #include "support/TestRunner.h"
 
 #include <QTest>
@@ -76,7 +77,7 @@ private Q_SLOTS:
         // Clock, dual, sequences, statements.
         row("sysdate", "update login_log set limit_login_time=sysdate where wkr_no='1'",
             "update login_log set limit_login_time=datetime('now','localtime') where wkr_no='1'",
-            "update login_log set limit_login_time=LOCALTIMESTAMP(0) where wkr_no='1'");
+            "update login_log set limit_login_time=date_trunc('second', LOCALTIMESTAMP) where wkr_no='1'");
         same("keep-alive", " SELECT 1 from dual ", " SELECT 1 ");
         same("dual with where", "SELECT 1 FROM dual WHERE EXISTS (SELECT 1 FROM t)",
              "SELECT 1 WHERE EXISTS (SELECT 1 FROM t)");
@@ -204,6 +205,17 @@ private Q_SLOTS:
         for (int i = 0; i < 5000; ++i)
             cases += u"CASE WHEN a THEN ";
         QVERIFY(!translateOracleSql(u"SELECT " + cases + u"1 FROM t", SqlDialect::Postgres).isEmpty());
+        // Nested calls the rewrite declines (wrong argument count), and a
+        // long chain of || and -: work must stay linear, not double per level.
+        const QString nested =
+            QString(150 * 4, u' ').replace(QStringLiteral("    "), QStringLiteral("nvl(")) + u"x" + QString(150, u')');
+        QVERIFY(translateOracleSql(u"SELECT " + nested + u" FROM t", SqlDialect::Sqlite).contains(u"nvl(nvl(x"));
+        QString chain = QStringLiteral("a");
+        for (int i = 0; i < 20000; ++i)
+            chain += u" || b - c";
+        const QString longOut = translateOracleSql(u"SELECT " + chain + u" FROM t", SqlDialect::Postgres);
+        QVERIFY(longOut.startsWith(u"SELECT NULLIF(CONCAT(kestra_text(NULLIF(CONCAT(kestra_text("));
+        QCOMPARE(longOut.count(u"CONCAT("), 20000);
         const QStringList odd = {"",
                                  "   ",
                                  "'",
@@ -228,6 +240,18 @@ private Q_SLOTS:
             translateOracleSql(s, SqlDialect::Postgres);
         }
         QCOMPARE(translateOracleSql("", SqlDialect::Sqlite), QString());
+    }
+
+    void wordTable()
+    {
+        // The table is searched by halves: every word must be found.
+        for (const char *w : {"ALL", "and", "Between", "CONNECT", "DISTINCT", "EXCEPT", "from", "INTERSECT", "IS",
+                              "MINUS", "NULLS", "ORDER", "SELECT", "UNION", "UNIQUE", "WHERE", "WITH"})
+            QVERIFY2(sqlx::isSqlKeyword(QString::fromLatin1(w)), w);
+        for (const char *w : {"year", "value", "dual", "sysdate", "rownum", "LIMIT", "first", "ÄND", "A"})
+            QVERIFY2(!sqlx::isSqlKeyword(QString::fromUtf8(w)), w);
+        QVERIFY(sqlx::sqlWordFlags(u"limit") & sqlx::ClauseEndWord);
+        QVERIFY(sqlx::sqlWordFlags(u"Minus") & sqlx::SetOperatorWord);
     }
 
     void cacheReturnsTheSameText()

@@ -12,26 +12,12 @@ namespace {
 
 bool isClauseEnd(const Translator &tr, const SqlNode &n)
 {
-    static const QLatin1StringView words[] = {
-        QLatin1StringView("GROUP"),     QLatin1StringView("ORDER"),  QLatin1StringView("HAVING"),
-        QLatin1StringView("UNION"),     QLatin1StringView("MINUS"),  QLatin1StringView("INTERSECT"),
-        QLatin1StringView("EXCEPT"),    QLatin1StringView("FOR"),    QLatin1StringView("CONNECT"),
-        QLatin1StringView("START"),     QLatin1StringView("LIMIT"),  QLatin1StringView("FETCH"),
-        QLatin1StringView("RETURNING"), QLatin1StringView("OFFSET"),
-    };
-    if (tr.isKind(n, SqlToken::Semicolon))
-        return true;
-    for (const auto w : words) {
-        if (tr.isWord(n, w))
-            return true;
-    }
-    return false;
+    return tr.isKind(n, SqlToken::Semicolon) || tr.hasFlag(n, ClauseEndWord);
 }
 
 bool isSetOperator(const Translator &tr, const SqlNode &n)
 {
-    return tr.isWord(n, QLatin1StringView("UNION")) || tr.isWord(n, QLatin1StringView("MINUS")) ||
-           tr.isWord(n, QLatin1StringView("INTERSECT")) || tr.isWord(n, QLatin1StringView("EXCEPT"));
+    return tr.hasFlag(n, SetOperatorWord);
 }
 
 bool isAllDigits(QStringView s)
@@ -66,7 +52,7 @@ void Translator::planLevel(Level &level)
                     i + 1 < n &&
                     (isKind(nodes[i + 1], SqlToken::QuotedIdentifier) ||
                      (isKind(nodes[i + 1], SqlToken::Identifier) &&
-                      (!isSqlKeyword(text(nodes[i + 1])) || isWord(nodes[i + 1], QLatin1StringView("AS")))));
+                      (!hasFlag(nodes[i + 1], ReservedWord) || isWord(nodes[i + 1], QLatin1StringView("AS")))));
                 if (!named)
                     level.edit(i).after += QStringLiteral(" kestra_q%1").arg(++subqueryNames_);
             }
@@ -97,7 +83,7 @@ void Translator::planLevel(Level &level)
             const bool qualified = hasNext && (nodes[i + 1].group || isKind(nodes[i + 1], SqlToken::Dot));
             if (tableRef && !qualified) {
                 const bool aliased =
-                    hasNext && isKind(nodes[i + 1], SqlToken::Identifier) && !isSqlKeyword(text(nodes[i + 1]));
+                    hasNext && isKind(nodes[i + 1], SqlToken::Identifier) && !hasFlag(nodes[i + 1], ReservedWord);
                 level.edit(i).hasReplace = true;
                 level.edit(i).replace =
                     aliased ? QStringLiteral("(SELECT 'X' AS dummy)") : QStringLiteral("(SELECT 'X' AS dummy) dual");
@@ -147,7 +133,7 @@ void Translator::planStatementStart(Level &level, int first)
     const auto &nodes = level.nodes;
     const bool sqlite = target_ == SqlDialect::Sqlite;
     auto isAlias = [&](int k) {
-        return k < n && isKind(nodes[k], SqlToken::Identifier) && !isSqlKeyword(text(nodes[k]));
+        return k < n && isKind(nodes[k], SqlToken::Identifier) && !hasFlag(nodes[k], ReservedWord);
     };
     if (first >= n)
         return;

@@ -91,7 +91,14 @@ bool Translator::emitFunctionCall(Level &level, int i, QString &out)
 
     Level inner(group.children);
     prepareLevel(inner);
-    Args a;
+
+    // The argument ranges and what each is, before anything is translated:
+    // a call the rewrite declines must not have been translated already.
+    struct Range {
+        int from;
+        int to;
+    };
+    std::vector<Range> ranges;
     bool trimFrom = false;
     int from = 0;
     for (int k = 0; k <= inner.size(); ++k) {
@@ -99,43 +106,102 @@ bool Translator::emitFunctionCall(Level &level, int i, QString &out)
             trimFrom = trimFrom || isWord(inner.nodes[k], QLatin1StringView("FROM"));
             continue;
         }
-        if (k == inner.size() && from == k && a.text.isEmpty())
+        if (k == inner.size() && from == k && ranges.empty())
             break; // f()
-        a.text.append(rangeText(inner, from, k));
-        a.first.push_back(from);
-        const int u = unitEnd(inner, from, k);
-        a.simple.push_back(u == k);
-        const bool single = k == from + 1 && !inner.nodes[from].group;
-        const SqlToken *t = single ? &token(inner.nodes[from]) : nullptr;
+        ranges.push_back({from, k});
+        from = k + 1;
+    }
+    const int n = static_cast<int>(ranges.size());
+    auto literalAt = [&](int k) -> const SqlToken * {
+        const Range &r = ranges[k];
+        if (r.to != r.from + 1 || inner.nodes[r.from].group)
+            return nullptr;
+        const SqlToken &t = token(inner.nodes[r.from]);
+        return t.kind == SqlToken::String && !t.unterminated ? &t : nullptr;
+    };
+    OracleFormatKind formatKind = OracleFormatKind::Unknown;
+    if (fn == Fn::ToChar && n == 2 && literalAt(1))
+        formatKind = classifyOracleFormat(sqlStringValue(sql_, *literalAt(1)));
+
+    bool accepted = false;
+    switch (fn) {
+    case Fn::None:
+        break;
+    case Fn::Nvl:
+    case Fn::Mod:
+    case Fn::Concat:
+        accepted = n == 2;
+        break;
+    case Fn::Nvl2:
+        accepted = n == 3;
+        break;
+    case Fn::Decode:
+        accepted = n >= 3;
+        break;
+    case Fn::Substr:
+    case Fn::Lpad:
+    case Fn::Rpad:
+        accepted = n == 2 || n == 3;
+        break;
+    case Fn::Instr:
+        accepted = n >= 2 && n <= 4;
+        break;
+    case Fn::Lengthb:
+    case Fn::Upper:
+    case Fn::Lower:
+    case Fn::Unistr:
+    case Fn::Trim:
+        accepted = n == 1;
+        break;
+    case Fn::Ltrim:
+    case Fn::Rtrim:
+    case Fn::Trunc:
+    case Fn::Round:
+    case Fn::ToDate:
+    case Fn::Dump:
+        accepted = n == 1 || n == 2;
+        break;
+    case Fn::ToChar:
+        accepted = sqlite ? n >= 1 && n <= 3 : n == 1 || (n == 2 && formatKind != OracleFormatKind::Unknown);
+        break;
+    case Fn::ToNumber:
+        accepted = sqlite ? n == 1 || n == 2 : n == 1;
+        break;
+    }
+    if (!accepted)
+        return false;
+
+    Args a;
+    const bool trimSyntax = fn == Fn::Trim && trimFrom;
+    for (const Range &r : ranges) {
+        if (trimSyntax)
+            break; // TRIM(... FROM ...) is taken apart below
+        a.text.append(rangeText(inner, r.from, r.to));
+        a.first.push_back(r.from);
+        a.simple.push_back(unitEnd(inner, r.from, r.to) == r.to);
+        const bool single = r.to == r.from + 1 && !inner.nodes[r.from].group;
+        const SqlToken *t = single ? &token(inner.nodes[r.from]) : nullptr;
         const bool isNull =
             t && (t->is(sql_, QLatin1StringView("NULL")) ||
                   (t->kind == SqlToken::String && !t->unterminated && sqlStringValue(sql_, *t).isEmpty()));
         a.nullWord.push_back(isNull);
         a.plain.push_back(isNull || (t && t->kind == SqlToken::String && !t->unterminated));
-        from = k + 1;
     }
     if (!inner.tail.isEmpty() && !a.text.isEmpty())
         a.text.last() += inner.tail;
-    const int n = a.count();
 
     QString r;
     switch (fn) {
     case Fn::None:
         return false;
     case Fn::Nvl:
-        if (n != 2)
-            return false;
         r = u"COALESCE(" + joined(a) + u')';
         break;
     case Fn::Nvl2:
-        if (n != 3)
-            return false;
         r = u"CASE WHEN " + paren(a, 0) + u" IS NOT NULL THEN " + a.text[1] + u" ELSE " + a.text[2] + u" END";
         break;
     case Fn::Decode: {
         // Oracle's DECODE finds NULL equal to NULL.
-        if (n < 3)
-            return false;
         r = QStringLiteral("CASE");
         const QString subject = paren(a, 0);
         int k = 1;
@@ -153,21 +219,15 @@ bool Translator::emitFunctionCall(Level &level, int i, QString &out)
         break;
     }
     case Fn::Substr:
-        if (n != 2 && n != 3)
-            return false;
         r = u"kestra_substr(" + joined(a) + u')';
         break;
     case Fn::Instr:
-        if (n < 2 || n > 4)
-            return false;
         if (n == 2)
             r = (sqlite ? u"instr(" : u"strpos(") + joined(a) + u')';
         else
             r = u"kestra_instr(" + joined(a) + u')';
         break;
     case Fn::Lengthb:
-        if (n != 1)
-            return false;
         r = sqlite ? QString(u"length(CAST(" + a.text[0] + u" AS BLOB))")
                    : QString(u"octet_length(" + a.text[0] + u')');
         break;
@@ -175,10 +235,12 @@ bool Translator::emitFunctionCall(Level &level, int i, QString &out)
     case Fn::Ltrim:
     case Fn::Rtrim: {
         // Oracle has no empty text: trimming to nothing gives NULL.
-        if (n < 1 || (fn != Fn::Trim && n > 2) || (fn == Fn::Trim && n != 1))
-            return false;
-        QString call = text(nameNode).toString() + u'(' + joined(a) + u')';
-        if (fn == Fn::Trim && trimFrom && sqlite) {
+        QString call;
+        if (!trimSyntax) {
+            call = text(nameNode).toString() + u'(' + joined(a) + u')';
+        } else if (!sqlite) {
+            call = text(nameNode).toString() + u'(' + rangeText(inner, 0, inner.size()) + inner.tail + u')';
+        } else {
             // TRIM([LEADING|TRAILING|BOTH] [c] FROM s)
             int f = 0;
             while (f < inner.size() && !isWord(inner.nodes[f], QLatin1StringView("FROM")))
@@ -203,8 +265,6 @@ bool Translator::emitFunctionCall(Level &level, int i, QString &out)
     }
     case Fn::Lpad:
     case Fn::Rpad:
-        if (n != 2 && n != 3)
-            return false;
         if (sqlite)
             r = (fn == Fn::Lpad ? u"kestra_lpad(" : u"kestra_rpad(") + joined(a) + u')';
         else
@@ -212,14 +272,10 @@ bool Translator::emitFunctionCall(Level &level, int i, QString &out)
         break;
     case Fn::Upper:
     case Fn::Lower:
-        if (n != 1)
-            return false;
         r = (fn == Fn::Upper ? u"kestra_upper(" : u"kestra_lower(") + a.text[0] + u')';
         break;
     case Fn::Trunc:
     case Fn::Round: {
-        if (n != 1 && n != 2)
-            return false;
         const QString name = fn == Fn::Trunc ? QStringLiteral("trunc") : QStringLiteral("round");
         if (sqlite)
             r = u"kestra_" + name + u'(' + joined(a) + u')';
@@ -228,36 +284,22 @@ bool Translator::emitFunctionCall(Level &level, int i, QString &out)
         break;
     }
     case Fn::Mod:
-        if (n != 2)
-            return false;
         if (sqlite)
             r = u"kestra_mod(" + joined(a) + u')';
         else
             r = u"kestra_mod(CAST(" + a.text[0] + u" AS numeric), CAST(" + a.text[1] + u" AS numeric))";
         break;
     case Fn::ToChar:
-        if (n < 1 || n > 3)
-            return false;
-        if (sqlite) {
+        if (sqlite)
             r = u"kestra_to_char(" + joined(a) + u')';
-        } else if (n == 1) {
+        else if (n == 1)
             r = u"kestra_text(" + a.text[0] + u')';
-        } else if (n == 2 && a.plain[1] && !a.nullWord[1]) {
-            const QString format = sqlStringValue(sql_, token(inner.nodes[a.first[1]]));
-            const OracleFormatKind kind = classifyOracleFormat(format);
-            if (kind == OracleFormatKind::Date)
-                r = u"to_char(CAST(" + a.text[0] + u" AS timestamp), " + a.text[1] + u')';
-            else if (kind == OracleFormatKind::Number)
-                r = u"to_char(CAST(" + a.text[0] + u" AS numeric), " + a.text[1] + u')';
-            else
-                return false;
-        } else {
-            return false;
-        }
+        else if (formatKind == OracleFormatKind::Date)
+            r = u"to_char(CAST(" + a.text[0] + u" AS timestamp), " + a.text[1] + u')';
+        else
+            r = u"to_char(CAST(" + a.text[0] + u" AS numeric), " + a.text[1] + u')';
         break;
     case Fn::ToDate:
-        if (n != 1 && n != 2)
-            return false;
         if (sqlite)
             r = u"kestra_to_date(" + joined(a) + u')';
         else if (n == 2)
@@ -266,28 +308,18 @@ bool Translator::emitFunctionCall(Level &level, int i, QString &out)
             r = u"CAST(" + a.text[0] + u" AS timestamp(0))";
         break;
     case Fn::ToNumber:
-        if (n != 1 && n != 2)
-            return false;
         if (sqlite)
             r = u"kestra_to_number(" + joined(a) + u')';
-        else if (n == 1)
-            r = u"CAST(" + a.text[0] + u" AS numeric)";
         else
-            return false;
+            r = u"CAST(" + a.text[0] + u" AS numeric)";
         break;
     case Fn::Dump:
-        if (n != 1 && n != 2)
-            return false;
         r = u"kestra_dump(" + joined(a) + u')';
         break;
     case Fn::Unistr:
-        if (n != 1)
-            return false;
         r = u"kestra_unistr(" + a.text[0] + u')';
         break;
     case Fn::Concat:
-        if (n != 2)
-            return false;
         r = concatExpression(a.text, a.plain);
         break;
     }

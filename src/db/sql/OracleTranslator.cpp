@@ -1,6 +1,7 @@
 #include "db/sql/OracleTranslator.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace kestra {
 
@@ -14,24 +15,96 @@ constexpr int kMaxDepth = 200;
 
 } // namespace
 
-bool isSqlKeyword(QStringView word)
+unsigned char sqlWordFlags(QStringView word)
 {
-    static const char *const words[] = {
-        "ALL",     "AND",       "ANY",     "AS",     "ASC",   "BEGIN",    "BETWEEN", "BY",    "CASE",
-        "CONNECT", "CROSS",     "DECLARE", "DELETE", "DESC",  "DISTINCT", "ELSE",    "END",   "ESCAPE",
-        "EXCEPT",  "EXISTS",    "FOR",     "FROM",   "FULL",  "GROUP",    "HAVING",  "IN",    "INNER",
-        "INSERT",  "INTERSECT", "INTO",    "IS",     "JOIN",  "LEFT",     "LIKE",    "MINUS", "NATURAL",
-        "NOT",     "NOWAIT",    "NULLS",   "OF",     "ON",    "OR",       "ORDER",   "OUTER", "PRIOR",
-        "RIGHT",   "SELECT",    "SET",     "SOME",   "START", "TABLE",    "THEN",    "TO",    "UNION",
-        "UNIQUE",  "UPDATE",    "USING",   "VALUES", "WHEN",  "WHERE",    "WITH",
+    struct Word {
+        const char *text;
+        unsigned char flags;
+    };
+    constexpr unsigned char R = ReservedWord, C = ClauseEndWord, S = SetOperatorWord;
+    // Sorted, for a binary search on the upper-cased word.
+    static const Word words[] = {
+        {"ALL", R},
+        {"AND", R},
+        {"ANY", R},
+        {"AS", R},
+        {"ASC", R},
+        {"BEGIN", R},
+        {"BETWEEN", R},
+        {"BY", R},
+        {"CASE", R},
+        {"CONNECT", R | C},
+        {"CROSS", R},
+        {"DECLARE", R},
+        {"DELETE", R},
+        {"DESC", R},
+        {"DISTINCT", R},
+        {"ELSE", R},
+        {"END", R},
+        {"ESCAPE", R},
+        {"EXCEPT", R | C | S},
+        {"EXISTS", R},
+        {"FETCH", C},
+        {"FOR", R | C},
+        {"FROM", R},
+        {"FULL", R},
+        {"GROUP", R | C},
+        {"HAVING", R | C},
+        {"IN", R},
+        {"INNER", R},
+        {"INSERT", R},
+        {"INTERSECT", R | C | S},
+        {"INTO", R},
+        {"IS", R},
+        {"JOIN", R},
+        {"LEFT", R},
+        {"LIKE", R},
+        {"LIMIT", C},
+        {"MINUS", R | C | S},
+        {"NATURAL", R},
+        {"NOT", R},
+        {"NOWAIT", R},
+        {"NULLS", R},
+        {"OF", R},
+        {"OFFSET", C},
+        {"ON", R},
+        {"OR", R},
+        {"ORDER", R | C},
+        {"OUTER", R},
+        {"PRIOR", R},
+        {"RETURNING", C},
+        {"RIGHT", R},
+        {"SELECT", R},
+        {"SET", R},
+        {"SOME", R},
+        {"START", R | C},
+        {"TABLE", R},
+        {"THEN", R},
+        {"TO", R},
+        {"UNION", R | C | S},
+        {"UNIQUE", R},
+        {"UPDATE", R},
+        {"USING", R},
+        {"VALUES", R},
+        {"WHEN", R},
+        {"WHERE", R},
+        {"WITH", R},
     };
     if (word.size() < 2 || word.size() > 9)
-        return false;
-    for (const char *w : words) {
-        if (word.compare(QLatin1StringView(w), Qt::CaseInsensitive) == 0)
-            return true;
+        return 0;
+    char buf[10];
+    for (qsizetype i = 0; i < word.size(); ++i) {
+        char16_t c = word[i].unicode();
+        if (c >= u'a' && c <= u'z')
+            c -= 32;
+        if (c < u'A' || c > u'Z')
+            return 0;
+        buf[i] = static_cast<char>(c);
     }
-    return false;
+    buf[word.size()] = 0;
+    const auto it = std::lower_bound(std::begin(words), std::end(words), buf,
+                                     [](const Word &a, const char *b) { return std::strcmp(a.text, b) < 0; });
+    return it != std::end(words) && std::strcmp(it->text, buf) == 0 ? it->flags : 0;
 }
 
 Translator::Translator(QStringView sql, SqlDialect target) : sql_(sql), target_(target) {}
@@ -39,9 +112,14 @@ Translator::Translator(QStringView sql, SqlDialect target) : sql_(sql), target_(
 QString Translator::run()
 {
     tokens_ = tokenizeSql(sql_);
-    const SqlToken &first = tokens_.first();
+    const SqlToken &first = tokens_.front();
     if (first.is(sql_, QLatin1StringView("BEGIN")) || first.is(sql_, QLatin1StringView("DECLARE")))
         return sql_.toString();
+    wordFlags_.assign(tokens_.size(), 0);
+    for (size_t k = 0; k < tokens_.size(); ++k) {
+        if (tokens_[k].kind == SqlToken::Identifier)
+            wordFlags_[k] = sqlWordFlags(tokens_[k].text(sql_));
+    }
     buildTree();
     Level top(root_);
     top.top = true;
@@ -50,12 +128,13 @@ QString Translator::run()
     out.reserve(sql_.size() + sql_.size() / 4 + 16);
     emitRange(top, 0, top.size(), out);
     out += top.tail;
-    emitTrivia(tokens_.last(), out);
+    emitTrivia(tokens_.back(), out);
     return out;
 }
 
 void Translator::buildTree()
 {
+    root_.reserve(tokens_.size());
     std::vector<std::vector<SqlNode> *> stack{&root_};
     int overflow = 0; // "(" beyond kMaxDepth still open
     const int count = static_cast<int>(tokens_.size()) - 1;
@@ -120,7 +199,7 @@ int Translator::unitEnd(const Level &level, int i, int to) const
     case SqlToken::Bind:
         return i + 1;
     case SqlToken::Identifier:
-        if (isSqlKeyword(t.text(sql_))) {
+        if (wordFlags_[node.tok] & ReservedWord) {
             if (t.is(sql_, QLatin1StringView("CASE")) && level.caseEnd[i] >= 0 && level.caseEnd[i] < to)
                 return level.caseEnd[i] + 1;
             return -1;
@@ -265,7 +344,8 @@ void Translator::emitUnit(Level &level, int i, int end, QString &out)
                 out += sysdate ? QStringLiteral("datetime('now','localtime')")
                                : QStringLiteral("strftime('%Y-%m-%d %H:%M:%f','now','localtime')");
             else
-                out += sysdate ? QStringLiteral("LOCALTIMESTAMP(0)") : QStringLiteral("CURRENT_TIMESTAMP");
+                out += sysdate ? QStringLiteral("date_trunc('second', LOCALTIMESTAMP)")
+                               : QStringLiteral("CURRENT_TIMESTAMP");
             return;
         }
     }
@@ -293,41 +373,69 @@ void Translator::emitConcat(Level &level, int from, const ExprParse &expr, QStri
         return (t.kind == SqlToken::String && !t.unterminated) || t.is(sql_, QLatin1StringView("NULL"));
     };
     const size_t nOps = expr.ops.size();
+    auto isConcat = [&](size_t k) { return text(level.nodes[expr.ops[k]]) == u"||"; };
     auto termEnd = [&](size_t k) { return k + 1 < nOps ? expr.ops[k + 1] : expr.end; };
+    const bool sqlite = target_ == SqlDialect::Sqlite;
 
-    QString cur = term(from, expr.ops[0]);
+    // Oracle evaluates || and binary + - from left to right: each run of ||
+    // becomes a call around everything to its left. The calls open in front,
+    // innermost last, so that the text is written once.
+    const bool firstPlain = plainOperand(from, expr.ops[0]);
+    QStringList openers;
+    bool leftPlain = firstPlain;
+    for (size_t k = 0; k < nOps;) {
+        if (isConcat(k)) {
+            if (sqlite)
+                openers.prepend(QStringLiteral("kestra_concat("));
+            else
+                openers.prepend(leftPlain ? QStringLiteral("NULLIF(CONCAT(")
+                                          : QStringLiteral("NULLIF(CONCAT(kestra_text("));
+            while (k < nOps && isConcat(k))
+                ++k;
+        } else {
+            ++k;
+        }
+        leftPlain = false;
+    }
+
+    QString first = term(from, expr.ops[0]);
     qsizetype lead = 0;
-    while (lead < cur.size() && cur[lead].isSpace())
+    while (lead < first.size() && first[lead].isSpace())
         ++lead;
-    out += QStringView(cur).left(lead);
-    cur = cur.mid(lead).trimmed();
-    bool curPlain = plainOperand(from, expr.ops[0]);
+    out += QStringView(first).left(lead);
+    for (const QString &o : openers)
+        out += o;
+    out += QStringView(first).mid(lead).trimmed();
 
+    bool curPlain = firstPlain;
     size_t k = 0;
     while (k < nOps) {
         const SqlNode &op = level.nodes[expr.ops[k]];
-        if (text(op) == u"||") {
-            QStringList operands{cur};
-            std::vector<bool> plain{curPlain};
+        if (isConcat(k)) {
+            if (!sqlite && !curPlain)
+                out += u')';
             while (true) {
                 const int s = expr.ops[k] + 1;
                 const int e = termEnd(k);
-                operands.append(term(s, e).trimmed());
-                plain.push_back(plainOperand(s, e));
+                const QString t = term(s, e).trimmed();
+                out += u", ";
+                if (!sqlite && !plainOperand(s, e))
+                    out += u"kestra_text(" + t + u')';
+                else
+                    out += t;
                 ++k;
-                if (k >= nOps || text(level.nodes[expr.ops[k]]) != u"||")
+                if (k >= nOps || !isConcat(k))
                     break;
             }
-            cur = concatExpression(operands, plain);
+            out += sqlite ? u")" : u"), '')";
         } else {
-            emitTrivia(token(op), cur);
-            cur += text(op);
-            cur += term(expr.ops[k] + 1, termEnd(k));
+            emitTrivia(token(op), out);
+            out += text(op);
+            out += term(expr.ops[k] + 1, termEnd(k));
             ++k;
         }
         curPlain = false;
     }
-    out += cur;
     out += tailAfter;
 }
 
@@ -385,7 +493,7 @@ QString Translator::emitGroupBody(const SqlNode &group, bool bare)
 {
     const SqlToken &open = token(group);
     if (depth_ >= kMaxDepth) {
-        const int end = group.close >= 0 ? tokens_[group.close].end() : tokens_.last().triviaStart;
+        const int end = group.close >= 0 ? tokens_[group.close].end() : tokens_.back().triviaStart;
         return sql_.mid(open.start, end - open.start).toString();
     }
     ++depth_;
@@ -499,7 +607,7 @@ QString SqlTranslator::translate(const QString &sql)
 
 QString emptyLiteralsToSpace(const QString &sql)
 {
-    const QList<SqlToken> tokens = tokenizeSql(sql);
+    const std::vector<SqlToken> tokens = tokenizeSql(sql);
     QString out;
     out.reserve(sql.size() + 8);
     int copied = 0;

@@ -9,6 +9,18 @@
 
 namespace kestra::sqlx {
 
+// What a word is to the translator, looked up once per token.
+enum SqlWordFlag : unsigned char {
+    ReservedWord = 1,  // never starts an operand, never an alias
+    ClauseEndWord = 2, // ends a WHERE clause or an ORDER BY list
+    SetOperatorWord = 4,
+};
+unsigned char sqlWordFlags(QStringView word);
+inline bool isSqlKeyword(QStringView word)
+{
+    return (sqlWordFlags(word) & ReservedWord) != 0;
+}
+
 // A token, or a parenthesised group of nodes.
 struct SqlNode {
     int tok = 0;    // the token; for a group its "("
@@ -72,6 +84,7 @@ public:
     QStringView text(const SqlNode &n) const { return tokens_[n.tok].text(sql_); }
     bool isWord(const SqlNode &n, QLatin1StringView w) const { return !n.group && tokens_[n.tok].is(sql_, w); }
     bool isKind(const SqlNode &n, SqlToken::Kind k) const { return !n.group && tokens_[n.tok].kind == k; }
+    bool hasFlag(const SqlNode &n, SqlWordFlag f) const { return !n.group && (wordFlags_[n.tok] & f) != 0; }
 
     void prepareLevel(Level &level);
     void emitRange(Level &level, int from, int to, QString &out);
@@ -112,14 +125,12 @@ private:
 
     QStringView sql_;
     SqlDialect target_;
-    QList<SqlToken> tokens_;
+    std::vector<SqlToken> tokens_;
+    std::vector<unsigned char> wordFlags_; // per token
     std::vector<SqlNode> root_;
     int depth_ = 0;
     bool pendingSpace_ = false;
     int subqueryNames_ = 0;
 };
-
-// Reserved words that never start an operand.
-bool isSqlKeyword(QStringView word);
 
 } // namespace kestra::sqlx

@@ -166,7 +166,7 @@ private:
     }
 
     const QString &sql_;
-    QList<SqlToken> tokens_;
+    std::vector<SqlToken> tokens_;
     QString *error_;
     int pos_ = 0;
 };

@@ -40,10 +40,10 @@ class Scanner {
 public:
     explicit Scanner(QStringView sql) : s_(sql), n_(static_cast<int>(sql.size())) {}
 
-    QList<SqlToken> run()
+    std::vector<SqlToken> run()
     {
-        QList<SqlToken> out;
-        out.reserve(n_ / 4 + 2);
+        std::vector<SqlToken> out;
+        out.reserve(n_ / 3 + 4);
         while (true) {
             SqlToken t;
             t.triviaStart = pos_;
@@ -51,12 +51,12 @@ public:
             t.start = pos_;
             if (pos_ >= n_) {
                 t.kind = SqlToken::End;
-                out.append(t);
+                out.push_back(t);
                 return out;
             }
             scanToken(t);
             t.length = pos_ - t.start;
-            out.append(t);
+            out.push_back(t);
         }
     }
 
@@ -238,7 +238,7 @@ private:
 
 } // namespace
 
-QList<SqlToken> tokenizeSql(QStringView sql)
+std::vector<SqlToken> tokenizeSql(QStringView sql)
 {
     return Scanner(sql).run();
 }

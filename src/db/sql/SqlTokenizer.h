@@ -3,6 +3,7 @@
 #include <QList>
 #include <QString>
 #include <QStringView>
+#include <vector>
 
 namespace kestra {
 
@@ -38,9 +39,23 @@ struct SqlToken {
     QStringView text(QStringView sql) const { return sql.mid(start, length); }
     QStringView trivia(QStringView sql) const { return sql.mid(triviaStart, start - triviaStart); }
     // Case-insensitive comparison of an identifier with an ASCII keyword.
+    // Called for every keyword test, so it stays cheap.
     bool is(QStringView sql, QLatin1StringView word) const
     {
-        return kind == Identifier && text(sql).compare(word, Qt::CaseInsensitive) == 0;
+        if (kind != Identifier || length != word.size())
+            return false;
+        const QChar *p = sql.data() + start;
+        for (int i = 0; i < length; ++i) {
+            char16_t c = p[i].unicode();
+            if (c >= u'a' && c <= u'z')
+                c -= 32;
+            char16_t w = static_cast<unsigned char>(word[i].toLatin1());
+            if (w >= u'a' && w <= u'z')
+                w -= 32;
+            if (c != w)
+                return false;
+        }
+        return true;
     }
     bool isOp(QStringView sql, QLatin1StringView op) const { return kind == Operator && text(sql) == op; }
 };
@@ -48,7 +63,7 @@ struct SqlToken {
 // Splits SQL text into tokens in one pass. Never fails: text it cannot
 // classify becomes Other tokens, and an unterminated literal or comment
 // runs to the end of the text (flagged).
-QList<SqlToken> tokenizeSql(QStringView sql);
+std::vector<SqlToken> tokenizeSql(QStringView sql);
 
 // The value of a String token: quotes removed, doubled quotes undone,
 // N and q'..' prefixes handled.

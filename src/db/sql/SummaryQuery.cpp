@@ -26,8 +26,8 @@ bool namesSummaryColumn(QStringView item)
 // " dump(" + item + ",16) ", with a trailing alias kept outside the call.
 QString dumpItem(const QString &item)
 {
-    const QList<SqlToken> tokens = tokenizeSql(item);
-    const qsizetype n = tokens.size() - 1; // without End
+    const std::vector<SqlToken> tokens = tokenizeSql(item);
+    const qsizetype n = static_cast<qsizetype>(tokens.size()) - 1; // without End
     if (n >= 2) {
         const SqlToken &last = tokens[n - 1];
         const SqlToken &prev = tokens[n - 2];
@@ -54,26 +54,26 @@ QString dumpItem(const QString &item)
 
 QString rewriteSummaryQuery(const QString &sql)
 {
-    const QList<SqlToken> tokens = tokenizeSql(sql);
+    const std::vector<SqlToken> tokens = tokenizeSql(sql);
     QString up = sql;
     auto isWord = [&](const SqlToken &t, const char *w) { return t.is(sql, QLatin1StringView(w)); };
     for (const SqlToken &t : tokens) {
-        if (isWord(t, "select") || isWord(t, "distinct") || isWord(t, "from"))
+        if (isWord(t, "SELECT") || isWord(t, "DISTINCT") || isWord(t, "FROM"))
             up.replace(t.start, t.length, t.text(sql).toString().toUpper());
     }
     // The outermost SELECT and its FROM.
     int depth = 0;
     qsizetype select = -1;
     qsizetype from = -1;
-    for (qsizetype k = 0; k < tokens.size(); ++k) {
+    for (qsizetype k = 0; k < static_cast<qsizetype>(tokens.size()); ++k) {
         const SqlToken &t = tokens[k];
         if (t.kind == SqlToken::LParen) {
             ++depth;
         } else if (t.kind == SqlToken::RParen) {
             --depth;
-        } else if (depth == 0 && select < 0 && isWord(t, "select")) {
+        } else if (depth == 0 && select < 0 && isWord(t, "SELECT")) {
             select = k;
-        } else if (depth == 0 && select >= 0 && isWord(t, "from")) {
+        } else if (depth == 0 && select >= 0 && isWord(t, "FROM")) {
             from = k;
             break;
         }
@@ -81,7 +81,7 @@ QString rewriteSummaryQuery(const QString &sql)
     if (select < 0 || from < 0)
         return up;
     qsizetype head = select;
-    if (head + 1 < from && isWord(tokens[head + 1], "distinct"))
+    if (head + 1 < from && isWord(tokens[head + 1], "DISTINCT"))
         ++head;
     QStringList items;
     int itemStart = tokens[head].end();
