@@ -110,15 +110,15 @@ private Q_SLOTS:
         const QString path = dir.filePath(QStringLiteral("MarcInfo.ini"));
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
-        QByteArray ini = gbk("[CN]\r\n"
-                             "001=题名与责任者|200{a}{:e}{/f}{;g}}\r\n"
-                             "002=出版发行| 210acd,; \r\n"
-                             "003=丛编|461{a}{(v}}\r\n"
-                             "004=记录号|001x.\r\n"
-                             "005=个人名称|701a..\r\n"
-                             "007=不读|215a.\r\n"
-                             "[US]\r\n"
-                             "001=Title|245{a}{ c}}\r\n");
+        QByteArray ini = gbkBytes("[CN]\r\n"
+                                  "001=题名与责任者|200{a}{:e}{/f}{;g}}\r\n"
+                                  "002=出版发行| 210acd,; \r\n"
+                                  "003=丛编|461{a}{(v}}\r\n"
+                                  "004=记录号|001x.\r\n"
+                                  "005=个人名称|701a..\r\n"
+                                  "007=不读|215a.\r\n"
+                                  "[US]\r\n"
+                                  "001=Title|245{a}{ c}}\r\n");
         file.write(ini);
         file.close();
         BibParams p = siteParams();

@@ -14,20 +14,20 @@ namespace kestra::test {
 
 using RawField = std::pair<QByteArray, QByteArray>; // tag, body without terminator
 
-inline QByteArray gbk(const QString &text)
+inline QByteArray gbkBytes(const QString &text)
 {
     return MarcCodec().encode(text);
 }
 
-inline QByteArray gbk(const char *utf8)
+inline QByteArray gbkBytes(const char *utf8)
 {
-    return gbk(QString::fromUtf8(utf8));
+    return gbkBytes(QString::fromUtf8(utf8));
 }
 
 // "\x1F" + code + value, the value given as UTF-8 source text in GBK bytes.
 inline QByteArray sf(char code, const char *utf8)
 {
-    return QByteArray(1, 0x1F) + code + gbk(utf8);
+    return QByteArray(1, 0x1F) + code + gbkBytes(utf8);
 }
 
 inline QByteArray isoRecord(const QList<RawField> &fields, QByteArray leader = "00000nam0 2200000   450 ")

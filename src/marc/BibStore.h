@@ -1,0 +1,42 @@
+#pragma once
+
+#include "core/InstallFolders.h"
+#include "core/Session.h"
+#include "marc/BibParams.h"
+#include "marc/BibRecord.h"
+
+#include <QStringList>
+
+namespace kestra {
+
+class QueryResult;
+
+// The statements of ReadBibRecord, for the log and the tests.
+QString bibSummarySql(const QString &marcRecNo);
+QString bibDataSql(const QString &marcRecNo, bool unicodeMode);
+
+// ReadBibRecord: the summary row of marc and the record text of marc_data
+// in data_serial order, in the session's storage mode, parsed with byte
+// positions in the codec (the workstation code page). Blank when the
+// summary query fails or finds no row, when the data query fails, or when
+// the text is blank; report (optional) tells what the parse found.
+BibRecord readBibRecord(Session &session, const QString &marcRecNo, const MarcCodec &codec,
+                        ParseReport *report = nullptr);
+
+// The record text from the rows of bibDataSql: ANSI chunks (padded back to
+// their stored length, because query results drop trailing blanks), or the
+// twelve dump pieces per row in Unicode mode.
+QString assembleBibText(const QueryResult &rows, bool unicodeMode);
+
+// The parameter tables: index groups of use types 0 and 1 for types "C"
+// and "U", the title fields, the groups of the further use types, the stop
+// words, marc_info_field, and MarcInfo.ini from the BaseParam folder. The
+// storage mode comes from the session. 0, or -1 after showing the database
+// error (the caller decides what start-up does then).
+int loadBibParams(Session &session, const InstallFolders &folders, const CodePage &codePage, BibParams &params);
+
+// LoadSummaryRows: the summary columns of the records, from marc or, for
+// records on order, from asord_marc. -1 after showing the database error.
+int loadSummaryRows(Session &session, const QStringList &recordNumbers, bool fromOrders, QueryResult &rows);
+
+} // namespace kestra
