@@ -7,6 +7,7 @@
 #include "db/OraError.h"
 #include "db/sql/OracleSql.h"
 #include "db/sql/ProcCall.h"
+#include "db/sql/SummaryQuery.h"
 
 namespace kestra {
 
@@ -132,14 +133,34 @@ int Session::query(const QString &sql, QueryResult &result)
     return 0;
 }
 
+void Session::decodeDumpCells(QueryResult &result) const
+{
+    if (!unicodeMode_ || !dumpDecoder_)
+        return;
+    for (int c = 0; c < result.columnCount(); ++c) {
+        if (result.columnType(c) != QueryResult::Text)
+            continue;
+        for (int r = 0; r < result.rowCount(); ++r) {
+            const QString cell = result.text(r, c);
+            if (cell == QLatin1String("NULL") || cell.startsWith(QLatin1String("Typ=")))
+                result.setValue(r, c, dumpDecoder_(cell));
+        }
+    }
+}
+
 int Session::queryDecoded(const QString &sql, QueryResult &result)
 {
-    return query(sql, result);
+    if (query(sql, result) < 0)
+        return -1;
+    decodeDumpCells(result);
+    return 0;
 }
 
 int Session::querySummary(const QString &sql, QueryResult &result)
 {
-    return query(sql, result);
+    // In Unicode mode the summary columns are national-character columns,
+    // read through dump(x,16) and decoded here.
+    return queryDecoded(unicodeMode_ ? rewriteSummaryQuery(sql) : sql, result);
 }
 
 int Session::execute(const QString &sql, bool emptyToSpace)

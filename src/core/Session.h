@@ -69,6 +69,9 @@ public:
     // bibliographic start-up probe.
     bool unicodeMode() const { return unicodeMode_; }
     void setUnicodeMode(bool on) { unicodeMode_ = on; }
+    // The decoder of dump(x,16) cells used in Unicode mode (DecodeDump); the
+    // bibliographic layer installs it with its start-up probe.
+    void setDumpDecoder(std::function<QString(QStringView)> decoder) { dumpDecoder_ = std::move(decoder); }
     int serverMajorVersion() const { return serverMajorVersion_; }
 
     ErrorRecord &error();
@@ -87,6 +90,7 @@ public:
 
 private:
     int fail(int location, const QString &proc, const DbError &error);
+    void decodeDumpCells(QueryResult &result) const;
 
     AppContext &context_;
     std::unique_ptr<Backend> backend_;
@@ -94,6 +98,7 @@ private:
     QString currentSql_;
     bool inTransaction_ = false;
     bool unicodeMode_ = false;
+    std::function<QString(QStringView)> dumpDecoder_;
     int serverMajorVersion_ = 0;
     int lockTimeoutMs_ = 5000;
 };

@@ -44,6 +44,12 @@ double QueryResult::number(int row, int col) const
     return value(row, col).toDouble();
 }
 
+void QueryResult::setValue(int row, int col, const QVariant &value)
+{
+    if (row >= 0 && row < rowCount() && col >= 0 && col < columnCount())
+        rows_[row].cells[col] = value;
+}
+
 QString QueryResult::spare(int row) const
 {
     return row >= 0 && row < rowCount() ? rows_.at(row).spare : QString();

@@ -40,6 +40,9 @@ public:
     QString text(int row, int col) const;
     double number(int row, int col) const;
 
+    // Replaces a cell's value (decoders of stored text use it).
+    void setValue(int row, int col, const QVariant &value);
+
     QString spare(int row) const;
     void setSpare(int row, const QString &value);
 

@@ -3,6 +3,7 @@
 
 #include "core/Session.h"
 #include "db/Backends.h"
+#include "marc/MarcText.h"
 #include "support/TestContext.h"
 #include "support/TestDatabase.h"
 #include "support/TestRunner.h"
@@ -308,6 +309,32 @@ private Q_SLOTS:
         QVERIFY2(s.error().text.contains(QStringLiteral("not properly terminated")), qPrintable(s.error().text));
         QCOMPARE(Session::procBlock(QStringLiteral("  update_copies '12' "), false),
                  QStringLiteral("Begin update_copies('12'); end;"));
+    }
+
+    void unicodeModeReadsSummaryColumnsThroughDump_data() { addBackendRows(); }
+    void unicodeModeReadsSummaryColumnsThroughDump()
+    {
+        QFETCH(int, backend);
+        Fixture f;
+        QString skip;
+        if (!f.open(backend, &skip))
+            QSKIP(qPrintable(skip.isEmpty() ? QStringLiteral("cannot open the database") : skip));
+        Session &s = *f.session;
+        QCOMPARE(s.execute(QStringLiteral("insert into marc(marc_rec_no,m_title) values('U1','红楼梦 O''Neil')")), 0);
+        QCOMPARE(s.execute(QStringLiteral("insert into marc(marc_rec_no,m_title) values('U2',NULL)")), 0);
+        s.setUnicodeMode(true);
+        s.setDumpDecoder([](QStringView cell) { return decodeDump(cell); });
+        QueryResult r;
+        QCOMPARE(s.querySummary(QStringLiteral("select marc_rec_no, m_title from marc order by marc_rec_no"), r), 0);
+        QVERIFY2(s.currentSql().contains(QStringLiteral("dump(")), qPrintable(s.currentSql()));
+        QCOMPARE(r.rowCount(), 2);
+        QCOMPARE(r.text(0, 1), QStringLiteral("红楼梦 O'Neil"));
+        QCOMPARE(r.text(1, 1), QString());
+        // In ANSI mode the same statement runs unchanged.
+        s.setUnicodeMode(false);
+        QCOMPARE(s.querySummary(QStringLiteral("select m_title from marc where marc_rec_no='U1'"), r), 0);
+        QCOMPARE(s.currentSql(), QStringLiteral("select m_title from marc where marc_rec_no='U1'"));
+        QCOMPARE(r.text(0, 0), QStringLiteral("红楼梦 O'Neil"));
     }
 
     void lostPostgresSessionReconnects()
