@@ -20,15 +20,16 @@ int main(int argc, char *argv[])
     kestra::AppContext context(kestra::installRootFor(QApplication::arguments(), QApplication::applicationDirPath()),
                                kestra::AppServices{prompter, sounds, clock});
 
-    kestra::LoginWindow login;
+    kestra::LoginWindow login(context);
     login.show();
     QApplication::processEvents();
 
-    kestra::Startup startup(context, [&login](const QString &text) {
-        login.setStatus(text);
-        QApplication::processEvents();
-    });
-    if (startup.run() < 0)
+    kestra::Startup startup(context, login.statusSink());
+    // Leaving from the login form ends the program. The main window is
+    // created on LoginWindow::loginAccepted and sends its re-login and about
+    // box to login.runReLogin() and login.showAbout().
+    QObject::connect(&login, &kestra::LoginWindow::exitRequested, &app, &QApplication::quit, Qt::QueuedConnection);
+    if (login.start(startup, kestra::Startup::commandLineText(QApplication::arguments())) < 0)
         return 1;
     return QApplication::exec();
 }
