@@ -88,14 +88,6 @@ private Q_SLOTS:
         QCOMPARE(p.value(20).toString(), QStringLiteral(" "));
     }
 
-    void leadingInteger()
-    {
-        QCOMPARE(kestra::leadingInteger(QStringLiteral(" 42abc")), 42);
-        QCOMPARE(kestra::leadingInteger(QStringLiteral("-3")), -3);
-        QCOMPARE(kestra::leadingInteger(QStringLiteral("x1")), 0);
-        QCOMPARE(kestra::leadingInteger(QString()), 0);
-    }
-
     // Every cache of an installed database loads, and its lookups answer
     // from memory.
     void loadsEveryCache_data() { addBackendRows(); }

@@ -63,18 +63,6 @@ class LoginWindowTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void controlsHaveTheirNames()
-    {
-        TestContext tc;
-        LoginWindow w(tc.context());
-        QCOMPARE(w.objectName(), QStringLiteral("frmDCLogo"));
-        for (const char *name : {"txtUser", "txtPwd", "txtPwdConfirm", "lblStatus", "lblUpdate", "lblExit"})
-            QVERIFY2(w.findChild<QWidget *>(QLatin1String(name)) != nullptr, name);
-        QVERIFY(w.findChild<QPushButton *>(QStringLiteral("cmdLogin")) != nullptr);
-        QVERIFY(w.findChild<QPushButton *>(QStringLiteral("cmdSave")) != nullptr);
-        QVERIFY(w.findChild<QPushButton *>(QStringLiteral("cmdOK")) == nullptr);
-    }
-
     // A refusal keeps the form with the message shown; the right password
     // then logs in and asks for the main window.
     void refusalThenLogin_data() { addBackendRows(); }
