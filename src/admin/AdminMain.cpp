@@ -1,6 +1,7 @@
 #include "admin/AdminMain.h"
 
 #include "admin/DatabaseCommands.h"
+#include "admin/DemoCommand.h"
 #include "admin/InstallationSetup.h"
 #include "core/AppContext.h"
 #include "core/IniEdit.h"
@@ -29,6 +30,9 @@ const char *const kUsage =
     "  scramble [--root DIR] [--section S] PASSWORD\n"
     "                                         write PWD of the connection section of kestra.ini\n"
     "  scramble --print PASSWORD              print the scrambled form only\n"
+    "  demo [--root DIR | --dsn DSN] [--scale N] [--seed S] [--force]\n"
+    "                                         fill the database with the demo library\n"
+    "                                         (N titles, default 2000; docs/demo.md)\n"
     "\n"
     "--root defaults to $KESTRA_ROOT, else the program's folder.\n";
 
@@ -103,6 +107,7 @@ int adminMain(const QStringList &arguments)
         {QStringLiteral("print"), QStringLiteral("print only")},
         {QStringLiteral("force"), QStringLiteral("replace an existing schema")},
     });
+    addDemoOptions(parser);
     if (!parser.parse(arguments)) {
         printErr(parser.errorText());
         std::fputs(kUsage, stderr);
@@ -113,13 +118,15 @@ int adminMain(const QStringList &arguments)
         return runInstall(parser);
     if (command == QLatin1String("scramble"))
         return runScramble(parser);
-    if (command == QLatin1String("init") || command == QLatin1String("check")) {
+    if (command == QLatin1String("init") || command == QLatin1String("check") || command == QLatin1String("demo")) {
         DatabaseTarget target;
         QString error;
         if (!resolveDatabaseTarget(parser.value(QStringLiteral("dsn")), rootOf(parser), &target, &error)) {
             printErr(QStringLiteral("kestra-admin %1: ").arg(command) + error);
             return 2;
         }
+        if (command == QLatin1String("demo"))
+            return runDemo(target, rootOf(parser), parser);
         return command == QLatin1String("init") ? runInit(target, parser.isSet(QStringLiteral("force")))
                                                 : runCheck(target);
     }
