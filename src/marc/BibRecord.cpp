@@ -269,7 +269,7 @@ QString BibRecord::guessMarcType() const
     return !isBlank() && leader_.at(23) == '0' ? QStringLiteral("U") : QStringLiteral("C");
 }
 
-BibRecord BibRecord::reencoded(const MarcCodec &target) const
+BibRecord BibRecord::reencoded(const MarcCodec &target, bool markEncoding) const
 {
     if (target == codec_ || isBlank()) {
         BibRecord copy = *this;
@@ -294,10 +294,10 @@ BibRecord BibRecord::reencoded(const MarcCodec &target) const
     out.data_.append(RecordTerminator);
     if (out.recordLength() > MaxRecordLength)
         return BibRecord(target);
-    const QString type = summary.marcType.isEmpty() ? guessMarcType() : summary.marcType;
-    if (target.isUtf8() && type.compare(QLatin1String("U"), Qt::CaseInsensitive) == 0)
+    const QString type = summary.marcType.trimmed().isEmpty() ? guessMarcType() : summary.marcType;
+    if (markEncoding && target.isUtf8() && type.compare(QLatin1String("U"), Qt::CaseInsensitive) == 0)
         out.leader_[9] = 'a';
-    else if (!target.isUtf8() && out.leader_.at(9) == 'a')
+    else if (markEncoding && !target.isUtf8() && out.leader_.at(9) == 'a')
         out.leader_[9] = ' ';
     out.writeLeaderNumbers(out.leader_.data());
     return out;

@@ -160,10 +160,12 @@ public:
     QByteArray serialize() const;
     void serializeTo(QByteArray &out) const;
     QString serializeText() const { return codec_.decode(serialize()); }
-    // The record in another encoding, the directory recomputed; a MARC 21
-    // record says in leader position 10 whether it is in UTF-8. Blank when
-    // it would pass 99999 bytes in that encoding.
-    BibRecord reencoded(const MarcCodec &target) const;
+    // The record in another encoding, the directory recomputed. With
+    // markEncoding, a MARC 21 record says in leader position 10 whether it
+    // is in UTF-8; without, the leader stays as it came (the catalogue keeps
+    // it, so that an export can give back the original). Blank when it would
+    // pass 99999 bytes in that encoding.
+    BibRecord reencoded(const MarcCodec &target, bool markEncoding = true) const;
     // Serializes in the target encoding (as is when it is the record's own);
     // false, and nothing written, when the record is blank or would pass
     // 99999 bytes in that encoding.

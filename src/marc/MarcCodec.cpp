@@ -204,6 +204,30 @@ void MarcCodec::encodeAppend(QStringView text, QByteArray &out) const
         out.append(enc.encode(text));
 }
 
+qsizetype MarcCodec::prefixFitting(QStringView text, qsizetype maxBytes) const
+{
+    qsizetype used = 0;
+    qsizetype i = 0;
+    while (i < text.size()) {
+        const char16_t u = text[i].unicode();
+        const qsizetype step = QChar::isHighSurrogate(u) && i + 1 < text.size() ? 2 : 1;
+        qsizetype bytes = 0;
+        if (u < 0x80)
+            bytes = 1;
+        else if (utf8_)
+            bytes = step == 2 ? 4 : (u < 0x800 ? 2 : 3);
+        else if (tables_ && step == 1 && tables_->encode[u] != 0)
+            bytes = 2;
+        else
+            bytes = encode(text.sliced(i, step)).size();
+        if (used + bytes > maxBytes)
+            break;
+        used += bytes;
+        i += step;
+    }
+    return i;
+}
+
 QByteArray MarcCodec::encode(QStringView text) const
 {
     QByteArray out;

@@ -41,6 +41,9 @@ public:
     QByteArray encode(QStringView text) const;
     // Appends the encoded text to out.
     void encodeAppend(QStringView text, QByteArray &out) const;
+    // How many UTF-16 units of text, from its start, fit in maxBytes of this
+    // encoding without splitting a character.
+    qsizetype prefixFitting(QStringView text, qsizetype maxBytes) const;
 
     bool operator==(const MarcCodec &other) const { return utf8_ == other.utf8_ && name_ == other.name_; }
     bool operator!=(const MarcCodec &other) const { return !(*this == other); }
