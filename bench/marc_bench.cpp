@@ -1,7 +1,7 @@
 // bench-marc: reading and round-tripping a large file of ISO 2709 records,
 // against yaz-marcdump on the same file in the same run.
 //
-//   bench-marc [--records N] [--runs R] [--dir DIR]
+//   bench-marc [--records N] [--runs R] [--dir DIR] [--import-records M]
 //   bench-marc --generate FILE [--records N] [--flavor mixed|unimarc|marc21]
 //
 // The file is generated: three records in five UNIMARC with Chinese text in
@@ -9,19 +9,36 @@
 // times (a) parsing every record and decoding every subfield of every field
 // to text, against `yaz-marcdump -o line`, and (b) parsing and serializing
 // every record, against `yaz-marcdump -i marc -o marc`; both sides write to
-// /dev/null. The summary lines give medians over the runs.
+// /dev/null. The summary lines give medians over the runs. Then (c) the
+// first M records (5000) are imported through the import command's code
+// into a fresh SQLite database and, when KESTRA_TEST_PG names a server, a
+// fresh PostgreSQL database: records per second, and the seconds spent
+// reading records against those spent storing them (keys, chunks, SQL).
 
+#include "core/AppContext.h"
+#include "core/Clock.h"
+#include "core/Prompter.h"
+#include "core/SoundPlayer.h"
+#include "db/SchemaInstaller.h"
+#include "db/sql/PostgresSupport.h"
 #include "marc/BibRecord.h"
+#include "marc/BibStore.h"
 #include "marc/DemoRecords.h"
 #include "marc/MarcFile.h"
+#include "marc/MarcImport.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QRandomGenerator>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <algorithm>
 #include <cstdio>
 
@@ -157,6 +174,112 @@ double runYaz(const QString &yaz, const QStringList &args)
     return timer.nsecsElapsed() / 1e9;
 }
 
+struct ImportRun {
+    bool ok = false;
+    QString why;
+    double seconds = 0;
+    ImportReport report;
+};
+
+// Installs the schema into a database reached through Qt's driver; for
+// PostgreSQL a new database is created first (and its name returned).
+bool prepareDatabase(bool sqlite, const QString &where, QString *dsn, QString *dropName, QString *why)
+{
+    const QString connection = QStringLiteral("bench-marc-install");
+    bool ok = false;
+    {
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(sqlite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"), connection);
+        QUrl url(where);
+        if (sqlite) {
+            db.setDatabaseName(where);
+            *dsn = QStringLiteral("sqlite:") + where;
+        } else {
+            const QString name = QStringLiteral("kestra_bench_%1").arg(QRandomGenerator::global()->generate(), 0, 36);
+            db.setHostName(url.host());
+            db.setPort(url.port(5432));
+            db.setUserName(url.userName());
+            db.setDatabaseName(url.path().mid(1));
+            if (db.open() &&
+                QSqlQuery(db).exec(QStringLiteral("CREATE DATABASE %1 ENCODING 'UTF8' TEMPLATE template0").arg(name))) {
+                db.close();
+                db.setDatabaseName(name);
+                *dropName = name;
+                *dsn = QStringLiteral("postgresql://%1@%2:%3/%4")
+                           .arg(url.userName(), url.host())
+                           .arg(url.port(5432))
+                           .arg(name);
+            }
+        }
+        if (db.open()) {
+            ok = true;
+            if (!sqlite) {
+                for (const QString &sql : postgresSupportStatements())
+                    ok = ok && QSqlQuery(db).exec(sql);
+            }
+            ok = ok && installSchema(db, sqlite ? SchemaDialect::Sqlite : SchemaDialect::Postgres, why);
+        }
+        if (!ok && why->isEmpty())
+            *why = db.lastError().text();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(connection);
+    return ok;
+}
+
+void dropDatabase(const QString &uri, const QString &name)
+{
+    const QString connection = QStringLiteral("bench-marc-drop");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connection);
+        const QUrl url(uri);
+        db.setHostName(url.host());
+        db.setPort(url.port(5432));
+        db.setUserName(url.userName());
+        db.setDatabaseName(url.path().mid(1));
+        if (db.open())
+            QSqlQuery(db).exec(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(name));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(connection);
+}
+
+ImportRun runImport(bool sqlite, const QString &pgUri, const QString &file)
+{
+    ImportRun run;
+    QTemporaryDir root;
+    QString dsn;
+    QString dropName;
+    const QString where = sqlite ? root.filePath(QStringLiteral("kestra.db")) : pgUri;
+    if (!prepareDatabase(sqlite, where, &dsn, &dropName, &run.why))
+        return run;
+    QFile ini(root.filePath(QStringLiteral("kestra.ini")));
+    if (ini.open(QIODevice::WriteOnly))
+        ini.write(QStringLiteral("[LIB-DATA]\nLIB_SERVER=T\n[T]\nDSN=%1\nUID=\nPWD=\n").arg(dsn).toUtf8());
+    ini.close();
+    SilentPrompter prompter;
+    NoSound sounds;
+    SystemClock clock;
+    {
+        AppContext context(root.path(), AppServices{prompter, sounds, clock});
+        BibParams params;
+        if (context.loadIniSettings() < 0 || context.db().connect() < 0 ||
+            loadBibParams(context.db(), context.folders(), context.codePage(), params) < 0) {
+            run.why = context.errors().text;
+        } else {
+            QElapsedTimer timer;
+            timer.start();
+            run.ok =
+                importMarcFile(context.db(), params, context.codePage(), file, MarcEncodingChoice(), run.report) == 0;
+            run.seconds = timer.nsecsElapsed() / 1e9;
+        }
+        context.db().close();
+    }
+    if (!dropName.isEmpty())
+        dropDatabase(pgUri, dropName);
+    return run;
+}
+
 QString rate(double recordsPerSecond)
 {
     return QString::number(qint64(recordsPerSecond + 0.5));
@@ -235,5 +358,37 @@ int main(int argc, char *argv[])
                 qUtf8Printable(ratio(r, ry)));
     std::printf("BENCH marc-roundtrip recs_s=%s yaz_recs_s=%s ratio=%s\n", qUtf8Printable(rate(t)),
                 qUtf8Printable(rate(ty)), qUtf8Printable(ratio(t, ty)));
+    std::fflush(stdout);
+
+    const int importRecords = option("--import-records", QStringLiteral("5000")).toInt();
+    if (importRecords <= 0)
+        return 0;
+    const QString importFile = QDir(dir).filePath(QStringLiteral("marc-import-%1.mrc").arg(importRecords));
+    if (!QFile::exists(importFile) && !generate(importFile, importRecords, QStringLiteral("mixed")))
+        return 1;
+    QString line = QStringLiteral("BENCH marc-import records=%1").arg(importRecords);
+    const QString pg = qEnvironmentVariable("KESTRA_TEST_PG");
+    for (const bool sqlite : {true, false}) {
+        if (!sqlite && pg.isEmpty()) {
+            std::fprintf(stderr, "KESTRA_TEST_PG not set: no PostgreSQL import figures\n");
+            continue;
+        }
+        const ImportRun run = runImport(sqlite, pg, importFile);
+        const char *name = sqlite ? "sqlite" : "pg";
+        if (!run.ok || run.report.stored != importRecords) {
+            std::fprintf(stderr, "bench-marc: import into %s: %s (%lld stored)\n", name, qUtf8Printable(run.why),
+                         run.report.stored);
+            return 1;
+        }
+        std::fprintf(
+            stderr,
+            "import into %s: %lld records in %.2f s; reading %.2f s, storing (keys, chunks, statements) %.2f s\n", name,
+            run.report.stored, run.seconds, run.report.parseSeconds, run.report.storeSeconds);
+        line += QStringLiteral(" %1_recs_s=%2 %1_read_s=%3 %1_store_s=%4")
+                    .arg(QLatin1String(name), rate(run.report.stored / run.seconds))
+                    .arg(run.report.parseSeconds, 0, 'f', 2)
+                    .arg(run.report.storeSeconds, 0, 'f', 2);
+    }
+    std::printf("%s\n", qUtf8Printable(line));
     return 0;
 }

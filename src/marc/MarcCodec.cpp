@@ -108,8 +108,10 @@ MarcCodec::MarcCodec(const CodePage &codePage) : name_(codePage.name()), latinNa
         utf8_ = true;
         name_ = QStringLiteral("UTF-8");
     } else if (name_.compare(QLatin1String("GBK"), Qt::CaseInsensitive) == 0) {
+        name_ = QStringLiteral("GBK"); // one spelling, so that equal codecs compare equal
         tables_ = gbkTables();
     } else if (name_.compare(QLatin1String("GB18030"), Qt::CaseInsensitive) == 0) {
+        name_ = QStringLiteral("GB18030");
         tables_ = gb18030Tables();
     }
 }

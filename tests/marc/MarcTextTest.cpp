@@ -56,6 +56,9 @@ private Q_SLOTS:
         bool ok = true;
         MarcCodec::named(QStringLiteral("no-such-codepage"), &ok);
         QVERIFY(!ok);
+        QVERIFY(MarcCodec::named(QStringLiteral("gbk"), &ok) == MarcCodec());
+        QVERIFY(ok);
+        QVERIFY(MarcCodec::named(QStringLiteral("utf8")) == MarcCodec::utf8());
     }
 
     void midByBytesCountsCodePageBytes()
