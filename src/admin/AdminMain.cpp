@@ -30,7 +30,7 @@ const char *const kUsage =
     "  scramble [--root DIR] [--section S] PASSWORD\n"
     "                                         write PWD of the connection section of kestra.ini\n"
     "  scramble --print PASSWORD              print the scrambled form only\n"
-    "  demo [--root DIR | --dsn DSN] [--scale N] [--seed S] [--force]\n"
+    "  demo [--root DIR | --dsn DSN] [--scale N] [--seed S] [--force | --if-empty]\n"
     "                                         fill the database with the demo library\n"
     "                                         (N titles, default 2000; docs/demo.md)\n"
     "\n"

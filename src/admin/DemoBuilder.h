@@ -6,6 +6,7 @@
 
 #include "admin/DemoData.h"
 #include "admin/DemoWriter.h"
+#include "marc/BibParams.h"
 #include "marc/DemoRecords.h"
 #include "marc/MarcCodec.h"
 
@@ -132,7 +133,7 @@ struct WorkSum {
 class Builder {
 public:
     Builder(Session &session, DemoWriter &writer, const DemoOptions &options, const QDate &today, const QString &now,
-            const QString &workstation);
+            const QString &workstation, const BibParams &params);
 
     // The phases, in this order; each false with the writer's error set.
     bool staff();      // locations, workstations, operators, rights, lock-out
@@ -163,7 +164,7 @@ public:
 private:
     // DemoCollection.cpp
     bool title(int index);
-    bool storeRecord(const TitleFacts &t, const BibRecord &record, const QString &useFlag, int cataDay);
+    bool storeRecord(const TitleFacts &t, BibRecord &record, const QString &useFlag, int cataDay);
     QString nextCollectionStatus(DemoRandom &r);
     int locationFor(const QString &status, const TitleFacts &t, DemoRandom &r) const;
     void writeCopy(const TitleFacts &t, const CopyFacts &c);
@@ -189,7 +190,9 @@ private:
     QDate today_;
     QString now_; // "yyyy-mm-dd hh:mm:ss" on the server
     QString workstation_;
+    CodePage codePage_;
     MarcCodec codec_;
+    BibParams params_; // how records are indexed and summarised
 
     std::vector<Location> locations_;
 

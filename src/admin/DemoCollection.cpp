@@ -6,6 +6,8 @@
 
 #include "admin/DemoBuilder.h"
 
+#include "marc/BibWriter.h"
+
 #include <cmath>
 
 namespace kestra::demo {
@@ -91,22 +93,47 @@ int Builder::locationFor(const QString &status, const TitleFacts &t, DemoRandom 
     return t.home;
 }
 
-bool Builder::storeRecord(const TitleFacts &t, const BibRecord &record, const QString &useFlag, int cataDay)
+bool Builder::storeRecord(const TitleFacts &t, BibRecord &record, const QString &useFlag, int cataDay)
 {
-    const DemoBook &b = t.book;
-    w_[QStringLiteral("marc")].add({t.marcRecNo, record.summary.marcType, QStringLiteral("01"), QStringLiteral("CHI"),
-                                    QStringLiteral("CN"), useFlag, QStringLiteral("BM01"), day(cataDay),
-                                    QStringLiteral("BM01"), day(cataDay + 3), QStringLiteral("1"), QStringLiteral("1"),
-                                    b.callNo, b.title, b.author, b.publisher, QString::number(b.year), b.isbn, b.clc});
-    const QString data = record.serializeText();
-    DemoTable &chunks = w_[QStringLiteral("marc_data")];
-    const int piece = 2000;
-    for (int serial = 0, at = 0; at < data.size(); ++serial, at += 3 * piece) {
-        chunks.add({t.marcRecNo, serial + 1, data.mid(at, piece), text(data.mid(at + piece, piece)),
-                    text(data.mid(at + 2 * piece, piece))});
+    // The rows storeBibRecord writes for a new record, made by the same
+    // functions, but loaded in bulk: storing one record is a transaction of
+    // its own there, far too slow for a million copies.
+    BibSummary &s = record.summary;
+    s.marcRecNo = t.marcRecNo;
+    s.docTypeCode = QStringLiteral("01");
+    s.langCode = QStringLiteral("CHI");
+    s.countryCode = QStringLiteral("CN");
+    s.marcUseFlag = useFlag;
+    s.cataOper = s.createOper = QStringLiteral("BM01");
+    s.cataDate = day(cataDay);
+    s.createDate = day(cataDay + 3);
+    s.opacFlag = s.catalogLevel = QStringLiteral("1");
+    const BibSummaryColumns cols = summaryColumns(record, params_);
+    QVariantList row = {t.marcRecNo,        s.marcType,       s.docTypeCode,     s.langCode,
+                        s.countryCode,      s.marcUseFlag,    s.cataOper,        s.cataDate,
+                        s.createOper,       s.createDate,     s.opacFlag,        s.catalogLevel,
+                        text(cols.callNo),  text(cols.title), text(cols.author), text(cols.publisher),
+                        text(cols.pubYear), text(cols.isbn),  text(cols.classNo)};
+    for (const QString &info : cols.info)
+        row.append(text(info));
+    w_[QStringLiteral("marc")].addRow(row);
+
+    const QStringList chunks = bibChunks(record.serializeText(), 2000, params_.unicodeMode, codePage_);
+    DemoTable &data = w_[QStringLiteral("marc_data")];
+    for (qsizetype i = 0; i < chunks.size(); i += 3) {
+        data.add({t.marcRecNo, int(i / 3 + 1), chunks[i], i + 1 < chunks.size() ? QVariant(chunks[i + 1]) : QVariant(),
+                  i + 2 < chunks.size() ? QVariant(chunks[i + 2]) : QVariant()});
     }
-    w_[QStringLiteral("call_no_lst")].add(
-        {b.callNo, t.marcRecNo, QStringLiteral("1"), QStringLiteral("01"), QStringLiteral("01")});
+    DemoTable &index = w_[QStringLiteral("marc_idx")];
+    for (const IndexKey &key : indexKeys(record, params_, codePage_))
+        index.add({t.marcRecNo, key.group, key.content});
+    // Call numbers are the library's own: unique by their book numbers, in
+    // the circulation type of their class.
+    for (const QString &callNo : recordCallNumbers(record)) {
+        w_[QStringLiteral("call_no_lst")].add(
+            {callNo, t.marcRecNo, QStringLiteral("1"),
+             callNo.startsWith(QLatin1Char('Z')) ? QStringLiteral("02") : QStringLiteral("01"), QStringLiteral("01")});
+    }
     return true;
 }
 

@@ -51,6 +51,7 @@ void addDemoOptions(QCommandLineParser &parser)
         {QStringLiteral("today"), QStringLiteral("demo dates count back from this day"), QStringLiteral("yyyy-mm-dd")},
         {QStringLiteral("workstation"), QStringLiteral("workstation bound to the demo operators"),
          QStringLiteral("NAME")},
+        {QStringLiteral("if-empty"), QStringLiteral("demo: do nothing when the database holds library data")},
     });
 }
 
@@ -72,6 +73,7 @@ int runDemo(const DatabaseTarget &target, const QString &root, const QCommandLin
     }
     options.workstation = parser.value(QStringLiteral("workstation"));
     options.force = parser.isSet(QStringLiteral("force"));
+    options.onlyIfEmpty = parser.isSet(QStringLiteral("if-empty"));
     if (target.dsn.kind != Dsn::Kind::Sqlite && target.dsn.kind != Dsn::Kind::Postgres) {
         printErr(
             QStringLiteral("kestra-admin demo: works on SQLite and PostgreSQL only (%1)").arg(target.dsn.describe()));
@@ -112,6 +114,10 @@ int runDemo(const DatabaseTarget &target, const QString &root, const QCommandLin
     if (generateDemoLibrary(session, options, &report, &error) < 0) {
         printErr(QStringLiteral("kestra-admin demo: ") + error);
         return 1;
+    }
+    if (report.skipped) {
+        printErr(QStringLiteral("demo: %1 already holds library data; left as it is").arg(target.dsn.describe()));
+        return 0;
     }
     qint64 total = 0;
     for (const auto &[table, rows] : report.tableRows) {

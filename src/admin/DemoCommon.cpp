@@ -41,9 +41,9 @@ QString barCode(qint64 copy)
 }
 
 Builder::Builder(Session &session, DemoWriter &writer, const DemoOptions &options, const QDate &today,
-                 const QString &now, const QString &workstation)
+                 const QString &now, const QString &workstation, const BibParams &params)
     : session_(session), w_(writer), options_(options), today_(today), now_(now), workstation_(workstation),
-      codec_(CodePage(options.codePage))
+      codePage_(options.codePage), codec_(codePage_), params_(params)
 {}
 
 QString Builder::readerId(int i) const

@@ -2,7 +2,9 @@
 
 #include "admin/DemoBuilder.h"
 #include "admin/DemoWriter.h"
+#include "core/AppContext.h"
 #include "core/Session.h"
+#include "marc/BibStore.h"
 #include "shell/Login.h"
 
 #include <QElapsedTimer>
@@ -56,9 +58,11 @@ const TableSpec kTables[] = {
     {"transport_batch", ""},
     {"marc", "marc_rec_no,marc_type,doc_type_code,lang_code,country_code,marc_use_flag,cata_oper,cata_date,"
              "create_oper,create_date,opac_flag,catalog_level,m_call_no,m_title,m_author,m_publisher,m_pub_year,"
-             "m_isbn,m_classno"},
+             "m_isbn,m_classno,m_info1,m_info2,m_info3,m_info4,m_info5,m_info6,m_info7,m_info8,m_info9,m_info10,"
+             "m_info11,m_info12,m_info13,m_info14,m_info15,m_info16,m_info17,m_info18,m_info19,m_info20,m_info21,"
+             "m_info22"},
     {"marc_data", "marc_rec_no,data_serial,marc01,marc02,marc03"},
-    {"marc_idx", ""},
+    {"marc_idx", "marc_rec_no,marc_idx_grp,marc_idx_cont"},
     {"call_no_lst", "call_no,marc_rec_no,cls_id,circ_type_code,lend_grd"},
     {"max_class_serial", "cls_id,class_no,max_serial"},
     {"asord_marc", ""},
@@ -182,6 +186,13 @@ int generateDemoLibrary(Session &session, const DemoOptions &options, DemoReport
         if (!rows.isEmpty())
             filled.append(table);
     }
+    if (!filled.isEmpty() && options.onlyIfEmpty && !options.force) {
+        if (report != nullptr) {
+            *report = DemoReport();
+            report->skipped = true;
+        }
+        return 0;
+    }
     if (!filled.isEmpty() && !options.force) {
         *error = QStringLiteral("the database already holds library data (in %1%2); give --force to replace it")
                      .arg(filled.mid(0, 4).join(QStringLiteral(", ")),
@@ -205,6 +216,16 @@ int generateDemoLibrary(Session &session, const DemoOptions &options, DemoReport
         return -1;
     }
 
+    // Records are summarised and indexed with the installation's parameter
+    // tables, in the session's storage mode; the index width is the one the
+    // client's start-up settles on for the schema's marc_idx_cont (120).
+    BibParams params;
+    if (loadBibParams(session, session.context().folders(), CodePage(options.codePage), params) < 0) {
+        *error = QStringLiteral("cannot read the bibliographic parameters: ") + session.error().text;
+        return -1;
+    }
+    params.indexWidth = indexWidthFor(params.unicodeMode, 120);
+
     bool ok = w.begin() && (filled.isEmpty() || clearLibrary(w));
     qint64 first = 0;
     DbError seqError;
@@ -213,7 +234,7 @@ int generateDemoLibrary(Session &session, const DemoOptions &options, DemoReport
         w.rollback();
         return -1;
     }
-    demo::Builder builder(session, w, options, today, stamp, workstation);
+    demo::Builder builder(session, w, options, today, stamp, workstation, params);
     builder.setSequenceFirst(first);
     ok = ok && builder.staff() && builder.readers() && builder.batchHeads() && builder.collection() &&
          builder.activity() && builder.finish() && w.commit();

@@ -24,6 +24,9 @@ struct DemoOptions {
     quint64 seed = 1;
     // Replace the library data of a database that already holds some.
     bool force = false;
+    // Leave a database that already holds library data alone, and succeed
+    // (scripts/demo runs the command every time).
+    bool onlyIfEmpty = false;
     // Every date is counted back from this day; null: the server's date.
     QDate today;
     // The workstation the demo operators are bound to besides the named
@@ -55,6 +58,7 @@ struct DemoReport {
     int scale = 0;
     quint64 seed = 0;
     QDate today;
+    bool skipped = false; // onlyIfEmpty found library data: nothing was done
 };
 
 // The tables that hold a library's own data (everything kestra-admin init

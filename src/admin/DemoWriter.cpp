@@ -22,6 +22,12 @@ void DemoTable::add(std::initializer_list<QVariant> values)
     values_.append(QVariantList(values));
 }
 
+void DemoTable::addRow(const QVariantList &values)
+{
+    Q_ASSERT(values.size() == columns_.size());
+    values_.append(values);
+}
+
 DemoWriter::DemoWriter(ProcHost &host, Backend &backend) : host_(host), backend_(backend) {}
 
 DemoTable &DemoWriter::declare(const QString &name, const QStringList &columns)

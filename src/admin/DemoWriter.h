@@ -22,6 +22,7 @@ public:
     const QStringList &columns() const { return columns_; }
     // One row, the values in column order; a null QVariant is NULL.
     void add(std::initializer_list<QVariant> values);
+    void addRow(const QVariantList &values);
     qsizetype pending() const { return values_.size() / columns_.size(); }
     qint64 written() const { return written_; }
 
