@@ -98,6 +98,40 @@ bool tableDecode(const DoubleByteTables &t, QByteArrayView bytes, char16_t *out,
     return true;
 }
 
+// Decodes well-formed UTF-8; false at the first byte that is not, so that
+// the converter decides what a bad sequence becomes.
+bool utf8Decode(QByteArrayView bytes, char16_t *out, qsizetype *written)
+{
+    const auto *p = reinterpret_cast<const uchar *>(bytes.data());
+    const qsizetype n = bytes.size();
+    qsizetype i = 0;
+    qsizetype o = 0;
+    while (i < n) {
+        const uchar b = p[i];
+        if (b < 0x80) {
+            out[o++] = b;
+            ++i;
+            continue;
+        }
+        if (b >= 0xC2 && b <= 0xDF && i + 1 < n && (p[i + 1] & 0xC0) == 0x80) {
+            out[o++] = char16_t((b & 0x1F) << 6 | (p[i + 1] & 0x3F));
+            i += 2;
+            continue;
+        }
+        if (b >= 0xE0 && b <= 0xEF && i + 2 < n && (p[i + 1] & 0xC0) == 0x80 && (p[i + 2] & 0xC0) == 0x80) {
+            const char16_t u = char16_t((b & 0x0F) << 12 | (p[i + 1] & 0x3F) << 6 | (p[i + 2] & 0x3F));
+            if (u < 0x800 || (u >= 0xD800 && u <= 0xDFFF))
+                return false; // overlong or a surrogate
+            out[o++] = u;
+            i += 3;
+            continue;
+        }
+        return false; // four-byte sequences and anything malformed
+    }
+    *written = o;
+    return true;
+}
+
 } // namespace
 
 MarcCodec::MarcCodec() : MarcCodec(CodePage()) {}
@@ -152,6 +186,11 @@ void MarcCodec::decodeInto(QByteArrayView bytes, QString &out) const
     }
     if (utf8_) {
         out.resize(bytes.size());
+        qsizetype n = 0;
+        if (utf8Decode(bytes, reinterpret_cast<char16_t *>(out.data()), &n)) {
+            out.resize(n);
+            return;
+        }
         QStringDecoder dec(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
         QChar *end = dec.appendToBuffer(out.data(), bytes);
         out.resize(end - out.constData());

@@ -53,6 +53,10 @@ private Q_SLOTS:
         QCOMPARE(buffer, u("书"));
         QCOMPARE(reused, u("书名")); // the shared copy was not written through
         QCOMPARE(MarcCodec::utf8().decode(QByteArray("\xE4\xB9\xA6")), u("书"));
+        // Whatever the bytes, UTF-8 decodes as the converter decodes it.
+        for (const QByteArray &bytes : {QByteArray("a\xC3\xA9\xE4\xB9\xA6\xF0\x9F\x98\x80z"), QByteArray("\xC0\xAF"),
+                                        QByteArray("\xED\xA0\x80"), QByteArray("\xE4\xB9"), QByteArray("x\xFF\x80y")})
+            QCOMPARE(MarcCodec::utf8().decode(bytes), QString::fromUtf8(bytes));
         bool ok = true;
         MarcCodec::named(QStringLiteral("no-such-codepage"), &ok);
         QVERIFY(!ok);
