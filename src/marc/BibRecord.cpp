@@ -308,7 +308,15 @@ bool BibRecord::writeTo(QByteArray &out, const MarcCodec &target) const
     if (isBlank())
         return false;
     if (target == codec_) {
-        serializeTo(out);
+        // A record kept with its original leader (the catalogue does) must
+        // not claim Unicode in a code page.
+        if (!target.isUtf8() && leader_.at(9) == 'a') {
+            BibRecord copy = *this;
+            copy.leader_[9] = ' ';
+            copy.serializeTo(out);
+        } else {
+            serializeTo(out);
+        }
         return true;
     }
     const BibRecord converted = reencoded(target);

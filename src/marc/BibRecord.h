@@ -166,7 +166,8 @@ public:
     // it, so that an export can give back the original). Blank when it would
     // pass 99999 bytes in that encoding.
     BibRecord reencoded(const MarcCodec &target, bool markEncoding = true) const;
-    // Serializes in the target encoding (as is when it is the record's own);
+    // Serializes in the target encoding (as is when it is the record's own,
+    // except that a code page never goes out marked as Unicode);
     // false, and nothing written, when the record is blank or would pass
     // 99999 bytes in that encoding.
     bool writeTo(QByteArray &out, const MarcCodec &target) const;
