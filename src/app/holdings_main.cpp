@@ -5,6 +5,7 @@
 #include "shell/LoginWindow.h"
 #include "shell/MainWindow.h"
 #include "shell/Startup.h"
+#include "shell/StartupLoaders.h"
 #include "ui/Fonts.h"
 #include "ui/FormRegistry.h"
 #include "ui/QtPrompter.h"
@@ -46,6 +47,7 @@ int main(int argc, char *argv[])
     QObject::connect(&login, &kestra::LoginWindow::exitRequested, &app, &QApplication::quit, Qt::QueuedConnection);
 
     kestra::Startup startup(context, login.statusSink());
+    kestra::registerStartupLoaders(startup, context);
     if (login.start(startup, kestra::Startup::commandLineText(QApplication::arguments())) < 0)
         return 1;
     return QApplication::exec();

@@ -16,6 +16,8 @@
 
 #include <QVariant>
 #include <memory>
+#include <typeindex>
+#include <unordered_map>
 
 namespace kestra {
 
@@ -78,6 +80,18 @@ public:
     // fails (the session's error record tells which).
     int loadMessagesAndParams();
 
+    // The caches of the layers above the core (the bibliographic parameters,
+    // the label settings ...), one object of each type for the run, created
+    // empty on first use and loaded by the start-up step that owns them.
+    template <class T>
+    T &cache()
+    {
+        std::shared_ptr<void> &slot = caches_[std::type_index(typeid(T))];
+        if (!slot)
+            slot = std::make_shared<T>();
+        return *static_cast<T *>(slot.get());
+    }
+
     // The database session answers the server-clock indices of GetEnv.
     void setServerClock(ServerClock *clock) { serverClock_ = clock; }
     bool serverClockIs(const ServerClock *clock) const { return serverClock_ == clock; }
@@ -96,6 +110,7 @@ private:
     QueryResult allLocations_;
     CodeTables codes_{*this};
     ServerClock *serverClock_ = nullptr;
+    std::unordered_map<std::type_index, std::shared_ptr<void>> caches_;
     std::unique_ptr<Session> db_;
 };
 

@@ -96,7 +96,7 @@ bool OracleBackend::query(const QString &sql, QueryResult &result, DbError &erro
     const QSqlRecord record = q.record();
     QList<QueryResult::Column> cols;
     for (int c = 0; c < record.count(); ++c)
-        cols.append({record.fieldName(c), typeOf(record.field(c).metaType())});
+        cols.append({record.fieldName(c), typeOf(record.field(c).metaType()), record.field(c).length()});
     result = QueryResult(cols);
     QList<QVariant> row(record.count());
     while (q.next()) {

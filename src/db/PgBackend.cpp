@@ -287,8 +287,11 @@ bool PgBackend::nativeQuery(const QString &sql, QueryResult &result, DbError &er
     const int rows = PQntuples(res);
     QList<QueryResult::Column> cols;
     cols.reserve(columns);
-    for (int c = 0; c < columns; ++c)
-        cols.append({textOf(PQfname(res, c)), columnType(PQftype(res, c))});
+    for (int c = 0; c < columns; ++c) {
+        // varchar and char carry their declared size plus a 4-byte header.
+        const int mod = PQfmod(res, c);
+        cols.append({textOf(PQfname(res, c)), columnType(PQftype(res, c)), mod > 4 ? mod - 4 : -1});
+    }
     result = QueryResult(cols);
     QList<QVariant> row(columns);
     for (int r = 0; r < rows; ++r) {

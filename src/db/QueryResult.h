@@ -20,6 +20,7 @@ public:
     struct Column {
         QString name;
         ColumnType type = Text;
+        int size = -1; // the declared size of a text column, -1 when unknown
     };
 
     QueryResult() = default;

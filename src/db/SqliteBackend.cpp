@@ -31,6 +31,20 @@ QueryResult::ColumnType typeFromDecl(const char *decl)
     return QueryResult::Text;
 }
 
+// The declared size of a column: the n of "VARCHAR(n)".
+int sizeFromDecl(const char *decl)
+{
+    if (decl == nullptr)
+        return -1;
+    const QByteArray d(decl);
+    const qsizetype open = d.indexOf('(');
+    if (open < 0)
+        return -1;
+    bool ok = false;
+    const int size = d.mid(open + 1, d.indexOf(')', open) - open - 1).split(',').front().trimmed().toInt(&ok);
+    return ok ? size : -1;
+}
+
 QVariant cellValue(sqlite3_stmt *stmt, int col)
 {
     switch (sqlite3_column_type(stmt, col)) {
@@ -207,8 +221,10 @@ bool SqliteBackend::nativeQuery(const QString &sql, QueryResult &result, DbError
     const int columns = sqlite3_column_count(stmt);
     QList<QueryResult::Column> cols;
     cols.reserve(columns);
-    for (int c = 0; c < columns; ++c)
-        cols.append({QString::fromUtf8(sqlite3_column_name(stmt, c)), typeFromDecl(sqlite3_column_decltype(stmt, c))});
+    for (int c = 0; c < columns; ++c) {
+        const char *decl = sqlite3_column_decltype(stmt, c);
+        cols.append({QString::fromUtf8(sqlite3_column_name(stmt, c)), typeFromDecl(decl), sizeFromDecl(decl)});
+    }
 
     QList<QList<QVariant>> rows;
     int rc;
