@@ -1,0 +1,174 @@
+#include "items/SearchConditions.h"
+
+#include "core/AppContext.h"
+#include "core/Session.h"
+#include "marc/BibExtract.h"
+#include "marc/BibParams.h"
+#include "marc/BibStore.h"
+#include "marc/MarcText.h"
+
+namespace kestra {
+
+QString matchModeName(MatchMode mode)
+{
+    switch (mode) {
+    case MatchMode::Prefix:
+        return QStringLiteral("前方匹配");
+    case MatchMode::Anywhere:
+        return QStringLiteral("任意匹配");
+    case MatchMode::Exact:
+        return QStringLiteral("完全匹配");
+    }
+    return QString();
+}
+
+QList<SearchIndex> searchIndexes(const BibParams &params, bool withCopyColumns)
+{
+    QList<SearchIndex> out;
+    const IndexGroupTable &groups = params.retrievalGroups;
+    for (int g = 0; g < groups.groupCount(); ++g) {
+        const IndexGroupCell *cell = groups.cell(g, 0);
+        if (!cell)
+            cell = groups.cell(g, 1);
+        if (!cell)
+            continue;
+        out.append(SearchIndex{g, cell->name, groupUsesStopwords(g, params), 0});
+    }
+    if (withCopyColumns) {
+        // The widths of indi_acct.bar_code, prop_no and call_no.
+        out.append(SearchIndex{IndexBarcode, QStringLiteral("条码号"), false, 30});
+        out.append(SearchIndex{IndexPropNo, QStringLiteral("财产号"), false, 30});
+        out.append(SearchIndex{IndexCallNo, QStringLiteral("索书号"), false, 60});
+    }
+    return out;
+}
+
+const SearchIndex *findIndex(const QList<SearchIndex> &indexes, int code)
+{
+    for (const SearchIndex &i : indexes) {
+        if (i.code == code)
+            return &i;
+    }
+    return nullptr;
+}
+
+QString searchTerm(const SearchIndex &index, const QString &value, const BibParams &params, const MarcCodec &codec)
+{
+    // A scanner's tab or line end, or a pasted control character, is no part
+    // of any key (and PostgreSQL refuses a NUL in text).
+    QString term;
+    term.reserve(value.size());
+    for (const QChar c : value) {
+        if (c.unicode() >= 0x20 && c.unicode() != 0x7F)
+            term.append(c);
+    }
+    term = term.trimmed().toUpper();
+    if (index.isColumn()) {
+        if (term.size() > index.columnWidth)
+            term.truncate(index.columnWidth + 1);
+        return term;
+    }
+    if (index.stopwords)
+        term = normaliseSearchKey(term, params.stopWords);
+    if (params.unicodeMode)
+        return term.left(params.indexWidth).trimmed();
+    return term.left(widthCutPosition(term, params.indexWidth, codec)).trimmed();
+}
+
+QString matchSql(const QString &column, MatchMode mode, const QString &term, bool national)
+{
+    auto literal = [national](const QString &text) {
+        return national ? QStringLiteral("unistr(") + sqlQuote(encodeUnistr(text)) + QLatin1Char(')') : sqlQuote(text);
+    };
+    if (mode == MatchMode::Exact)
+        return column + QStringLiteral(" = ") + literal(term);
+    // Without an escape the backends read a backslash alike (as itself), so
+    // only a term with a wildcard in it needs one.
+    const bool escape = term.contains(QLatin1Char('%')) || term.contains(QLatin1Char('_'));
+    QString body = term;
+    if (escape) {
+        body.clear();
+        for (const QChar c : term) {
+            if (c == QLatin1Char('\\') || c == QLatin1Char('%') || c == QLatin1Char('_'))
+                body.append(QLatin1Char('\\'));
+            body.append(c);
+        }
+    }
+    const QString pattern = mode == MatchMode::Prefix ? QString(body + QLatin1Char('%'))
+                                                      : QString(QLatin1Char('%') + body + QLatin1Char('%'));
+    QString sql = column + QStringLiteral(" LIKE ") + literal(pattern);
+    if (escape)
+        sql += QStringLiteral(" ESCAPE '\\'");
+    return sql;
+}
+
+QString conditionText(const QList<SearchCondition> &conditions, const QList<SearchIndex> &indexes)
+{
+    QStringList parts;
+    for (const SearchCondition &c : conditions) {
+        const SearchIndex *index = findIndex(indexes, c.index);
+        parts.append((index ? index->name : QString::number(c.index)) + QLatin1Char(' ') + matchModeName(c.mode) +
+                     QLatin1Char(' ') + c.value.trimmed());
+    }
+    return parts.join(QStringLiteral(" AND "));
+}
+
+const BibParams *runParams(AppContext &context)
+{
+    BibParams &params = context.cache<BibParams>();
+    if (params.retrievalGroups.groupCount() > 0)
+        return &params;
+    // The connection probe settled the index width before any load; a load
+    // starts the tables afresh.
+    const int width = params.indexWidth;
+    if (loadBibParams(context.db(), context.folders(), context.codePage(), params) < 0)
+        return nullptr;
+    params.indexWidth = width;
+    return &params;
+}
+
+void addHistory(QList<SearchHistoryEntry> &history, const QString &conditionText,
+                const QList<SearchCondition> &conditions, int hits)
+{
+    const QString count = hits > MaxSearchHits ? QStringLiteral(">%1").arg(MaxSearchHits) : QString::number(hits);
+    const QString text = conditionText + QStringLiteral("   命中") + count;
+    // The same search again moves to the top with its new count.
+    history.removeIf([&conditionText](const SearchHistoryEntry &e) { return e.condition == conditionText; });
+    history.prepend(SearchHistoryEntry{text, conditionText, conditions, hits});
+    while (history.size() > MaxHistoryEntries)
+        history.removeLast();
+}
+
+QString limitedQuery(const QString &distinctQuery, const QString &orderBy)
+{
+    return QStringLiteral("SELECT * FROM (") + distinctQuery + QStringLiteral(") WHERE rownum <= ") +
+           QString::number(MaxSearchHits + 1) + QStringLiteral(" ORDER BY ") + orderBy;
+}
+
+int loadSummaryColumns(AppContext &context, const QStringList &numbers, const QString &table, const QString &keyColumn,
+                       const QStringList &columns, QHash<QString, QStringList> &rows)
+{
+    constexpr qsizetype chunk = 500;
+    QueryResult result;
+    for (qsizetype from = 0; from < numbers.size(); from += chunk) {
+        QStringList quoted;
+        for (const QString &n : numbers.mid(from, chunk))
+            quoted.append(sqlQuote(n));
+        const QString sql = QStringLiteral("SELECT ") + keyColumn + QLatin1Char(',') + columns.join(QLatin1Char(',')) +
+                            QStringLiteral(" FROM ") + table + QStringLiteral(" WHERE ") + keyColumn +
+                            QStringLiteral(" IN (") + quoted.join(QLatin1Char(',')) + QLatin1Char(')');
+        if (context.db().querySummary(sql, result) < 0) {
+            context.db().showDbError();
+            return -1;
+        }
+        for (int r = 0; r < result.rowCount(); ++r) {
+            QStringList values;
+            for (int c = 1; c <= columns.size(); ++c)
+                values.append(result.text(r, c));
+            rows.insert(result.text(r, 0), values);
+        }
+    }
+    return 0;
+}
+
+} // namespace kestra
