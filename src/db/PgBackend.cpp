@@ -37,6 +37,28 @@ QueryResult::ColumnType columnType(unsigned oid)
     }
 }
 
+const char kClockSql[] = "SELECT to_char(localtimestamp, 'YYYY-MM-DD HH24:MI:SS')";
+const char kBeginWithClock[] = "BEGIN; SELECT to_char(localtimestamp, 'YYYY-MM-DD HH24:MI:SS')";
+
+// Procedures' statements kept prepared per connection, at most this many;
+// any further ones run unprepared.
+constexpr qsizetype kMaxPrepared = 128;
+
+// Client statements after which the transaction's clock may read otherwise:
+// one that ends or starts a transaction, or changes a setting (time zone).
+bool movesTransactionClock(const QString &sql)
+{
+    static const char *const verbs[] = {"COMMIT", "ROLLBACK", "END", "ABORT", "BEGIN", "START", "PREPARE", "SET"};
+    const QString trimmed = sql.trimmed();
+    for (const char *verb : verbs) {
+        const QLatin1String v(verb);
+        if (trimmed.startsWith(v, Qt::CaseInsensitive) &&
+            (trimmed.size() == v.size() || !trimmed.at(v.size()).isLetterOrNumber()))
+            return true;
+    }
+    return false;
+}
+
 struct ResultGuard {
     PGresult *result = nullptr;
     ~ResultGuard() { PQclear(result); }
@@ -139,6 +161,8 @@ void PgBackend::close()
     }
     setInTransaction(false);
     statementSavepoint_ = false;
+    forgetTransactionTime();
+    prepared_.clear();
 }
 
 int PgBackend::serverMajorVersion()
@@ -163,6 +187,7 @@ DbError PgBackend::errorOf(PGresult *result)
         lost_ = true;
         setInTransaction(false);
         statementSavepoint_ = false;
+        forgetTransactionTime();
         return lostError;
     }
     const QString state = textOf(PQresultErrorField(result, PG_DIAG_SQLSTATE));
@@ -192,6 +217,7 @@ DbError PgBackend::errorOf(PGresult *result)
         return ora::make(ora::InvalidNumber, QStringLiteral("invalid number (%1)").arg(message));
     if (state.startsWith(QLatin1String("57P")) || state.startsWith(QLatin1String("08"))) {
         lost_ = true;
+        forgetTransactionTime();
         return ora::endOfChannel(message);
     }
     return ora::make(ora::UserDefined, QStringLiteral("PostgreSQL %1: %2").arg(state, message));
@@ -212,13 +238,20 @@ bool PgBackend::command(const QString &sql, DbError &error)
         error = ora::notConnected();
         return false;
     }
-    ResultGuard guard{PQexec(conn_, sql.toUtf8().constData())};
-    if (!checkResult(guard.result, error))
-        return false;
     // A procedure opens and closes transactions through here too.
     const QString verb = sql.left(8).toUpper();
-    if (verb.startsWith(QLatin1String("BEGIN")))
+    const bool begins = verb.startsWith(QLatin1String("BEGIN"));
+    if (begins || verb.startsWith(QLatin1String("COMMIT")) || sql.compare(u"ROLLBACK", Qt::CaseInsensitive) == 0)
+        forgetTransactionTime();
+    // BEGIN brings the transaction's clock along in the same round trip.
+    const bool plainBegin = sql == QLatin1String("BEGIN");
+    ResultGuard guard{PQexec(conn_, plainBegin ? kBeginWithClock : sql.toUtf8().constData())};
+    if (!checkResult(guard.result, error))
+        return false;
+    if (begins)
         statementSavepoint_ = false;
+    if (plainBegin && PQresultStatus(guard.result) == PGRES_TUPLES_OK && PQntuples(guard.result) == 1)
+        transactionNow_ = textOf(PQgetvalue(guard.result, 0, 0));
     return true;
 }
 
@@ -226,13 +259,11 @@ bool PgBackend::beginProcedure(bool ownTransaction, DbError &error)
 {
     if (ownTransaction)
         return command(QStringLiteral("BEGIN"), error);
-    // The statement savepoint serves the procedure too: re-set it in one
-    // round trip, and let the next statement release it.
-    const QString text = statementSavepoint_ ? QStringLiteral("RELEASE SAVEPOINT kestra_stmt; SAVEPOINT kestra_stmt")
-                                             : QStringLiteral("SAVEPOINT kestra_stmt");
-    if (!command(text, error))
-        return false;
-    statementSavepoint_ = true;
+    // The statement savepoint serves the procedure too. It is re-set in the
+    // same round trip as the procedure's first statement (and the next
+    // statement releases it); a procedure that sends nothing needs none.
+    owedSavepoint_ = statementSavepoint_ ? QList<QByteArray>{"RELEASE SAVEPOINT kestra_stmt", "SAVEPOINT kestra_stmt"}
+                                         : QList<QByteArray>{"SAVEPOINT kestra_stmt"};
     return true;
 }
 
@@ -242,8 +273,99 @@ void PgBackend::endProcedure(bool ownTransaction, bool succeeded, DbError &error
         command(succeeded ? QStringLiteral("COMMIT") : QStringLiteral("ROLLBACK"), error);
         return;
     }
+    if (!owedSavepoint_.isEmpty()) {
+        owedSavepoint_.clear(); // nothing was sent, nothing to undo
+        return;
+    }
     if (!succeeded && conn_ != nullptr && PQstatus(conn_) == CONNECTION_OK)
         command(QStringLiteral("ROLLBACK TO SAVEPOINT kestra_stmt"), error);
+}
+
+bool PgBackend::settleSavepoint(DbError &error)
+{
+    if (owedSavepoint_.isEmpty())
+        return true;
+    const QByteArray text = owedSavepoint_.join("; ");
+    owedSavepoint_.clear();
+    ResultGuard guard{PQexec(conn_, text.constData())};
+    if (!checkResult(guard.result, error))
+        return false;
+    statementSavepoint_ = true;
+    return true;
+}
+
+// The owed savepoint and the statement in one round trip; the connection is
+// in pipeline mode already.
+PGresult *PgBackend::pipelined(const QByteArray &name, const QByteArray &text, const QList<const char *> &values,
+                               DbError &error)
+{
+    const QList<QByteArray> savepoint = owedSavepoint_;
+    owedSavepoint_.clear();
+    bool sent = true;
+    for (const QByteArray &command : savepoint)
+        sent = sent && PQsendQueryParams(conn_, command.constData(), 0, nullptr, nullptr, nullptr, nullptr, 0) == 1;
+    const int count = static_cast<int>(values.size());
+    sent = sent &&
+           (name.isEmpty()
+                ? PQsendQueryParams(conn_, text.constData(), count, nullptr, values.constData(), nullptr, nullptr, 0)
+                : PQsendQueryPrepared(conn_, name.constData(), count, values.constData(), nullptr, nullptr, 0)) == 1;
+    sent = PQpipelineSync(conn_) == 1 && sent;
+
+    // Each query's results end with a null; the sync comes last.
+    const int saves = static_cast<int>(savepoint.size());
+    int query = 0;
+    int nulls = 0;
+    bool savepointSet = false;
+    bool failed = false;
+    DbError first;
+    PGresult *statement = nullptr;
+    while (PQstatus(conn_) == CONNECTION_OK) {
+        PGresult *r = PQgetResult(conn_);
+        if (r == nullptr) {
+            ++query;
+            if (++nulls > saves + 2)
+                break; // nothing more is coming
+            continue;
+        }
+        nulls = 0;
+        const ExecStatusType status = PQresultStatus(r);
+        if (status == PGRES_PIPELINE_SYNC) {
+            PQclear(r);
+            break;
+        }
+        const bool ok = status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK || status == PGRES_EMPTY_QUERY;
+        if (!ok && !failed) {
+            failed = true;
+            first = errorOf(r);
+        }
+        if (query < saves) {
+            savepointSet = ok && query == saves - 1 && !failed;
+            PQclear(r);
+        } else if (query == saves && ok && statement == nullptr) {
+            statement = r;
+        } else {
+            PQclear(r);
+        }
+    }
+    if (PQexitPipelineMode(conn_) != 1) {
+        while (PGresult *r = PQgetResult(conn_))
+            PQclear(r);
+        PQexitPipelineMode(conn_);
+    }
+    // A statement that failed after the savepoint leaves it for the
+    // procedure's undo.
+    if (savepointSet)
+        statementSavepoint_ = true;
+    if (sent && !failed && statement != nullptr)
+        return statement;
+    PQclear(statement);
+    if (failed)
+        error = first;
+    else if (PQstatus(conn_) != CONNECTION_OK)
+        error = errorOf(nullptr);
+    else
+        error = ora::make(ora::UserDefined, QStringLiteral("PostgreSQL: ") + textOf(PQerrorMessage(conn_)).trimmed());
+    return nullptr;
 }
 
 PGresult *PgBackend::protectedExec(const QString &sql, DbError &error)
@@ -252,6 +374,10 @@ PGresult *PgBackend::protectedExec(const QString &sql, DbError &error)
         error = ora::notConnected();
         return nullptr;
     }
+    if (movesTransactionClock(sql))
+        forgetTransactionTime();
+    if (!settleSavepoint(error))
+        return nullptr;
     if (!inTransaction()) {
         PGresult *result = PQexec(conn_, sql.toUtf8().constData());
         if (!checkResult(result, error)) {
@@ -342,8 +468,35 @@ PGresult *PgBackend::execParams(const QString &sql, const QVariantList &params, 
         }
         values.append(storage.last().constData());
     }
-    PGresult *result = PQexecParams(conn_, numberedPlaceholders(sql).toUtf8().constData(),
-                                    static_cast<int>(values.size()), nullptr, values.constData(), nullptr, nullptr, 0);
+    // Parsing and planning cost the server more than running one of these
+    // key lookups: each text is prepared once per connection. A prepare
+    // that fails must find the procedure's savepoint set.
+    QByteArray name = prepared_.value(sql);
+    if (name.isEmpty() && prepared_.size() < kMaxPrepared) {
+        if (!settleSavepoint(error))
+            return nullptr;
+        const QByteArray candidate = "kestra_p" + QByteArray::number(++preparedCount_);
+        PGresult *made =
+            PQprepare(conn_, candidate.constData(), numberedPlaceholders(sql).toUtf8().constData(), 0, nullptr);
+        if (!checkResult(made, error)) {
+            PQclear(made);
+            return nullptr;
+        }
+        PQclear(made);
+        prepared_.insert(sql, candidate);
+        name = candidate;
+    }
+    const QByteArray text = name.isEmpty() ? numberedPlaceholders(sql).toUtf8() : QByteArray();
+    if (!owedSavepoint_.isEmpty()) {
+        if (PQenterPipelineMode(conn_) == 1)
+            return pipelined(name, text, values, error);
+        if (!settleSavepoint(error))
+            return nullptr;
+    }
+    PGresult *result = name.isEmpty() ? PQexecParams(conn_, text.constData(), static_cast<int>(values.size()), nullptr,
+                                                     values.constData(), nullptr, nullptr, 0)
+                                      : PQexecPrepared(conn_, name.constData(), static_cast<int>(values.size()),
+                                                       values.constData(), nullptr, nullptr, 0);
     if (!checkResult(result, error)) {
         PQclear(result);
         return nullptr;
@@ -397,10 +550,11 @@ bool PgBackend::select(const QString &sql, const QVariantList &params, QList<Row
 
 QString PgBackend::serverNow()
 {
+    if (!transactionNow_.isEmpty() && conn_ != nullptr && PQtransactionStatus(conn_) == PQTRANS_INTRANS)
+        return transactionNow_;
     QList<Row> rows;
     DbError ignored;
-    if (!select(QStringLiteral("SELECT to_char(localtimestamp, 'YYYY-MM-DD HH24:MI:SS')"), {}, rows, ignored) ||
-        rows.isEmpty())
+    if (!select(QString::fromLatin1(kClockSql), {}, rows, ignored) || rows.isEmpty())
         return {};
     return rows.front().value(0).toString();
 }

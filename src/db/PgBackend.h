@@ -2,6 +2,8 @@
 
 #include "db/NativeBackend.h"
 
+#include <QHash>
+
 typedef struct pg_conn PGconn;
 typedef struct pg_result PGresult;
 
@@ -9,7 +11,8 @@ namespace kestra {
 
 // A PostgreSQL server shared by several workstations, reached through
 // libpq. Inside a transaction each statement runs under a savepoint sent in
-// the same round trip, so that a failed statement undoes only itself and
+// the same round trip (a procedure's in the round trip of its first
+// statement), so that a failed statement undoes only itself and
 // the transaction stays usable, as on Oracle. A lock held by another
 // session is waited for lock_timeout, then "resource busy" (54).
 class PgBackend final : public NativeBackend {
@@ -44,12 +47,28 @@ private:
     // Runs a statement under the statement savepoint when in a transaction.
     PGresult *protectedExec(const QString &sql, DbError &error);
     PGresult *execParams(const QString &sql, const QVariantList &params, DbError &error);
+    // Sends the savepoint a procedure owes, if any, on its own.
+    bool settleSavepoint(DbError &error);
+    PGresult *pipelined(const QByteArray &name, const QByteArray &text, const QList<const char *> &values,
+                        DbError &error);
     DbError errorOf(PGresult *result);
     bool checkResult(PGresult *result, DbError &error);
+
+    // The transaction's clock, read with its BEGIN: PostgreSQL's
+    // localtimestamp stands still for a whole transaction, so serverNow()
+    // needs no round trip of its own inside one.
+    void forgetTransactionTime() { transactionNow_.clear(); }
 
     PGconn *conn_ = nullptr;
     bool statementSavepoint_ = false;
     bool lost_ = false;
+    QString transactionNow_;
+    // The savepoint commands a running procedure owes before its first
+    // statement.
+    QList<QByteArray> owedSavepoint_;
+    // The procedures' statements, prepared once per connection: text -> name.
+    QHash<QString, QByteArray> prepared_;
+    int preparedCount_ = 0;
 };
 
 // "?" placeholders outside quotes -> "$1", "$2", ...

@@ -17,6 +17,23 @@ struct StmtGuard {
     ~StmtGuard() { sqlite3_finalize(stmt); }
 };
 
+// The procedures and the transaction commands use a few dozen texts, each
+// again and again; beyond this many the kept statements are dropped.
+constexpr qsizetype kMaxKeptStatements = 128;
+
+// One transaction-control statement: BEGIN, COMMIT, ROLLBACK [TO], SAVEPOINT,
+// RELEASE.
+bool isTransactionCommand(const QString &sql)
+{
+    if (sql.contains(u';'))
+        return false;
+    for (const char *verb : {"BEGIN", "COMMIT", "ROLLBACK", "SAVEPOINT", "RELEASE"}) {
+        if (sql.startsWith(QLatin1String(verb), Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
+}
+
 QueryResult::ColumnType typeFromDecl(const char *decl)
 {
     if (decl == nullptr)
@@ -97,6 +114,29 @@ QString targetTable(const QString &sql)
 
 } // namespace
 
+// A statement in use: a kept one is reset, with its values unbound, for its
+// next use; any other is finalized.
+struct SqliteStmtHold {
+    sqlite3_stmt *stmt = nullptr;
+    bool kept = false;
+    SqliteStmtHold() = default;
+    SqliteStmtHold(const SqliteStmtHold &) = delete;
+    SqliteStmtHold &operator=(const SqliteStmtHold &) = delete;
+    ~SqliteStmtHold() { release(); }
+    void release()
+    {
+        if (stmt == nullptr)
+            return;
+        if (kept) {
+            sqlite3_reset(stmt);
+            sqlite3_clear_bindings(stmt);
+        } else {
+            sqlite3_finalize(stmt);
+        }
+        stmt = nullptr;
+    }
+};
+
 SqliteBackend::SqliteBackend() = default;
 
 SqliteBackend::~SqliteBackend()
@@ -144,6 +184,7 @@ bool SqliteBackend::open(const BackendTarget &target, DbError &error)
 
 void SqliteBackend::close()
 {
+    dropKeptStatements();
     if (db_ != nullptr) {
         sqlite3_close_v2(db_);
         db_ = nullptr;
@@ -176,6 +217,49 @@ bool SqliteBackend::prepare(const QString &sql, sqlite3_stmt **stmt, DbError &er
         return false;
     }
     return true;
+}
+
+// Preparing costs more than running a key lookup or a one-row update, and
+// the procedures' statements differ only in their bound values: those are
+// prepared once per connection. The client's own SQL, with its literals,
+// is not kept.
+bool SqliteBackend::acquire(const QString &sql, bool keep, SqliteStmtHold &hold, DbError &error)
+{
+    if (!keep) {
+        hold.kept = false;
+        return prepare(sql, &hold.stmt, error);
+    }
+    if (sqlite3_stmt *stmt = kept_.value(sql)) {
+        hold.stmt = stmt;
+        hold.kept = true;
+        return true;
+    }
+    if (kept_.size() >= kMaxKeptStatements)
+        dropKeptStatements();
+    const QByteArray utf8 = sql.toUtf8();
+    sqlite3_stmt *stmt = nullptr;
+    const int rc = sqlite3_prepare_v3(db_, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_PREPARE_PERSISTENT,
+                                      &stmt, nullptr);
+    if (rc != SQLITE_OK) {
+        sqlite3_finalize(stmt);
+        error = lastError(rc, sql);
+        return false;
+    }
+    if (stmt == nullptr) {
+        error = ora::make(ora::InvalidSql, QStringLiteral("invalid SQL statement (empty)"));
+        return false;
+    }
+    kept_.insert(sql, stmt);
+    hold.stmt = stmt;
+    hold.kept = true;
+    return true;
+}
+
+void SqliteBackend::dropKeptStatements()
+{
+    for (sqlite3_stmt *stmt : std::as_const(kept_))
+        sqlite3_finalize(stmt);
+    kept_.clear();
 }
 
 bool SqliteBackend::bind(sqlite3_stmt *stmt, const QVariantList &params, DbError &error)
@@ -261,7 +345,7 @@ bool SqliteBackend::nativeQuery(const QString &sql, QueryResult &result, DbError
 
 bool SqliteBackend::nativeExec(const QString &sql, DbError &error)
 {
-    return exec(sql, {}, error);
+    return run(sql, {}, false, error, nullptr);
 }
 
 bool SqliteBackend::command(const QString &sql, DbError &error)
@@ -269,6 +353,25 @@ bool SqliteBackend::command(const QString &sql, DbError &error)
     if (db_ == nullptr) {
         error = ora::notConnected();
         return false;
+    }
+    // BEGIN, COMMIT and the procedures' savepoints come again and again: kept.
+    // (Not PRAGMAs: some take effect when prepared, not when run.)
+    if (isTransactionCommand(sql)) {
+        SqliteStmtHold hold;
+        if (!acquire(sql, true, hold, error))
+            return false;
+        int rc;
+        while ((rc = sqlite3_step(hold.stmt)) == SQLITE_ROW) {
+        }
+        if (rc != SQLITE_DONE) {
+            // Naming a broken key runs statements: this one goes back first.
+            const int extended = sqlite3_extended_errcode(db_);
+            const QString message = QString::fromUtf8(sqlite3_errmsg(db_));
+            hold.release();
+            error = mapError(extended != 0 ? extended : rc, message, sql, {});
+            return false;
+        }
+        return true;
     }
     char *message = nullptr;
     const int rc = sqlite3_exec(db_, sql.toUtf8().constData(), nullptr, nullptr, &message);
@@ -282,19 +385,23 @@ bool SqliteBackend::command(const QString &sql, DbError &error)
 
 bool SqliteBackend::exec(const QString &sql, const QVariantList &params, DbError &error, qint64 *changed)
 {
-    StmtGuard guard;
-    if (!prepare(sql, &guard.stmt, error) || !bind(guard.stmt, params, error))
+    return run(sql, params, true, error, changed);
+}
+
+bool SqliteBackend::run(const QString &sql, const QVariantList &params, bool keep, DbError &error, qint64 *changed)
+{
+    SqliteStmtHold hold;
+    if (!acquire(sql, keep, hold, error) || !bind(hold.stmt, params, error))
         return false;
     int rc;
-    while ((rc = sqlite3_step(guard.stmt)) == SQLITE_ROW) {
+    while ((rc = sqlite3_step(hold.stmt)) == SQLITE_ROW) {
     }
     if (rc != SQLITE_DONE) {
         // Capture the error first: the key probe below runs statements of
-        // its own, and the failed one must be gone before it does.
+        // its own, and the failed one must be done with before it does.
         const int extended = sqlite3_extended_errcode(db_);
         const QString message = QString::fromUtf8(sqlite3_errmsg(db_));
-        sqlite3_finalize(guard.stmt);
-        guard.stmt = nullptr;
+        hold.release();
         error = mapError(extended != 0 ? extended : rc, message, sql, params);
         return false;
     }
@@ -305,8 +412,8 @@ bool SqliteBackend::exec(const QString &sql, const QVariantList &params, DbError
 
 bool SqliteBackend::select(const QString &sql, const QVariantList &params, QList<Row> &rows, DbError &error)
 {
-    StmtGuard guard;
-    if (!prepare(sql, &guard.stmt, error) || !bind(guard.stmt, params, error))
+    SqliteStmtHold guard;
+    if (!acquire(sql, true, guard, error) || !bind(guard.stmt, params, error))
         return false;
     const int columns = sqlite3_column_count(guard.stmt);
     int rc;
@@ -319,7 +426,10 @@ bool SqliteBackend::select(const QString &sql, const QVariantList &params, QList
         rows.append(std::move(row));
     }
     if (rc != SQLITE_DONE) {
-        error = lastError(rc, sql);
+        const int extended = sqlite3_extended_errcode(db_);
+        const QString message = QString::fromUtf8(sqlite3_errmsg(db_));
+        guard.release();
+        error = mapError(extended != 0 ? extended : rc, message, sql, params);
         return false;
     }
     return true;
@@ -469,7 +579,7 @@ QString SqliteBackend::foreignKeyName(const QString &sql, const QVariantList &pa
         return QStringLiteral("FK_") + table.toUpper();
     command(QStringLiteral("PRAGMA defer_foreign_keys=ON"), ignored);
     QList<Row> violations;
-    if (exec(sql, params, ignored))
+    if (run(sql, params, false, ignored, nullptr))
         select(QStringLiteral("SELECT \"table\", parent, fkid FROM pragma_foreign_key_check"), {}, violations, ignored);
     command(QStringLiteral("ROLLBACK TO SAVEPOINT kestra_fk_probe"), ignored);
     command(QStringLiteral("RELEASE SAVEPOINT kestra_fk_probe"), ignored);

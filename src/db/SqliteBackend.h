@@ -9,6 +9,8 @@ struct sqlite3_stmt;
 
 namespace kestra {
 
+struct SqliteStmtHold;
+
 // The embedded database: one SQLite file, reached through the sqlite3 C
 // library. WAL journal with synchronous=FULL (a committed change survives a
 // power cut), foreign keys on, a busy timeout after which a lock held by
@@ -42,6 +44,9 @@ protected:
 
 private:
     bool prepare(const QString &sql, sqlite3_stmt **stmt, DbError &error);
+    bool acquire(const QString &sql, bool keep, SqliteStmtHold &hold, DbError &error);
+    void dropKeptStatements();
+    bool run(const QString &sql, const QVariantList &params, bool keep, DbError &error, qint64 *changed);
     bool bind(sqlite3_stmt *stmt, const QVariantList &params, DbError &error);
     DbError lastError(int rc, const QString &sql);
     DbError mapError(int extended, const QString &message, const QString &sql, const QVariantList &params);
@@ -52,6 +57,8 @@ private:
 
     sqlite3 *db_ = nullptr;
     QHash<QString, QString> constraintCache_;
+    // Prepared statements of the procedures and commands, by text.
+    QHash<QString, sqlite3_stmt *> kept_;
 };
 
 } // namespace kestra
