@@ -113,7 +113,11 @@ BibRecord readBibRecord(Session &session, const QString &marcRecNo, const MarcCo
 
 int loadBibParams(Session &session, const InstallFolders &folders, const CodePage &codePage, BibParams &params)
 {
+    // The index width comes from the probe after the connection, which
+    // runs before this load; the storage mode is the session's.
+    const int indexWidth = params.indexWidth;
     params = BibParams();
+    params.indexWidth = indexWidth;
     params.unicodeMode = session.unicodeMode();
     QueryResult rows;
     for (int type = 0; type < 2; ++type) {

@@ -31,8 +31,9 @@ QString assembleBibText(const QueryResult &rows, bool unicodeMode);
 // The parameter tables: index groups of use types 0 and 1 for types "C"
 // and "U", the title fields, the groups of the further use types, the stop
 // words, marc_info_field, and MarcInfo.ini from the BaseParam folder. The
-// storage mode comes from the session. 0, or -1 after showing the database
-// error (the caller decides what start-up does then).
+// storage mode comes from the session; the index width already in params
+// (set by the probe after the connection) is kept. 0, or -1 after showing
+// the database error (the caller decides what start-up does then).
 int loadBibParams(Session &session, const InstallFolders &folders, const CodePage &codePage, BibParams &params);
 
 // LoadSummaryRows: the summary columns of the records, from marc or, for

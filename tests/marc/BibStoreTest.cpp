@@ -207,7 +207,9 @@ private Q_SLOTS:
         s.tc.writeFile(QStringLiteral("CFG/BM/BaseParam/MarcInfo.ini"),
                        gbkBytes("[CN]\r\n001=题名|200{a}{:e}}\r\n002=出版|210acd,;\r\n"));
         BibParams p;
+        p.indexWidth = 60; // as the probe after the connection leaves it
         QCOMPARE(loadBibParams(*s.session, s.tc.context().folders(), CodePage(), p), 0);
+        QCOMPARE(p.indexWidth, 60);
         QCOMPARE(p.titleFields[0], (QStringList{QStringLiteral("200a"), QStringLiteral("200e"), QStringLiteral("200h"),
                                                 QStringLiteral("200i")}));
         QCOMPARE(p.titleFields[1].size(), 4);
