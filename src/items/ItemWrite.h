@@ -1,0 +1,105 @@
+#pragma once
+
+#include "core/Session.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace kestra {
+
+class AppContext;
+
+// The two copy procedures of one change: update00_indi_acct and, when the
+// copy has a circulation row, update01_item. Empty members pass NULL, which
+// leaves their column unchanged.
+struct CopyChange {
+    QString propNo;
+    QString status;       // indi_acct 15, item 7
+    QString date;         // indi_acct 16, item 17: the server date
+    QString operatorNo;   // indi_acct 19 (transfer and status change only)
+    QString disLocation;  // indi_acct 22, item 4 (transfer)
+    QString lendFlag;     // item 8, as read when the copy was entered
+    QString itemOperator; // item 22
+};
+
+// One row of the processing log (LT_deal_log).
+struct DealLogRow {
+    QString location;
+    QString batchNo;
+    QString type;
+    QString propNo;
+    QString date;
+    double fee = 0;
+    QString target;
+    QString sourceState;
+    QString operatorNo;
+    QString remark;
+};
+
+// What closes every change of a copy: the title's lendable recount, the
+// operator's workload and the operation-log line. An empty record, job or
+// log code skips that step.
+struct WriteTail {
+    QString lendableRecord;
+    QString jobCode;
+    double titles = 1;
+    double copies = 1;
+    double amount = 0;
+    QString logCode;
+    QString marcRecNo;
+    QString propNo;
+    QString data1;
+    QString data2;
+    QString data3;
+};
+
+// One business operation on copies as one transaction. Begins when built
+// and rolls back when it goes out of scope uncommitted; every write that
+// fails rolls back at once and shows the database error, so a caller only
+// returns on -1. A "no" to a question on the way rolls back too.
+class ItemTransaction {
+public:
+    explicit ItemTransaction(AppContext &context);
+    ItemTransaction(const ItemTransaction &) = delete;
+    ItemTransaction &operator=(const ItemTransaction &) = delete;
+
+    AppContext &context() { return context_; }
+    Session &db();
+    // Neither committed nor rolled back yet.
+    bool isOpen() const { return !tx_.done(); }
+
+    // Asks a question; true on OK, otherwise rolls back and gives false.
+    bool confirm(const QString &message);
+    // Rolls back now, quietly.
+    void cancel();
+    // Rolls back and shows the error of the failed call; always -1.
+    int fail();
+
+    // The server date "yyyy-mm-dd", read once per transaction; -1 (rolled
+    // back, shown) when it cannot be read.
+    int serverDate(QString &date);
+
+    // Any other statement or procedure of the operation.
+    int execute(const QString &sql);
+    int callProc(const QString &call);
+
+    int writeDealLog(const DealLogRow &row);
+    int deleteDealLog(const QString &location, const QString &batchNo, const QString &type, const QString &propNo);
+    int dropArrivedReservation(const QString &propNo);
+    // update00_indi_acct, the item count, and update01_item when it says so.
+    int updateCopy(const CopyChange &change);
+    // The lendable recount, workload and operation log, then the commit.
+    int finish(const WriteTail &tail);
+    int commit();
+
+private:
+    AppContext &context_;
+    Transaction tx_;
+    QString serverDate_;
+};
+
+// The argument list of a positional procedure: count NULLs with the given
+// positions (1-based) quoted.
+QString positionalArgs(int count, const QList<std::pair<int, QString>> &given);
+
+} // namespace kestra

@@ -1,0 +1,42 @@
+#include "items/NormStat.h"
+
+#include "core/AppContext.h"
+#include "items/ItemWrite.h"
+
+#include <algorithm>
+
+namespace kestra {
+
+const QList<CodeName> &normStatuses()
+{
+    static const QList<CodeName> list = {
+        {QStringLiteral("41"), QStringLiteral("可借")},   {QStringLiteral("42"), QStringLiteral("非可借")},
+        {QStringLiteral("43"), QStringLiteral("阅览")},   {QStringLiteral("44"), QStringLiteral("业务用书")},
+        {QStringLiteral("45"), QStringLiteral("保留本")}, {QStringLiteral("46"), QStringLiteral("分馆藏书")},
+    };
+    return list;
+}
+
+NormStat::NormStat(ItemTransaction &tx, QString propNo) : tx_(tx), propNo_(std::move(propNo)) {}
+
+int NormStat::apply(const QString &status)
+{
+    const bool listed = std::any_of(normStatuses().cbegin(), normStatuses().cend(),
+                                    [&](const CodeName &entry) { return entry.code == status; });
+    if (!listed || !tx_.isOpen())
+        return -1;
+    QString date;
+    if (tx_.serverDate(date) < 0)
+        return -1;
+    CopyChange change;
+    change.propNo = propNo_;
+    change.status = status;
+    change.date = date;
+    change.itemOperator = tx_.context().session().operatorNo;
+    if (tx_.updateCopy(change) < 0)
+        return -1;
+    chosen_ = status;
+    return 0;
+}
+
+} // namespace kestra

@@ -1,0 +1,515 @@
+// The status change on SQLite and PostgreSQL: every check and question of a
+// single copy, what a change writes (copy, circulation row, catalogue flag,
+// lendable count, workload, operation log), the undo with a second operator
+// in between, the change by location, the import file, and the rollback of a
+// change whose last statement fails.
+
+#include "items/BookState.h"
+#include "items/CopyTestLib.h"
+#include "support/TestRunner.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace kestra;
+using namespace kestra::test;
+
+namespace {
+
+QString msg(CopyTestLib &lib, const QString &code)
+{
+    return lib.f.context().messages().messageText(code);
+}
+
+// Two titles, copies in the states the tests need; P1 and P2 circulate.
+bool seed(CopyTestLib &lib)
+{
+    return lib.record(QStringLiteral("M1"), QStringLiteral("红楼梦")) &&
+           lib.record(QStringLiteral("M2"), QStringLiteral("O'Neill 戏剧集"), QStringLiteral("O'Neill")) &&
+           lib.copy(QStringLiteral("P1"), QStringLiteral("M1"), QStringLiteral("B0001"), QStringLiteral("L1"),
+                    QStringLiteral("41")) &&
+           lib.item(QStringLiteral("P1")) &&
+           lib.copy(QStringLiteral("P2"), QStringLiteral("M1"), QStringLiteral("B0002"), QStringLiteral("L1"),
+                    QStringLiteral("41")) &&
+           lib.item(QStringLiteral("P2")) &&
+           lib.copy(QStringLiteral("P3"), QStringLiteral("M2"), QStringLiteral("B0003"), QStringLiteral("L2"),
+                    QStringLiteral("17")) &&
+           lib.f.exec(QStringLiteral("UPDATE marc SET lendable_copies=2 WHERE marc_rec_no='M1'"));
+}
+
+#define SEEDED_LIB(lib)                                                                                                \
+    OPEN_LIB(lib);                                                                                                     \
+    QVERIFY(seed(lib));                                                                                                \
+    BookState state(lib.f.context(), BarcodeSettings{});                                                               \
+    ScriptedPrompter &prompter = lib.f.prompter();                                                                     \
+    Q_UNUSED(prompter)
+
+} // namespace
+
+class BookStateTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void targetAndSourceLists()
+    {
+        QStringList target;
+        for (const CodeName &c : book_state::targetStatuses())
+            target.append(c.code + c.name);
+        QCOMPARE(target,
+                 (QStringList{u"41可借"_qs, u"42非可借"_qs, u"38丢失"_qs, u"3C停借"_qs, u"3B声明丢失"_qs, u"43阅览"_qs,
+                              u"44业务用书"_qs, u"45保留本"_qs, u"46分馆藏书"_qs, u"33书刊修补"_qs, u"99不变"_qs}));
+        QCOMPARE(book_state::sourceStatuses().size(), 9);
+        QVERIFY(std::none_of(book_state::sourceStatuses().cbegin(), book_state::sourceStatuses().cend(),
+                             [](const CodeName &c) { return c.code == u"33" || c.code == u"99"; }));
+    }
+
+    void changeWritesCopyItemFlagAndLogs_data() { addBackendRows(); }
+    void changeWritesCopyItemFlagAndLogs()
+    {
+        SEEDED_LIB(lib);
+        state.setNewStatus(QStringLiteral("42"));
+        state.setOpac(false);
+        // Lower case is found: the scanner's case does not matter.
+        QCOMPARE(state.enter(QStringLiteral(" b0001 ")), BookState::Outcome::Changed);
+        QCOMPARE(lib.status(QStringLiteral("P1")), QStringLiteral("42"));
+        QCOMPARE(lib.itemStatus(QStringLiteral("P1")), QStringLiteral("42"));
+        QCOMPARE(lib.lendFlag(QStringLiteral("P1")), QStringLiteral("0"));
+        QCOMPARE(lib.opac(QStringLiteral("P1")), QStringLiteral("0"));
+        const QString today = lib.today();
+        QCOMPARE(lib.f.one(u"SELECT rec_flag_upt_date||'/'||resp_wkr FROM indi_acct WHERE prop_no='P1'"_qs),
+                 today + QStringLiteral("/W001"));
+        QCOMPARE(lib.f.one(u"SELECT rec_flag_upt_date||'/'||resp_wkr FROM item WHERE prop_no='P1'"_qs),
+                 today + QStringLiteral("/W001"));
+        QCOMPARE(lib.f.one(u"SELECT lendable_copies FROM marc WHERE marc_rec_no='M1'"_qs), QStringLiteral("1"));
+        QCOMPARE(lib.snapshot(u"SELECT wkr_no_f,job_type,kind,volume FROM wkr_job_qty"_qs), u"W001|310|1|1"_qs);
+        QCOMPARE(lib.snapshot(u"SELECT log_type,wkr_no,computer,location_name,marc_rec_no,prop_no,data1,data2 "
+                              "FROM log_detl WHERE log_type='30019'"_qs),
+                 u"30019|W001|PC-DESK1|中文图书库|M1|P1|可借|非可借"_qs);
+        QCOMPARE(state.rows().size(), 1);
+        QCOMPARE(state.rows().at(0).row.status, QStringLiteral("41"));
+        QCOMPARE(state.rows().at(0).newStatus, QStringLiteral("42"));
+        QCOMPARE(state.rows().at(0).row.title, QStringLiteral("红楼梦"));
+
+        // A copy in 17 (handed over, no circulation row) is changed in
+        // indi_acct alone, by its accession number; "不变" keeps its status
+        // and sets only the catalogue flag.
+        state.entry().setInputType(InputType::Accession);
+        state.setNewStatus(QString(book_state::Unchanged));
+        state.setOpac(true);
+        lib.f.exec(u"UPDATE indi_acct SET indi_opac_flag='0' WHERE prop_no='P3'"_qs);
+        QCOMPARE(state.enter(QStringLiteral("p3")), BookState::Outcome::Changed);
+        QCOMPARE(lib.status(QStringLiteral("P3")), QStringLiteral("17"));
+        QCOMPARE(lib.opac(QStringLiteral("P3")), QStringLiteral("1"));
+        QCOMPARE(lib.count(u"item WHERE prop_no='P3'"_qs), 0);
+        QCOMPARE(lib.f.one(u"SELECT volume FROM wkr_job_qty WHERE job_type='310'"_qs), QStringLiteral("2"));
+        QVERIFY(prompter.shown().isEmpty());
+        QVERIFY(prompter.done());
+    }
+
+    void refusalsChangeNothing_data() { addBackendRows(); }
+    void refusalsChangeNothing()
+    {
+        SEEDED_LIB(lib);
+        QVERIFY(lib.copy(u"C'1"_qs, u"M1"_qs, u"条码'一"_qs, u"L1"_qs, u"13"_qs));
+        QVERIFY(lib.copy(u"ORPHAN"_qs, QString(), u"B0404"_qs, u"L1"_qs, u"41"_qs));
+        for (const char *s : {"11", "12", "14", "15", "16"})
+            QVERIFY(lib.copy(QStringLiteral("Q") + QLatin1String(s), u"M1"_qs, QStringLiteral("BQ") + QLatin1String(s),
+                             u"L1"_qs, QLatin1String(s)));
+        const QString before = lib.state(u"P1"_qs);
+        state.setNewStatus(u"42"_qs);
+
+        QCOMPARE(state.enter(u"NOSUCH"_qs), BookState::Outcome::Refused);
+        QCOMPARE(prompter.lastText(), u"该条码号不存在"_qs);
+        QCOMPARE(state.enter(u"B'0001' OR '1'='1"_qs), BookState::Outcome::Refused);
+        QCOMPARE(state.enter(u"B0404"_qs), BookState::Outcome::Refused); // its record is missing
+        QCOMPARE(prompter.lastText(), u"该条码号不存在"_qs);
+        // Apostrophes and Chinese are data: this copy is found, and refused
+        // because it is still in acceptance (13).
+        QCOMPARE(state.enter(u"条码'一"_qs), BookState::Outcome::Refused);
+        QCOMPARE(prompter.lastText(), msg(lib, u"EDC024"_qs));
+        for (const char *s : {"11", "12", "14", "15", "16"}) {
+            prompter.clear();
+            QCOMPARE(state.enter(QStringLiteral("BQ") + QLatin1String(s)), BookState::Outcome::Refused);
+            QCOMPARE(prompter.lastText(), msg(lib, u"EDC024"_qs));
+        }
+        state.entry().setInputType(InputType::Accession);
+        QCOMPARE(state.enter(u"P404"_qs), BookState::Outcome::Refused);
+        QCOMPARE(prompter.lastText(), u"该财产号不存在"_qs);
+        QCOMPARE(state.enter(u"   "_qs), BookState::Outcome::Empty);
+
+        QCOMPARE(lib.state(u"P1"_qs), before);
+        QCOMPARE(lib.count(u"indi_acct WHERE book_stat_code='42'"_qs), 0);
+        QVERIFY(state.rows().isEmpty());
+        QVERIFY(prompter.done());
+    }
+
+    void lostAndPaidNeedsTheClaimClosed_data() { addBackendRows(); }
+    void lostAndPaidNeedsTheClaimClosed()
+    {
+        SEEDED_LIB(lib);
+        QVERIFY(lib.copy(u"P39"_qs, u"M1"_qs, u"B0039"_qs, u"L1"_qs, u"39"_qs));
+        QVERIFY(lib.reader(u"R1"_qs, u"1"_qs) && lib.reader(u"R0"_qs, u"0"_qs));
+        QVERIFY(lib.f.exec(u"INSERT INTO lost_recoup_lst (prop_no,cert_id,recoup_type) VALUES ('P39','R1','2')"_qs));
+        QCOMPARE(state.enter(u"B0039"_qs), BookState::Outcome::Refused);
+        QCOMPARE(prompter.lastText(), msg(lib, u"EDC005"_qs));
+        QCOMPARE(lib.status(u"P39"_qs), u"39"_qs);
+        // A claim paid in money (type 1), or owed by a deleted reader, no
+        // longer holds the copy.
+        QVERIFY(lib.f.exec(u"UPDATE lost_recoup_lst SET recoup_type='1'"_qs));
+        QVERIFY(lib.f.exec(u"INSERT INTO lost_recoup_lst (prop_no,cert_id,recoup_type) VALUES ('P39','R0','2')"_qs));
+        QCOMPARE(state.enter(u"B0039"_qs), BookState::Outcome::Changed);
+        QCOMPARE(lib.status(u"P39"_qs), u"41"_qs);
+    }
+
+    void arrivedReservationAsks_data() { addBackendRows(); }
+    void arrivedReservationAsks()
+    {
+        SEEDED_LIB(lib);
+        QVERIFY(lib.reader(u"R1"_qs, u"1"_qs));
+        QVERIFY(lib.f.exec(u"UPDATE item SET book_lend_flag='2'"_qs));
+        QVERIFY(lib.f.exec(u"INSERT INTO preg_arri_lst (prop_no,cert_id,location_f,noti_send_date) "
+                           "VALUES ('P1','R1','L1','2026-03-01')"_qs));
+        QVERIFY(lib.f.exec(u"INSERT INTO preg_arri_lst (prop_no,cert_id,location_f) VALUES ('P2','R1','L1')"_qs));
+        const QString before = lib.state(u"P1"_qs);
+
+        // Changed to 41 the copy stays reserved: no question.
+        QCOMPARE(state.enter(u"B0001"_qs), BookState::Outcome::Changed);
+        QCOMPARE(lib.lendFlag(u"P1"_qs), u"2"_qs);
+        QCOMPARE(lib.count(u"preg_arri_lst WHERE prop_no='P1'"_qs), 1);
+        QVERIFY(prompter.shown().isEmpty());
+
+        state.setNewStatus(u"3C"_qs);
+        prompter.answer(AnswerCancel);
+        QCOMPARE(state.enter(u"B0001"_qs), BookState::Outcome::Cancelled);
+        QVERIFY(prompter.lastText().contains(u"已通知"_qs));
+        QCOMPARE(lib.status(u"P1"_qs), u"41"_qs);
+        QCOMPARE(lib.count(u"preg_arri_lst WHERE prop_no='P1'"_qs), 1);
+
+        prompter.answer(AnswerOk);
+        QCOMPARE(state.enter(u"B0001"_qs), BookState::Outcome::Changed);
+        QCOMPARE(lib.status(u"P1"_qs), u"3C"_qs);
+        QCOMPARE(lib.itemStatus(u"P1"_qs), u"3C"_qs);
+        QCOMPARE(lib.lendFlag(u"P1"_qs), u"0"_qs);
+        QCOMPARE(lib.count(u"preg_arri_lst WHERE prop_no='P1'"_qs), 0);
+
+        // Not yet notified: the question says so.
+        prompter.answer(AnswerOk);
+        QCOMPARE(state.enter(u"B0002"_qs), BookState::Outcome::Changed);
+        QVERIFY(prompter.lastText().contains(u"未通知"_qs));
+        QCOMPARE(lib.count(u"preg_arri_lst"_qs), 0);
+        QVERIFY(before != lib.state(u"P1"_qs));
+        QVERIFY(prompter.done());
+    }
+
+    void takingBackWeededGivenExchanged_data() { addBackendRows(); }
+    void takingBackWeededGivenExchanged()
+    {
+        SEEDED_LIB(lib);
+        struct Case {
+            const char *status;
+            const char *type;
+            const char *question;
+        };
+        const Case cases[] = {{"35", "03", "QDC002"}, {"36", "04", "QDC005"}, {"37", "05", "QDC006"}};
+        for (const Case &c : cases) {
+            const QString prop = QStringLiteral("W") + QLatin1String(c.status);
+            QVERIFY(lib.copy(prop, u"M1"_qs, prop, u"L1"_qs, QLatin1String(c.status)));
+            QVERIFY(lib.dealRow(u"L1"_qs, u"T1"_qs, QLatin1String(c.type), prop));
+            const QString before = lib.state(prop);
+            prompter.answer(AnswerCancel);
+            QCOMPARE(state.enter(prop), BookState::Outcome::Cancelled);
+            QCOMPARE(prompter.lastText(), msg(lib, QLatin1String(c.question)));
+            QCOMPARE(lib.state(prop), before);
+            prompter.answer(AnswerOk);
+            QCOMPARE(state.enter(prop), BookState::Outcome::Changed);
+            QCOMPARE(lib.status(prop), u"41"_qs);
+            QCOMPARE(lib.count(QStringLiteral("deal_log WHERE prop_no=") + sqlQuote(prop)), 0);
+        }
+        QVERIFY(prompter.done());
+    }
+
+    void repairRowAtTheCopysLocation_data() { addBackendRows(); }
+    void repairRowAtTheCopysLocation()
+    {
+        SEEDED_LIB(lib);
+        QVERIFY(lib.copy(u"R1"_qs, u"M1"_qs, u"BR1"_qs, u"L1"_qs, u"33"_qs));
+        QVERIFY(lib.copy(u"R2"_qs, u"M1"_qs, u"BR2"_qs, u"L1"_qs, u"33"_qs));
+        QVERIFY(lib.dealRow(u"L1"_qs, u"X1"_qs, u"01"_qs, u"R1"_qs));
+        QVERIFY(lib.dealRow(u"L1"_qs, u"X1"_qs, u"02"_qs, u"R1"_qs));
+        QVERIFY(lib.dealRow(u"L1"_qs, u"X2"_qs, u"01"_qs, u"R1"_qs)); // the newest, and the one removed
+        QVERIFY(lib.dealRow(u"L2"_qs, u"X3"_qs, u"01"_qs, u"R2"_qs)); // another location: no question
+
+        prompter.answer(AnswerCancel);
+        QCOMPARE(state.enter(u"BR1"_qs), BookState::Outcome::Cancelled);
+        QCOMPARE(prompter.lastText(), msg(lib, u"QDC007"_qs));
+        QCOMPARE(lib.count(u"deal_log WHERE prop_no='R1'"_qs), 3);
+        prompter.answer(AnswerOk);
+        QCOMPARE(state.enter(u"BR1"_qs), BookState::Outcome::Changed);
+        QCOMPARE(lib.snapshot(u"SELECT deal_batch_no,deal_type_code FROM deal_log WHERE prop_no='R1' "
+                              "ORDER BY deal_no"_qs),
+                 u"X1|01\nX1|02"_qs);
+        prompter.clear();
+        QCOMPARE(state.enter(u"BR2"_qs), BookState::Outcome::Changed);
+        QVERIFY(prompter.shown().isEmpty());
+        QCOMPARE(lib.count(u"deal_log WHERE prop_no='R2'"_qs), 1);
+        QVERIFY(prompter.done());
+    }
+
+    void failingLastStatementRollsTheCopyBack_data() { addBackendRows(); }
+    void failingLastStatementRollsTheCopyBack()
+    {
+        SEEDED_LIB(lib);
+        // A weeded copy with a reservation waiting: the change removes the
+        // reservation and the weeding row, changes both rows of the copy,
+        // the lendable count and the workload before the log line fails.
+        QVERIFY(lib.copy(u"W1"_qs, u"M1"_qs, u"BW1"_qs, u"L1"_qs, u"35"_qs));
+        QVERIFY(lib.item(u"W1"_qs, u"2"_qs));
+        QVERIFY(lib.reader(u"R1"_qs, u"1"_qs));
+        QVERIFY(lib.f.exec(u"INSERT INTO preg_arri_lst (prop_no,cert_id,location_f) VALUES ('W1','R1','L1')"_qs));
+        QVERIFY(lib.dealRow(u"L1"_qs, u"T1"_qs, u"03"_qs, u"W1"_qs));
+        QVERIFY(lib.f.db().callProc(u"XT_wkr_job_qty '310','W001',5,5,0"_qs) == 0);
+        QVERIFY(lib.failLogCode("30019"));
+        const QString before = lib.state(u"W1"_qs);
+
+        state.setNewStatus(u"42"_qs);
+        prompter.answer(AnswerOk).answer(AnswerOk);
+        QCOMPARE(state.enter(u"BW1"_qs), BookState::Outcome::Failed);
+        QCOMPARE(prompter.shown().last().kind, QChar(u'E'));
+        QCOMPARE(lib.state(u"W1"_qs), before);
+        QVERIFY(state.rows().isEmpty());
+        QVERIFY(!lib.f.db().inTransaction());
+        // The session goes on: the next copy changes normally once the log
+        // accepts its line again.
+        QVERIFY(lib.f.exec(u"DROP TABLE log_detl"_qs));
+        QVERIFY(lib.f.exec(u"ALTER TABLE log_detl_real RENAME TO log_detl"_qs));
+        QCOMPARE(state.enter(u"B0002"_qs), BookState::Outcome::Changed);
+        QVERIFY(prompter.done());
+    }
+
+    void undoStopsAtACopyChangedSince_data() { addBackendRows(); }
+    void undoStopsAtACopyChangedSince()
+    {
+        SEEDED_LIB(lib);
+        QVERIFY(lib.copy(u"P4"_qs, u"M1"_qs, u"B0004"_qs, u"L1"_qs, u"42"_qs, u"I247.5/1"_qs, u"0"_qs));
+        state.setNewStatus(u"38"_qs);
+        for (const char *code : {"B0001", "B0002", "B0004"})
+            QCOMPARE(state.enter(QLatin1String(code)), BookState::Outcome::Changed);
+        QCOMPARE(lib.f.one(u"SELECT lendable_copies FROM marc WHERE marc_rec_no='M1'"_qs), u"0"_qs);
+
+        // Another operator, at another workstation, finds P2 and sets it to
+        // 43 in between.
+        auto other = lib.secondOperator(u"W002"_qs);
+        QVERIFY(other != nullptr);
+        {
+            BookState second(other->context(), BarcodeSettings{});
+            second.setNewStatus(u"43"_qs);
+            QCOMPARE(second.enter(u"B0002"_qs), BookState::Outcome::Changed);
+        }
+
+        state.markAll();
+        const BookState::UndoResult undo = state.undoMarked();
+        QCOMPARE(undo.undone, 1);
+        QVERIFY(undo.stopped);
+        QCOMPARE(prompter.lastText(), msg(lib, u"EDC009"_qs));
+        // P4 (the last row) is back as it was, flag included; P2 keeps the
+        // other operator's status and P1, above it, was never reached.
+        QCOMPARE(lib.status(u"P4"_qs), u"42"_qs);
+        QCOMPARE(lib.opac(u"P4"_qs), u"0"_qs);
+        QCOMPARE(lib.status(u"P2"_qs), u"43"_qs);
+        QCOMPARE(lib.status(u"P1"_qs), u"38"_qs);
+        QCOMPARE(state.rows().size(), 2);
+
+        // Undo of P1 alone: its circulation row and the title's lendable
+        // count follow.
+        state.setMarked(1, false);
+        QCOMPARE(state.undoMarked().undone, 1);
+        QCOMPARE(lib.status(u"P1"_qs), u"41"_qs);
+        QCOMPARE(lib.itemStatus(u"P1"_qs), u"41"_qs);
+        QCOMPARE(lib.f.one(u"SELECT lendable_copies FROM marc WHERE marc_rec_no='M1'"_qs), u"1"_qs);
+        QCOMPARE(state.rows().size(), 1);
+
+        // A copy deleted meanwhile: EDC001.
+        QVERIFY(lib.f.exec(u"DELETE FROM log_detl"_qs) && lib.f.exec(u"DELETE FROM item WHERE prop_no='P2'"_qs) &&
+                lib.f.exec(u"DELETE FROM indi_acct WHERE prop_no='P2'"_qs));
+        state.markAll();
+        QVERIFY(state.undoMarked().stopped);
+        QCOMPARE(prompter.lastText(), msg(lib, u"EDC001"_qs));
+        QVERIFY(prompter.done());
+    }
+
+    void changeByLocation_data() { addBackendRows(); }
+    void changeByLocation()
+    {
+        SEEDED_LIB(lib);
+        // L1: P1, P2 (circulating) and P5 in 42; P6 in 41; L2: P7 in 42.
+        QVERIFY(lib.f.exec(u"UPDATE indi_acct SET book_stat_code='42' WHERE prop_no IN ('P1','P2')"_qs) &&
+                lib.f.exec(u"UPDATE item SET book_stat_code='42'"_qs));
+        QVERIFY(lib.copy(u"P5"_qs, u"M2"_qs, u"B0005"_qs, u"L1"_qs, u"42"_qs, u"K825/9"_qs, u"0"_qs));
+        QVERIFY(lib.copy(u"P6"_qs, u"M2"_qs, u"B0006"_qs, u"L1"_qs, u"41"_qs, u"K825/9"_qs, u"0"_qs));
+        QVERIFY(lib.copy(u"P7"_qs, u"M2"_qs, u"B0007"_qs, u"L2"_qs, u"42"_qs, u"K825/9"_qs, u"0"_qs));
+        QVERIFY(lib.reader(u"R1"_qs, u"1"_qs));
+        QVERIFY(lib.f.exec(u"UPDATE item SET book_lend_flag='2' WHERE prop_no='P2'"_qs));
+        QVERIFY(lib.f.exec(u"INSERT INTO preg_arri_lst (prop_no,cert_id,location_f) VALUES ('P2','R1','L1')"_qs));
+        QVERIFY(lib.f.exec(u"INSERT INTO call_no_lst (call_no,marc_rec_no) VALUES ('I247.5/1','M1')"_qs));
+        QVERIFY(lib.f.exec(u"INSERT INTO call_no_lst (call_no,marc_rec_no) VALUES ('K825/9','M2')"_qs));
+        QVERIFY(lib.f.exec(u"INSERT INTO preg_lst (preg_no,cert_id,call_no,location) VALUES "
+                           "('Y1','R1','I247.5/1','L1')"_qs));
+        QVERIFY(lib.f.exec(u"INSERT INTO preg_lst (preg_no,cert_id,call_no,location) VALUES "
+                           "('Y2','R1','K825/9','L2')"_qs));
+
+        state.setMode(BookState::Mode::ByLocation);
+        state.setLocation(u"L1"_qs);
+        state.setSourceStatus(u"42"_qs);
+        state.setNewStatus(u"41"_qs);
+
+        // Declined, then a status nobody has at the location.
+        prompter.answer(AnswerCancel);
+        QCOMPARE(state.changeByLocation(), 0);
+        QCOMPARE(lib.count(u"indi_acct WHERE book_stat_code='42'"_qs), 4);
+        state.setSourceStatus(u"45"_qs);
+        prompter.answer(AnswerOk);
+        QCOMPARE(state.changeByLocation(), 0);
+        QCOMPARE(prompter.lastText(), u"该馆藏地无可修改书刊状态书刊。"_qs);
+
+        // "不变" changes only the flag: the reservations stay.
+        state.setSourceStatus(u"42"_qs);
+        state.setNewStatus(QString(book_state::Unchanged));
+        state.setOpac(true);
+        prompter.answer(AnswerOk);
+        QCOMPARE(state.changeByLocation(), 3);
+        QCOMPARE(lib.count(u"indi_acct WHERE dis_location='L1' AND book_stat_code='42' AND indi_opac_flag='1'"_qs), 3);
+        QCOMPARE(lib.count(u"preg_arri_lst"_qs) + lib.count(u"preg_lst"_qs), 3);
+        QCOMPARE(lib.opac(u"P6"_qs), u"0"_qs);
+
+        state.setNewStatus(u"41"_qs);
+        state.setOpac(false);
+        prompter.answer(AnswerOk);
+        const int before = prompter.progressSteps();
+        QCOMPARE(state.changeByLocation(), 3);
+        QVERIFY(prompter.progressSteps() > before);
+        QCOMPARE(prompter.lastText(), u"3本书刊修改书刊状态完成。"_qs);
+        QCOMPARE(lib.count(u"indi_acct WHERE dis_location='L1' AND book_stat_code='41' AND indi_opac_flag='0'"_qs), 4);
+        QCOMPARE(lib.snapshot(u"SELECT prop_no,book_stat_code,book_lend_flag FROM item ORDER BY prop_no"_qs),
+                 u"P1|41|0\nP2|41|0"_qs);
+        QCOMPARE(lib.status(u"P7"_qs), u"42"_qs);
+        QCOMPARE(lib.count(u"preg_arri_lst"_qs), 0);
+        QCOMPARE(lib.snapshot(u"SELECT preg_no FROM preg_lst"_qs), u"Y2"_qs);
+        QCOMPARE(lib.snapshot(u"SELECT marc_rec_no,lendable_copies FROM marc ORDER BY marc_rec_no"_qs),
+                 u"M1|2\nM2|2"_qs);
+        QCOMPARE(lib.snapshot(u"SELECT job_type,kind,volume FROM wkr_job_qty"_qs), u"310|6|6"_qs);
+        QStringList logged =
+            lib.snapshot(u"SELECT location_name,data1,data2,data3 FROM log_detl WHERE log_type='30020'"_qs)
+                .split(u'\n');
+        logged.sort();
+        QCOMPARE(logged,
+                 (QStringList{u"中文图书库|中文图书库|非可借|可借"_qs, u"中文图书库|中文图书库|非可借|非可借"_qs}));
+        QVERIFY(state.rows().isEmpty());
+        QVERIFY(prompter.done());
+    }
+
+    void changeByLocationRollsBackAsAWhole_data() { addBackendRows(); }
+    void changeByLocationRollsBackAsAWhole()
+    {
+        SEEDED_LIB(lib);
+        QVERIFY(lib.failLogCode("30020"));
+        const QString before = lib.snapshot(u"SELECT * FROM indi_acct ORDER BY prop_no"_qs) +
+                               lib.snapshot(u"SELECT * FROM item ORDER BY prop_no"_qs) +
+                               lib.snapshot(u"SELECT * FROM marc ORDER BY marc_rec_no"_qs) +
+                               lib.snapshot(u"SELECT * FROM wkr_job_qty"_qs);
+        state.setMode(BookState::Mode::ByLocation);
+        state.setLocation(u"L1"_qs);
+        state.setSourceStatus(u"41"_qs);
+        state.setNewStatus(u"42"_qs);
+        prompter.answer(AnswerOk);
+        QCOMPARE(state.changeByLocation(), -1);
+        QCOMPARE(prompter.shown().last().kind, QChar(u'E'));
+        QCOMPARE(lib.snapshot(u"SELECT * FROM indi_acct ORDER BY prop_no"_qs) +
+                     lib.snapshot(u"SELECT * FROM item ORDER BY prop_no"_qs) +
+                     lib.snapshot(u"SELECT * FROM marc ORDER BY marc_rec_no"_qs) +
+                     lib.snapshot(u"SELECT * FROM wkr_job_qty"_qs),
+                 before);
+        QVERIFY(prompter.done());
+    }
+
+    void importFile_data() { addBackendRows(); }
+    void importFile()
+    {
+        SEEDED_LIB(lib);
+        QVERIFY(lib.copy(u"P8"_qs, u"M2"_qs, u"图书8"_qs, u"L2"_qs, u"42"_qs));
+        QVERIFY(lib.copy(u"P9"_qs, u"M2"_qs, u"B0009"_qs, u"L2"_qs, u"14"_qs));
+        QVERIFY(lib.copy(u"PA"_qs, u"M2"_qs, u"B000A"_qs, u"L2"_qs, u"35"_qs));
+        QTemporaryDir dir;
+        // UTF-8 with a byte-order mark, CRLF, blank lines, a lower-case
+        // code, a second column, a code that does not exist and one in 14.
+        const QString utf8 = dir.filePath(u"codes-utf8.txt"_qs);
+        {
+            QFile out(utf8);
+            QVERIFY(out.open(QIODevice::WriteOnly));
+            out.write("\xEF\xBB\xBF"
+                      "b0001\r\n\r\n  \r\nB0002,\xE7\xA7\xBB\xE4\xBA\xA4\r\nNOPE\r\nB0009\r\n\xE5\x9B\xBE\xE4\xB9\xA6"
+                      "8\r\nB000A\r\n");
+        }
+        state.setNewStatus(u"43"_qs);
+        prompter.answerFile(utf8).answer(AnswerCancel); // QDC002 for B000A: no
+        const BookState::ImportResult r = state.importCodes();
+        QCOMPARE(r.codes, 6);
+        QCOMPARE(r.changed, 3);
+        QVERIFY(!r.stopped);
+        QCOMPARE(r.refused.size(), 3);
+        QCOMPARE(r.refused.at(0), u"NOPE：该条码号不存在"_qs);
+        QCOMPARE(r.refused.at(1), u"B0009："_qs + msg(lib, u"EDC024"_qs));
+        QCOMPARE(r.refused.at(2), u"B000A：未确认"_qs);
+        QCOMPARE(lib.count(u"indi_acct WHERE book_stat_code='43'"_qs), 3);
+        QCOMPARE(lib.status(u"PA"_qs), u"35"_qs);
+        QVERIFY(prompter.progressSteps() >= 6);
+        // One box at the end, not one per code.
+        const QString summary = prompter.lastText();
+        QVERIFY2(summary.startsWith(u"导入6个号码，修改3册书刊状态。"_qs), qPrintable(summary));
+        QVERIFY(summary.contains(u"NOPE：该条码号不存在"_qs));
+        QCOMPARE(prompter.shown().size(), 2); // the question and the summary
+
+        // The workstation's code page (GBK), and a file without a code.
+        const QString gbkFile = dir.filePath(u"codes-gbk.txt"_qs);
+        {
+            QFile out(gbkFile);
+            QVERIFY(out.open(QIODevice::WriteOnly));
+            out.write(gbk(u"图书8\n"_qs));
+        }
+        state.setNewStatus(u"44"_qs);
+        QCOMPARE(state.importFile(gbkFile).changed, 1);
+        QCOMPARE(lib.status(u"P8"_qs), u"44"_qs);
+        const QString empty = dir.filePath(u"empty.txt"_qs);
+        {
+            QFile out(empty);
+            QVERIFY(out.open(QIODevice::WriteOnly));
+            out.write("\r\n\r\n");
+        }
+        QCOMPARE(state.importFile(empty).codes, 0);
+        QCOMPARE(state.importFile(dir.filePath(u"missing.txt"_qs)).stopped, true);
+        QCOMPARE(prompter.shown().last().kind, QChar(u'E'));
+        QVERIFY(prompter.done());
+    }
+
+    void importStopsAtADatabaseFailure_data() { addBackendRows(); }
+    void importStopsAtADatabaseFailure()
+    {
+        SEEDED_LIB(lib);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"codes.txt"_qs);
+        {
+            QFile out(path);
+            QVERIFY(out.open(QIODevice::WriteOnly));
+            out.write("B0001\nB0002\n");
+        }
+        QVERIFY(lib.failLogCode("30019"));
+        state.setNewStatus(u"42"_qs);
+        const BookState::ImportResult r = state.importFile(path);
+        QVERIFY(r.stopped);
+        QCOMPARE(r.changed, 0);
+        QCOMPARE(r.refused.size(), 1);
+        QCOMPARE(lib.count(u"indi_acct WHERE book_stat_code='42'"_qs), 0);
+    }
+};
+
+KESTRA_TEST(BookStateTest)
+#include "BookStateTest.moc"
