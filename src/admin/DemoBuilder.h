@@ -170,7 +170,7 @@ private:
     void writeCopy(const TitleFacts &t, const CopyFacts &c);
     void transferDoc(const QString &batch, const QString &chk, const TitleFacts &t, int copies, bool stored,
                      int sendDay, const QString &worker);
-    void order(const TitleFacts &t, CopyFacts &c, int copies, int sendDay);
+    QString order(const TitleFacts &t, int subscriber, int copies, int sendDay);
     // DemoCirculation.cpp
     void circulate(const TitleFacts &t, CopyFacts &c, DemoRandom &r);
     void history(const TitleFacts &t, CopyFacts &c, DemoRandom &r);

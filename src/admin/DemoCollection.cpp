@@ -209,23 +209,22 @@ void Builder::transferDoc(const QString &batch, const QString &chk, const TitleF
                                             stored ? QVariant(worker) : QVariant(), QStringLiteral("3"), QVariant()});
 }
 
-void Builder::order(const TitleFacts &t, CopyFacts &c, int copies, int sendDay)
+QString Builder::order(const TitleFacts &t, int subscriber, int copies, int sendDay)
 {
     // Readers asked for this title; the order number ties them to the copies.
     const QString asord = QStringLiteral("DD%1%2").arg(today_.year()).arg(++orders_, 6, 10, QLatin1Char('0'));
-    c.asordNo = asord;
-    w_[QStringLiteral("order_lst")].add({asord, QVariant(), t.marcRecNo, locationCode(c.subscriber), day(sendDay + 60),
+    w_[QStringLiteral("order_lst")].add({asord, QVariant(), t.marcRecNo, locationCode(subscriber), day(sendDay + 60),
                                          copies, t.price, QStringLiteral("CNY"), QStringLiteral("01"),
                                          QStringLiteral("3"), QVariant(), QStringLiteral("BM01"), QVariant()});
     DemoRandom r = stream(options_.seed, 12, quint64(t.index));
-    const int reader = pickReader(r);
-    w_[QStringLiteral("recm_doc")].add({asord, readerId(reader), t.book.title, t.book.author, t.book.publisher,
+    w_[QStringLiteral("recm_doc")].add({asord, readerId(pickReader(r)), t.book.title, t.book.author, t.book.publisher,
                                         t.book.isbn, day(sendDay + 70), QStringLiteral("0"), QVariant()});
     if (r.chance(40)) {
         w_[QStringLiteral("suggest")].add({asord, readerId(pickReader(r)), t.book.title, t.book.author,
                                            t.book.publisher, t.book.isbn, day(sendDay + 65), QVariant(),
                                            zh("希望图书馆尽快采购")});
     }
+    return asord;
 }
 
 bool Builder::title(int index)
@@ -284,7 +283,8 @@ bool Builder::title(int index)
         const bool split = !h.chkLater.isEmpty() && copies >= 2 && r.chance(35);
         const int storedCopies = split ? (copies + 1) / 2 : stored ? copies : 0;
         const int subscriber = r.chance(15) ? FG : t.home;
-        const bool wantOrder = storedCopies < copies && r.chance(20);
+        const QString asord =
+            storedCopies < copies && r.chance(20) ? order(t, subscriber, copies, h.sendDay) : QString();
         double storedAmount = 0;
         for (int i = 0; i < copies; ++i) {
             const bool assigned = i < storedCopies;
@@ -307,8 +307,8 @@ bool Builder::title(int index)
                 // Cataloguing labels some copies before handing them over.
                 c.barCode = barCode(c.index);
             }
-            if (wantOrder && !assigned)
-                order(t, c, copies, h.sendDay);
+            if (!assigned)
+                c.asordNo = asord;
             writeCopy(t, c);
         }
         if (split) {

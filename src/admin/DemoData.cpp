@@ -263,6 +263,7 @@ int generateDemoLibrary(Session &session, const DemoOptions &options, DemoReport
             report->tableRows.append({table, rows});
         }
         report->elapsedMs = elapsed;
+        report->databaseMs = w.databaseMs();
         report->scale = options.scale;
         report->seed = options.seed;
         report->today = today;

@@ -55,6 +55,7 @@ inline QString demoSupervisor()
 struct DemoReport {
     QList<std::pair<QString, qint64>> tableRows; // every table the demo fills
     qint64 elapsedMs = 0;
+    qint64 databaseMs = 0; // of which in the database
     int scale = 0;
     quint64 seed = 0;
     QDate today;

@@ -1,5 +1,6 @@
 #include "admin/DemoWriter.h"
 
+#include <QElapsedTimer>
 #include <memory>
 
 namespace kestra {
@@ -19,7 +20,8 @@ constexpr qint64 kCommitRows = 50000;
 void DemoTable::add(std::initializer_list<QVariant> values)
 {
     Q_ASSERT(values.size() == std::size_t(columns_.size()));
-    values_.append(QVariantList(values));
+    for (const QVariant &v : values)
+        values_.append(v);
 }
 
 void DemoTable::addRow(const QVariantList &values)
@@ -66,7 +68,11 @@ bool DemoWriter::commit()
         return false;
     DbError error;
     inTransaction_ = false;
-    if (!backend_.commit(error))
+    QElapsedTimer timer;
+    timer.start();
+    const bool committed = backend_.commit(error);
+    databaseNs_ += timer.nsecsElapsed();
+    if (!committed)
         return fail(QStringLiteral("commit"), error);
     sinceCommit_ = 0;
     return true;
@@ -106,7 +112,20 @@ bool DemoWriter::writeTable(DemoTable &table)
                 sql += QLatin1Char(',') + one;
         }
         DbError error;
-        if (!host_.exec(sql, table.values_.mid(done * columns, qsizetype(n) * columns), error))
+        bool ok = false;
+        QElapsedTimer timer;
+        timer.start();
+        if (done == 0 && n == rows) {
+            ok = host_.exec(sql, table.values_, error);
+        } else {
+            QVariantList chunk;
+            chunk.reserve(qsizetype(n) * columns);
+            for (qsizetype i = done * columns, end = (done + n) * columns; i < end; ++i)
+                chunk.append(std::move(table.values_[i]));
+            ok = host_.exec(sql, chunk, error);
+        }
+        databaseNs_ += timer.nsecsElapsed();
+        if (!ok)
             return fail(QStringLiteral("insert into ") + table.name_, error);
         done += n;
     }
@@ -126,7 +145,11 @@ bool DemoWriter::flush()
     if (inTransaction_ && sinceCommit_ >= kCommitRows) {
         DbError error;
         inTransaction_ = false;
-        if (!backend_.commit(error))
+        QElapsedTimer timer;
+        timer.start();
+        const bool committed = backend_.commit(error);
+        databaseNs_ += timer.nsecsElapsed();
+        if (!committed)
             return fail(QStringLiteral("commit"), error);
         return begin();
     }
@@ -146,7 +169,11 @@ bool DemoWriter::exec(const QString &sql, const QVariantList &params)
     if (!flush())
         return false;
     DbError error;
-    if (!host_.exec(sql, params, error))
+    QElapsedTimer timer;
+    timer.start();
+    const bool ok = host_.exec(sql, params, error);
+    databaseNs_ += timer.nsecsElapsed();
+    if (!ok)
         return fail(sql.simplified().left(80), error);
     return true;
 }

@@ -67,6 +67,9 @@ public:
     BackendTarget::Kind kind() const { return host_.kind(); }
     const QString &error() const { return error_; }
     qint64 totalWritten() const { return totalWritten_; }
+    // Time spent in the database (inserts, statements, commits), for the
+    // report of where a run's time goes.
+    qint64 databaseMs() const { return databaseNs_ / 1000000; }
 
 private:
     bool writeTable(DemoTable &table);
@@ -79,6 +82,7 @@ private:
     QHash<QString, QString> statements_; // "table/rows" -> SQL
     qint64 sinceCommit_ = 0;
     qint64 totalWritten_ = 0;
+    qint64 databaseNs_ = 0;
     bool inTransaction_ = false;
     QString error_;
 };
