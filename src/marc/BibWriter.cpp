@@ -230,12 +230,17 @@ int storeBibRecord(Session &session, const BibRecord &record, const BibParams &p
         if (session.execute(row + QLatin1Char(')')) < 0)
             return -1;
     }
+    // The keys go in one statement (a union of rows from dual): a record
+    // has a few dozen, and a statement each is most of an import's time.
+    QStringList keyRows;
     for (const IndexKey &k : keys) {
-        if (session.execute(QStringLiteral("INSERT INTO marc_idx (marc_rec_no,marc_idx_grp,marc_idx_cont) VALUES (") +
-                            q + QLatin1Char(',') + sqlQuote(k.group) + QLatin1Char(',') +
-                            unicodeLiteral(k.content, uni) + QLatin1Char(')')) < 0)
-            return -1;
+        keyRows.append(QStringLiteral("SELECT ") + q + QLatin1Char(',') + sqlQuote(k.group) + QLatin1Char(',') +
+                       unicodeLiteral(k.content, uni) + QStringLiteral(" FROM dual"));
     }
+    if (!keyRows.isEmpty() &&
+        session.execute(QStringLiteral("INSERT INTO marc_idx (marc_rec_no,marc_idx_grp,marc_idx_cont) ") +
+                        keyRows.join(QStringLiteral(" UNION ALL "))) < 0)
+        return -1;
     for (const QString &callNo : recordCallNumbers(rec)) {
         const QString cn = fitColumn(callNo, 60, uni, cp);
         QueryResult owner;

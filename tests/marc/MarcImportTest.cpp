@@ -178,6 +178,16 @@ private Q_SLOTS:
         QCOMPARE(storeBibRecord(s.session(), rec, params, CodePage(), QStringLiteral("2026-03-15"), &notes), 0);
         QCOMPARE(notes.callNumbersSkipped, QStringList{QStringLiteral("I242.4/12")});
         QCOMPARE(storeBibRecord(s.session(), BibRecord(), params, CodePage(), QString()), -1);
+
+        // Unicode storage mode: written through unistr, read through dump.
+        s.session().setUnicodeMode(true);
+        rec.summary.marcRecNo = QStringLiteral("M3");
+        QCOMPARE(storeBibRecord(s.session(), rec, params, CodePage(), QStringLiteral("2026-03-16")), 0);
+        QCOMPARE(readBibRecord(s.session(), QStringLiteral("M3"), MarcCodec()).serialize(), rec.serialize());
+        QCOMPARE(s.one(QStringLiteral("SELECT count(*) FROM marc_idx WHERE marc_rec_no='M3' AND marc_idx_cont=") +
+                       sqlQuote(u("石头记"))),
+                 QStringLiteral("1"));
+        s.session().setUnicodeMode(false);
     }
 
     void importThenExportGivesTheSameBytes_data() { addBackendRows(); }
