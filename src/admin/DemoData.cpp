@@ -242,12 +242,15 @@ int generateDemoLibrary(Session &session, const DemoOptions &options, DemoReport
         *error = w.error();
         w.rollback();
         // Rows of earlier commits of this run go again: the database is left
-        // as kestra-admin init made it.
-        DemoWriter cleaner(*host, *backend);
-        if (cleaner.begin() && clearLibrary(cleaner))
-            cleaner.commit();
-        else
-            cleaner.rollback();
+        // as kestra-admin init made it. Without such commits the rollback
+        // has already put back what was there.
+        if (w.commits() > 0) {
+            DemoWriter cleaner(*host, *backend);
+            if (cleaner.begin() && clearLibrary(cleaner))
+                cleaner.commit();
+            else
+                cleaner.rollback();
+        }
         return -1;
     }
 

@@ -74,6 +74,7 @@ bool DemoWriter::commit()
     databaseNs_ += timer.nsecsElapsed();
     if (!committed)
         return fail(QStringLiteral("commit"), error);
+    ++commits_;
     sinceCommit_ = 0;
     return true;
 }
@@ -151,6 +152,7 @@ bool DemoWriter::flush()
         databaseNs_ += timer.nsecsElapsed();
         if (!committed)
             return fail(QStringLiteral("commit"), error);
+        ++commits_;
         return begin();
     }
     return true;

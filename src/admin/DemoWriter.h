@@ -67,6 +67,7 @@ public:
     BackendTarget::Kind kind() const { return host_.kind(); }
     const QString &error() const { return error_; }
     qint64 totalWritten() const { return totalWritten_; }
+    int commits() const { return commits_; }
     // Time spent in the database (inserts, statements, commits), for the
     // report of where a run's time goes.
     qint64 databaseMs() const { return databaseNs_ / 1000000; }
@@ -83,6 +84,7 @@ private:
     qint64 sinceCommit_ = 0;
     qint64 totalWritten_ = 0;
     qint64 databaseNs_ = 0;
+    int commits_ = 0;
     bool inTransaction_ = false;
     QString error_;
 };
