@@ -95,7 +95,8 @@ QString CopySearch::buildSql(const QList<SearchCondition> &conditions) const
                                          "indi_acct.book_stat_code,indi_acct.call_no,indi_acct.marc_rec_no,"
                                          "indi_acct.shelf_no FROM ") +
                           from.join(QLatin1Char(',')) + QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "));
-    return limitedQuery(query, QStringLiteral("marc_rec_no,dis_location,prop_no"));
+    return limitedQuery(query, QStringLiteral("marc"), QStringLiteral("marc_rec_no"), {QStringLiteral("m_title")},
+                        {QStringLiteral("marc_rec_no"), QStringLiteral("dis_location"), QStringLiteral("prop_no")});
 }
 
 CopySearch::Outcome CopySearch::search(const QList<SearchCondition> &conditions)
@@ -112,7 +113,7 @@ CopySearch::Outcome CopySearch::search(const QList<SearchCondition> &conditions)
     Session &db = context_.db();
     QueryResult rows;
     context_.prompter().setBusy(true);
-    const int status = db.query(buildSql(conditions), rows);
+    const int status = db.querySummary(buildSql(conditions), rows);
     context_.prompter().setBusy(false);
     if (status < 0) {
         db.showDbError();
@@ -132,30 +133,9 @@ CopySearch::Outcome CopySearch::search(const QList<SearchCondition> &conditions)
     copies_.reserve(hits);
     for (int r = 0; r < hits; ++r) {
         copies_.append(FoundCopy{rows.text(r, 0), rows.text(r, 1), rows.text(r, 2), rows.text(r, 3), rows.text(r, 4),
-                                 rows.text(r, 5), rows.text(r, 6), QString()});
-    }
-    if (loadTitles() < 0) {
-        copies_.clear();
-        return Outcome::Failed;
+                                 rows.text(r, 5), rows.text(r, 6), rows.text(r, 7)});
     }
     return Outcome::Listed;
-}
-
-int CopySearch::loadTitles()
-{
-    QStringList numbers;
-    for (const FoundCopy &c : copies_) {
-        if (numbers.isEmpty() || numbers.last() != c.marcRecNo) // sorted by record
-            numbers.append(c.marcRecNo);
-    }
-    numbers.removeDuplicates();
-    QHash<QString, QStringList> titles;
-    if (loadSummaryColumns(context_, numbers, QStringLiteral("marc"), QStringLiteral("marc_rec_no"),
-                           {QStringLiteral("m_title")}, titles) < 0)
-        return -1;
-    for (FoundCopy &c : copies_)
-        c.title = titles.value(c.marcRecNo).value(0);
-    return 0;
 }
 
 std::optional<FoundCopy> CopySearch::choose(int row, const QString &callerLocation)

@@ -74,7 +74,6 @@ private:
         QString term;
     };
     QList<Term> terms(const QList<SearchCondition> &conditions, QList<SearchCondition> *used) const;
-    int loadTitles();
 
     AppContext &context_;
     const BibParams *params_ = nullptr;

@@ -144,7 +144,7 @@ QString MarcNoSearch::buildSql(Family family, Restriction restriction, const QLi
     }
     const QString query = QStringLiteral("SELECT DISTINCT ") + firstKey + QStringLiteral(" marc_rec_no FROM ") +
                           from.join(QLatin1Char(',')) + QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "));
-    return limitedQuery(query, QStringLiteral("marc_rec_no"));
+    return limitedQuery(query, f.summary, f.key, f.shown, {QStringLiteral("marc_rec_no")});
 }
 
 MarcNoSearch::Outcome MarcNoSearch::search(Family family, Restriction restriction,
@@ -162,7 +162,7 @@ MarcNoSearch::Outcome MarcNoSearch::search(Family family, Restriction restrictio
     Session &db = context_.db();
     QueryResult rows;
     context_.prompter().setBusy(true);
-    const int status = db.query(buildSql(family, restriction, conditions), rows);
+    const int status = db.querySummary(buildSql(family, restriction, conditions), rows);
     context_.prompter().setBusy(false);
     if (status < 0) {
         db.showDbError();
@@ -179,26 +179,8 @@ MarcNoSearch::Outcome MarcNoSearch::search(Family family, Restriction restrictio
         return Outcome::NoHit;
     }
     for (int r = 0; r < hits; ++r)
-        records_.append(FoundRecord{rows.text(r, 0), QString(), QString()});
-    if (loadSummaries(family) < 0) {
-        records_.clear();
-        return Outcome::Failed;
-    }
+        records_.append(FoundRecord{rows.text(r, 0), rows.text(r, 1), rows.text(r, 2)});
     return Outcome::Listed;
-}
-
-int MarcNoSearch::loadSummaries(Family family)
-{
-    const FamilyTables f = familyTables(family);
-    QHash<QString, QStringList> rows;
-    if (loadSummaryColumns(context_, recordNumbers(), f.summary, f.key, f.shown, rows) < 0)
-        return -1;
-    for (FoundRecord &r : records_) {
-        const QStringList values = rows.value(r.marcRecNo);
-        r.title = values.value(0);
-        r.author = values.value(1);
-    }
-    return 0;
 }
 
 QStringList MarcNoSearch::recordNumbers() const

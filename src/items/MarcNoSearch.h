@@ -55,7 +55,6 @@ private:
         QString term;
     };
     QList<Term> terms(Family family, const QList<SearchCondition> &conditions, QList<SearchCondition> *used) const;
-    int loadSummaries(Family family);
 
     AppContext &context_;
     const BibParams *params_ = nullptr;

@@ -139,36 +139,20 @@ void addHistory(QList<SearchHistoryEntry> &history, const QString &conditionText
         history.removeLast();
 }
 
-QString limitedQuery(const QString &distinctQuery, const QString &orderBy)
+QString limitedQuery(const QString &distinctQuery, const QString &summaryTable, const QString &summaryKey,
+                     const QStringList &summaryColumns, const QStringList &orderBy)
 {
-    return QStringLiteral("SELECT * FROM (") + distinctQuery + QStringLiteral(") WHERE rownum <= ") +
-           QString::number(MaxSearchHits + 1) + QStringLiteral(" ORDER BY ") + orderBy;
-}
-
-int loadSummaryColumns(AppContext &context, const QStringList &numbers, const QString &table, const QString &keyColumn,
-                       const QStringList &columns, QHash<QString, QStringList> &rows)
-{
-    constexpr qsizetype chunk = 500;
-    QueryResult result;
-    for (qsizetype from = 0; from < numbers.size(); from += chunk) {
-        QStringList quoted;
-        for (const QString &n : numbers.mid(from, chunk))
-            quoted.append(sqlQuote(n));
-        const QString sql = QStringLiteral("SELECT ") + keyColumn + QLatin1Char(',') + columns.join(QLatin1Char(',')) +
-                            QStringLiteral(" FROM ") + table + QStringLiteral(" WHERE ") + keyColumn +
-                            QStringLiteral(" IN (") + quoted.join(QLatin1Char(',')) + QLatin1Char(')');
-        if (context.db().querySummary(sql, result) < 0) {
-            context.db().showDbError();
-            return -1;
-        }
-        for (int r = 0; r < result.rowCount(); ++r) {
-            QStringList values;
-            for (int c = 1; c <= columns.size(); ++c)
-                values.append(result.text(r, c));
-            rows.insert(result.text(r, 0), values);
-        }
-    }
-    return 0;
+    QString columns;
+    for (const QString &c : summaryColumns)
+        columns += QStringLiteral(",s.") + c;
+    QStringList order;
+    for (const QString &o : orderBy)
+        order.append(QStringLiteral("q.") + o);
+    // A limit beside the ORDER BY would sort every hit before cutting.
+    return QStringLiteral("SELECT q.*") + columns + QStringLiteral(" FROM (SELECT * FROM (") + distinctQuery +
+           QStringLiteral(") WHERE rownum <= ") + QString::number(MaxSearchHits + 1) +
+           QStringLiteral(") q LEFT JOIN ") + summaryTable + QStringLiteral(" s ON s.") + summaryKey +
+           QStringLiteral(" = q.marc_rec_no ORDER BY ") + order.join(QLatin1Char(','));
 }
 
 } // namespace kestra

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QHash>
 #include <QList>
 #include <QString>
 
@@ -87,17 +86,14 @@ inline constexpr int MaxHistoryEntries = 10;
 void addHistory(QList<SearchHistoryEntry> &history, const QString &conditionText,
                 const QList<SearchCondition> &conditions, int hits);
 
-// Wraps a DISTINCT query so that at most one row more than the limit comes
-// back, sorted by orderBy (columns of the inner select list, unqualified).
-// Taking the limit outside the DISTINCT counts distinct rows on every
-// backend; only the rows that are listed get sorted.
-QString limitedQuery(const QString &distinctQuery, const QString &orderBy);
-
-// Summary columns of records by number (title and author for the grids),
-// read through the summary query so that Unicode storage decodes them:
-// "SELECT key,columns FROM table WHERE key IN (...)", a few hundred numbers
-// a statement. -1 after showing the database error.
-int loadSummaryColumns(AppContext &context, const QStringList &numbers, const QString &table, const QString &keyColumn,
-                       const QStringList &columns, QHash<QString, QStringList> &rows);
+// Wraps a DISTINCT query (which must select marc_rec_no) so that at most
+// one row more than the limit comes back, each with the columns of its
+// record from the summary table, sorted by orderBy (names of the inner
+// select list, unqualified). The limit counts distinct rows on every
+// backend and stands in a query of its own, so that reading stops at the
+// first row past it; only the rows that come back meet the summary table.
+// Run it through the summary query, which decodes Unicode storage.
+QString limitedQuery(const QString &distinctQuery, const QString &summaryTable, const QString &summaryKey,
+                     const QStringList &summaryColumns, const QStringList &orderBy);
 
 } // namespace kestra

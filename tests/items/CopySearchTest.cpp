@@ -5,6 +5,7 @@
 #include "items/CopySearch.h"
 #include "items/SearchTestData.h"
 #include "marc/BibParams.h"
+#include "marc/MarcText.h"
 #include "support/TestRunner.h"
 
 #include <QTest>
@@ -252,6 +253,31 @@ private Q_SLOTS:
         QVERIFY(!s.choose(-1, QString()));
         QVERIFY(!s.choose(2, QString()));
         QCOMPARE(f.prompter().shown().size(), 1);
+    }
+
+    void unicodeStorage_data() { addBackendRows(); }
+    void unicodeStorage()
+    {
+        QFETCH(int, backend);
+        SuiteFixture f;
+        KESTRA_OPEN_SUITE(f, backend);
+        QVERIFY(seedCatalogue(f));
+        // National-character storage: index values go in as unistr literals,
+        // titles come back through dump.
+        f.db().setUnicodeMode(true);
+        f.db().setDumpDecoder([](QStringView cell) { return decodeDump(cell); });
+        CopySearch s(f.context());
+        QVERIFY(s.prepare());
+        const QList<SearchCondition> china{cond(1, MatchMode::Prefix, QStringLiteral("中国")),
+                                           cond(2, MatchMode::Anywhere, QStringLiteral("%_"))};
+        QVERIFY2(s.buildSql({china.first()}).contains(QStringLiteral("LIKE unistr('\\4E2D\\56FD\\0025')")),
+                 qPrintable(s.buildSql({china.first()})));
+        QCOMPARE(s.search({china.first()}), CopySearch::Outcome::Listed);
+        QCOMPARE(props(s), (QStringList{QStringLiteral("C1"), QStringLiteral("C2"), QStringLiteral("C3")}));
+        QCOMPARE(s.copies().at(2).title, QStringLiteral("中国文学"));
+        QVERIFY(addCopy(f, QStringLiteral("C5"), QStringLiteral("M5"), QStringLiteral("B0005"), QStringLiteral("L1")));
+        QCOMPARE(s.search({china.last()}), CopySearch::Outcome::Listed);
+        QCOMPARE(props(s), QStringList{QStringLiteral("C5")});
     }
 
     void titlePrefixUsesTheIndex_data() { addBackendRows(); }
