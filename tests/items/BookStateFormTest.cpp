@@ -1,0 +1,181 @@
+// The status-change form in the real main window, offscreen: opened from its
+// command, three codes scanned (one question answered), one row undone and a
+// location changed, all by the controls' names.
+
+#include "items/BookStateForm.h"
+#include "core/Preferences.h"
+#include "items/CopyTestLib.h"
+#include "items/ItemWrite.h"
+#include "items/NormStatDialog.h"
+#include "shell/MainWindow.h"
+#include "support/TestRunner.h"
+#include "ui/FormRegistry.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace kestra;
+using namespace kestra::test;
+
+namespace {
+
+void scan(QLineEdit *box, const QString &code)
+{
+    for (const QChar c : code) {
+        if (c.unicode() < 0x80)
+            QTest::keyClick(box, c.toLatin1());
+        else
+            QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+    QTest::keyClick(box, Qt::Key_Return);
+}
+
+template <typename T>
+T *child(QWidget *parent, const char *name)
+{
+    T *w = parent->findChild<T *>(QLatin1String(name));
+    if (w == nullptr)
+        qWarning("no control %s", name);
+    return w;
+}
+
+} // namespace
+
+class BookStateFormTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void scanUndoAndChangeALocation_data() { addBackendRows(); }
+    void scanUndoAndChangeALocation()
+    {
+        OPEN_LIB(lib);
+        ScriptedPrompter &prompter = lib.f.prompter();
+        QVERIFY(lib.record(QStringLiteral("M1"), QStringLiteral("呐喊"), QStringLiteral("鲁迅")));
+        QVERIFY(lib.copy(QStringLiteral("P1"), QStringLiteral("M1"), QStringLiteral("B0001"), QStringLiteral("L1"),
+                         QStringLiteral("41")));
+        QVERIFY(lib.item(QStringLiteral("P1")));
+        QVERIFY(lib.copy(QStringLiteral("P2"), QStringLiteral("M1"), QStringLiteral("B0002"), QStringLiteral("L1"),
+                         QStringLiteral("35")));
+        QVERIFY(lib.dealRow(QStringLiteral("L1"), QStringLiteral("T1"), QStringLiteral("03"), QStringLiteral("P2")));
+        QVERIFY(lib.copy(QStringLiteral("P3"), QStringLiteral("M1"), QStringLiteral("图书3"), QStringLiteral("L1"),
+                         QStringLiteral("43")));
+        for (const char *p : {"P4", "P5"})
+            QVERIFY(lib.copy(QLatin1String(p), QStringLiteral("M1"), QLatin1String(p), QStringLiteral("L2"),
+                             QStringLiteral("41")));
+
+        QTemporaryDir settingsDir;
+        UserSettingsStore settings(settingsDir.filePath(QStringLiteral("user.ini")));
+        FormRegistry forms;
+        registerForms(forms);
+        MainWindow window(lib.f.context(), forms, settings);
+        window.show();
+        QApplication::setActiveWindow(&window);
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QVERIFY(window.action(QStringLiteral("mnuHoldStatus"))->isEnabled());
+        window.runCommand(QStringLiteral("mnuHoldStatus"));
+        QCOMPARE(window.mdiArea()->subWindowList().size(), 1);
+        auto *form = qobject_cast<BookStateForm *>(window.mdiArea()->subWindowList().first()->widget());
+        QVERIFY(form != nullptr);
+        QCOMPARE(form->objectName(), QStringLiteral("frmHold_BookState"));
+
+        auto *txtInputCode = child<QLineEdit>(form, "txtInputCode");
+        auto *cmbNewState = child<QComboBox>(form, "cmbNewState");
+        auto *spdBookLst = child<QTableWidget>(form, "spdBookLst");
+        QVERIFY(txtInputCode && cmbNewState && spdBookLst);
+        QVERIFY(child<QAction>(form, "SearchBook")->isEnabled());
+        QVERIFY(!child<QPushButton>(form, "cmdChange")->isEnabled());
+
+        // Three scans; the weeded copy asks before it is taken back.
+        cmbNewState->setCurrentIndex(cmbNewState->findText(QStringLiteral("非可借")));
+        child<QCheckBox>(form, "chkOpac")->setChecked(false);
+        scan(txtInputCode, QStringLiteral("b0001"));
+        QCOMPARE(txtInputCode->text(), QString());
+        QVERIFY(txtInputCode->hasFocus());
+        prompter.answer(AnswerOk);
+        scan(txtInputCode, QStringLiteral("B0002"));
+        scan(txtInputCode, QStringLiteral("图书3"));
+        QVERIFY(txtInputCode->hasFocus());
+        QCOMPARE(spdBookLst->rowCount(), 3);
+        QCOMPARE(lib.count(QStringLiteral("indi_acct WHERE book_stat_code='42' AND indi_opac_flag='0'")), 3);
+        QCOMPARE(lib.count(QStringLiteral("deal_log")), 0);
+        // Names, not codes.
+        QCOMPARE(spdBookLst->item(1, 10)->text(), QStringLiteral("剔旧报废"));
+        QCOMPARE(spdBookLst->item(1, 11)->text(), QStringLiteral("非可借"));
+        QCOMPARE(spdBookLst->item(2, 7)->text(), QStringLiteral("中文图书库"));
+        QCOMPARE(spdBookLst->item(2, 2)->text(), QStringLiteral("图书3"));
+
+        // Undo the first row only.
+        spdBookLst->item(0, 0)->setCheckState(Qt::Checked);
+        child<QAction>(form, "UndoState")->trigger();
+        QCOMPARE(spdBookLst->rowCount(), 2);
+        QCOMPARE(spdBookLst->item(0, 1)->text(), QStringLiteral("P2"));
+        QCOMPARE(lib.status(QStringLiteral("P1")), QStringLiteral("41"));
+        QCOMPARE(lib.itemStatus(QStringLiteral("P1")), QStringLiteral("41"));
+        QCOMPARE(lib.status(QStringLiteral("P2")), QStringLiteral("42"));
+
+        // Everything at L2 that is lendable becomes reading-room only.
+        auto *byLocation = child<QRadioButton>(form, "optType_1");
+        QTest::mouseClick(byLocation, Qt::LeftButton, {}, QPoint(6, byLocation->height() / 2)); // on the circle
+        QVERIFY(!txtInputCode->isEnabled());
+        auto *cmbDisLoca = child<QComboBox>(form, "cmbDisLoca");
+        QCOMPARE(cmbDisLoca->currentText(), QStringLiteral("中文图书库")); // the operator's location first
+        cmbDisLoca->setCurrentIndex(cmbDisLoca->findText(QStringLiteral("外文书库")));
+        auto *cmbOldState = child<QComboBox>(form, "cmbOldState");
+        cmbOldState->setCurrentIndex(cmbOldState->findText(QStringLiteral("可借")));
+        cmbNewState->setCurrentIndex(cmbNewState->findText(QStringLiteral("阅览")));
+        prompter.answer(AnswerOk);
+        QTest::mouseClick(child<QPushButton>(form, "cmdChange"), Qt::LeftButton);
+        QCOMPARE(prompter.lastText(), QStringLiteral("2本书刊修改书刊状态完成。"));
+        QCOMPARE(lib.count(QStringLiteral("indi_acct WHERE dis_location='L2' AND book_stat_code='43'")), 2);
+        QCOMPARE(lib.status(QStringLiteral("P1")), QStringLiteral("41"));
+        QCOMPARE(spdBookLst->rowCount(), 2); // a change by location is not listed
+
+        child<QAction>(form, "Exit")->trigger();
+        QTRY_COMPARE(window.mdiArea()->subWindowList().size(), 0);
+        QVERIFY(prompter.done());
+    }
+
+    void foundCopyDialog_data() { addBackendRows(); }
+    void foundCopyDialog()
+    {
+        OPEN_LIB(lib);
+        QVERIFY(lib.record(QStringLiteral("M1"), QStringLiteral("呐喊")));
+        QVERIFY(lib.copy(QStringLiteral("P1"), QStringLiteral("M1"), QStringLiteral("B0001"), QStringLiteral("L1"),
+                         QStringLiteral("38")));
+        {
+            ItemTransaction tx(lib.f.context());
+            NormStatDialog dialog(tx, QStringLiteral("P1"));
+            auto *list = child<QListWidget>(&dialog, "lstState");
+            QCOMPARE(list->count(), 6);
+            list->setCurrentRow(2);
+            QCOMPARE(list->currentItem()->text(), QStringLiteral("阅览"));
+            QTest::mouseClick(child<QPushButton>(&dialog, "cmdOK"), Qt::LeftButton);
+            QCOMPARE(dialog.result(), int(QDialog::Accepted));
+            QCOMPARE(dialog.chosen(), QStringLiteral("43"));
+            QCOMPARE(tx.commit(), 0);
+        }
+        QCOMPARE(lib.status(QStringLiteral("P1")), QStringLiteral("43"));
+        {
+            ItemTransaction tx(lib.f.context());
+            NormStatDialog dialog(tx, QStringLiteral("P1"));
+            QTest::mouseClick(child<QPushButton>(&dialog, "cmdCancel"), Qt::LeftButton);
+            QCOMPARE(dialog.result(), int(QDialog::Rejected));
+            QVERIFY(dialog.chosen().isEmpty());
+        }
+        QCOMPARE(lib.status(QStringLiteral("P1")), QStringLiteral("43"));
+    }
+};
+
+KESTRA_TEST(BookStateFormTest)
+#include "BookStateFormTest.moc"
