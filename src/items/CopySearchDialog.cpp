@@ -1,6 +1,7 @@
 #include "items/CopySearchDialog.h"
 
 #include "core/AppContext.h"
+#include "items/ItemCodes.h"
 #include "items/SearchRowsWidget.h"
 
 #include <QComboBox>
@@ -104,8 +105,9 @@ void CopySearchDialog::showCopies()
     rows.reserve(search_.copies().size());
     for (const FoundCopy &c : search_.copies()) {
         const QString name = context.locationName(c.location);
-        rows.append({c.propNo, c.barCode, c.title, name.isEmpty() ? c.location : name, c.status, c.callNo, c.shelfNo,
-                     c.marcRecNo});
+        const QString status = item_status::name(c.status);
+        rows.append({c.propNo, c.barCode, c.title, name.isEmpty() ? c.location : name,
+                     status.isEmpty() ? c.status : status, c.callNo, c.shelfNo, c.marcRecNo});
     }
     fillResultGrid(spdBookLst_, rows);
 }

@@ -84,6 +84,7 @@ private Q_SLOTS:
         auto *grid = child<QTableWidget>(&d, "spdBookLst");
         QCOMPARE(grid->rowCount(), 3);
         QCOMPARE(grid->item(0, 2)->text(), QStringLiteral("中国历史"));
+        QCOMPARE(grid->item(0, 4)->text(), QStringLiteral("可借"));
         QVERIFY(d.isVisible()); // Enter searched, it did not press OK
         QCOMPARE(child<QComboBox>(&d, "cboHistory")->count(), 1);
 
