@@ -74,8 +74,14 @@ void Builder::log(const QString &type, int day, const QString &worker, int locat
                   const QString &propNo, const QString &certId, const QString &data1, const QString &data2,
                   const QString &data3)
 {
-    // Times within the working day, spread by the row's number.
-    const int seconds = 8 * 3600 + int((logRows_ * 7919 + quint64(day) * 104729) % (9 * 3600));
+    // Times within the working day, spread by the row's number; today's
+    // work lies before the moment the library was made.
+    const quint64 spread = quint64(logRows_) * 7919 + quint64(day) * 104729;
+    int seconds = 8 * 3600 + int(spread % (9 * 3600));
+    if (day <= 0) {
+        const int now = QTime::fromString(now_.mid(11), QStringLiteral("hh:mm:ss")).msecsSinceStartOfDay() / 1000;
+        seconds = std::max(0, now - 1 - int(spread % 3600));
+    }
     const QString time = QTime(0, 0).addSecs(seconds).toString(QStringLiteral("hh:mm:ss"));
     const QString computer = worker == QLatin1String("LT01")   ? QStringLiteral("LT-01")
                              : worker == QLatin1String("BM01") ? QStringLiteral("CB-01")
