@@ -138,12 +138,12 @@ InfoList buildInfoList(const BibRecord &record, const BibParams &params)
         return list;
     FieldReader reader(record);
     for (const MarcInfoEntry &entry : params.marcInfo[std::size_t(type)]) {
-        if (entry.spec.size() < 3)
+        if (entry.display.size() < 3)
             continue;
-        const QByteArray tag = entry.spec.left(3).toLatin1();
-        const QString codes = entry.spec.mid(3);
-        const bool markBeforeCode = entry.spec.contains(QLatin1Char('{'));
-        const QChar lastMark = entry.spec.back();
+        const QByteArray tag = entry.display.left(3).toLatin1();
+        const QString codes = entry.display.mid(3);
+        const bool markBeforeCode = entry.display.contains(QLatin1Char('{'));
+        const QChar lastMark = entry.display.back();
         reader.resetCursors();
         for (int index = reader.nextField(tag.constData()); index >= 0; index = reader.nextField(tag.constData())) {
             const QByteArrayView field = record.fieldBytes(index);

@@ -81,9 +81,9 @@ MarcInfoEntry parseMarcInfoValue(const QString &value)
     const qsizetype bar = value.indexOf(QLatin1Char('|'));
     if (bar < 0)
         return MarcInfoEntry{value, QString()};
-    QString spec = value.mid(bar + 1).trimmed();
-    spec.chop(1);
-    return MarcInfoEntry{value.left(bar), spec};
+    QString display = value.mid(bar + 1).trimmed();
+    display.chop(1);
+    return MarcInfoEntry{value.left(bar), display};
 }
 
 void loadMarcInfo(const IniFile &ini, BibParams &params)
@@ -105,7 +105,7 @@ void addFieldNamesFromMarcInfo(BibParams &params)
 {
     for (int type = 0; type < 2; ++type) {
         for (const MarcInfoEntry &e : params.marcInfo[std::size_t(type)]) {
-            const QString tag = e.spec.left(3);
+            const QString tag = e.display.left(3);
             if (tag.size() == 3 && !params.fieldNames[std::size_t(type)].contains(tag))
                 params.addFieldName(type, tag, e.label);
         }

@@ -50,7 +50,7 @@ struct GroupsByUse {
 // then the subfield codes to show with their punctuation).
 struct MarcInfoEntry {
     QString label;
-    QString spec;
+    QString display;
 };
 
 // One marc_info_field row.

@@ -124,7 +124,7 @@ private Q_SLOTS:
         BibParams p = siteParams();
         loadMarcInfo(IniFile::load(path, CodePage()), p);
         QCOMPARE(p.marcInfo[0].size(), 5); // reading stops at the missing key 006
-        QCOMPARE(p.marcInfo[0][1].spec, QStringLiteral("210acd,"));
+        QCOMPARE(p.marcInfo[0][1].display, QStringLiteral("210acd,"));
 
         const InfoList list = buildInfoList(typed(chineseUnimarc(), "C"), p);
         QCOMPARE(list.size(), 6);
@@ -160,7 +160,7 @@ private Q_SLOTS:
         loadMarcInfo(IniFile(text, CodePage()), p);
         QCOMPARE(p.marcInfo[0].size(), 151);
         QCOMPARE(parseMarcInfoValue(QStringLiteral("no bar")).label, QStringLiteral("no bar"));
-        QCOMPARE(parseMarcInfoValue(QStringLiteral("a|b|c. ")).spec, QStringLiteral("b|c"));
+        QCOMPARE(parseMarcInfoValue(QStringLiteral("a|b|c. ")).display, QStringLiteral("b|c"));
     }
 
     void flagsAndModes()
