@@ -118,12 +118,8 @@ const BibParams *runParams(AppContext &context)
     BibParams &params = context.cache<BibParams>();
     if (params.retrievalGroups.groupCount() > 0)
         return &params;
-    // The connection probe settled the index width before any load; a load
-    // starts the tables afresh.
-    const int width = params.indexWidth;
     if (loadBibParams(context.db(), context.folders(), context.codePage(), params) < 0)
         return nullptr;
-    params.indexWidth = width;
     return &params;
 }
 

@@ -71,8 +71,8 @@ QString matchSql(const QString &column, MatchMode mode, const QString &term, boo
 QString conditionText(const QList<SearchCondition> &conditions, const QList<SearchIndex> &indexes);
 
 // The bibliographic parameters of the run: the context's cache, loaded
-// when the start-up has not (then the index width the connection probe
-// set is kept). nullptr after showing the database error of a failed load.
+// when the start-up has not. nullptr after showing the database error of a
+// failed load.
 const BibParams *runParams(AppContext &context);
 
 // A search's history: the newest first, at most ten.
