@@ -7,6 +7,8 @@
 #include "core/IniEdit.h"
 #include "core/IniFile.h"
 #include "core/Scramble.h"
+#include "marc/MarcDump.h"
+#include "marc/MarcImport.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -33,6 +35,12 @@ const char *const kUsage =
     "  demo [--root DIR | --dsn DSN] [--scale N] [--seed S] [--force | --if-empty]\n"
     "                                         fill the database with the demo library\n"
     "                                         (N titles, default 2000; docs/demo.md)\n"
+    "  marc-dump FILE [--raw] [--encoding auto|utf-8|gbk|gb18030]\n"
+    "                                         one line per field of every record\n"
+    "  marc-import [--root DIR] FILE [--encoding E]\n"
+    "                                         store ISO 2709 records in the catalogue\n"
+    "  marc-export [--root DIR] --out FILE [--encoding E] (--all | --batch B | NUMBER...)\n"
+    "                                         write catalogue records as ISO 2709\n"
     "\n"
     "--root defaults to $KESTRA_ROOT, else the program's folder.\n";
 
@@ -99,6 +107,15 @@ int runScramble(const QCommandLineParser &parser)
 
 int adminMain(const QStringList &arguments)
 {
+    // The record commands read their own options.
+    const QString first = arguments.value(1);
+    if (first == QLatin1String("marc-dump"))
+        return runMarcDump(arguments.mid(2));
+    if (first == QLatin1String("marc-import"))
+        return runMarcImport(arguments.mid(2));
+    if (first == QLatin1String("marc-export"))
+        return runMarcExport(arguments.mid(2));
+
     QCommandLineParser parser;
     parser.addOptions({
         {QStringLiteral("root"), QStringLiteral("installation folder"), QStringLiteral("DIR")},
