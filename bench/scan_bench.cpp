@@ -26,6 +26,7 @@
 #include "db/SchemaInstaller.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDate>
 #include <QDir>
 #include <QFile>
@@ -201,13 +202,28 @@ int profileOne(const QString &benchName, Runner *side, const Options &options, Q
     return 0;
 }
 
+// The SQLite DDL the program installs, in short: a kept library made with
+// other DDL is not used, whatever the schema version says.
+QString schemaKey()
+{
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    for (const char *file : {"schema.sql", "sqlite.sql", "reference.sql"})
+        hash.addData(kestra::schemaFile(QString::fromLatin1(file)).toUtf8());
+    QList<kestra::SchemaUpgrade> upgrades;
+    QString ignored;
+    kestra::schemaUpgrades(&upgrades, &ignored);
+    for (const kestra::SchemaUpgrade &step : upgrades)
+        hash.addData((step.portableSql + step.sqliteSql).toUtf8());
+    return QString::fromLatin1(hash.result().toHex().left(8));
+}
+
 bool sqliteFile(const Options &options, const QString &path, QString *error)
 {
     const QString cacheDir = QCoreApplication::applicationDirPath() + QStringLiteral("/scan-cache");
     const QString cached = QStringLiteral("%1/scan-d%2-s%3-%4.db")
                                .arg(cacheDir)
                                .arg(kDataVersion)
-                               .arg(kestra::latestSchemaVersion())
+                               .arg(schemaKey())
                                .arg(options.shape.copies);
     if (options.cache && QFileInfo::exists(cached)) {
         note(QStringLiteral("scan-sqlite: copying the cached library %1").arg(cached));
