@@ -106,7 +106,10 @@ QList<IndexKey> indexKeys(const BibRecord &record, const BibParams &params, cons
         const QString group = QStringLiteral("%1").arg(g, 2, 10, QLatin1Char('0'));
         for (const QString &path : cell->marcField.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
             for (const QString &value : pathValues(reader, path)) {
-                QString key = cell->stopwordFlag == 1 ? normaliseSearchKey(value, params.stopWords) : value.trimmed();
+                // Keys are kept in upper case: the searches upper-case what
+                // the operator types.
+                QString key =
+                    (cell->stopwordFlag == 1 ? normaliseSearchKey(value, params.stopWords) : value.trimmed()).toUpper();
                 key = params.unicodeMode ? key.left(params.indexWidth)
                                          : key.left(codec.prefixFitting(key, params.indexWidth));
                 const IndexKey k{group, key.trimmed()};
