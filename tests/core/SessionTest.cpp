@@ -75,6 +75,16 @@ struct Fixture {
 
 } // namespace
 
+// A fixture over a fresh database, or the test is skipped when the backend
+// is not available here.
+#define OPEN_FIXTURE(f, backend)                                                                                       \
+    Fixture f;                                                                                                         \
+    do {                                                                                                               \
+        QString skip_;                                                                                                 \
+        if (!(f).open((backend), &skip_))                                                                              \
+            QSKIP(qPrintable(skip_.isEmpty() ? QStringLiteral("cannot open the database") : skip_));                   \
+    } while (false)
+
 class SessionTest : public QObject {
     Q_OBJECT
 
@@ -83,10 +93,7 @@ private Q_SLOTS:
     void queryResultShape()
     {
         QFETCH(int, backend);
-        Fixture f;
-        QString skip;
-        if (!f.open(backend, &skip))
-            QSKIP(qPrintable(skip.isEmpty() ? QStringLiteral("cannot open the database") : skip));
+        OPEN_FIXTURE(f, backend);
         Session &s = *f.session;
         QVERIFY(s.execute(QStringLiteral("insert into marc(marc_rec_no,m_title,copies) values('1','书名  ',3)")) == 0);
         QVERIFY(s.execute(QStringLiteral("insert into marc(marc_rec_no,m_title,copies) values('2',NULL,NULL)")) == 0);
@@ -117,10 +124,7 @@ private Q_SLOTS:
     void hostileValuesRoundTrip()
     {
         QFETCH(int, backend);
-        Fixture f;
-        QString skip;
-        if (!f.open(backend, &skip))
-            QSKIP(qPrintable(skip.isEmpty() ? QStringLiteral("cannot open the database") : skip));
+        OPEN_FIXTURE(f, backend);
         const QStringList values = {
             QStringLiteral("O'Brien"),
             QStringLiteral("'; DROP TABLE indi_acct; --"),
@@ -147,10 +151,7 @@ private Q_SLOTS:
     void emptyToSpaceKeepsDoubledQuotes()
     {
         QFETCH(int, backend);
-        Fixture f;
-        QString skip;
-        if (!f.open(backend, &skip))
-            QSKIP(qPrintable(skip.isEmpty() ? QStringLiteral("cannot open the database") : skip));
+        OPEN_FIXTURE(f, backend);
         QCOMPARE(f.session->execute(QStringLiteral("insert into indi_acct(prop_no,barcode,remark) "
                                                    "values('X1','','O''Brien')"),
                                     true),
@@ -163,10 +164,7 @@ private Q_SLOTS:
     void uniqueAndChildViolationsShowTheirMessages()
     {
         QFETCH(int, backend);
-        Fixture f;
-        QString skip;
-        if (!f.open(backend, &skip))
-            QSKIP(qPrintable(skip.isEmpty() ? QStringLiteral("cannot open the database") : skip));
+        OPEN_FIXTURE(f, backend);
         Session &s = *f.session;
         QCOMPARE(s.execute(QStringLiteral("insert into marc(marc_rec_no) values('M1')")), 0);
         QCOMPARE(s.execute(QStringLiteral("insert into indi_acct(prop_no,barcode,marc_rec_no) values('A1','B1','M1')")),
@@ -207,10 +205,7 @@ private Q_SLOTS:
     void failedStatementLeavesTransactionUsable()
     {
         QFETCH(int, backend);
-        Fixture f;
-        QString skip;
-        if (!f.open(backend, &skip))
-            QSKIP(qPrintable(skip.isEmpty() ? QStringLiteral("cannot open the database") : skip));
+        OPEN_FIXTURE(f, backend);
         Session &s = *f.session;
         {
             Transaction tx(s);
@@ -235,10 +230,7 @@ private Q_SLOTS:
     void lockHeldElsewhereIsResourceBusy()
     {
         QFETCH(int, backend);
-        Fixture f;
-        QString skip;
-        if (!f.open(backend, &skip))
-            QSKIP(qPrintable(skip.isEmpty() ? QStringLiteral("cannot open the database") : skip));
+        OPEN_FIXTURE(f, backend);
         Session &s = *f.session;
         QCOMPARE(s.execute(QStringLiteral("insert into indi_acct(prop_no,book_stat_code) values('L1','41')")), 0);
 
@@ -264,10 +256,7 @@ private Q_SLOTS:
     void procedures()
     {
         QFETCH(int, backend);
-        Fixture f;
-        QString skip;
-        if (!f.open(backend, &skip))
-            QSKIP(qPrintable(skip.isEmpty() ? QStringLiteral("cannot open the database") : skip));
+        OPEN_FIXTURE(f, backend);
         Session &s = *f.session;
         AppContext &ctx = f.tc.context();
 
@@ -315,10 +304,7 @@ private Q_SLOTS:
     void unicodeModeReadsSummaryColumnsThroughDump()
     {
         QFETCH(int, backend);
-        Fixture f;
-        QString skip;
-        if (!f.open(backend, &skip))
-            QSKIP(qPrintable(skip.isEmpty() ? QStringLiteral("cannot open the database") : skip));
+        OPEN_FIXTURE(f, backend);
         Session &s = *f.session;
         QCOMPARE(s.execute(QStringLiteral("insert into marc(marc_rec_no,m_title) values('U1','红楼梦 O''Neil')")), 0);
         QCOMPARE(s.execute(QStringLiteral("insert into marc(marc_rec_no,m_title) values('U2',NULL)")), 0);
@@ -339,10 +325,7 @@ private Q_SLOTS:
 
     void lostPostgresSessionReconnects()
     {
-        Fixture f;
-        QString skip;
-        if (!f.open(int(TestDatabase::Kind::Postgres), &skip))
-            QSKIP(qPrintable(skip.isEmpty() ? QStringLiteral("cannot open the database") : skip));
+        OPEN_FIXTURE(f, int(TestDatabase::Kind::Postgres));
         Session &s = *f.session;
         const QString pid = f.one(QStringLiteral("select pg_backend_pid()"));
         QVERIFY(f.db->adminExec(QStringLiteral("select pg_terminate_backend(%1)").arg(pid)));
