@@ -427,17 +427,25 @@ int BookState::changeByLocation()
               << QStringLiteral(" UPDATE item SET  book_stat_code=") + next + QStringLiteral(" WHERE location=") + loc +
                      QStringLiteral(" AND book_stat_code=") + source;
     }
+    // The lendable count of every title with a copy about to change,
+    // counted as it will be once the copies have the new status. Counting
+    // before the change confines the recount to those titles: afterwards
+    // they could not be told from the titles that merely have other copies
+    // of that status here (with 41 as the new status, every lendable title
+    // of the location). Between two statuses other than 41 nothing changes.
+    const bool lendable = sourceStatus_ == QLatin1String("41") || target == QLatin1String("41");
+    if (!unchanged && lendable && target != sourceStatus_) {
+        steps << QStringLiteral("update marc A set lendable_copies=  (select count(*) from indi_acct B "
+                                "    where A.marc_rec_no = B.marc_rec_no  and (CASE WHEN B.dis_location=") +
+                     loc + QStringLiteral(" AND B.book_stat_code=") + source + QStringLiteral(" THEN ") + next +
+                     QStringLiteral(" ELSE B.book_stat_code END)='41')   where marc_rec_no in "
+                                    "       (select marc_rec_no from indi_acct          where dis_location=") +
+                     loc + QStringLiteral(" AND book_stat_code=") + source + u')';
+    }
     // With "不变" only the catalogue flag changes: the reservations and the
     // circulation rows stay as they are.
     steps << QStringLiteral(" UPDATE indi_acct SET  book_stat_code=") + next + QStringLiteral(" ,indi_opac_flag=") +
                  flag + QStringLiteral(" WHERE dis_location=") + loc + QStringLiteral(" AND book_stat_code=") + source;
-    if (!unchanged) {
-        steps << QStringLiteral(
-                     "update marc A set lendable_copies=  (select count(*) from indi_acct B "
-                     "    where A.marc_rec_no = B.marc_rec_no  and B.book_stat_code='41')   where "
-                     "marc_rec_no in        (select marc_rec_no from indi_acct          where dis_location=") +
-                     loc + QStringLiteral(" AND book_stat_code=") + next + u')';
-    }
 
     Prompter &prompter = context_.prompter();
     prompter.beginProgress(QStringLiteral("正在按馆藏地修改书刊状态……"), static_cast<int>(steps.size()) + 1);

@@ -223,25 +223,29 @@ void BookStateForm::processInput()
     // scan, whatever the outcome.
     const QString text = txtInputCode_->text();
     txtInputCode_->setText(state_.entry().normalise(text));
+    const int listed = spdBookLst_->rowCount();
     const BookState::Outcome outcome = state_.enter(text);
     txtInputCode_->clear();
+    // A change appends one row: the rows above stay as they are.
     if (outcome == BookState::Outcome::Changed)
-        showRows();
+        showRows(listed);
     txtInputCode_->setFocus();
 }
 
 void BookStateForm::runImport()
 {
+    const int listed = spdBookLst_->rowCount();
     const BookState::ImportResult result = state_.importCodes();
     if (result.changed > 0)
-        showRows();
+        showRows(listed);
     txtInputCode_->setFocus();
 }
 
 void BookStateForm::runSearch()
 {
+    const int listed = spdBookLst_->rowCount();
     if (state_.searchAndChange(search_) == BookState::Outcome::Changed)
-        showRows();
+        showRows(listed);
     txtInputCode_->setFocus();
 }
 
@@ -270,12 +274,12 @@ void BookStateForm::closeForm()
         close();
 }
 
-void BookStateForm::showRows()
+void BookStateForm::showRows(int from)
 {
     const QSignalBlocker block(spdBookLst_);
     const QList<ChangedCopy> &rows = state_.rows();
     spdBookLst_->setRowCount(static_cast<int>(rows.size()));
-    for (int r = 0; r < rows.size(); ++r) {
+    for (int r = from; r < rows.size(); ++r) {
         const ChangedCopy &c = rows.at(r);
         const QStringList cells = {
             QString(),

@@ -43,7 +43,9 @@ private:
     void runUndo();
     void runChangeByLocation();
     void closeForm();
-    void showRows();
+    // Fills the list from the controller's rows, rows before `from` being
+    // shown already.
+    void showRows(int from = 0);
     void markChanged(int row, int column);
 
     AppContext &context_;

@@ -403,6 +403,15 @@ private Q_SLOTS:
         logged.sort();
         QCOMPARE(logged,
                  (QStringList{u"中文图书库|中文图书库|非可借|可借"_qs, u"中文图书库|中文图书库|非可借|非可借"_qs}));
+
+        // Away from 41 the titles lose their lendable copies at L1 only.
+        QVERIFY(lib.copy(u"P8"_qs, u"M2"_qs, u"B0008"_qs, u"L2"_qs, u"41"_qs));
+        state.setSourceStatus(u"41"_qs);
+        state.setNewStatus(u"42"_qs);
+        prompter.answer(AnswerOk);
+        QCOMPARE(state.changeByLocation(), 4);
+        QCOMPARE(lib.snapshot(u"SELECT marc_rec_no,lendable_copies FROM marc ORDER BY marc_rec_no"_qs),
+                 u"M1|0\nM2|1"_qs);
         QVERIFY(state.rows().isEmpty());
         QVERIFY(prompter.done());
     }

@@ -1,0 +1,296 @@
+// The status change and the copy search on a library of a million copies,
+// through the controllers the forms use.
+//
+//   bench-copies --root DIR [--name copies-sqlite] [--changes N] [--location-copies N] [--searches N]
+//
+// DIR is an installation whose database holds the demo library; the run
+// changes it (copies change status), so give it a copy. Three measures:
+//
+// - change: the time from Enter to the copy listed (BookState::enter with a
+//   barcode, the whole transaction with its logs), over N random copies in
+//   the collection; median and 99th percentile. The reference is the same
+//   statements' cheapest part, the lookup query alone, timed on the same
+//   copies.
+// - location: the change by location of N copies of one status at the
+//   location with the most copies (prepared before the clock starts).
+// - search: the copy search by title prefix (CopySearch, the statement the
+//   dialog runs), median over different prefixes.
+//
+// Summary lines:
+//   BENCH <name>-change median_ms=... p99_ms=... lookup_ms=... ratio=...
+//   BENCH <name>-location copies=... s=...
+//   BENCH <name>-search ms=... hits=...
+
+#include "core/AppContext.h"
+#include "core/Session.h"
+#include "items/BookState.h"
+#include "items/CopySearch.h"
+#include "items/ItemRecord.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QRandomGenerator>
+#include <algorithm>
+#include <cstdio>
+
+using namespace kestra;
+
+namespace {
+
+// Answers every question with yes: the bench changes what the form would.
+class YesPrompter final : public Prompter {
+public:
+    int showMessage(const MessageBox &box) override
+    {
+        if (box.kind == u'E')
+            std::fprintf(stderr, "message: %s\n", qUtf8Printable(box.text));
+        return AnswerOk;
+    }
+    QString chooseOpenFile(const QString &, const QString &, const QString &) override { return {}; }
+    QString chooseSaveFile(const QString &, const QString &, const QString &) override { return {}; }
+    std::optional<QString> inputText(const QString &, const QString &, const QString &) override
+    {
+        return std::nullopt;
+    }
+    // The progress steps of a long run are its statements: their times go
+    // to stderr, so that the output says where the time goes.
+    void beginProgress(const QString &, int) override { step_.start(); }
+    bool stepProgress(int value) override
+    {
+        if (value > 0)
+            std::fprintf(stderr, "  step %d: %.0f ms\n", value, double(step_.nsecsElapsed()) / 1e6);
+        step_.start();
+        return true;
+    }
+    void endProgress() override {}
+    void setBusy(bool) override {}
+
+private:
+    QElapsedTimer step_;
+};
+
+struct Clockless final : Clock {
+    QDateTime now() const override { return QDateTime::currentDateTime(); }
+};
+
+double percentile(QList<double> v, double p)
+{
+    if (v.isEmpty())
+        return 0;
+    std::sort(v.begin(), v.end());
+    const auto at = static_cast<qsizetype>(p * double(v.size() - 1) + 0.5);
+    return v.at(std::clamp<qsizetype>(at, 0, v.size() - 1));
+}
+
+bool run(Session &db, const QString &sql)
+{
+    if (db.execute(sql) == 0)
+        return true;
+    std::fprintf(stderr, "failed: %s\n%s\n", qUtf8Printable(db.error().text), qUtf8Printable(sql));
+    return false;
+}
+
+QueryResult select(Session &db, const QString &sql)
+{
+    QueryResult r;
+    if (db.query(sql, r) < 0)
+        std::fprintf(stderr, "failed: %s\n%s\n", qUtf8Printable(db.error().text), qUtf8Printable(sql));
+    return r;
+}
+
+// N barcodes of lendable copies, drawn with a fixed seed.
+QStringList sampleBarcodes(Session &db, int n)
+{
+    const QueryResult all =
+        select(db, QStringLiteral("SELECT bar_code FROM indi_acct WHERE book_stat_code='41' AND bar_code IS NOT NULL"));
+    QStringList codes;
+    QRandomGenerator random(20260314);
+    for (int i = 0; i < n && all.rowCount() > 0; ++i)
+        codes.append(all.text(random.bounded(all.rowCount()), 0));
+    codes.removeDuplicates();
+    return codes;
+}
+
+int benchChange(AppContext &context, const QString &name, int changes)
+{
+    Session &db = context.db();
+    const QStringList codes = sampleBarcodes(db, changes + 50);
+    if (codes.size() < 60)
+        return 1;
+    BookState state(context, BarcodeSettings{});
+    state.setNewStatus(QStringLiteral("42"));
+    QList<double> times;
+    QList<double> lookups;
+    for (int i = 0; i < codes.size(); ++i) {
+        // The reference first, so that both meet the same cache state.
+        QElapsedTimer lookup;
+        lookup.start();
+        ItemRow row;
+        readItemRow(db, codes.at(i), InputType::Barcode, row);
+        const double lookupMs = double(lookup.nsecsElapsed()) / 1e6;
+        QElapsedTimer timer;
+        timer.start();
+        const BookState::Outcome outcome = state.enter(codes.at(i));
+        const double ms = double(timer.nsecsElapsed()) / 1e6;
+        if (outcome != BookState::Outcome::Changed) {
+            std::fprintf(stderr, "copy %s not changed\n", qUtf8Printable(codes.at(i)));
+            return 1;
+        }
+        if (i >= 50) { // the first ones warm the caches
+            times.append(ms);
+            lookups.append(lookupMs);
+        }
+    }
+    const double median = percentile(times, 0.5);
+    const double lookup = percentile(lookups, 0.5);
+    std::printf("BENCH %s-change median_ms=%.2f p99_ms=%.2f lookup_ms=%.2f ratio=%.1f n=%lld\n", qPrintable(name),
+                median, percentile(times, 0.99), lookup, lookup > 0 ? median / lookup : 0.0,
+                static_cast<long long>(times.size()));
+    std::fflush(stdout);
+    return 0;
+}
+
+int benchLocation(AppContext &context, const QString &name, int copies)
+{
+    Session &db = context.db();
+    const QueryResult largest = select(db, QStringLiteral("SELECT dis_location, count(*) FROM indi_acct "
+                                                          "WHERE book_stat_code='41' GROUP BY dis_location "
+                                                          "ORDER BY 2 DESC"));
+    if (largest.rowCount() == 0 || largest.number(0, 1) < copies) {
+        std::fprintf(stderr, "no location has %d lendable copies\n", copies);
+        return 1;
+    }
+    const QString location = largest.text(0, 0);
+    const QString loc = sqlQuote(location);
+    // Exactly `copies` copies of the location in 45 (保留本), their
+    // circulation rows with them; a few of them reserved.
+    const QString chosen = QStringLiteral("SELECT prop_no FROM indi_acct WHERE dis_location=%1 AND book_stat_code='41' "
+                                          "ORDER BY prop_no LIMIT %2")
+                               .arg(loc)
+                               .arg(copies);
+    db.beginTrans();
+    const bool prepared =
+        run(db,
+            QStringLiteral("UPDATE item SET book_stat_code='42' WHERE location=%1 AND book_stat_code='45'").arg(loc)) &&
+        run(db, QStringLiteral("UPDATE indi_acct SET book_stat_code='42' WHERE dis_location=%1 AND book_stat_code='45'")
+                    .arg(loc)) &&
+        run(db, QStringLiteral("CREATE TABLE bench_chosen AS ") + chosen) &&
+        run(db, QStringLiteral("UPDATE indi_acct SET book_stat_code='45' WHERE prop_no IN (SELECT prop_no FROM "
+                               "bench_chosen)")) &&
+        run(db, QStringLiteral("UPDATE item SET book_stat_code='45' WHERE prop_no IN (SELECT prop_no FROM "
+                               "bench_chosen)")) &&
+        run(db, QStringLiteral("DROP TABLE bench_chosen"));
+    if (!prepared || db.commitTrans() < 0) {
+        db.rollback();
+        return 1;
+    }
+
+    BookState state(context, BarcodeSettings{});
+    state.setMode(BookState::Mode::ByLocation);
+    state.setLocation(location);
+    state.setSourceStatus(QStringLiteral("45"));
+    state.setNewStatus(QStringLiteral("41"));
+    QElapsedTimer timer;
+    timer.start();
+    const int changed = state.changeByLocation();
+    const double s = double(timer.nsecsElapsed()) / 1e9;
+    if (changed != copies) {
+        std::fprintf(stderr, "changed %d copies, expected %d\n", changed, copies);
+        return 1;
+    }
+    std::printf("BENCH %s-location copies=%d s=%.2f\n", qPrintable(name), changed, s);
+    std::fflush(stdout);
+    return 0;
+}
+
+int benchSearch(AppContext &context, const QString &name, int searches)
+{
+    CopySearch search(context);
+    if (!search.prepare())
+        return 1;
+    const SearchIndex *title = nullptr;
+    for (const SearchIndex &index : search.indexes()) {
+        if (index.name.contains(QStringLiteral("题名"))) {
+            title = &index;
+            break;
+        }
+    }
+    if (title == nullptr) {
+        std::fprintf(stderr, "no title index group\n");
+        return 1;
+    }
+    // Prefixes of real title keys: the first three characters of titles
+    // spread over the catalogue.
+    const QueryResult keys =
+        select(context.db(), QStringLiteral("SELECT marc_idx_cont FROM marc_idx WHERE marc_idx_grp=%1")
+                                 .arg(sqlQuote(QStringLiteral("%1").arg(title->code, 2, 10, QLatin1Char('0')))));
+    if (keys.rowCount() == 0) {
+        std::fprintf(stderr, "no title keys\n");
+        return 1;
+    }
+    QRandomGenerator random(7);
+    QList<double> times;
+    qint64 hits = 0;
+    for (int i = 0; i < searches + 3; ++i) {
+        const QString prefix = keys.text(random.bounded(keys.rowCount()), 0).left(3);
+        QElapsedTimer timer;
+        timer.start();
+        const CopySearch::Outcome outcome = search.search({SearchCondition{title->code, MatchMode::Prefix, prefix}});
+        const double ms = double(timer.nsecsElapsed()) / 1e6;
+        if (outcome == CopySearch::Outcome::Failed)
+            return 1;
+        if (i >= 3) {
+            times.append(ms);
+            hits += search.copies().size();
+        }
+    }
+    std::printf("BENCH %s-search ms=%.1f p99_ms=%.1f hits=%lld n=%lld\n", qPrintable(name), percentile(times, 0.5),
+                percentile(times, 0.99), static_cast<long long>(hits / std::max<qsizetype>(1, times.size())),
+                static_cast<long long>(times.size()));
+    std::fflush(stdout);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = QCoreApplication::arguments();
+    auto option = [&args](const char *name, const QString &fallback) {
+        const qsizetype at = args.indexOf(QLatin1String(name));
+        return at >= 0 && at + 1 < args.size() ? args.at(at + 1) : fallback;
+    };
+    const QString root = option("--root", QString());
+    const QString name = option("--name", QStringLiteral("copies"));
+    const int changes = option("--changes", QStringLiteral("2000")).toInt();
+    const int locationCopies = option("--location-copies", QStringLiteral("100000")).toInt();
+    const int searches = option("--searches", QStringLiteral("30")).toInt();
+    if (root.isEmpty()) {
+        std::fprintf(stderr, "usage: bench-copies --root DIR [--name NAME] [--changes N] [--location-copies N] "
+                             "[--searches N]\n");
+        return 2;
+    }
+
+    YesPrompter prompter;
+    NoSound sounds;
+    Clockless clock;
+    AppContext context(root, AppServices{prompter, sounds, clock});
+    if (context.loadIniSettings() < 0 || context.db().connect() < 0 || context.loadMessagesAndParams() < 0) {
+        std::fprintf(stderr, "cannot open %s: %s\n", qUtf8Printable(root), qUtf8Printable(context.errors().text));
+        return 1;
+    }
+    SessionValues &s = context.session();
+    s.operatorNo = QStringLiteral("DC01");
+    s.workstation = QStringLiteral("DC-01");
+    if (context.codes().load(CodeCache::AllLocations) < 0 || context.codes().loadLocations(QStringLiteral("2")) < 0)
+        return 1;
+    s.currentLocation = context.codes().currentLocations().text(0, 0);
+
+    int status = benchChange(context, name, changes);
+    if (status == 0)
+        status = benchLocation(context, name, locationCopies);
+    if (status == 0)
+        status = benchSearch(context, name, searches);
+    return status;
+}
