@@ -143,6 +143,21 @@ private Q_SLOTS:
         QVERIFY(prompter.done());
     }
 
+    void aCopyOutsideTheOperatorsLocations_data() { addBackendRows(); }
+    void aCopyOutsideTheOperatorsLocations()
+    {
+        // The status change is a supervisor's command of its own right: it
+        // does not ask for the right on the copy's location, even with
+        // locations restricted per operator.
+        SEEDED_LIB(lib);
+        QVERIFY(lib.f.setParam(u"47"_qs, u"1"_qs) && lib.reload());
+        QVERIFY(!lib.f.context().codes().checkLocationRight(u"L9"_qs, true));
+        QVERIFY(lib.copy(u"P9"_qs, u"M1"_qs, u"B0009"_qs, u"L9"_qs, u"42"_qs));
+        QCOMPARE(state.enter(u"B0009"_qs), BookState::Outcome::Changed);
+        QCOMPARE(lib.status(u"P9"_qs), u"41"_qs);
+        QVERIFY(prompter.shown().isEmpty());
+    }
+
     void lostAndPaidNeedsTheClaimClosed_data() { addBackendRows(); }
     void lostAndPaidNeedsTheClaimClosed()
     {
