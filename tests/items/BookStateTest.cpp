@@ -50,19 +50,6 @@ class BookStateTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void targetAndSourceLists()
-    {
-        QStringList target;
-        for (const CodeName &c : book_state::targetStatuses())
-            target.append(c.code + c.name);
-        QCOMPARE(target,
-                 (QStringList{u"41可借"_qs, u"42非可借"_qs, u"38丢失"_qs, u"3C停借"_qs, u"3B声明丢失"_qs, u"43阅览"_qs,
-                              u"44业务用书"_qs, u"45保留本"_qs, u"46分馆藏书"_qs, u"33书刊修补"_qs, u"99不变"_qs}));
-        QCOMPARE(book_state::sourceStatuses().size(), 9);
-        QVERIFY(std::none_of(book_state::sourceStatuses().cbegin(), book_state::sourceStatuses().cend(),
-                             [](const CodeName &c) { return c.code == u"33" || c.code == u"99"; }));
-    }
-
     void changeWritesCopyItemFlagAndLogs_data() { addBackendRows(); }
     void changeWritesCopyItemFlagAndLogs()
     {
