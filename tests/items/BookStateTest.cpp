@@ -130,6 +130,29 @@ private Q_SLOTS:
         QVERIFY(prompter.done());
     }
 
+    void copySearchGivesTheCopy_data() { addBackendRows(); }
+    void copySearchGivesTheCopy()
+    {
+        SEEDED_LIB(lib);
+        QStringList asked;
+        std::optional<QString> answer = u"P2"_qs;
+        const CopyPicker search = [&](const QString &location) {
+            asked.append(location);
+            return answer;
+        };
+        // The copy comes back by its accession number whatever the input
+        // type, so that a copy without a barcode can be found too.
+        state.setNewStatus(u"44"_qs);
+        QCOMPARE(state.searchAndChange(search), BookState::Outcome::Changed);
+        QCOMPARE(lib.status(u"P2"_qs), u"44"_qs);
+        QCOMPARE(state.rows().size(), 1);
+        answer.reset();
+        QCOMPARE(state.searchAndChange(search), BookState::Outcome::Empty);
+        QCOMPARE(asked, (QStringList{u"All"_qs, u"All"_qs}));
+        QCOMPARE(state.searchAndChange(CopyPicker{}), BookState::Outcome::Empty);
+        QVERIFY(prompter.shown().isEmpty());
+    }
+
     void aCopyOutsideTheOperatorsLocations_data() { addBackendRows(); }
     void aCopyOutsideTheOperatorsLocations()
     {
