@@ -91,7 +91,7 @@ QStringList trimmedList(const QStringList &list)
 }
 
 // The punctuation before a value in an info line: a mark from the
-// specification, or a blank where the specification has none to give.
+// display pattern, or a blank where the pattern has none to give.
 QString infoPiece(QChar mark, const QString &value, bool first)
 {
     if (mark == QLatin1Char('('))
