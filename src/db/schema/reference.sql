@@ -167,8 +167,8 @@ INSERT INTO log_type (log_type, log_name, data_name1, data_name2, data_name3) VA
     ('50040', '合订本登到', '合订本', '说明', NULL),
     ('50041', '期刊典藏分配', '馆藏地', '说明', NULL),
     ('50042', '期刊剔除', '刊期', '说明', NULL),
-    ('60042', '用户登录', NULL, '登录模块', '说明'),
-    ('60043', '用户退出', NULL, '登录模块', '说明');
+    ('60042', '用户登录', '登录模块', '说明', NULL),
+    ('60043', '用户退出', '登录模块', '说明', NULL);
 
 -- ---------------------------------------------------------------------------
 -- The system operator and its location. ROOT holds every right without rows
