@@ -206,4 +206,19 @@ int loadSummaryRows(Session &session, const QStringList &recordNumbers, bool fro
     return 0;
 }
 
+int probeBibStorage(Session &session, BibParams &params)
+{
+    QueryResult data;
+    if (session.query(QStringLiteral("select marc03 from marc_data where rownum=1"), data) < 0)
+        return 0;
+    params.unicodeMode = unicodeModeForSize(data.columnCount() > 0 ? data.column(0).size : -1);
+    session.setUnicodeMode(params.unicodeMode);
+    session.setDumpDecoder([](QStringView cell) { return decodeDump(cell); });
+    QueryResult index;
+    if (session.query(QStringLiteral("select marc_idx_cont from marc_idx where rownum=1"), index) < 0)
+        return 0;
+    params.indexWidth = indexWidthFor(params.unicodeMode, index.columnCount() > 0 ? index.column(0).size : -1);
+    return 0;
+}
+
 } // namespace kestra

@@ -28,6 +28,12 @@ BibRecord readBibRecord(Session &session, const QString &marcRecNo, const MarcCo
 // twelve dump pieces per row in Unicode mode.
 QString assembleBibText(const QueryResult &rows, bool unicodeMode);
 
+// The probes that follow a connection: the storage mode from the declared
+// size of marc_data.marc03 and the index-content width from marc_idx_cont,
+// set on the session and in params. A database without those tables keeps
+// the defaults (ANSI, 30); the loads that follow say what is missing.
+int probeBibStorage(Session &session, BibParams &params);
+
 // The parameter tables: index groups of use types 0 and 1 for types "C"
 // and "U", the title fields, the groups of the further use types, the stop
 // words, marc_info_field, and MarcInfo.ini from the BaseParam folder. The

@@ -229,6 +229,8 @@ int runMarcImport(const QStringList &args, std::FILE *out, std::FILE *err)
     }
     Session &session = run.context->db();
     BibParams params;
+    // The same storage mode and key width as the client's.
+    probeBibStorage(session, params);
     if (loadBibParams(session, run.context->folders(), run.context->codePage(), params) < 0) {
         std::fprintf(err, "kestra-admin marc-import: cannot load the bibliographic parameters: %s\n",
                      qUtf8Printable(run.context->errors().text));
