@@ -17,7 +17,7 @@ class QToolBar;
 namespace kestra {
 
 // frmHold_BookState (书刊状态特别处理): the widgets over BookState. Controls
-// keep the description's names: optType (0 single copies, 1 by location),
+// keep the suite's names: optType (0 single copies, 1 by location),
 // optSelect (0 barcode, 1 accession number), txtInputCode, cmbNewState,
 // chkOpac, cmbDisLoca, cmbOldState, cmdChange, the list spdBookLst (first
 // column the undo mark) and the command bar tbDC with the keys Import,
