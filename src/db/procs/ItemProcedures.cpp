@@ -70,32 +70,6 @@ constexpr Field kItemFields[] = {
     {21, "resp_wkr"},
 };
 
-// The circulation row with every given column, the key included.
-constexpr Field kItemInsert[] = {
-    {0, "prop_no"},
-    {1, "marc_rec_no"},
-    {2, "call_no"},
-    {3, "location"},
-    {4, "bar_code"},
-    {5, "carrier_code"},
-    {6, "book_stat_code"},
-    {7, "book_lend_flag"},
-    {8, "year"},
-    {9, "vol_peri"},
-    {10, "price", ArgKind::Number, procs::kMoneyLimit},
-    {11, "attachment"},
-    {12, "in_date"},
-    {13, "year_circ_times", ArgKind::Number},
-    {14, "total_circ_times", ArgKind::Number},
-    {15, "fst_use_date"},
-    {16, "rec_flag_upt_date"},
-    {17, "last_use_date"},
-    {18, "reg_day"},
-    {19, "lend_grd"},
-    {20, "remark"},
-    {21, "resp_wkr"},
-};
-
 bool update00IndiAcct(ProcHost &host, ProcArgs &args, DbError &error)
 {
     return procs::updateRow(host, args, "update00_indi_acct", "indi_acct", kCopyKey, kCopyFields, error);
@@ -114,7 +88,7 @@ bool update01Item(ProcHost &host, ProcArgs &args, DbError &error)
 
 bool insertItem(ProcHost &host, ProcArgs &args, DbError &error)
 {
-    return procs::insertRow(host, args, "insert_item", "item", kItemInsert, error);
+    return procs::insertRow(host, args, "insert_item", "item", kItemKey, kItemFields, error);
 }
 
 // delete01_item(prop_no): saving a title calls it for every copy not

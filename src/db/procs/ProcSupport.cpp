@@ -1,5 +1,7 @@
 #include "db/procs/ProcSupport.h"
 
+#include <vector>
+
 #include "db/OraError.h"
 
 #include <cmath>
@@ -136,6 +138,14 @@ bool updateRow(ProcHost &host, const ProcArgs &args, const char *proc, const cha
         return false;
     }
     return true;
+}
+
+bool insertRow(ProcHost &host, const ProcArgs &args, const char *proc, const char *table, std::span<const Field> keys,
+               std::span<const Field> values, DbError &error)
+{
+    std::vector<Field> fields(keys.begin(), keys.end());
+    fields.insert(fields.end(), values.begin(), values.end());
+    return insertRow(host, args, proc, table, fields, error);
 }
 
 bool insertRow(ProcHost &host, const ProcArgs &args, const char *proc, const char *table, std::span<const Field> fields,

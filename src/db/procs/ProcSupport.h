@@ -48,6 +48,9 @@ bool updateRow(ProcHost &host, const ProcArgs &args, const char *proc, const cha
 // columns to the table's defaults. `leading` are columns with fixed values.
 bool insertRow(ProcHost &host, const ProcArgs &args, const char *proc, const char *table, std::span<const Field> fields,
                DbError &error, const QList<QPair<QString, QVariant>> &leading = {});
+// The same for a row given as its key positions and its other positions.
+bool insertRow(ProcHost &host, const ProcArgs &args, const char *proc, const char *table, std::span<const Field> keys,
+               std::span<const Field> values, DbError &error);
 
 // DELETE of the rows with the key. A row that is already gone is no error:
 // the state the caller asked for holds.
