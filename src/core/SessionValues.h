@@ -20,6 +20,12 @@ struct SessionValues {
     QString catalogLevel;
     QString passwordDate; // modi_pwd_date
     bool code2 = false;
+
+    // CheckRight without the message: ROOT holds every right.
+    bool hasRight(const QString &moduleCode) const
+    {
+        return operatorNo == QLatin1String("ROOT") || rights.contains(moduleCode);
+    }
 };
 
 } // namespace kestra

@@ -462,8 +462,7 @@ bool Login::changePassword(const QString &operatorNo, const QString &newPassword
 
 bool Login::checkRight(const QString &moduleCode, bool show)
 {
-    const SessionValues &s = context_.session();
-    if (s.operatorNo == kRoot || s.rights.contains(moduleCode))
+    if (context_.session().hasRight(moduleCode))
         return true;
     if (show)
         context_.showMsg(QStringLiteral("ECM504") + moduleCode);

@@ -122,12 +122,6 @@ void MainWindow::buildToolbar()
     }
 }
 
-bool MainWindow::hasRight(const QString &code) const
-{
-    const SessionValues &s = context_.session();
-    return s.operatorNo == QLatin1String("ROOT") || s.rights.contains(code);
-}
-
 void MainWindow::updateCommandStates()
 {
     for (const MainCommand &c : mainCommands()) {
@@ -137,7 +131,7 @@ void MainWindow::updateCommandStates()
         // A form that does not exist yet is never shown as an empty window,
         // and a command the operator has no right to is not offered.
         const bool exists = forms_.has(QLatin1String(c.form));
-        const bool allowed = QLatin1String(c.right).isEmpty() || hasRight(QLatin1String(c.right));
+        const bool allowed = QLatin1String(c.right).isEmpty() || context_.session().hasRight(QLatin1String(c.right));
         a->setEnabled(exists && allowed);
     }
 }
@@ -148,7 +142,7 @@ void MainWindow::runCommand(const QString &key)
     if (c == nullptr)
         return;
     const QString right = QLatin1String(c->right);
-    if (!right.isEmpty() && !hasRight(right)) {
+    if (!right.isEmpty() && !context_.session().hasRight(right)) {
         context_.showMsg(QStringLiteral("ECM504") + right);
         return;
     }

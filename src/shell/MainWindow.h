@@ -54,7 +54,6 @@ private:
     void buildMenus();
     void buildToolbar();
     void updateCommandStates();
-    bool hasRight(const QString &code) const;
     void openForm(const QString &form, const QString &mode, bool newInstance);
     void switchModule(const QString &moduleName);
     void tile(Qt::Orientation orientation);
