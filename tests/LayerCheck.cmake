@@ -1,9 +1,10 @@
 # Fails when a file of the db, core, marc or logic layer includes a widget,
 # GUI or printing header. Run by ctest as the test "layers".
 set(_bad "")
+include(${CMAKE_CURRENT_LIST_DIR}/../cmake/KestraSubsystems.cmake)
 file(GLOB_RECURSE _files ${SRC}/db/*.h ${SRC}/db/*.cpp ${SRC}/core/*.h ${SRC}/core/*.cpp
                          ${SRC}/marc/*.h ${SRC}/marc/*.cpp)
-foreach(sub shell items assign inventory printing shelving stats addins oplog admin)
+foreach(sub IN LISTS KESTRA_SUBSYSTEMS)
   file(GLOB_RECURSE _sub ${SRC}/${sub}/*.h ${SRC}/${sub}/*.cpp)
   foreach(f IN LISTS _sub)
     get_filename_component(_stem ${f} NAME_WE)
