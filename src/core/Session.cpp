@@ -44,7 +44,17 @@ ErrorRecord &Session::error()
 int Session::fail(int location, const QString &proc, const DbError &error)
 {
     context_.errors().set(location, error.oraCode, error.text, proc);
+    failedSql_ = currentSql_;
     return -1;
+}
+
+int Session::refuseWrite(const QString &proc)
+{
+    if (!backend_)
+        return fail(ErrorRecord::Execute, proc, ora::notConnected());
+    if (depth_ > 0 && broken_)
+        return fail(ErrorRecord::Execute, proc, brokenBy_);
+    return 0;
 }
 
 void Session::addConnectProbe(std::function<int(Session &)> probe)
@@ -94,7 +104,12 @@ int Session::connectTo(std::unique_ptr<Backend> backend, const BackendTarget &ta
         if (backend_)
             backend_->close();
         backend_.reset();
-        inTransaction_ = false;
+        // A scope still open lost its transaction with the old connection:
+        // nothing it writes from now on may pass for part of it.
+        if (depth_ > 0 && !broken_) {
+            broken_ = true;
+            brokenBy_ = ora::rolledBack(QStringLiteral("the connection was lost and made again"));
+        }
         if (!backend->open(target, error))
             return fail(ErrorRecord::Connect, QStringLiteral("LIB_DB_Connect"), error);
         backend_ = std::move(backend);
@@ -113,7 +128,10 @@ int Session::close()
     if (backend_)
         backend_->close();
     backend_.reset();
-    inTransaction_ = false;
+    if (depth_ > 0 && !broken_) {
+        broken_ = true;
+        brokenBy_ = ora::rolledBack(QStringLiteral("the connection was closed"));
+    }
     return 0;
 }
 
@@ -170,8 +188,8 @@ int Session::execute(const QString &sql, bool emptyToSpace)
         text = emptyLiteralsToSpace(text);
     currentSql_ = text;
     DbError error;
-    if (!backend_)
-        return fail(ErrorRecord::Execute, kExecute, ora::notConnected());
+    if (refuseWrite(kExecute) < 0)
+        return -1;
     if (!backend_->execute(text, error))
         return fail(ErrorRecord::Execute, kExecute, error);
     return 0;
@@ -187,8 +205,8 @@ int Session::callProc(const QString &call, bool emptyToSpace)
     const QString block = procBlock(call, emptyToSpace);
     currentSql_ = block;
     DbError error;
-    if (!backend_)
-        return fail(ErrorRecord::Execute, kCallProc, ora::notConnected());
+    if (refuseWrite(kCallProc) < 0)
+        return -1;
     if (!backend_->execute(block, error))
         return fail(ErrorRecord::Execute, kCallProc, error);
     return 0;
@@ -198,27 +216,61 @@ int Session::executeBound(const QString &block, QList<BoundParam> &params)
 {
     currentSql_ = block;
     DbError error;
-    if (!backend_)
-        return fail(ErrorRecord::Execute, kExecute, ora::notConnected());
+    if (refuseWrite(kExecute) < 0)
+        return -1;
     if (!backend_->executeBound(block, params, error))
         return fail(ErrorRecord::Execute, kExecute, error);
     return 0;
 }
 
-void Session::beginTrans()
+int Session::beginTrans()
 {
-    DbError ignored;
-    if (backend_)
-        backend_->begin(ignored);
-    inTransaction_ = true;
+    if (depth_++ > 0)
+        return 0; // an inner scope is part of the outer one
+    doomed_ = false;
+    broken_ = false;
+    DbError error = ora::notConnected();
+    if (backend_ && backend_->begin(error))
+        return 0;
+    broken_ = true;
+    brokenBy_ = ora::rolledBack(QStringLiteral("the transaction could not be opened (") + error.text + u')');
+    return -1;
+}
+
+void Session::endTransactionScope()
+{
+    depth_ = 0;
+    doomed_ = false;
+    broken_ = false;
 }
 
 int Session::commitTrans()
 {
-    inTransaction_ = false;
+    if (depth_ == 0)
+        return 0;
+    const DbError doomedBy =
+        ora::rolledBack(QStringLiteral("a part of this operation was undone, so none of it was saved"));
+    if (depth_ > 1) {
+        --depth_;
+        if (broken_)
+            return fail(ErrorRecord::Execute, kExecute, brokenBy_);
+        return doomed_ ? fail(ErrorRecord::Execute, kExecute, doomedBy) : 0;
+    }
+    const bool broken = broken_;
+    const bool doomed = doomed_;
+    endTransactionScope();
     DbError error;
+    if (broken) {
+        if (backend_)
+            backend_->rollback(error);
+        return fail(ErrorRecord::Execute, kExecute, brokenBy_);
+    }
     if (!backend_)
         return fail(ErrorRecord::Execute, kExecute, ora::notConnected());
+    if (doomed) {
+        backend_->rollback(error);
+        return fail(ErrorRecord::Execute, kExecute, doomedBy);
+    }
     // A commit that fails must not pass for a saved change.
     if (!backend_->commit(error))
         return fail(ErrorRecord::Execute, kExecute, error);
@@ -227,17 +279,38 @@ int Session::commitTrans()
 
 void Session::rollback()
 {
-    inTransaction_ = false;
+    if (depth_ == 0)
+        return;
+    if (depth_ > 1) {
+        --depth_;
+        doomed_ = true;
+        return;
+    }
+    endTransactionScope();
     DbError ignored;
     if (backend_)
         backend_->rollback(ignored);
 }
 
+int Session::keepAlive()
+{
+    QueryResult ignored;
+    DbError error;
+    return backend_ && backend_->query(QStringLiteral(" SELECT 1 from dual "), ignored, error) ? 0 : -1;
+}
+
 QString Session::serverDate()
 {
+    // A read, not a statement of the caller's: the current statement stays
+    // the caller's unless this read fails.
+    const QString block = QStringLiteral("Begin SYS_GetServerDate(:SVRDATE); end;");
     QList<BoundParam> params = {BoundParam{QStringLiteral("SVRDATE"), QString(), true}};
-    if (executeBound(QStringLiteral("Begin SYS_GetServerDate(:SVRDATE); end;"), params) < 0)
+    DbError error = ora::notConnected();
+    if (!backend_ || !backend_->executeBound(block, params, error)) {
+        currentSql_ = block;
+        fail(ErrorRecord::Execute, kExecute, error);
         return {};
+    }
     return params.front().value.toString();
 }
 
@@ -254,7 +327,9 @@ int Session::updateLendableByProp(const QString &propNo)
 void Session::showDbError()
 {
     context_.prompter().setBusy(false);
+    // The reconnection below runs statements of its own.
     const ErrorRecord failed = context_.errors();
+    const QString failedSql = failedSql_;
     const DbErrorAction action = chooseDbErrorAction(failed);
     switch (action.kind) {
     case DbErrorAction::Kind::Nothing:
@@ -277,7 +352,7 @@ void Session::showDbError()
     }
     context_.writeLog(failed.text);
     if (action.logSql)
-        context_.writeLog(currentSql_);
+        context_.writeLog(failedSql);
 }
 
 QString sqlQuote(const QString &value)

@@ -44,12 +44,27 @@ public:
     int callProc(const QString &call, bool emptyToSpace = false); // DbCallProc
     int executeBound(const QString &block, QList<BoundParam> &params);
 
-    void beginTrans(); // DbBeginTrans
+    // Transactions nest: the outermost scope opens and commits the
+    // database's transaction; an inner begin and commit only count. An
+    // inner rollback undoes nothing by itself but dooms the whole
+    // transaction: the outer commit then rolls back and fails with
+    // ORA-02091, so that no part of an operation is saved without the rest.
+    //
+    // DbBeginTrans: 0, or -1 when the database refused (the error then
+    // waits for the commit, and writes are refused until the scope ends:
+    // they would otherwise run outside any transaction).
+    int beginTrans();
     // DbCommitTrans. Unlike the begin and the rollback, a failing commit is
-    // reported (-1, error record set): the change it carried is lost.
+    // reported (-1, error record set): the change it carried is lost. An
+    // inner commit fails too once the transaction is doomed.
     int commitTrans();
     void rollback(); // DbRollback
-    bool inTransaction() const { return inTransaction_; }
+    bool inTransaction() const { return depth_ > 0; }
+    int transactionDepth() const { return depth_; }
+
+    // The keep-alive query: touches neither the error record nor the
+    // current statement (a failure waiting for ShowDbError keeps both).
+    int keepAlive();
 
     // ShowDbError: the message for the last failure, and its log lines.
     void showDbError();
@@ -90,13 +105,22 @@ public:
 
 private:
     int fail(int location, const QString &proc, const DbError &error);
+    // -1 with the reason when a write must not run now.
+    int refuseWrite(const QString &proc);
+    void endTransactionScope();
     void decodeDumpCells(QueryResult &result) const;
 
     AppContext &context_;
     std::unique_ptr<Backend> backend_;
     std::vector<std::function<int(Session &)>> probes_;
     QString currentSql_;
-    bool inTransaction_ = false;
+    // The statement of the last failure, kept with the error record for
+    // ShowDbError's log line.
+    QString failedSql_;
+    int depth_ = 0;
+    bool doomed_ = false; // an inner scope rolled back
+    bool broken_ = false; // no database transaction behind the scope
+    DbError brokenBy_;    // why (the begin's error, a lost connection)
     bool unicodeMode_ = false;
     std::function<QString(QStringView)> dumpDecoder_;
     int serverMajorVersion_ = 0;

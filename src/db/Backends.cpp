@@ -3,6 +3,7 @@
 #include "db/OracleBackend.h"
 #include "db/PgBackend.h"
 #include "db/SqliteBackend.h"
+#include "db/sql/SqlTokenizer.h"
 
 namespace kestra {
 
@@ -17,6 +18,47 @@ std::unique_ptr<Backend> createBackend(BackendTarget::Kind kind)
         break;
     }
     return std::make_unique<OracleBackend>();
+}
+
+namespace {
+
+bool isBlock(QStringView sql, const std::vector<SqlToken> &tokens)
+{
+    return !tokens.empty() &&
+           (tokens.front().is(sql, QLatin1StringView("BEGIN")) || tokens.front().is(sql, QLatin1StringView("DECLARE")));
+}
+
+} // namespace
+
+bool holdsSeveralStatements(const QString &sql)
+{
+    // Cheap for the common text without any semicolon.
+    if (!sql.contains(u';'))
+        return false;
+    const std::vector<SqlToken> tokens = tokenizeSql(sql);
+    if (isBlock(sql, tokens))
+        return false;
+    bool ended = false;
+    for (const SqlToken &t : tokens) {
+        if (t.kind == SqlToken::Semicolon)
+            ended = true;
+        else if (t.kind != SqlToken::End && ended)
+            return true;
+    }
+    return false;
+}
+
+QString withoutTrailingSemicolon(const QString &sql)
+{
+    if (!sql.contains(u';'))
+        return sql;
+    const std::vector<SqlToken> tokens = tokenizeSql(sql);
+    if (isBlock(sql, tokens) || tokens.size() < 2)
+        return sql;
+    const SqlToken &last = tokens.at(tokens.size() - 2);
+    if (last.kind != SqlToken::Semicolon)
+        return sql;
+    return sql.left(last.start) + sql.mid(last.end());
 }
 
 } // namespace kestra

@@ -1,14 +1,58 @@
 #include "db/NativeBackend.h"
 
+#include "db/Backends.h"
 #include "db/OraError.h"
 #include "db/procs/Procedures.h"
 
 namespace kestra {
 
+QString statementVerb(const QString &sql)
+{
+    qsizetype i = 0;
+    while (i < sql.size() && !sql.at(i).isLetter())
+        ++i;
+    qsizetype j = i;
+    while (j < sql.size() && sql.at(j).isLetter())
+        ++j;
+    return sql.mid(i, j - i).toUpper();
+}
+
+QString writtenTable(const QString &sql)
+{
+    const QStringList words = sql.simplified().split(u' ');
+    const QString verb = statementVerb(sql);
+    QString name;
+    if (verb == QLatin1String("DELETE") || verb == QLatin1String("INSERT")) {
+        const QString second = words.value(1).toUpper();
+        name = second == QLatin1String("FROM") || second == QLatin1String("INTO") ? words.value(2) : words.value(1);
+    } else if (verb == QLatin1String("UPDATE")) {
+        name = words.value(1);
+    }
+    const qsizetype paren = name.indexOf(u'(');
+    if (paren >= 0)
+        name = name.left(paren);
+    name.remove(u'"');
+    return name.mid(name.lastIndexOf(u'.') + 1);
+}
+
+bool foreignKeyChildFound(const QString &sql, const QString &keyTable)
+{
+    const QString verb = statementVerb(sql);
+    if (verb == QLatin1String("DELETE"))
+        return true;
+    if (verb != QLatin1String("UPDATE"))
+        return false;
+    return writtenTable(sql).compare(keyTable, Qt::CaseInsensitive) != 0;
+}
+
 bool NativeBackend::query(const QString &sql, QueryResult &result, DbError &error)
 {
     if (!isOpen()) {
         error = ora::notConnected();
+        return false;
+    }
+    if (holdsSeveralStatements(sql)) {
+        error = ora::severalStatements();
         return false;
     }
     return nativeQuery(native(sql), result, error);
@@ -18,6 +62,10 @@ bool NativeBackend::execute(const QString &sql, DbError &error)
 {
     if (!isOpen()) {
         error = ora::notConnected();
+        return false;
+    }
+    if (holdsSeveralStatements(sql)) {
+        error = ora::severalStatements();
         return false;
     }
     if (looksLikeBlock(sql)) {
@@ -104,8 +152,7 @@ bool NativeBackend::runCall(const ProcCall &call, QList<BoundParam> *params, DbE
         endProcedure(own, false, ignored);
         return false;
     }
-    endProcedure(own, true, error);
-    if (error.oraCode != 0)
+    if (!endProcedure(own, true, error))
         return false;
 
     if (params != nullptr) {
@@ -126,15 +173,30 @@ bool NativeBackend::beginProcedure(bool ownTransaction, DbError &error)
     return command(ownTransaction ? QStringLiteral("BEGIN") : QStringLiteral("SAVEPOINT kestra_proc"), error);
 }
 
-void NativeBackend::endProcedure(bool ownTransaction, bool succeeded, DbError &error)
+bool NativeBackend::endProcedure(bool ownTransaction, bool succeeded, DbError &error)
 {
-    if (succeeded) {
-        command(ownTransaction ? QStringLiteral("COMMIT") : QStringLiteral("RELEASE SAVEPOINT kestra_proc"), error);
-        return;
-    }
-    command(ownTransaction ? QStringLiteral("ROLLBACK") : QStringLiteral("ROLLBACK TO SAVEPOINT kestra_proc"), error);
+    if (succeeded && ownTransaction)
+        return commitOrUndo(error);
+    if (succeeded)
+        return command(QStringLiteral("RELEASE SAVEPOINT kestra_proc"), error);
+    const bool undone = command(
+        ownTransaction ? QStringLiteral("ROLLBACK") : QStringLiteral("ROLLBACK TO SAVEPOINT kestra_proc"), error);
     if (!ownTransaction)
         command(QStringLiteral("RELEASE SAVEPOINT kestra_proc"), error);
+    return undone;
+}
+
+// A COMMIT that fails can leave the transaction open (SQLite keeps it when
+// the lock for writing the file cannot be had): whatever it held is undone,
+// so that the connection never carries a stale transaction into the next
+// operation.
+bool NativeBackend::commitOrUndo(DbError &error)
+{
+    if (command(QStringLiteral("COMMIT"), error))
+        return true;
+    DbError ignored;
+    command(QStringLiteral("ROLLBACK"), ignored);
+    return false;
 }
 
 QString NativeBackend::native(const QString &oracleSql)
@@ -147,8 +209,12 @@ QString NativeBackend::native(const QString &oracleSql)
 
 bool NativeBackend::begin(DbError &error)
 {
-    if (inTransaction_)
-        return true;
+    // Nesting is the session's business: a second BEGIN here would either
+    // fail or, ignored, let the inner scope commit the outer one.
+    if (inTransaction_) {
+        error = ora::make(ora::UserDefined, QStringLiteral("a transaction is already open on this connection"));
+        return false;
+    }
     if (!command(QStringLiteral("BEGIN"), error))
         return false;
     inTransaction_ = true;
@@ -159,16 +225,18 @@ bool NativeBackend::commit(DbError &error)
 {
     if (!inTransaction_)
         return true;
+    const bool committed = commitOrUndo(error);
     inTransaction_ = false;
-    return command(QStringLiteral("COMMIT"), error);
+    return committed;
 }
 
 bool NativeBackend::rollback(DbError &error)
 {
     if (!inTransaction_)
         return true;
+    const bool undone = command(QStringLiteral("ROLLBACK"), error);
     inTransaction_ = false;
-    return command(QStringLiteral("ROLLBACK"), error);
+    return undone;
 }
 
 } // namespace kestra

@@ -12,6 +12,17 @@ namespace kestra {
 class ProcArgs;
 struct ProcedureDef;
 
+// The first word of a statement, upper-cased ("DELETE").
+QString statementVerb(const QString &sql);
+// The table a DELETE, UPDATE or INSERT statement writes; empty for others.
+QString writtenTable(const QString &sql);
+// For a broken foreign key: true when the statement would leave child rows
+// without their parent (2292), false when it names a parent that does not
+// exist (2291). keyTable is the table that holds the key, the child's. Only
+// an update of a table that refers to itself stays ambiguous; it counts as
+// a missing parent.
+bool foreignKeyChildFound(const QString &sql, const QString &keyTable);
+
 // What SQLite and PostgreSQL share: Oracle SQL is translated before it
 // runs, procedure blocks run the suite's procedures in C++, and the
 // transaction state is tracked here so that each statement and each
@@ -38,7 +49,11 @@ protected:
 
     // The savepoint (or transaction) that makes one procedure call atomic.
     virtual bool beginProcedure(bool ownTransaction, DbError &error);
-    virtual void endProcedure(bool ownTransaction, bool succeeded, DbError &error);
+    // False when the procedure's work did not stay: a failed undo, or a
+    // commit of its own transaction that failed (and was undone).
+    virtual bool endProcedure(bool ownTransaction, bool succeeded, DbError &error);
+    // COMMIT, and ROLLBACK when the COMMIT fails.
+    bool commitOrUndo(DbError &error);
 
     bool inTransaction() const { return inTransaction_; }
     void setInTransaction(bool on) { inTransaction_ = on; }

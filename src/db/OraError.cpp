@@ -44,6 +44,17 @@ DbError notConnected()
     return make(NotConnected, QStringLiteral("not connected to ORACLE"));
 }
 
+DbError rolledBack(const QString &why)
+{
+    return make(TransactionRolledBack, QStringLiteral("transaction rolled back: ") + why);
+}
+
+DbError severalStatements()
+{
+    return make(InvalidCharacter, QStringLiteral("invalid character: a text holds more than one statement; "
+                                                 "send each statement on its own"));
+}
+
 int codeFromText(const QString &text)
 {
     const qsizetype at = text.indexOf(QStringLiteral("ORA-"), 0, Qt::CaseInsensitive);

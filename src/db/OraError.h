@@ -12,10 +12,12 @@ enum Code {
     UniqueViolated = 1,
     ResourceBusy = 54,
     InvalidSql = 900,
+    InvalidCharacter = 911,
     InvalidIdentifier = 904,
     TableMissing = 942,
     CannotInsertNull = 1400,
     InvalidNumber = 1722,
+    TransactionRolledBack = 2091,
     ParentKeyNotFound = 2291,
     ChildRecordFound = 2292,
     NotLoggedOn = 1012,
@@ -33,6 +35,10 @@ DbError parentKeyNotFound(const QString &constraint);
 DbError resourceBusy();
 DbError endOfChannel(const QString &detail);
 DbError notConnected();
+// A commit that could not be carried out: nothing of the transaction was saved.
+DbError rolledBack(const QString &why);
+// More than one statement in one text.
+DbError severalStatements();
 
 // The number after "ORA-" in an error text (digits up to the colon); 0 when
 // the text carries none.

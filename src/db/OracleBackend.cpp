@@ -1,5 +1,6 @@
 #include "db/OracleBackend.h"
 
+#include "db/Backends.h"
 #include "db/OraError.h"
 
 #include <QSqlDatabase>
@@ -78,6 +79,7 @@ void OracleBackend::close()
     }
     QSqlDatabase::removeDatabase(connectionName_);
     open_ = false;
+    inTransaction_ = false;
 }
 
 bool OracleBackend::isOpen() const
@@ -87,9 +89,13 @@ bool OracleBackend::isOpen() const
 
 bool OracleBackend::query(const QString &sql, QueryResult &result, DbError &error)
 {
+    if (holdsSeveralStatements(sql)) {
+        error = ora::severalStatements();
+        return false;
+    }
     QSqlQuery q(QSqlDatabase::database(connectionName_, false));
     q.setForwardOnly(true);
-    if (!q.exec(sql)) {
+    if (!q.exec(withoutTrailingSemicolon(sql))) {
         error = fromSqlError(q.lastError());
         return false;
     }
@@ -109,8 +115,12 @@ bool OracleBackend::query(const QString &sql, QueryResult &result, DbError &erro
 
 bool OracleBackend::execute(const QString &sql, DbError &error)
 {
+    if (holdsSeveralStatements(sql)) {
+        error = ora::severalStatements();
+        return false;
+    }
     QSqlQuery q(QSqlDatabase::database(connectionName_, false));
-    if (!q.exec(sql)) {
+    if (!q.exec(withoutTrailingSemicolon(sql))) {
         error = fromSqlError(q.lastError());
         return false;
     }
@@ -140,26 +150,39 @@ bool OracleBackend::executeBound(const QString &block, QList<BoundParam> &params
 
 bool OracleBackend::begin(DbError &error)
 {
+    // Nesting is the session's business; a second begin must not pass.
+    if (inTransaction_) {
+        error = ora::make(ora::UserDefined, QStringLiteral("a transaction is already open on this connection"));
+        return false;
+    }
     QSqlDatabase db = QSqlDatabase::database(connectionName_, false);
     if (!db.transaction()) {
         error = fromSqlError(db.lastError());
         return false;
     }
+    inTransaction_ = true;
     return true;
 }
 
 bool OracleBackend::commit(DbError &error)
 {
+    if (!inTransaction_)
+        return true;
     QSqlDatabase db = QSqlDatabase::database(connectionName_, false);
-    if (!db.commit()) {
+    const bool committed = db.commit();
+    if (!committed) {
         error = fromSqlError(db.lastError());
-        return false;
+        db.rollback(); // nothing of a failed commit stays pending
     }
-    return true;
+    inTransaction_ = false;
+    return committed;
 }
 
 bool OracleBackend::rollback(DbError &error)
 {
+    if (!inTransaction_)
+        return true;
+    inTransaction_ = false;
     QSqlDatabase db = QSqlDatabase::database(connectionName_, false);
     if (!db.rollback()) {
         error = fromSqlError(db.lastError());

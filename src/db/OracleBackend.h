@@ -33,6 +33,7 @@ public:
 private:
     QString connectionName_;
     bool open_ = false;
+    bool inTransaction_ = false;
 };
 
 } // namespace kestra

@@ -37,27 +37,23 @@ QueryResult::ColumnType columnType(unsigned oid)
     }
 }
 
-const char kClockSql[] = "SELECT to_char(localtimestamp, 'YYYY-MM-DD HH24:MI:SS')";
-const char kBeginWithClock[] = "BEGIN; SELECT to_char(localtimestamp, 'YYYY-MM-DD HH24:MI:SS')";
+// The statement's time, as Oracle's sysdate: localtimestamp and now() stand
+// still for a whole transaction.
+const char kClockSql[] = "SELECT to_char(clock_timestamp(), 'YYYY-MM-DD HH24:MI:SS')";
+
+// A dead link (a cable pulled, a router gone) sends no reset: without TCP
+// keepalives and a user timeout a statement waits for the kernel's default
+// of about 15 minutes. An idle link is probed after 10 s, every 5 s, and
+// given up after 3 unanswered probes; data not acknowledged for 30 s ends
+// the connection too.
+const char *const kLinkSettings[][2] = {
+    {"keepalives", "1"},       {"keepalives_idle", "10"},     {"keepalives_interval", "5"},
+    {"keepalives_count", "3"}, {"tcp_user_timeout", "30000"},
+};
 
 // Procedures' statements kept prepared per connection, at most this many;
 // any further ones run unprepared.
 constexpr qsizetype kMaxPrepared = 128;
-
-// Client statements after which the transaction's clock may read otherwise:
-// one that ends or starts a transaction, or changes a setting (time zone).
-bool movesTransactionClock(const QString &sql)
-{
-    static const char *const verbs[] = {"COMMIT", "ROLLBACK", "END", "ABORT", "BEGIN", "START", "PREPARE", "SET"};
-    const QString trimmed = sql.trimmed();
-    for (const char *verb : verbs) {
-        const QLatin1String v(verb);
-        if (trimmed.startsWith(v, Qt::CaseInsensitive) &&
-            (trimmed.size() == v.size() || !trimmed.at(v.size()).isLetterOrNumber()))
-            return true;
-    }
-    return false;
-}
 
 struct ResultGuard {
     PGresult *result = nullptr;
@@ -107,6 +103,10 @@ bool PgBackend::open(const BackendTarget &target, DbError &error)
     const QByteArray options = target.options.toUtf8();
     QList<const char *> keys = {"host", "port", "dbname", "application_name", "client_encoding", "connect_timeout"};
     QList<const char *> values = {host.constData(), port.constData(), db.constData(), "kestra", "UTF8", "10"};
+    for (const auto &setting : kLinkSettings) {
+        keys.append(setting[0]);
+        values.append(setting[1]);
+    }
     if (!user.isEmpty()) {
         keys.append("user");
         values.append(user.constData());
@@ -161,7 +161,6 @@ void PgBackend::close()
     }
     setInTransaction(false);
     statementSavepoint_ = false;
-    forgetTransactionTime();
     prepared_.clear();
 }
 
@@ -187,7 +186,6 @@ DbError PgBackend::errorOf(PGresult *result)
         lost_ = true;
         setInTransaction(false);
         statementSavepoint_ = false;
-        forgetTransactionTime();
         return lostError;
     }
     const QString state = textOf(PQresultErrorField(result, PG_DIAG_SQLSTATE));
@@ -197,7 +195,10 @@ DbError PgBackend::errorOf(PGresult *result)
     if (state == QLatin1String("23505"))
         return ora::uniqueViolated(constraint);
     if (state == QLatin1String("23503")) {
-        if (message.startsWith(QStringLiteral("update or delete on table")))
+        // The message is in the server's language: the direction comes from
+        // the statement and the table the error names (the key's own).
+        const QString keyTable = textOf(PQresultErrorField(result, PG_DIAG_TABLE_NAME));
+        if (foreignKeyChildFound(running_, keyTable))
             return ora::childRecordFound(constraint);
         return ora::parentKeyNotFound(constraint);
     }
@@ -217,7 +218,6 @@ DbError PgBackend::errorOf(PGresult *result)
         return ora::make(ora::InvalidNumber, QStringLiteral("invalid number (%1)").arg(message));
     if (state.startsWith(QLatin1String("57P")) || state.startsWith(QLatin1String("08"))) {
         lost_ = true;
-        forgetTransactionTime();
         return ora::endOfChannel(message);
     }
     return ora::make(ora::UserDefined, QStringLiteral("PostgreSQL %1: %2").arg(state, message));
@@ -241,17 +241,22 @@ bool PgBackend::command(const QString &sql, DbError &error)
     // A procedure opens and closes transactions through here too.
     const QString verb = sql.left(8).toUpper();
     const bool begins = verb.startsWith(QLatin1String("BEGIN"));
-    if (begins || verb.startsWith(QLatin1String("COMMIT")) || sql.compare(u"ROLLBACK", Qt::CaseInsensitive) == 0)
-        forgetTransactionTime();
-    // BEGIN brings the transaction's clock along in the same round trip.
-    const bool plainBegin = sql == QLatin1String("BEGIN");
-    ResultGuard guard{PQexec(conn_, plainBegin ? kBeginWithClock : sql.toUtf8().constData())};
+    const bool commits = verb.startsWith(QLatin1String("COMMIT"));
+    // The undo after a failed COMMIT finds the transaction over already.
+    if (sql == QLatin1String("ROLLBACK") && PQtransactionStatus(conn_) == PQTRANS_IDLE)
+        return true;
+    running_ = sql;
+    ResultGuard guard{PQexec(conn_, sql.toUtf8().constData())};
     if (!checkResult(guard.result, error))
         return false;
     if (begins)
         statementSavepoint_ = false;
-    if (plainBegin && PQresultStatus(guard.result) == PGRES_TUPLES_OK && PQntuples(guard.result) == 1)
-        transactionNow_ = textOf(PQgetvalue(guard.result, 0, 0));
+    // A transaction that failed on the server answers COMMIT with ROLLBACK:
+    // nothing was saved.
+    if (commits && qstrcmp(PQcmdStatus(guard.result), "ROLLBACK") == 0) {
+        error = ora::rolledBack(QStringLiteral("the server answered COMMIT with ROLLBACK"));
+        return false;
+    }
     return true;
 }
 
@@ -267,18 +272,17 @@ bool PgBackend::beginProcedure(bool ownTransaction, DbError &error)
     return true;
 }
 
-void PgBackend::endProcedure(bool ownTransaction, bool succeeded, DbError &error)
+bool PgBackend::endProcedure(bool ownTransaction, bool succeeded, DbError &error)
 {
-    if (ownTransaction) {
-        command(succeeded ? QStringLiteral("COMMIT") : QStringLiteral("ROLLBACK"), error);
-        return;
-    }
+    if (ownTransaction)
+        return succeeded ? commitOrUndo(error) : command(QStringLiteral("ROLLBACK"), error);
     if (!owedSavepoint_.isEmpty()) {
         owedSavepoint_.clear(); // nothing was sent, nothing to undo
-        return;
+        return true;
     }
     if (!succeeded && conn_ != nullptr && PQstatus(conn_) == CONNECTION_OK)
-        command(QStringLiteral("ROLLBACK TO SAVEPOINT kestra_stmt"), error);
+        return command(QStringLiteral("ROLLBACK TO SAVEPOINT kestra_stmt"), error);
+    return true;
 }
 
 bool PgBackend::settleSavepoint(DbError &error)
@@ -374,8 +378,7 @@ PGresult *PgBackend::protectedExec(const QString &sql, DbError &error)
         error = ora::notConnected();
         return nullptr;
     }
-    if (movesTransactionClock(sql))
-        forgetTransactionTime();
+    running_ = sql;
     if (!settleSavepoint(error))
         return nullptr;
     if (!inTransaction()) {
@@ -449,6 +452,7 @@ PGresult *PgBackend::execParams(const QString &sql, const QVariantList &params, 
         error = ora::notConnected();
         return nullptr;
     }
+    running_ = sql;
     QList<QByteArray> storage;
     storage.reserve(params.size());
     QList<const char *> values;
@@ -550,8 +554,6 @@ bool PgBackend::select(const QString &sql, const QVariantList &params, QList<Row
 
 QString PgBackend::serverNow()
 {
-    if (!transactionNow_.isEmpty() && conn_ != nullptr && PQtransactionStatus(conn_) == PQTRANS_INTRANS)
-        return transactionNow_;
     QList<Row> rows;
     DbError ignored;
     if (!select(QString::fromLatin1(kClockSql), {}, rows, ignored) || rows.isEmpty())

@@ -41,7 +41,7 @@ protected:
     bool nativeExec(const QString &sql, DbError &error) override;
     bool command(const QString &sql, DbError &error) override;
     bool beginProcedure(bool ownTransaction, DbError &error) override;
-    void endProcedure(bool ownTransaction, bool succeeded, DbError &error) override;
+    bool endProcedure(bool ownTransaction, bool succeeded, DbError &error) override;
 
 private:
     // Runs a statement under the statement savepoint when in a transaction.
@@ -54,15 +54,11 @@ private:
     DbError errorOf(PGresult *result);
     bool checkResult(PGresult *result, DbError &error);
 
-    // The transaction's clock, read with its BEGIN: PostgreSQL's
-    // localtimestamp stands still for a whole transaction, so serverNow()
-    // needs no round trip of its own inside one.
-    void forgetTransactionTime() { transactionNow_.clear(); }
-
     PGconn *conn_ = nullptr;
     bool statementSavepoint_ = false;
     bool lost_ = false;
-    QString transactionNow_;
+    // The statement being run, for deciding what an error means.
+    QString running_;
     // The savepoint commands a running procedure owes before its first
     // statement.
     QList<QByteArray> owedSavepoint_;

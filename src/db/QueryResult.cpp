@@ -4,8 +4,10 @@ namespace kestra {
 
 QString rightTrimmed(const QString &text)
 {
+    // Only the blanks a CHAR column pads with: a trailing tab, line break or
+    // ideographic space is part of the value.
     qsizetype end = text.size();
-    while (end > 0 && text.at(end - 1).isSpace())
+    while (end > 0 && text.at(end - 1) == u' ')
         --end;
     return end == text.size() ? text : text.left(end);
 }

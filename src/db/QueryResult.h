@@ -7,7 +7,7 @@
 namespace kestra {
 
 // The rows of one query, copied into memory. Text cells are right-trimmed
-// and NULL reads as empty text; numeric cells are doubles and NULL reads as
+// of blanks and NULL reads as empty text; numeric cells are doubles and NULL reads as
 // 0; cells of other types stay empty. Every row has a spare text slot that
 // stays empty unless a caller fills it (the message table and the location
 // list keep sound file names there).
@@ -63,7 +63,8 @@ private:
     bool loaded_ = false;
 };
 
-// Right-trims blanks, as the suite's CHAR columns are read.
+// Right-trims ASCII blanks (and nothing else), as the suite's CHAR columns
+// are read.
 QString rightTrimmed(const QString &text);
 
 } // namespace kestra

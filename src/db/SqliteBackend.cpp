@@ -3,6 +3,7 @@
 #include "db/DdlScan.h"
 #include "db/OraError.h"
 #include "db/SqliteRegistration.h"
+#include "db/sql/SqlTokenizer.h"
 
 #include <QSet>
 #include <sqlite3.h>
@@ -82,34 +83,42 @@ QVariant cellValue(sqlite3_stmt *stmt, int col)
     }
 }
 
-QString firstWord(const QString &sql)
+// For each item of the first select list: whether it is a sum, an average
+// or a count. Such an item is a number even where every row gives NULL
+// (SQLite then knows no type for it). Empty when the list cannot be told.
+QList<bool> countingItems(const QString &sql)
 {
-    qsizetype i = 0;
-    while (i < sql.size() && !sql.at(i).isLetter())
+    const std::vector<SqlToken> tokens = tokenizeSql(sql);
+    std::size_t i = 0;
+    while (i < tokens.size() && !tokens[i].is(sql, QLatin1StringView("SELECT")))
         ++i;
-    qsizetype j = i;
-    while (j < sql.size() && sql.at(j).isLetter())
-        ++j;
-    return sql.mid(i, j - i).toUpper();
-}
-
-// The table a DELETE, UPDATE or INSERT statement writes.
-QString targetTable(const QString &sql)
-{
-    const QStringList words = sql.simplified().split(u' ');
-    const QString verb = words.value(0).toUpper();
-    QString name;
-    if (verb == QLatin1String("DELETE") || verb == QLatin1String("INSERT"))
-        name = words.value(1).toUpper() == QLatin1String("FROM") || words.value(1).toUpper() == QLatin1String("INTO")
-                   ? words.value(2)
-                   : words.value(1);
-    else if (verb == QLatin1String("UPDATE"))
-        name = words.value(1);
-    const qsizetype paren = name.indexOf(u'(');
-    if (paren >= 0)
-        name = name.left(paren);
-    name.remove(u'"');
-    return name;
+    ++i;
+    if (i < tokens.size() &&
+        (tokens[i].is(sql, QLatin1StringView("DISTINCT")) || tokens[i].is(sql, QLatin1StringView("ALL"))))
+        ++i;
+    QList<bool> items;
+    bool itemStart = true;
+    int depth = 0;
+    for (; i < tokens.size(); ++i) {
+        const SqlToken &t = tokens[i];
+        if (t.kind == SqlToken::End || (depth == 0 && t.is(sql, QLatin1StringView("FROM"))))
+            break;
+        if (t.kind == SqlToken::LParen)
+            ++depth;
+        else if (t.kind == SqlToken::RParen)
+            --depth;
+        if (depth == 0 && t.kind == SqlToken::Comma) {
+            itemStart = true;
+            continue;
+        }
+        if (!itemStart)
+            continue;
+        itemStart = false;
+        const bool call = i + 1 < tokens.size() && tokens[i + 1].kind == SqlToken::LParen;
+        items.append(call && (t.is(sql, QLatin1StringView("SUM")) || t.is(sql, QLatin1StringView("AVG")) ||
+                              t.is(sql, QLatin1StringView("COUNT")) || t.is(sql, QLatin1StringView("TOTAL"))));
+    }
+    return items;
 }
 
 } // namespace
@@ -164,8 +173,7 @@ bool SqliteBackend::open(const BackendTarget &target, DbError &error)
     setBusyTimeout(target.lockTimeoutMs);
     // An empty or foreign file opens without complaint; the first real
     // statement tells. journal_mode answers "wal" when it took.
-    if (!command(QStringLiteral("PRAGMA journal_mode=WAL"), error) ||
-        !command(QStringLiteral("PRAGMA synchronous=FULL"), error) ||
+    if (!requireWal(target.path, error) || !command(QStringLiteral("PRAGMA synchronous=FULL"), error) ||
         !command(QStringLiteral("PRAGMA foreign_keys=ON"), error) ||
         // Oracle's LIKE is case-sensitive, and only then can SQLite use the
         // prefix indexes for "LIKE 'key%'".
@@ -178,8 +186,88 @@ bool SqliteBackend::open(const BackendTarget &target, DbError &error)
         close();
         return false;
     }
+    if (!installLengthChecks(error)) {
+        close();
+        return false;
+    }
     setInTransaction(false);
     return true;
+}
+
+// Without WAL a reader holds off a writer's COMMIT, which then fails with
+// "database is locked" after the busy timeout: several workstations on one
+// file would lose saves now and then. A database that will not switch (in
+// memory, on a file system without shared memory) is refused with the
+// reason rather than run that way.
+bool SqliteBackend::requireWal(const QString &path, DbError &error)
+{
+    StmtGuard guard;
+    if (!prepare(QStringLiteral("PRAGMA journal_mode=WAL"), &guard.stmt, error))
+        return false;
+    const int rc = sqlite3_step(guard.stmt);
+    if (rc != SQLITE_ROW) {
+        error = lastError(rc, QStringLiteral("PRAGMA journal_mode=WAL"));
+        return false;
+    }
+    const QString mode = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(guard.stmt, 0)));
+    if (mode.compare(QLatin1String("wal"), Qt::CaseInsensitive) == 0)
+        return true;
+    error = ora::make(ora::UserDefined, QStringLiteral("the database %1 refuses the WAL journal (its journal mode "
+                                                       "stays \"%2\"); without it a save can be lost to another "
+                                                       "workstation's lock: keep the file on a local disk")
+                                            .arg(path, mode));
+    return false;
+}
+
+// SQLite stores text of any length whatever the declared size. Oracle and
+// PostgreSQL refuse it with ORA-12899, so that is checked here, by
+// temporary triggers built from the declared sizes when the connection
+// opens: they cost the file nothing and follow its schema. The size counts
+// characters, as PostgreSQL's varchar does, so that a value fits on both
+// backends or on neither. Tables created later on the same connection are
+// checked from the next connection on.
+bool SqliteBackend::installLengthChecks(DbError &error)
+{
+    QList<Row> tables;
+    if (!select(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite%'"), {},
+                tables, error))
+        return false;
+    QString script;
+    for (const Row &table : std::as_const(tables)) {
+        const QString name = table.value(0).toString();
+        QList<Row> columns;
+        if (!select(QStringLiteral("SELECT name, type FROM pragma_table_info(?)"), {name}, columns, error))
+            return false;
+        QStringList tests;
+        QStringList names;
+        QString raises;
+        for (const Row &column : std::as_const(columns)) {
+            const QByteArray decl = column.value(1).toString().toUtf8();
+            const int size = sizeFromDecl(decl.constData());
+            if (size <= 0 || typeFromDecl(decl.constData()) != QueryResult::Text)
+                continue;
+            const QString col = u'"' + column.value(0).toString() + u'"';
+            const QString test = QStringLiteral("length(NEW.%1)>%2").arg(col).arg(size);
+            const QString message = QStringLiteral("ORA-12899: value too large for column \"KESTRA\".\"%1\".\"%2\" "
+                                                   "(maximum: %3)")
+                                        .arg(name.toUpper(), column.value(0).toString().toUpper())
+                                        .arg(size);
+            tests.append(test);
+            names.append(col);
+            raises += QStringLiteral("SELECT RAISE(ABORT,%1) WHERE %2;").arg(sqlStandardLiteral(message), test);
+        }
+        if (tests.isEmpty())
+            continue;
+        const QString when = tests.join(QStringLiteral(" OR "));
+        const QString quoted = u'"' + name + u'"';
+        script += QStringLiteral("CREATE TEMP TRIGGER IF NOT EXISTS \"kestra_len_i_%1\" BEFORE INSERT ON main.%2 "
+                                 "WHEN %3 BEGIN %4 END;")
+                      .arg(name, quoted, when, raises);
+        script += QStringLiteral("CREATE TEMP TRIGGER IF NOT EXISTS \"kestra_len_u_%1\" BEFORE UPDATE OF %2 ON "
+                                 "main.%3 WHEN %4 BEGIN %5 END;")
+                      .arg(name, names.join(u','), quoted, when, raises);
+    }
+    return script.isEmpty() || command(script, error);
 }
 
 void SqliteBackend::close()
@@ -323,19 +411,33 @@ bool SqliteBackend::nativeQuery(const QString &sql, QueryResult &result, DbError
         error = lastError(rc, sql);
         return false;
     }
-    // Expressions carry no declared type: the first value decides.
+    // Expressions carry no declared type: the first value decides, and a
+    // sum or count without any value is a number all the same (its NULL
+    // reads 0, as on the other backends).
+    QList<bool> counting;
+    bool countingRead = false;
     for (int c = 0; c < columns; ++c) {
         if (cols[c].type != QueryResult::Other)
             continue;
+        bool valued = false;
         cols[c].type = QueryResult::Text;
         for (const QList<QVariant> &row : rows) {
             const QVariant &v = row.at(c);
             if (v.isNull())
                 continue;
+            valued = true;
             if (v.typeId() == QMetaType::LongLong || v.typeId() == QMetaType::Double)
                 cols[c].type = QueryResult::Double;
             break;
         }
+        if (valued)
+            continue;
+        if (!countingRead) {
+            counting = countingItems(sql);
+            countingRead = true;
+        }
+        if (counting.size() == columns && counting.at(c))
+            cols[c].type = QueryResult::Double;
     }
     result = QueryResult(cols);
     for (const QList<QVariant> &row : rows)
@@ -486,6 +588,12 @@ DbError SqliteBackend::mapError(int extended, const QString &message, const QStr
     default:
         break;
     }
+    // The length checks (and the SQL helper functions) raise Oracle's own
+    // number with its text.
+    if (message.startsWith(QLatin1String("ORA-"))) {
+        if (const int code = ora::codeFromText(message); code != 0)
+            return DbError{code, message};
+    }
     const int primary = extended & 0xFF;
     if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED)
         return ora::resourceBusy();
@@ -572,8 +680,8 @@ QString SqliteBackend::foreignKeyName(const QString &sql, const QVariantList &pa
     // rows break which key, and undo it all. A row of the written table that
     // points nowhere is a missing parent (2291); a row elsewhere that points
     // at the written table is a child left behind (2292).
-    const QString table = targetTable(sql);
-    *childFound = firstWord(sql) == QLatin1String("DELETE");
+    const QString table = writtenTable(sql);
+    *childFound = statementVerb(sql) == QLatin1String("DELETE");
     DbError ignored;
     if (!command(QStringLiteral("SAVEPOINT kestra_fk_probe"), ignored))
         return QStringLiteral("FK_") + table.toUpper();

@@ -43,6 +43,8 @@ protected:
     bool command(const QString &sql, DbError &error) override;
 
 private:
+    bool requireWal(const QString &path, DbError &error);
+    bool installLengthChecks(DbError &error);
     bool prepare(const QString &sql, sqlite3_stmt **stmt, DbError &error);
     bool acquire(const QString &sql, bool keep, SqliteStmtHold &hold, DbError &error);
     void dropKeptStatements();

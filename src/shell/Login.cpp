@@ -302,8 +302,10 @@ int Login::verify(const QString &operatorNo, const QString &password, Verified &
     const QString stored = worker.text(0, 0);
     const bool rule = passwordRule().present;
     const bool hashing = params.isOn(74);
-    const bool matches = (hashing && stored == storedForm(password)) ||
-                         (rule ? stored == password : stored.compare(password, Qt::CaseInsensitive) == 0);
+    // With hashing on only the digest of what was typed counts: a plain
+    // comparison would let anyone who has read the stored digest type it.
+    const bool matches = hashing ? stored == storedForm(password)
+                                 : (rule ? stored == password : stored.compare(password, Qt::CaseInsensitive) == 0);
     if (!matches)
         return refusePassword(operatorNo, v);
 

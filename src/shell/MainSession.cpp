@@ -35,9 +35,17 @@ void MainSession::markLoggedIn()
     lastLogin_ = context_.clock().now();
 }
 
+int MainSession::keepAlive()
+{
+    Session &db = context_.db();
+    if (db.inTransaction())
+        return 0;
+    return db.keepAlive();
+}
+
 bool MainSession::reLoginDue() const
 {
-    if (reLoginHours_ <= 0)
+    if (reLoginHours_ <= 0 || context_.db().inTransaction())
         return false;
     return lastLogin_.secsTo(context_.clock().now()) >= qint64(reLoginHours_) * 3600;
 }

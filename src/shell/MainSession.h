@@ -27,8 +27,14 @@ public:
 
     // The re-login clock: true when parameter 72 hours have passed on the
     // workstation's clock since the last (re-)login. The main window asks
-    // once a minute; a test sets the clock instead of waiting.
+    // once a minute; a test sets the clock instead of waiting. Never due
+    // while a form's transaction is open: the login writes (login_log, the
+    // operation log), and those writes would join the form's transaction.
     bool reLoginDue() const;
+    // One tick of tmLink: the keep-alive query, skipped while a form's
+    // transaction is open (that form's statements keep the link busy, and
+    // the next tick comes). -1 when the query failed.
+    int keepAlive();
     void markLoggedIn();
 
 private:

@@ -241,8 +241,7 @@ void MainWindow::switchModule(const QString &moduleName)
 
 void MainWindow::keepAliveTick()
 {
-    QueryResult ignored;
-    context_.db().query(QStringLiteral(" SELECT 1 from dual "), ignored);
+    session_.keepAlive();
 }
 
 void MainWindow::reLoginTick()

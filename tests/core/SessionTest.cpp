@@ -3,6 +3,8 @@
 
 #include "core/Session.h"
 #include "db/Backends.h"
+#include "db/PgBackend.h"
+#include "db/SqliteBackend.h"
 #include "marc/MarcText.h"
 #include "support/TestContext.h"
 #include "support/TestDatabase.h"
@@ -10,6 +12,7 @@
 
 #include <QRegularExpression>
 #include <QTest>
+#include <sqlite3.h>
 
 using namespace kestra;
 using namespace kestra::test;
@@ -38,11 +41,20 @@ struct Fixture {
     std::unique_ptr<TestDatabase> db;
     std::unique_ptr<Session> session;
 
-    bool open(int backend, QString *skip)
+    // messages: the server's message language (PostgreSQL), empty for its own.
+    bool open(int backend, QString *skip, const QString &messages = QString())
     {
         db = TestDatabase::create(static_cast<TestDatabase::Kind>(backend), skip);
         if (!db)
             return false;
+        if (!messages.isEmpty() &&
+            !db->adminExec(QStringLiteral("DO $$ BEGIN EXECUTE format('ALTER DATABASE %I SET lc_messages = %L', "
+                                          "current_database(), '%1'); END $$")
+                               .arg(messages),
+                           skip)) {
+            skip->prepend(QStringLiteral("no server messages in %1 (make the locale with localedef): ").arg(messages));
+            return false;
+        }
         // SQLite: the file must exist before the client opens it.
         DbError error;
         auto creator = createBackend(db->target().kind);
@@ -63,6 +75,8 @@ struct Fixture {
         session->setLockTimeout(300);
         return session->connect() == 0;
     }
+
+    QString logText() const { return QString::fromUtf8(tc.readFile(QStringLiteral("LOG/2026-03-14_Log.log"))); }
 
     QString one(const QString &sql)
     {
@@ -160,12 +174,25 @@ private Q_SLOTS:
         QCOMPARE(f.one(QStringLiteral("select count(*) from indi_acct where barcode=' '")), QStringLiteral("1"));
     }
 
-    void uniqueAndChildViolationsShowTheirMessages_data() { addBackendRows(); }
+    // Also on a PostgreSQL server that answers in Chinese: the direction of
+    // a broken foreign key must not be read from English message text.
+    void uniqueAndChildViolationsShowTheirMessages_data()
+    {
+        addBackendRows();
+        QTest::newRow("postgres-zh") << static_cast<int>(TestDatabase::Kind::Postgres);
+    }
     void uniqueAndChildViolationsShowTheirMessages()
     {
         QFETCH(int, backend);
-        OPEN_FIXTURE(f, backend);
+        const bool chinese = QTest::currentDataTag() == QLatin1String("postgres-zh");
+        Fixture f;
+        if (QString skip; !f.open(backend, &skip, chinese ? QStringLiteral("zh_CN.UTF-8") : QString()))
+            QSKIP(qPrintable(skip.isEmpty() ? QStringLiteral("cannot open the database") : skip));
         Session &s = *f.session;
+        if (chinese) {
+            QCOMPARE(s.execute(QStringLiteral("insert into no_such_table values(1)")), -1);
+            QVERIFY2(s.error().text.contains(QStringLiteral("不存在")), qPrintable(s.error().text));
+        }
         QCOMPARE(s.execute(QStringLiteral("insert into marc(marc_rec_no) values('M1')")), 0);
         QCOMPARE(s.execute(QStringLiteral("insert into indi_acct(prop_no,barcode,marc_rec_no) values('A1','B1','M1')")),
                  0);
@@ -193,6 +220,11 @@ private Q_SLOTS:
         QCOMPARE(s.execute(QStringLiteral("update indi_acct set marc_rec_no='NONE' where prop_no='A1'")), -1);
         QCOMPARE(s.error().oraCode, 2291);
         QVERIFY2(s.error().text.contains(QStringLiteral("FK_INDI_ACC_REFERENCE_MARC")), qPrintable(s.error().text));
+        QCOMPARE(s.execute(QStringLiteral("insert into indi_acct(prop_no,marc_rec_no) values('A3','NONE')")), -1);
+        QCOMPARE(s.error().oraCode, 2291);
+        // Renumbering the record leaves its copies behind.
+        QCOMPARE(s.execute(QStringLiteral("update marc set marc_rec_no='M2' where marc_rec_no='M1'")), -1);
+        QCOMPARE(s.error().oraCode, 2292);
         // The refused delete changed nothing.
         QCOMPARE(f.one(QStringLiteral("select count(*) from marc")), QStringLiteral("1"));
 
@@ -327,12 +359,17 @@ private Q_SLOTS:
     {
         OPEN_FIXTURE(f, int(TestDatabase::Kind::Postgres));
         Session &s = *f.session;
+        // The probes that follow a connection run statements of their own.
+        s.addConnectProbe([](Session &db) {
+            QueryResult r;
+            return db.query(QStringLiteral("select count(*) from marc where 'probe'='probe'"), r);
+        });
         const QString pid = f.one(QStringLiteral("select pg_backend_pid()"));
         QVERIFY(f.db->adminExec(QStringLiteral("select pg_terminate_backend(%1)").arg(pid)));
 
         // Cancel: no reconnection, and the next action fails again.
         QueryResult ignored;
-        QCOMPARE(s.query(QStringLiteral("select 1"), ignored), -1);
+        QCOMPARE(s.query(QStringLiteral("select 1 from dual where 'lost'='lost'"), ignored), -1);
         QVERIFY(s.error().oraCode == 3113 || s.error().oraCode == 3114);
         f.tc.prompter().answer(AnswerCancel);
         s.showDbError();
@@ -345,8 +382,214 @@ private Q_SLOTS:
         f.tc.prompter().answer(AnswerOk);
         s.showDbError();
         QCOMPARE(f.tc.prompter().lastText(), QStringLiteral("数据库连接成功！"));
+        // The log names the statement that failed, not the probe's.
+        QVERIFY2(f.logText().trimmed().endsWith(QStringLiteral("select 1")), qPrintable(f.logText()));
         QCOMPARE(f.one(QStringLiteral("select count(*) from marc")), QStringLiteral("0"));
         QVERIFY(f.tc.prompter().done());
+    }
+
+    // An inner scope neither commits nor undoes the outer one; its rollback
+    // dooms the whole, and the outer commit says so.
+    void nestedTransactions_data() { addBackendRows(); }
+    void nestedTransactions()
+    {
+        QFETCH(int, backend);
+        OPEN_FIXTURE(f, backend);
+        Session &s = *f.session;
+        Session other(f.tc.context());
+        QCOMPARE(other.connect(), 0);
+        f.tc.context().setServerClock(&s);
+        const auto seenElsewhere = [&] {
+            QueryResult r;
+            return other.query(QStringLiteral("select count(*) from marc"), r) < 0 ? -1 : int(r.number(0, 0));
+        };
+        const auto insert = [&](const char *no) {
+            return s.execute(QStringLiteral("insert into marc(marc_rec_no) values('%1')").arg(QLatin1String(no)));
+        };
+        {
+            Transaction outer(s);
+            QCOMPARE(insert("A"), 0);
+            {
+                Transaction inner(s);
+                QCOMPARE(s.transactionDepth(), 2);
+                QCOMPARE(insert("B"), 0);
+                QCOMPARE(inner.commit(), 0);
+            }
+            QCOMPARE(seenElsewhere(), 0); // the inner commit saved nothing yet
+            QCOMPARE(insert("C"), 0);
+            // No commit: all three go.
+        }
+        QCOMPARE(f.one(QStringLiteral("select count(*) from marc")), QStringLiteral("0"));
+        {
+            Transaction outer(s);
+            QCOMPARE(insert("D"), 0);
+            {
+                Transaction inner(s);
+                QCOMPARE(insert("E"), 0);
+                inner.rollback(); // a "no" inside the inner scope
+            }
+            QCOMPARE(insert("F"), 0);
+            QCOMPARE(outer.commit(), -1);
+            QCOMPARE(s.error().oraCode, 2091);
+            QVERIFY2(s.error().text.contains(QStringLiteral("none of it was saved")), qPrintable(s.error().text));
+        }
+        QVERIFY(!s.inTransaction());
+        QCOMPARE(seenElsewhere(), 0);
+        {
+            Transaction tx(s);
+            QCOMPARE(insert("G"), 0);
+            QCOMPARE(tx.commit(), 0);
+        }
+        QCOMPARE(seenElsewhere(), 1);
+    }
+
+    // A COMMIT that fails is undone, so the next operation starts clean and
+    // its commit means what it says. SQLite: a reader holds the file while
+    // the journal is not WAL. PostgreSQL: a transaction the server failed
+    // answers COMMIT with ROLLBACK.
+    void failedCommitIsUndone_data() { addBackendRows(); }
+    void failedCommitIsUndone()
+    {
+        QFETCH(int, backend);
+        OPEN_FIXTURE(f, backend);
+        Session &s = *f.session;
+        const bool sqlite = backend == int(TestDatabase::Kind::Sqlite);
+        sqlite3 *reader = nullptr;
+        const auto readerCount = [&] {
+            sqlite3_stmt *stmt = nullptr;
+            sqlite3_prepare_v2(reader, "select count(*) from marc", -1, &stmt, nullptr);
+            const int n = sqlite3_step(stmt) == SQLITE_ROW ? sqlite3_column_int(stmt, 0) : -1;
+            sqlite3_finalize(stmt);
+            return n;
+        };
+        if (sqlite) {
+            sqlite3 *own = static_cast<SqliteBackend *>(s.backend())->handle();
+            QCOMPARE(sqlite3_exec(own, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr), SQLITE_OK);
+            QCOMPARE(sqlite3_open_v2(qPrintable(f.db->target().path), &reader, SQLITE_OPEN_READWRITE, nullptr),
+                     SQLITE_OK);
+            QCOMPARE(sqlite3_exec(reader, "BEGIN; SELECT count(*) FROM marc", nullptr, nullptr, nullptr), SQLITE_OK);
+        }
+        {
+            Transaction tx(s);
+            QCOMPARE(s.execute(QStringLiteral("insert into marc(marc_rec_no) values('LOST')")), 0);
+            if (!sqlite) {
+                DbError error;
+                QVERIFY(!static_cast<PgBackend *>(s.backend())->exec(QStringLiteral("SELECT 1/0"), {}, error));
+            }
+            QCOMPARE(tx.commit(), -1);
+            QCOMPARE(s.error().oraCode, sqlite ? 54 : 2091);
+        }
+        if (sqlite) {
+            // The own transaction of a procedure fails the same way.
+            QCOMPARE(s.callProc(QStringLiteral("update_copies 'LOST'")), -1);
+            QCOMPARE(sqlite3_exec(reader, "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
+        }
+        {
+            Transaction tx(s);
+            QCOMPARE(s.execute(QStringLiteral("insert into marc(marc_rec_no) values('KEPT')")), 0);
+            QCOMPARE(tx.commit(), 0);
+        }
+        QCOMPARE(s.callProc(QStringLiteral("update_copies 'KEPT'")), 0);
+        QCOMPARE(f.one(QStringLiteral("select count(*) from marc where marc_rec_no='LOST'")), QStringLiteral("0"));
+        if (sqlite) {
+            QCOMPARE(readerCount(), 1); // saved in the file, not in a stale transaction
+            sqlite3_close(reader);
+        } else {
+            QCOMPARE(f.one(QStringLiteral("select count(*) from marc")), QStringLiteral("1"));
+        }
+    }
+
+    // A database that will not keep a WAL journal is refused with the
+    // reason, rather than run where a reader can make a commit fail.
+    void databaseWithoutWalIsRefused()
+    {
+        TestContext tc;
+        Session s(tc.context());
+        BackendTarget target;
+        target.path = QStringLiteral(":memory:");
+        target.createIfMissing = true;
+        QCOMPARE(s.connectTo(createBackend(BackendTarget::Kind::Sqlite), target), -1);
+        QVERIFY2(s.error().text.contains(QStringLiteral("WAL")), qPrintable(s.error().text));
+        QCOMPARE(s.error().location, int(ErrorRecord::Connect));
+    }
+
+    // One text, one statement, on every backend; a semicolon in a literal
+    // or a comment, a trailing one and a procedure block stay allowed.
+    void twoStatementsAreRefused_data() { addBackendRows(); }
+    void twoStatementsAreRefused()
+    {
+        QFETCH(int, backend);
+        OPEN_FIXTURE(f, backend);
+        Session &s = *f.session;
+        QCOMPARE(s.execute(QStringLiteral("insert into marc(marc_rec_no) values('A'); "
+                                          "insert into marc(marc_rec_no) values('B')")),
+                 -1);
+        QCOMPARE(s.error().oraCode, 911);
+        QueryResult r;
+        QCOMPARE(s.query(QStringLiteral("select count(*) from marc; delete from marc"), r), -1);
+        QCOMPARE(s.error().oraCode, 911);
+        QCOMPARE(f.one(QStringLiteral("select count(*) from marc")), QStringLiteral("0"));
+
+        QCOMPARE(s.execute(QStringLiteral("insert into marc(marc_rec_no,m_title) values('C','a;'' b') ; -- done")), 0);
+        QCOMPARE(f.one(QStringLiteral("select m_title from marc /* ; */ where marc_rec_no='C' -- ;")),
+                 QStringLiteral("a;' b"));
+        QCOMPARE(s.execute(QStringLiteral("Begin update_copies('C'); end;")), 0);
+    }
+
+    // Values come back as stored except for trailing blanks, text longer
+    // than its column is refused as on Oracle, and a sum of nothing is 0.
+    void valuesKeepTheirShape_data() { addBackendRows(); }
+    void valuesKeepTheirShape()
+    {
+        QFETCH(int, backend);
+        OPEN_FIXTURE(f, backend);
+        Session &s = *f.session;
+        const QStringList kept = {QStringLiteral("tab\t"), QStringLiteral("line\n"), QStringLiteral("全角\u3000")};
+        for (int i = 0; i < kept.size(); ++i) {
+            QCOMPARE(s.execute(QStringLiteral("insert into indi_acct(prop_no,remark) values('K%1',%2)")
+                                   .arg(i)
+                                   .arg(sqlQuote(kept.at(i)))),
+                     0);
+            QCOMPARE(f.one(QStringLiteral("select remark from indi_acct where prop_no='K%1'").arg(i)), kept.at(i));
+        }
+
+        // barcode is VARCHAR(20): twenty characters fit, Chinese ones too.
+        QCOMPARE(
+            s.execute(
+                QStringLiteral("insert into indi_acct(prop_no,barcode) values('W1','%1')").arg(QString(20, u'条'))),
+            0);
+        QCOMPARE(s.execute(
+                     QStringLiteral("insert into indi_acct(prop_no,barcode) values('W2','%1')").arg(QString(21, u'9'))),
+                 -1);
+        QCOMPARE(s.error().oraCode, 12899);
+        QCOMPARE(
+            s.execute(QStringLiteral("update indi_acct set barcode='%1' where prop_no='W1'").arg(QString(21, u'9'))),
+            -1);
+        QCOMPARE(s.error().oraCode, 12899);
+        QCOMPARE(f.one(QStringLiteral("select count(*) from indi_acct where prop_no like 'W%'")), QStringLiteral("1"));
+
+        QueryResult r;
+        QCOMPARE(s.query(QStringLiteral("select sum(price), count(*), max(remark) from indi_acct where 1=0"), r), 0);
+        QCOMPARE(r.text(0, 0), QStringLiteral("0"));
+        QCOMPARE(r.text(0, 1), QStringLiteral("0"));
+        QCOMPARE(r.text(0, 2), QString());
+    }
+
+    // The log line of a failure names the failing statement even when the
+    // server date was read, or the keep-alive ran, before it was shown.
+    void failingStatementIsLogged_data() { addBackendRows(); }
+    void failingStatementIsLogged()
+    {
+        QFETCH(int, backend);
+        OPEN_FIXTURE(f, backend);
+        Session &s = *f.session;
+        const QString failing = QStringLiteral("insert into no_such_table values('logged')");
+        QCOMPARE(s.execute(failing), -1);
+        QVERIFY(!s.serverDate().isEmpty());
+        QCOMPARE(s.keepAlive(), 0);
+        QCOMPARE(s.error().oraCode, 942);
+        s.showDbError();
+        QVERIFY2(f.logText().trimmed().endsWith(failing), qPrintable(f.logText()));
     }
 };
 

@@ -77,7 +77,8 @@ private Q_SLOTS:
         // Clock, dual, sequences, statements.
         row("sysdate", "update login_log set limit_login_time=sysdate where wkr_no='1'",
             "update login_log set limit_login_time=datetime('now','localtime') where wkr_no='1'",
-            "update login_log set limit_login_time=date_trunc('second', LOCALTIMESTAMP) where wkr_no='1'");
+            "update login_log set limit_login_time=date_trunc('second', clock_timestamp()::timestamp) where "
+            "wkr_no='1'");
         same("keep-alive", " SELECT 1 from dual ", " SELECT 1 ");
         same("dual with where", "SELECT 1 FROM dual WHERE EXISTS (SELECT 1 FROM t)",
              "SELECT 1 WHERE EXISTS (SELECT 1 FROM t)");

@@ -236,7 +236,11 @@ private Q_SLOTS:
             {"md5, rule, exact case", "00106", "1", md5Secret1, QStringLiteral("Secret1"), true},
             {"md5, rule, other case", "00106", "1", md5Secret1, QStringLiteral("sECRET1"), false},
             {"md5 off, digest typed as is", "", "0", md5Secret, md5Secret.toLower(), true},
-            {"md5 on, plain stored still works", "", "1", QStringLiteral("Secret"), QStringLiteral("SECRET"), true},
+            // With hashing on, what is stored is never a password itself:
+            // neither a digest read off the table nor a plain value.
+            {"md5 on, no rule, stored digest typed", "", "1", md5Secret, md5Secret, false},
+            {"md5 on, rule, stored digest typed", "00106", "1", md5Secret1, md5Secret1, false},
+            {"md5 on, plain stored", "", "1", QStringLiteral("Secret"), QStringLiteral("SECRET"), false},
         };
         for (const Case &c : cases) {
             run.params({{"73", QString::fromLatin1(c.rule)}, {"74", QString::fromLatin1(c.hashing)}});

@@ -344,8 +344,10 @@ void Translator::emitUnit(Level &level, int i, int end, QString &out)
                 out += sysdate ? QStringLiteral("datetime('now','localtime')")
                                : QStringLiteral("strftime('%Y-%m-%d %H:%M:%f','now','localtime')");
             else
-                out += sysdate ? QStringLiteral("date_trunc('second', LOCALTIMESTAMP)")
-                               : QStringLiteral("CURRENT_TIMESTAMP");
+                // The statement's time, as Oracle's: LOCALTIMESTAMP stands
+                // still for a whole transaction.
+                out += sysdate ? QStringLiteral("date_trunc('second', clock_timestamp()::timestamp)")
+                               : QStringLiteral("clock_timestamp()");
             return;
         }
     }
