@@ -3,6 +3,7 @@
 #include "admin/DatabaseCommands.h"
 #include "admin/DemoCommand.h"
 #include "admin/InstallationSetup.h"
+#include "admin/SqlCommand.h"
 #include "core/AppContext.h"
 #include "core/IniEdit.h"
 #include "core/IniFile.h"
@@ -32,6 +33,12 @@ const char *const kUsage =
     "  scramble [--root DIR] [--section S] PASSWORD\n"
     "                                         write PWD of the connection section of kestra.ini\n"
     "  scramble --print PASSWORD              print the scrambled form only\n"
+    "  init  [--root DIR | --dsn DSN] [--force]\n"
+    "                                         install the schema and the reference data\n"
+    "  check [--root DIR | --dsn DSN]         name every difference from the schema\n"
+    "  sql   [--root DIR | --dsn DSN] STATEMENT\n"
+    "                                         run one statement of the suite's Oracle SQL as the\n"
+    "                                         client does (docs/sql-dialect.md)\n"
     "  demo [--root DIR | --dsn DSN] [--scale N] [--seed S] [--force | --if-empty]\n"
     "                                         fill the database with the demo library\n"
     "                                         (N titles, default 2000; docs/demo.md)\n"
@@ -105,6 +112,11 @@ int runScramble(const QCommandLineParser &parser)
 
 } // namespace
 
+QString adminUsage()
+{
+    return QString::fromUtf8(kUsage);
+}
+
 int adminMain(const QStringList &arguments)
 {
     // The record commands read their own options.
@@ -135,7 +147,8 @@ int adminMain(const QStringList &arguments)
         return runInstall(parser);
     if (command == QLatin1String("scramble"))
         return runScramble(parser);
-    if (command == QLatin1String("init") || command == QLatin1String("check") || command == QLatin1String("demo")) {
+    if (command == QLatin1String("init") || command == QLatin1String("check") || command == QLatin1String("demo") ||
+        command == QLatin1String("sql")) {
         DatabaseTarget target;
         QString error;
         if (!resolveDatabaseTarget(parser.value(QStringLiteral("dsn")), rootOf(parser), &target, &error)) {
@@ -144,11 +157,17 @@ int adminMain(const QStringList &arguments)
         }
         if (command == QLatin1String("demo"))
             return runDemo(target, rootOf(parser), parser);
+        if (command == QLatin1String("sql"))
+            return runSqlCommand(target, rootOf(parser), parser.positionalArguments().mid(1));
         return command == QLatin1String("init") ? runInit(target, parser.isSet(QStringLiteral("force")))
                                                 : runCheck(target);
     }
+    if (command == QLatin1String("help")) {
+        std::fputs(qUtf8Printable(adminUsage()), stdout);
+        return 0;
+    }
     std::fputs(kUsage, stderr);
-    return command.isEmpty() || command == QLatin1String("help") ? 0 : 2;
+    return command.isEmpty() ? 0 : 2;
 }
 
 } // namespace kestra

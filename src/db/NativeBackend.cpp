@@ -135,7 +135,7 @@ bool NativeBackend::runCall(const ProcCall &call, QList<BoundParam> *params, DbE
                         bound = p.value;
                 }
             }
-            values.append(bound.isValid() && !bound.toString().isEmpty() ? bound : QVariant());
+            values.append(boundArgument(bound));
             break;
         }
         }

@@ -71,4 +71,17 @@ int codeFromText(const QString &text)
     return any ? code : 0;
 }
 
+std::optional<DbError> raisedError(const QString &message)
+{
+    static const QLatin1StringView prefix("ORA-");
+    if (!message.startsWith(prefix))
+        return std::nullopt;
+    qsizetype i = prefix.size();
+    while (i < message.size() && message.at(i).isDigit())
+        ++i;
+    if (i == prefix.size() || i > prefix.size() + 5 || i >= message.size() || message.at(i) != u':')
+        return std::nullopt;
+    return DbError{codeFromText(message), message};
+}
+
 } // namespace kestra::ora

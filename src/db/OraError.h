@@ -3,6 +3,7 @@
 #include "db/Backend.h"
 
 #include <QString>
+#include <optional>
 
 namespace kestra::ora {
 
@@ -43,5 +44,10 @@ DbError severalStatements();
 // The number after "ORA-" in an error text (digits up to the colon); 0 when
 // the text carries none.
 int codeFromText(const QString &text);
+
+// An error the database's own functions raised with an Oracle-numbered text
+// ("ORA-00054: resource busy ..."): that number and text. Nothing for any
+// other text.
+std::optional<DbError> raisedError(const QString &message);
 
 } // namespace kestra::ora

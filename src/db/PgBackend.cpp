@@ -220,6 +220,10 @@ DbError PgBackend::errorOf(PGresult *result)
         lost_ = true;
         return ora::endOfChannel(message);
     }
+    if (state == QLatin1String("P0001")) {
+        if (const std::optional<DbError> raised = ora::raisedError(message))
+            return *raised; // RAISE in a support function
+    }
     return ora::make(ora::UserDefined, QStringLiteral("PostgreSQL %1: %2").arg(state, message));
 }
 

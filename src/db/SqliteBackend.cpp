@@ -603,6 +603,8 @@ DbError SqliteBackend::mapError(int extended, const QString &message, const QStr
         return ora::make(ora::InvalidIdentifier, QStringLiteral("invalid identifier (%1)").arg(message));
     if (message.contains(QStringLiteral("syntax error")))
         return ora::make(ora::InvalidSql, QStringLiteral("invalid SQL statement (%1)").arg(message));
+    if (const std::optional<DbError> raised = ora::raisedError(message))
+        return *raised; // from the Oracle functions (kestra_nextval's ORA-00054 ...)
     if (primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT)
         return ora::make(ora::UserDefined,
                          QStringLiteral("the database file is damaged or not a database (%1)").arg(message));

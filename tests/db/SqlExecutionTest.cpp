@@ -199,6 +199,101 @@ private Q_SLOTS:
         QVERIFY(db->db().commit());
         QCOMPARE(db->text("SELECT count(*) FROM mail_data"), QString("0"));
     }
+    void rownumCountsRowsBeforeCombining_data() { kestra::test::SqlBackends::addRows(); }
+    void rownumCountsRowsBeforeCombining()
+    {
+        KESTRA_SQL_BACKEND(db);
+        table(db, "t_agg", "id INTEGER, k VARCHAR(5), v NUMERIC(6,2)", "id INTEGER, k VARCHAR(5), v NUMERIC(6,2)");
+        for (const char *row : {"1, 'a', 1", "2, 'a', 2", "3, 'b', 3", "4, 'b', 4", "5, 'c', 5"})
+            run(db, QStringLiteral("INSERT INTO t_agg VALUES(%1)").arg(QLatin1StringView(row)));
+        // Oracle numbers the rows, then counts, groups or drops duplicates.
+        QCOMPARE(db->text("SELECT count(*) FROM t_agg WHERE rownum <= 1"), QString("1"));
+        QCOMPARE(db->text("SELECT count(*) FROM t_agg WHERE k <> 'a' AND rownum < 3"), QString("2"));
+        QCOMPARE(db->text("SELECT count(*) FROM t_agg WHERE rownum = 2"), QString("0"));
+        QCOMPARE(db->text("SELECT count(t_agg.id) || ',' || sum(t_agg.v) FROM t_agg WHERE t_agg.k <> 'c' AND "
+                          "rownum <= 3"),
+                 QString("3,6"));
+        QCOMPARE(db->text("SELECT max(x.v) FROM t_agg x WHERE x.id > 1 AND rownum <= 2"), QString("3"));
+        QCOMPARE(db->text("SELECT sum(c) FROM (SELECT k, count(*) c FROM t_agg WHERE rownum <= 3 GROUP BY k)"),
+                 QString("3"));
+        // The first rows of the scan, then their distinct values.
+        QCOMPARE(column(db, "SELECT DISTINCT k FROM t_agg WHERE rownum <= 2"), QStringList({"a"}));
+        // Without combining, the limit is still the last step.
+        QCOMPARE(column(db, "SELECT id FROM t_agg WHERE rownum <= 2 ORDER BY id"), QStringList({"1", "2"}));
+        // Over a join there is no name to keep: refused, never a wrong count.
+        QString why;
+        QVERIFY(!db->exec("SELECT count(*) FROM t_agg a, t_agg b WHERE a.id = b.id AND rownum <= 1", &why));
+        QVERIFY2(why.contains(QStringLiteral("ORA-03001")), qPrintable(why));
+    }
+
+    void quotedNumbersMeetNumbers_data() { kestra::test::SqlBackends::addRows(); }
+    void quotedNumbersMeetNumbers()
+    {
+        KESTRA_SQL_BACKEND(db);
+        table(db, "t_num", "code VARCHAR(10)", "code VARCHAR(10)");
+        for (const char *code : {"1234567", "7654321", "123", "123", "0123"})
+            run(db, QStringLiteral("INSERT INTO t_num VALUES('%1')").arg(QLatin1StringView(code)));
+        // Oracle turns the quoted text into a number to compare it with one.
+        QCOMPARE(db->text("SELECT count(*) FROM t_num WHERE length(code) = '7'"), QString("2"));
+        QCOMPARE(db->text("SELECT count(*) FROM t_num WHERE ' 7 ' = length(code)"), QString("2"));
+        QCOMPARE(db->text("SELECT count(*) FROM t_num WHERE length(code) >= '4' AND length(code) < '7.5'"),
+                 QString("3"));
+        QCOMPARE(column(db, "SELECT code FROM t_num GROUP BY code HAVING count(*) >= '2'"), QStringList({"123"}));
+        QCOMPARE(db->text("SELECT count(*) FROM t_num WHERE instr(code, '4') > '0'"), QString("2"));
+        // Text against text stays text: '0123' is not 123.
+        QCOMPARE(db->text("SELECT count(*) FROM t_num WHERE substr(code, 1, 2) = '01'"), QString("1"));
+        QCOMPARE(db->text("SELECT count(*) FROM t_num WHERE code = '0123'"), QString("1"));
+        QCOMPARE(db->text("SELECT count(*) FROM t_num WHERE 'x' || length(code) = 'x7'"), QString("2"));
+
+        // A bare number against a text column of the schema: Oracle compares
+        // numbers. Text holding no number matches nothing.
+        table(db, "t_bare", "deal_batch_no VARCHAR(10), class_order INTEGER",
+              "deal_batch_no VARCHAR(10), class_order INTEGER");
+        for (const char *row : {"'12', 1", "'0012', 2", "'B12', 3", "NULL, 4", "' 5 ', 5"})
+            run(db, QStringLiteral("INSERT INTO t_bare VALUES(%1)").arg(QLatin1StringView(row)));
+        QCOMPARE(db->text("SELECT count(*) FROM t_bare WHERE deal_batch_no=12"), QString("2"));
+        QCOMPARE(db->text("SELECT count(*) FROM t_bare x WHERE 12 = x.deal_batch_no AND class_order > 1"),
+                 QString("1"));
+        QCOMPARE(db->text("SELECT count(*) FROM t_bare WHERE deal_batch_no > 9"), QString("2"));
+        QCOMPARE(db->text("SELECT count(*) FROM t_bare WHERE deal_batch_no = 5"), QString("1"));
+        QCOMPARE(db->text("SELECT count(*) FROM t_bare WHERE deal_batch_no = '12'"), QString("1"));
+        run(db, "UPDATE t_bare SET class_order = 0 WHERE deal_batch_no = 12");
+        QCOMPARE(db->text("SELECT sum(class_order) FROM t_bare"), QString("12"));
+    }
+
+    void replaceAndDateArithmetic_data() { kestra::test::SqlBackends::addRows(); }
+    void replaceAndDateArithmetic()
+    {
+        KESTRA_SQL_BACKEND(db);
+        table(db, "t_rep", "id INTEGER, v VARCHAR(20)", "id INTEGER, v VARCHAR(20)");
+        run(db, "INSERT INTO t_rep VALUES(1, ' a b  c ')");
+        run(db, "INSERT INTO t_rep VALUES(2, NULL)");
+        // A NULL replacement removes what it finds; a NULL search finds nothing.
+        QCOMPARE(db->text("SELECT replace(v, ' ', '') FROM t_rep WHERE id = 1"), QString("abc"));
+        QCOMPARE(db->text("SELECT replace(v, ' ') FROM t_rep WHERE id = 1"), QString("abc"));
+        QCOMPARE(db->text("SELECT replace(v, '', 'x') FROM t_rep WHERE id = 1"), QString(" a b  c "));
+        QCOMPARE(db->text("SELECT replace(v, 'b', '-') FROM t_rep WHERE id = 1"), QString(" a -  c "));
+        QCOMPARE(db->text("SELECT replace(v, ' ', '') FROM t_rep WHERE id = 2"), QString("<NULL>"));
+        QCOMPARE(db->text("SELECT count(*) FROM dual WHERE replace('   ', ' ', '') IS NULL"), QString("1"));
+        run(db, "UPDATE t_rep SET v = replace(v, ' ', '') WHERE id = 1");
+        QCOMPARE(db->text("SELECT v FROM t_rep WHERE id = 1"), QString("abc"));
+
+        // A number added to a date counts days; a date minus a date is days.
+        QCOMPARE(db->text("SELECT to_char(to_date('2024-02-27','yyyy-mm-dd') + 3, 'yyyy-mm-dd') FROM dual"),
+                 QString("2024-03-01"));
+        QCOMPARE(db->text("SELECT to_char(2 + to_date('2024-02-27','yyyy-mm-dd') - 1, 'yyyy-mm-dd') FROM dual"),
+                 QString("2024-02-28"));
+        QCOMPARE(db->text("SELECT to_char(to_date('2024-03-01','yyyy-mm-dd') - 0.5, 'yyyy-mm-dd hh24:mi') FROM dual"),
+                 QString("2024-02-29 12:00"));
+        QCOMPARE(db->text("SELECT to_date('2024-03-01','yyyy-mm-dd') - to_date('2024-01-31','yyyy-mm-dd') FROM dual"),
+                 QString("30"));
+        QCOMPARE(db->text("SELECT to_char(trunc(sysdate) - 1, 'yyyy-mm-dd') FROM dual"),
+                 QDate::currentDate().addDays(-1).toString(Qt::ISODate));
+        QCOMPARE(db->text("SELECT count(*) FROM dual WHERE sysdate - 7 < sysdate AND sysdate + 1 > sysdate"),
+                 QString("1"));
+        // Numbers alone keep their arithmetic.
+        QCOMPARE(db->text("SELECT 7 - 2 + 1 FROM dual"), QString("6"));
+    }
 };
 
 KESTRA_TEST(SqlExecutionTest)

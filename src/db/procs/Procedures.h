@@ -3,6 +3,7 @@
 #include "db/procs/ProcHost.h"
 
 #include <QList>
+#include <QStringList>
 #include <QStringView>
 #include <QVariant>
 
@@ -21,6 +22,9 @@ public:
     // The argument as text; NULL gives a null QString.
     QString text(int i) const;
     double number(int i) const { return value(i).toDouble(); }
+    // A bound PL/SQL table (a list of texts); a single value reads as a
+    // one-element list, NULL as an empty one.
+    QStringList list(int i) const;
 
     void setOutput(int i, const QVariant &v)
     {
@@ -33,6 +37,18 @@ private:
     QList<QVariant> values_;
     QList<QVariant> outputs_;
 };
+
+// What a procedure receives for a bound parameter's value: empty text and
+// an absent value are NULL (Oracle has no empty text); a list (a PL/SQL
+// table) is passed as it is, even when it is empty.
+QVariant boundArgument(const QVariant &bound);
+
+// Runs one query of the suite's Oracle SQL that a procedure received (the
+// base query of the statistics package) on the procedure's connection,
+// through the same translation as the session's statements. Text holding
+// more than one statement, or anything but a query, is refused with an
+// Oracle error, as a cursor opened on it would be.
+bool selectOracle(ProcHost &host, const QString &oracleSql, QList<Row> &rows, DbError &error);
 
 using ProcFn = bool (*)(ProcHost &host, ProcArgs &args, DbError &error);
 

@@ -60,6 +60,8 @@ void Translator::planLevel(Level &level)
         }
         if (level.top && isKind(node, SqlToken::Semicolon) && i + 1 < n)
             planStatementStart(level, i + 1);
+        if (tokens_[node.tok].kind == SqlToken::Operator)
+            planNumericComparison(level, i);
         if (tokens_[node.tok].kind != SqlToken::Identifier)
             continue;
         const bool hasNext = i + 1 < n;
@@ -304,6 +306,10 @@ void Translator::planWhereRownum(Level &level, int where, int clauseEnd)
         level.edit(where).skip = true;
     if (limit < 0)
         return;
+    if (rowsAreCombined(level, where, clauseEnd)) {
+        limitRowSource(level, where, clauseEnd, limit);
+        return;
+    }
     const QString clause = QStringLiteral("LIMIT %1").arg(limit);
     for (int j = clauseEnd; j < n; ++j) {
         // SQLite drops FOR UPDATE: the limit goes to the end there.
@@ -318,6 +324,66 @@ void Translator::planWhereRownum(Level &level, int where, int clauseEnd)
         }
     }
     level.tail += u' ' + clause;
+}
+
+bool Translator::rowsAreCombined(const Level &level, int where, int clauseEnd) const
+{
+    // Oracle numbers the rows before it counts, groups or removes
+    // duplicates: a LIMIT at the end would apply to the result instead.
+    static const char *const aggregates[] = {"COUNT",  "SUM",    "AVG",      "MIN",       "MAX",
+                                             "STDDEV", "MEDIAN", "VARIANCE", "WM_CONCAT", "LISTAGG"};
+    const auto &nodes = level.nodes;
+    int select = -1;
+    for (int j = 0; j < where; ++j) {
+        if (isWord(nodes[j], QLatin1StringView("SELECT")))
+            select = j;
+    }
+    if (select < 0)
+        return false;
+    if (select + 1 < where && (isWord(nodes[select + 1], QLatin1StringView("DISTINCT")) ||
+                               isWord(nodes[select + 1], QLatin1StringView("UNIQUE"))))
+        return true;
+    for (int j = select + 1; j + 1 < where && !isWord(nodes[j], QLatin1StringView("FROM")); ++j) {
+        if (!nodes[j + 1].group || !isKind(nodes[j], SqlToken::Identifier))
+            continue;
+        for (const char *name : aggregates) {
+            if (isWord(nodes[j], QLatin1StringView(name)))
+                return true;
+        }
+    }
+    for (int j = clauseEnd; j < level.size() && !isKind(nodes[j], SqlToken::Semicolon); ++j) {
+        if (isWord(nodes[j], QLatin1StringView("GROUP")) || isWord(nodes[j], QLatin1StringView("HAVING")))
+            return true;
+    }
+    return false;
+}
+
+void Translator::limitRowSource(Level &level, int where, int clauseEnd, long limit)
+{
+    // FROM t [alias] WHERE ... becomes FROM (SELECT * FROM t [alias] WHERE
+    // ... LIMIT n) alias: the names the rest of the query uses still hold.
+    // Several tables cannot be renamed that way.
+    const auto &nodes = level.nodes;
+    int from = -1;
+    for (int j = where - 1; j >= 0 && from < 0; --j) {
+        if (isWord(nodes[j], QLatin1StringView("FROM")))
+            from = j;
+    }
+    const int tableEnd = from < 0 ? -1 : chainEnd(level, from + 1);
+    const bool aliased = tableEnd + 1 == where && isKind(nodes[tableEnd], SqlToken::Identifier) &&
+                         !hasFlag(nodes[tableEnd], ReservedWord);
+    if (from < 0 || tableEnd == from + 1 || (tableEnd != where && !aliased)) {
+        refuse(QStringLiteral("ORA-03001: unimplemented feature: rownum with an aggregate, DISTINCT or GROUP BY "
+                              "is translated over one table only; limit the rows in a subquery of their own"));
+        return;
+    }
+    const QString name = text(nodes[aliased ? tableEnd : tableEnd - 1]).toString();
+    level.edit(from + 1).before += QStringLiteral("(SELECT * FROM ");
+    const QString close = QStringLiteral("LIMIT %1) %2").arg(limit).arg(name);
+    if (clauseEnd < level.size())
+        level.edit(clauseEnd).before += close + u' ';
+    else
+        level.tail += u' ' + close;
 }
 
 void Translator::planOrderBy(Level &level, int by)

@@ -31,6 +31,7 @@ enum class Fn {
     Dump,
     Unistr,
     Concat,
+    Replace,
 };
 
 Fn lookup(QStringView name)
@@ -45,7 +46,7 @@ Fn lookup(QStringView name)
         {"rtrim", Fn::Rtrim},    {"lpad", Fn::Lpad},       {"rpad", Fn::Rpad},          {"upper", Fn::Upper},
         {"lower", Fn::Lower},    {"trunc", Fn::Trunc},     {"round", Fn::Round},        {"mod", Fn::Mod},
         {"to_char", Fn::ToChar}, {"to_date", Fn::ToDate},  {"to_number", Fn::ToNumber}, {"dump", Fn::Dump},
-        {"unistr", Fn::Unistr},  {"concat", Fn::Concat},
+        {"unistr", Fn::Unistr},  {"concat", Fn::Concat},   {"replace", Fn::Replace},
     };
     if (name.size() < 3 || name.size() > 9)
         return Fn::None;
@@ -65,6 +66,24 @@ struct Args {
     std::vector<int> first;     // the argument's first node
     int count() const { return static_cast<int>(text.size()); }
 };
+
+// PostgreSQL's date_trunc unit for an Oracle date format unit; empty for
+// one it has none for.
+QString postgresDateUnit(const QString &oracleUnit)
+{
+    const QString u = oracleUnit.trimmed().toUpper();
+    if (u == u"DD" || u == u"DDD" || u == u"J")
+        return QStringLiteral("day");
+    if (u == u"MM" || u == u"MON" || u == u"MONTH")
+        return QStringLiteral("month");
+    if (u == u"YYYY" || u == u"YEAR" || u == u"YY" || u == u"Y" || u == u"RRRR")
+        return QStringLiteral("year");
+    if (u == u"HH" || u == u"HH24" || u == u"HH12")
+        return QStringLiteral("hour");
+    if (u == u"MI")
+        return QStringLiteral("minute");
+    return {};
+}
 
 QString paren(const Args &a, int k)
 {
@@ -141,6 +160,7 @@ bool Translator::emitFunctionCall(Level &level, int i, QString &out)
     case Fn::Substr:
     case Fn::Lpad:
     case Fn::Rpad:
+    case Fn::Replace:
         accepted = n == 2 || n == 3;
         break;
     case Fn::Instr:
@@ -277,7 +297,13 @@ bool Translator::emitFunctionCall(Level &level, int i, QString &out)
     case Fn::Trunc:
     case Fn::Round: {
         const QString name = fn == Fn::Trunc ? QStringLiteral("trunc") : QStringLiteral("round");
-        if (sqlite)
+        const QString unit =
+            fn == Fn::Trunc && !sqlite && isDateTerm(inner, ranges[0].from, ranges[0].to)
+                ? postgresDateUnit(n == 2 && literalAt(1) ? sqlStringValue(sql_, *literalAt(1)) : QStringLiteral("DD"))
+                : QString();
+        if (!unit.isEmpty())
+            r = u"date_trunc('" + unit + u"', " + a.text[0] + u')'; // a date cut to a unit
+        else if (sqlite)
             r = u"kestra_" + name + u'(' + joined(a) + u')';
         else
             r = name + u"(CAST(" + a.text[0] + u" AS numeric)" + (n == 2 ? u", " + a.text[1] : QString()) + u')';
@@ -322,6 +348,24 @@ bool Translator::emitFunctionCall(Level &level, int i, QString &out)
     case Fn::Concat:
         r = concatExpression(a.text, a.plain);
         break;
+    case Fn::Replace: {
+        // Oracle: a NULL search string leaves the text alone, a NULL
+        // replacement removes what is found (replace(x, ' ', '') takes the
+        // blanks out); both backends give NULL for either. Nothing left is
+        // NULL.
+        auto textOf = [&](int k) -> QString {
+            if (a.plain[k])
+                return a.text[k];
+            return (sqlite ? u"kestra_concat(" : u"kestra_text(") + a.text[k] + u')';
+        };
+        auto orEmpty = [&](int k) -> QString {
+            if (k >= n || a.nullWord[k])
+                return QStringLiteral("''");
+            return a.plain[k] ? a.text[k] : u"COALESCE(" + textOf(k) + u", '')";
+        };
+        r = u"NULLIF(replace(" + textOf(0) + u", " + orEmpty(1) + u", " + orEmpty(2) + u"), '')";
+        break;
+    }
     }
     beginNode(level, i, out);
     out += r;

@@ -129,6 +129,8 @@ QString Translator::run()
     emitRange(top, 0, top.size(), out);
     out += top.tail;
     emitTrivia(tokens_.back(), out);
+    if (!refusal_.isEmpty())
+        return u"SELECT kestra_refuse(" + sqlStandardLiteral(refusal_) + u')';
     return out;
 }
 
@@ -277,7 +279,7 @@ void Translator::emitRange(Level &level, int from, int to, QString &out)
         if (expr.end > i) {
             if (expr.concat)
                 emitConcat(level, i, expr, out);
-            else
+            else if (expr.ops.empty() || !emitDateArithmetic(level, i, expr, out))
                 emitPlain(level, i, expr.end, out);
             i = expr.end;
             continue;

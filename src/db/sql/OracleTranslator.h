@@ -112,11 +112,28 @@ public:
     // a || b with Oracle's NULL-as-empty rule, of already translated operands.
     QString concatExpression(const QStringList &operands, const std::vector<bool> &plainOperand) const;
 
+    // OracleExpressions.cpp: a quoted number compared with a numeric call
+    // becomes the number; date plus or minus days, and a date minus a date.
+    void planNumericComparison(Level &level, int op);
+    void planBareNumberComparison(Level &level, int op);
+    bool emitDateArithmetic(Level &level, int from, const ExprParse &expr, QString &out);
+    bool isDateTerm(const Level &level, int from, int to) const;
+
+    // The statement cannot be given Oracle's meaning: it is replaced by one
+    // that fails with this Oracle-numbered text.
+    void refuse(const QString &oracleError)
+    {
+        if (refusal_.isEmpty())
+            refusal_ = oracleError;
+    }
+
 private:
     void buildTree();
     void planStatementStart(Level &level, int first);
     void planLevel(Level &level);
     void planWhereRownum(Level &level, int where, int clauseEnd);
+    bool rowsAreCombined(const Level &level, int where, int clauseEnd) const;
+    void limitRowSource(Level &level, int where, int clauseEnd, long limit);
     void planOrderBy(Level &level, int by);
     void planForUpdate(Level &level, int forIdx);
     void emitUnit(Level &level, int i, int end, QString &out);
@@ -131,6 +148,7 @@ private:
     int depth_ = 0;
     bool pendingSpace_ = false;
     int subqueryNames_ = 0;
+    QString refusal_;
 };
 
 } // namespace kestra::sqlx

@@ -113,6 +113,20 @@ QStringList postgresSupportStatements()
                        "    || CASE WHEN fmt >= 1000 THEN ' CharacterSet=AL16UTF16' ELSE '' END\n"
                        "    || ': ' || array_to_string(parts, ',');\n"
                        "END $$"),
+
+        // A text column read as a number where Oracle compares it with one;
+        // text that holds none is NULL.
+        QStringLiteral("CREATE OR REPLACE FUNCTION kestra_as_number(s text) RETURNS numeric "
+                       "LANGUAGE sql IMMUTABLE PARALLEL SAFE AS $$ "
+                       "SELECT CASE WHEN s ~ '^[[:space:]]*[-+]?([0-9]+[.]?[0-9]*|[.][0-9]+)([eE][-+]?[0-9]+)?"
+                       "[[:space:]]*$' THEN CAST(trim(s) AS numeric) END $$"),
+        QStringLiteral("CREATE OR REPLACE FUNCTION kestra_as_number(n numeric) RETURNS numeric "
+                       "LANGUAGE sql IMMUTABLE PARALLEL SAFE AS $$ SELECT n $$"),
+
+        // What the translator sends in place of a statement it cannot give
+        // Oracle's meaning: fails with the Oracle-numbered text.
+        QStringLiteral("CREATE OR REPLACE FUNCTION kestra_refuse(message text) RETURNS integer "
+                       "LANGUAGE plpgsql AS $$ BEGIN RAISE EXCEPTION USING MESSAGE = message; END $$"),
     };
 }
 
@@ -131,6 +145,9 @@ QStringList postgresSupportSignatures()
         QStringLiteral("kestra_instr(text, text, numeric)"),
         QStringLiteral("kestra_mod(numeric, numeric)"),
         QStringLiteral("kestra_dump(text, integer)"),
+        QStringLiteral("kestra_as_number(text)"),
+        QStringLiteral("kestra_as_number(numeric)"),
+        QStringLiteral("kestra_refuse(text)"),
     };
 }
 

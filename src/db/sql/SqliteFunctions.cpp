@@ -513,6 +513,32 @@ void fnUnistr(sqlite3_context *ctx, int argc, sqlite3_value **argv)
         resultError(ctx, error);
 }
 
+// kestra_as_number(x): a text column read as a number where Oracle compares
+// it with one; text that holds none is NULL.
+void fnAsNumber(sqlite3_context *ctx, int argc, sqlite3_value **argv)
+{
+    if (!argCount(ctx, argc, 1, 1, "AS_NUMBER"))
+        return;
+    const int type = sqlite3_value_type(argv[0]);
+    if (type == SQLITE_INTEGER || type == SQLITE_FLOAT) {
+        sqlite3_result_value(ctx, argv[0]);
+        return;
+    }
+    const std::optional<double> v = type == SQLITE_NULL ? std::nullopt : parseOracleNumber(textArg(argv[0]));
+    if (v)
+        resultNumber(ctx, *v);
+    else
+        sqlite3_result_null(ctx);
+}
+
+// kestra_refuse(text): what the translator sends in place of a statement
+// it cannot give Oracle's meaning; fails with the text.
+void fnRefuse(sqlite3_context *ctx, int argc, sqlite3_value **argv)
+{
+    resultError(ctx,
+                argc == 1 && !isNull(argv[0]) ? textArg(argv[0]) : QStringLiteral("ORA-03001: unimplemented feature"));
+}
+
 // --- sequences -----------------------------------------------------------------
 
 // The values this connection has drawn, for currval.
@@ -601,7 +627,7 @@ bool registerOracleFunctions(sqlite3 *db)
         {"kestra_lpad", fnLpad},     {"kestra_rpad", fnRpad},      {"kestra_upper", fnUpper},
         {"kestra_lower", fnLower},   {"kestra_trunc", fnTrunc},    {"kestra_round", fnRound},
         {"kestra_mod", fnMod},       {"kestra_to_char", fnToChar}, {"kestra_to_number", fnToNumber},
-        {"kestra_dump", fnDump},     {"kestra_unistr", fnUnistr},
+        {"kestra_dump", fnDump},     {"kestra_unistr", fnUnistr},  {"kestra_as_number", fnAsNumber},
     };
     const int pureFlags = SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS;
     for (const Def &d : pure) {
@@ -609,6 +635,9 @@ bool registerOracleFunctions(sqlite3 *db)
             SQLITE_OK)
             return false;
     }
+    if (sqlite3_create_function_v2(db, "kestra_refuse", -1, SQLITE_UTF8, nullptr, fnRefuse, nullptr, nullptr,
+                                   nullptr) != SQLITE_OK)
+        return false;
     // to_date without a year takes the current one: not deterministic.
     if (sqlite3_create_function_v2(db, "kestra_to_date", -1, SQLITE_UTF8 | SQLITE_INNOCUOUS, nullptr, fnToDate, nullptr,
                                    nullptr, nullptr) != SQLITE_OK)
