@@ -44,7 +44,7 @@ const char *const kUsage =
     "                                         (N titles, default 2000; docs/demo.md)\n"
     "  marc-dump FILE [--raw] [--encoding auto|utf-8|gbk|gb18030]\n"
     "                                         one line per field of every record\n"
-    "  marc-import [--root DIR] FILE [--encoding E]\n"
+    "  marc-import [--root DIR] FILE [--encoding E] [--number-missing]\n"
     "                                         store ISO 2709 records in the catalogue\n"
     "  marc-export [--root DIR] --out FILE [--encoding E] (--all | --batch B | NUMBER...)\n"
     "                                         write catalogue records as ISO 2709\n"

@@ -1,6 +1,7 @@
 #include "marc/BibExtract.h"
 
 #include "marc/FieldReader.h"
+#include "marc/MarcFieldNames.h"
 
 namespace kestra {
 
@@ -44,11 +45,13 @@ QString composedTitleC(const BibRecord &record, const QStringList &list)
         const QByteArrayView field = record.fieldBytes(index);
         qsizetype at = field.indexOf(SubfieldDelimiter);
         while (at >= 0 && at + 1 < field.size()) {
-            const char code = field[at + 1];
-            qsizetype end = field.indexOf(SubfieldDelimiter, at + 2);
+            const qsizetype width = record.codec().charLength(field, at + 1);
+            qsizetype end = field.indexOf(SubfieldDelimiter, at + 1 + width);
             const qsizetype stop = end < 0 ? field.size() : end;
+            // Paths name ASCII codes; a code of several bytes is no path's.
+            const char code = width == 1 ? field[at + 1] : '\0';
             const QString path = QLatin1String("200") + QLatin1Char(code);
-            if (list.contains(path)) {
+            if (code != '\0' && list.contains(path)) {
                 const char *sep = code == 'a' ? " " : code == 'e' ? ":" : code == 'i' ? "," : ".";
                 out += QLatin1String(sep) + record.decode(field.sliced(at + 2, stop - at - 2));
             }
@@ -161,9 +164,11 @@ InfoList buildInfoList(const BibRecord &record, const BibParams &params)
                 qsizetype end = body.indexOf(SubfieldDelimiter, at + 1);
                 const qsizetype stop = end < 0 ? body.size() : end;
                 if (at + 1 < stop) {
-                    const QChar code = QLatin1Char(body[at + 1]);
-                    const qsizetype pos = codes.indexOf(code);
-                    const QString value = record.decode(body.sliced(at + 2, stop - at - 2)).trimmed();
+                    // The code is one character of the record's encoding.
+                    const qsizetype width = std::min(record.codec().charLength(body, at + 1), stop - at - 1);
+                    const QString code = record.decode(body.sliced(at + 1, width));
+                    const qsizetype pos = code.size() == 1 ? codes.indexOf(code.at(0)) : -1;
+                    const QString value = record.decode(body.sliced(at + 1 + width, stop - at - 1 - width)).trimmed();
                     if (pos >= 0 && !value.isEmpty()) {
                         const QChar mark = markBeforeCode ? (pos > 0 ? codes.at(pos - 1) : QChar()) : lastMark;
                         line += infoPiece(mark, value, first);
@@ -203,6 +208,8 @@ QString fieldLabel(const QString &tag, const BibRecord &record, const BibParams 
     const auto it = params.fieldNames[std::size_t(type)].constFind(tag);
     if (it != params.fieldNames[std::size_t(type)].constEnd())
         return it.value();
+    if (const QString name = standardFieldName(type, tag); !name.isEmpty())
+        return name;
     return type == 0 || type == 2 ? QStringLiteral("非Marc字段") : QStringLiteral("*No Marc*");
 }
 

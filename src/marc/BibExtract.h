@@ -45,7 +45,8 @@ bool docTypeCodeIn11To19(const BibRecord &record);
 // GroupUsesStopwords: the retrieval group with that number has stop-word
 // flag 1 (the type "C" row, else the type "U" row, decides).
 bool groupUsesStopwords(int groupCode, const BibParams &params);
-// FieldLabel: the name of a tag for the record's type.
+// FieldLabel: the name of a tag for the record's type: the site's name
+// (MarcInfo.ini), else the format's own name, else "非Marc字段" / "*No Marc*".
 QString fieldLabel(const QString &tag, const BibRecord &record, const BibParams &params);
 
 } // namespace kestra

@@ -64,6 +64,14 @@ bool BibParams::addFieldName(int typeIndex, const QString &tag, const QString &n
     return true;
 }
 
+QString callNoSeparatorOf(const QString &value)
+{
+    if (value.isEmpty())
+        return QStringLiteral("/");
+    QString s = value;
+    return s.replace(QLatin1Char('_'), QLatin1Char(' '));
+}
+
 bool unicodeModeForSize(int marc03Size)
 {
     return marc03Size > 2000;

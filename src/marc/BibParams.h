@@ -79,6 +79,12 @@ struct BibParams {
     std::array<QHash<QString, QString>, 4> fieldNames; // tag -> name, per type index
     bool unicodeMode = false;
     int indexWidth = 30;
+    // System parameter 20: between the class and the book number of a call
+    // number ("_" there stands for a blank).
+    QString callNoSeparator = QStringLiteral("/");
+    // classifica_code rows in use: the scheme (cls_id) and the field path
+    // that holds its class numbers in the Chinese scheme, by cls_id.
+    QList<std::pair<QString, QString>> classifications;
 
     // A marc_idx_para row of type 0 ("C") or 1 ("U").
     void addIndexRow(int typeIndex, int useType, const IndexParaRow &row);
@@ -90,6 +96,9 @@ struct BibParams {
     bool addFieldName(int typeIndex, const QString &tag, const QString &name);
 };
 
+// The call-number separator from the value of system parameter 20: "_"
+// stands for a blank, an unset parameter for "/".
+QString callNoSeparatorOf(const QString &value);
 // The storage mode from the declared size of marc_data.marc03.
 bool unicodeModeForSize(int marc03Size);
 // The width of index content from the declared size of marc_idx.marc_idx_cont.

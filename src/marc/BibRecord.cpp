@@ -217,6 +217,26 @@ int BibRecord::setSubfield(QStringView path, const QString &value)
     return replaceField(index, text);
 }
 
+int BibRecord::setControlField(const char *tag, const QString &value)
+{
+    const QByteArray bytes = codec_.encode(value);
+    if (isBlank() || holdsTerminator(bytes) || bytes.contains(SubfieldDelimiter))
+        return -1;
+    const int index = findField(tag);
+    if (index >= 0)
+        return replaceField(index, bytes);
+    if (addField(MarcField{QString::fromLatin1(tag, 3), QString(), value}) < 0)
+        return -1;
+    const DirEntry added = dir_.back();
+    dir_.pop_back();
+    const auto at = std::find_if(dir_.begin(), dir_.end(),
+                                 [tag](const DirEntry &e) { return std::memcmp(e.tag.data(), tag, 3) > 0; });
+    dir_.insert(at, added);
+    makeCanonical();
+    writeLeaderNumbers(leader_.data());
+    return 0;
+}
+
 int BibRecord::sortFields()
 {
     if (isBlank())
@@ -303,6 +323,28 @@ BibRecord BibRecord::reencoded(const MarcCodec &target, bool markEncoding) const
     return out;
 }
 
+QString BibRecord::unencodableIn(const MarcCodec &target) const
+{
+    if (isBlank() || target == codec_)
+        return QString();
+    QString text;
+    for (int i = 0; i < fieldCount(); ++i) {
+        codec_.decodeInto(fieldBytes(i), text);
+        const qsizetype at = target.firstUnencodable(text);
+        if (at < 0)
+            continue;
+        const char32_t cp = text.at(at).isHighSurrogate() && at + 1 < text.size() && text.at(at + 1).isLowSurrogate()
+                                ? QChar::surrogateToUcs4(text.at(at), text.at(at + 1))
+                                : text.at(at).unicode();
+        const QString shown = QChar::isSurrogate(text.at(at).unicode()) && cp < 0x10000
+                                  ? QString()
+                                  : QStringLiteral(" ") + QString::fromUcs4(&cp, 1);
+        const QString hex = QString::number(uint(cp), 16).toUpper().rightJustified(4, QLatin1Char('0'));
+        return QStringLiteral("U+%1%2 in field %3").arg(hex, shown, dir_[std::size_t(i)].tagText());
+    }
+    return QString();
+}
+
 bool BibRecord::writeTo(QByteArray &out, const MarcCodec &target) const
 {
     if (isBlank())
@@ -319,6 +361,8 @@ bool BibRecord::writeTo(QByteArray &out, const MarcCodec &target) const
         }
         return true;
     }
+    if (!unencodableIn(target).isEmpty())
+        return false;
     const BibRecord converted = reencoded(target);
     converted.serializeTo(out);
     return !converted.isBlank();

@@ -59,6 +59,7 @@ enum class ParseIssue : quint8 {
     BadEntry,           // a tag, length or position that is not usable; entry dropped
     FieldOutsideRecord, // a field starting past the end of the data; entry dropped
     FieldRunsPastEnd,   // a field running past the end of the data; cut there
+    StoredTextLost,     // a stored chunk came back shorter and the record no longer fits together
 };
 
 enum class ParseOutcome : quint8 { Clean, Repaired, Damaged, Refused, Blank };
@@ -154,6 +155,10 @@ public:
     int addField(const MarcField &field);
     // SetSubfield for a path "tag + code": 0, or -1 (record unchanged).
     int setSubfield(QStringView path, const QString &value);
+    // A control field ("001") set to value: replaced where the record has
+    // it, else inserted before the first field with a higher tag. 0, or -1
+    // (record unchanged).
+    int setControlField(const char *tag, const QString &value);
     // SortFields: ascending tags, equal tags keeping their order.
     int sortFields();
 
@@ -166,10 +171,15 @@ public:
     // it, so that an export can give back the original). Blank when it would
     // pass 99999 bytes in that encoding.
     BibRecord reencoded(const MarcCodec &target, bool markEncoding = true) const;
+    // The first character of the record that the target encoding cannot
+    // hold, described for a report ("U+00F8 ø in field 245"); empty when
+    // the record converts without loss.
+    QString unencodableIn(const MarcCodec &target) const;
     // Serializes in the target encoding (as is when it is the record's own,
     // except that a code page never goes out marked as Unicode);
-    // false, and nothing written, when the record is blank or would pass
-    // 99999 bytes in that encoding.
+    // false, and nothing written, when the record is blank, holds a
+    // character the target cannot hold, or would pass 99999 bytes in that
+    // encoding.
     bool writeTo(QByteArray &out, const MarcCodec &target) const;
 
     // "U" when the record looks like MARC 21, "C" otherwise (a file does

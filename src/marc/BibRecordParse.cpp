@@ -117,6 +117,8 @@ QString describeIssue(ParseIssue issue)
         return QStringLiteral("field starts past the end of the record, dropped");
     case ParseIssue::FieldRunsPastEnd:
         return QStringLiteral("field runs past the end of the record, cut");
+    case ParseIssue::StoredTextLost:
+        return QStringLiteral("a stored chunk lost characters at its end (not blanks)");
     }
     return QString();
 }

@@ -66,8 +66,10 @@ QString bibDataSql(const QString &marcRecNo, bool unicodeMode)
     return sql + where;
 }
 
-QString assembleBibText(const QueryResult &rows, bool unicodeMode)
+QString assembleBibText(const QueryResult &rows, bool unicodeMode, bool *padded)
 {
+    if (padded)
+        *padded = false;
     QString text;
     for (int r = 0; r < rows.rowCount(); ++r) {
         if (unicodeMode) {
@@ -84,8 +86,11 @@ QString assembleBibText(const QueryResult &rows, bool unicodeMode)
             const QString chunk = rows.text(r, c);
             text += chunk;
             const int stored = int(rows.number(r, c + 3));
-            if (stored > chunk.size())
+            if (stored > chunk.size()) {
                 text += QString(stored - chunk.size(), QLatin1Char(' '));
+                if (padded)
+                    *padded = true;
+            }
         }
     }
     return text;
@@ -102,7 +107,15 @@ BibRecord readBibRecord(Session &session, const QString &marcRecNo, const MarcCo
     const bool unicodeMode = session.unicodeMode();
     if (session.query(bibDataSql(marcRecNo, unicodeMode), data) < 0)
         return BibRecord(codec);
-    BibRecord record = BibRecord::fromText(assembleBibText(data, unicodeMode), codec, report);
+    bool padded = false;
+    ParseReport parsed;
+    BibRecord record = BibRecord::fromText(assembleBibText(data, unicodeMode, &padded), codec, &parsed);
+    // Blanks put back where other whitespace was dropped shift every later
+    // position, which the parser would otherwise "repair" by recounting.
+    if (padded && parsed.outcome == ParseOutcome::Repaired)
+        parsed.add(ParseIssue::StoredTextLost);
+    if (report)
+        *report = parsed;
     if (record.isBlank())
         return record;
     fillSummary(record.summary, summary);
@@ -173,10 +186,48 @@ int loadBibParams(Session &session, const InstallFolders &folders, const CodePag
                                               rows.text(r, 3), rows.value(r, 4).toInt()});
     }
 
+    if (session.query(QStringLiteral("SELECT sys_para_value FROM sys_comm_para WHERE sys_para_code='20'"), rows) < 0)
+        return failLoad(session);
+    params.callNoSeparator = callNoSeparatorOf(rows.rowCount() > 0 ? rows.text(0, 0) : QString());
+    if (session.query(QStringLiteral("SELECT cls_id,marc_field FROM classifica_code WHERE code_use_flag='1' "
+                                     "ORDER BY cls_id"),
+                      rows) < 0)
+        return failLoad(session);
+    for (int r = 0; r < rows.rowCount(); ++r)
+        params.classifications.append({rows.text(r, 0).trimmed(), rows.text(r, 1).trimmed()});
+
     const QString ini = folders.file(InstallFolders::BaseParam, QStringLiteral("MarcInfo.ini"));
     loadMarcInfo(IniFile::load(ini, codePage), params);
     addFieldNamesFromMarcInfo(params);
     return 0;
+}
+
+QString summaryRowsSql(const QStringList &recordNumbers, bool fromOrders)
+{
+    QString columns = QString::fromLatin1(kSummaryColumns);
+    QString sql;
+    QString key;
+    if (fromOrders) {
+        columns.replace(0, int(qstrlen("MARC_REC_NO")), QStringLiteral("ASORD_MARC_REC_NO"));
+        key = QStringLiteral("asord_marc_rec_no");
+        sql = QStringLiteral("SELECT /*+ INDEX(asord_marc) */  ") + columns + QStringLiteral(" FROM asord_marc WHERE ");
+    } else {
+        key = QStringLiteral("marc_rec_no");
+        sql = QStringLiteral("SELECT /*+ INDEX(marc) */  ") + columns +
+              QStringLiteral(",MARC_USE_FLAG,opac_flag FROM marc WHERE ");
+    }
+    // Oracle takes at most 1,000 values in one IN list (ORA-01795): longer
+    // lists are joined by OR.
+    QStringList lists;
+    for (qsizetype at = 0; at < recordNumbers.size(); at += MaxInList) {
+        QStringList quoted;
+        for (const QString &n : recordNumbers.mid(at, MaxInList))
+            quoted.append(sqlQuote(n));
+        lists.append(key + QStringLiteral(" in (") + quoted.join(QLatin1Char(',')) + QLatin1Char(')'));
+    }
+    if (lists.size() > 1)
+        return sql + QLatin1Char('(') + lists.join(QStringLiteral(" OR ")) + QLatin1Char(')');
+    return sql + lists.value(0);
 }
 
 int loadSummaryRows(Session &session, const QStringList &recordNumbers, bool fromOrders, QueryResult &rows)
@@ -184,22 +235,9 @@ int loadSummaryRows(Session &session, const QStringList &recordNumbers, bool fro
     rows = QueryResult();
     if (recordNumbers.isEmpty())
         return 0;
-    QStringList quoted;
-    quoted.reserve(recordNumbers.size());
-    for (const QString &n : recordNumbers)
-        quoted.append(sqlQuote(n));
-    QString columns = QString::fromLatin1(kSummaryColumns);
-    QString sql;
-    if (fromOrders) {
-        columns.replace(0, int(qstrlen("MARC_REC_NO")), QStringLiteral("ASORD_MARC_REC_NO"));
-        sql = QStringLiteral("SELECT /*+ INDEX(asord_marc) */  ") + columns +
-              QStringLiteral(" FROM asord_marc WHERE asord_marc_rec_no in (");
-    } else {
-        sql = QStringLiteral("SELECT /*+ INDEX(marc) */  ") + columns +
-              QStringLiteral(",MARC_USE_FLAG,opac_flag FROM marc WHERE marc_rec_no in (");
-    }
-    sql += quoted.join(QLatin1Char(',')) + QLatin1Char(')');
-    if (session.query(sql, rows) < 0) {
+    // In Unicode mode the summary columns are national characters, read
+    // through dump() like every other summary read.
+    if (session.querySummary(summaryRowsSql(recordNumbers, fromOrders), rows) < 0) {
         session.showDbError();
         return -1;
     }

@@ -19,14 +19,18 @@ QString bibDataSql(const QString &marcRecNo, bool unicodeMode);
 // in data_serial order, in the session's storage mode, parsed with byte
 // positions in the codec (the workstation code page). Blank when the
 // summary query fails or finds no row, when the data query fails, or when
-// the text is blank; report (optional) tells what the parse found.
+// the text is blank; report (optional) tells what the parse found. A record
+// whose chunk came back short and then does not fit together lost more
+// than blanks: it is reported Damaged, never Repaired.
 BibRecord readBibRecord(Session &session, const QString &marcRecNo, const MarcCodec &codec,
                         ParseReport *report = nullptr);
 
 // The record text from the rows of bibDataSql: ANSI chunks (padded back to
-// their stored length, because query results drop trailing blanks), or the
-// twelve dump pieces per row in Unicode mode.
-QString assembleBibText(const QueryResult &rows, bool unicodeMode);
+// their stored length with blanks, because query results drop trailing
+// whitespace), or the twelve dump pieces per row in Unicode mode. padded
+// (optional) tells whether a chunk had to be padded: the padding is right
+// only when what was dropped were blanks.
+QString assembleBibText(const QueryResult &rows, bool unicodeMode, bool *padded = nullptr);
 
 // The probes that follow a connection: the storage mode from the declared
 // size of marc_data.marc03 and the index-content width from marc_idx_cont,
@@ -42,8 +46,13 @@ int probeBibStorage(Session &session, BibParams &params);
 // the database error (the caller decides what start-up does then).
 int loadBibParams(Session &session, const InstallFolders &folders, const CodePage &codePage, BibParams &params);
 
+// The most values one IN list of a statement holds.
+inline constexpr int MaxInList = 1000;
+// The statement of LoadSummaryRows: one IN list per 1,000 numbers.
+QString summaryRowsSql(const QStringList &recordNumbers, bool fromOrders);
 // LoadSummaryRows: the summary columns of the records, from marc or, for
-// records on order, from asord_marc. -1 after showing the database error.
+// records on order, from asord_marc, read the way the session's storage
+// mode needs. -1 after showing the database error.
 int loadSummaryRows(Session &session, const QStringList &recordNumbers, bool fromOrders, QueryResult &rows);
 
 } // namespace kestra

@@ -258,7 +258,9 @@ QString fieldPlainText(const QString &fieldText)
     for (qsizetype i = 2; i < fieldText.size(); ++i) {
         if (fieldText.at(i) == QChar(SubfieldDelimiter)) {
             out.append(QLatin1Char(' '));
-            ++i; // the code
+            ++i; // the code, one character
+            if (i + 1 < fieldText.size() && fieldText.at(i).isHighSurrogate() && fieldText.at(i + 1).isLowSurrogate())
+                ++i;
         } else {
             out.append(fieldText.at(i));
         }
@@ -273,7 +275,8 @@ QString fieldPlainText(QByteArrayView field, const MarcCodec &codec)
     for (qsizetype i = 2; i < field.size(); ++i) {
         if (field[i] == SubfieldDelimiter) {
             out.append(' ');
-            ++i;
+            // The code is one character of the code page, not one byte.
+            i += std::max<qsizetype>(1, codec.charLength(field, i + 1));
         } else {
             out.append(field[i]);
         }

@@ -18,6 +18,9 @@ namespace kestra {
 class FieldReader {
 public:
     explicit FieldReader(const BibRecord &record) : rec_(record) {}
+    // A reader keeps a reference: a temporary record would be gone before
+    // the first value is read.
+    explicit FieldReader(const BibRecord &&record) = delete;
 
     const BibRecord &record() const { return rec_; }
 

@@ -269,6 +269,56 @@ qsizetype MarcCodec::prefixFitting(QStringView text, qsizetype maxBytes) const
     return i;
 }
 
+qsizetype MarcCodec::charLength(QByteArrayView bytes, qsizetype at) const
+{
+    const qsizetype left = bytes.size() - at;
+    if (left <= 0)
+        return 0;
+    const auto *p = reinterpret_cast<const uchar *>(bytes.data()) + at;
+    if (p[0] < 0x80 || left == 1)
+        return 1;
+    if (utf8_) {
+        const qsizetype n = p[0] >= 0xC2 && p[0] <= 0xDF   ? 2
+                            : p[0] >= 0xE0 && p[0] <= 0xEF ? 3
+                            : p[0] >= 0xF0 && p[0] <= 0xF4 ? 4
+                                                           : 1;
+        if (n > left)
+            return 1;
+        for (qsizetype i = 1; i < n; ++i) {
+            if ((p[i] & 0xC0) != 0x80)
+                return 1;
+        }
+        return n;
+    }
+    if (p[0] < 0x81 || p[0] > 0xFE)
+        return 1;
+    // GB18030's four-byte form: lead, digit, lead, digit.
+    if (p[1] >= 0x30 && p[1] <= 0x39)
+        return left >= 4 && p[2] >= 0x81 && p[2] <= 0xFE && p[3] >= 0x30 && p[3] <= 0x39 ? 4 : 1;
+    return p[1] >= 0x40 && p[1] <= 0xFE && p[1] != 0x7F ? 2 : 1;
+}
+
+qsizetype MarcCodec::firstUnencodable(QStringView text) const
+{
+    for (qsizetype i = 0; i < text.size();) {
+        const char16_t u = text[i].unicode();
+        const bool pair = QChar::isHighSurrogate(u) && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+        const qsizetype step = pair ? 2 : 1;
+        if (!pair && QChar::isSurrogate(u))
+            return i; // half a pair is no character in any encoding
+        if (u < 0x80 || (utf8_) || (tables_ && !pair && tables_->encode[u] != 0)) {
+            i += step;
+            continue;
+        }
+        // The converter decides; what it cannot hold comes back changed.
+        const QStringView one = text.sliced(i, step);
+        if (decode(encode(one)) != one)
+            return i;
+        i += step;
+    }
+    return -1;
+}
+
 QByteArray MarcCodec::encode(QStringView text) const
 {
     QByteArray out;

@@ -44,6 +44,12 @@ public:
     // How many UTF-16 units of text, from its start, fit in maxBytes of this
     // encoding without splitting a character.
     qsizetype prefixFitting(QStringView text, qsizetype maxBytes) const;
+    // The number of bytes of the character that starts at bytes[at]: 1 for
+    // ASCII and for anything malformed, so that a scan always moves on.
+    qsizetype charLength(QByteArrayView bytes, qsizetype at) const;
+    // The UTF-16 index of the first character of text this encoding cannot
+    // hold (it would come back as something else), or -1.
+    qsizetype firstUnencodable(QStringView text) const;
 
     bool operator==(const MarcCodec &other) const { return utf8_ == other.utf8_ && name_ == other.name_; }
     bool operator!=(const MarcCodec &other) const { return !(*this == other); }

@@ -33,9 +33,12 @@ void appendFieldLine(const BibRecord &record, int index, QByteArray &line)
         const qsizetype stop = end < 0 ? body.size() : end;
         line.append(" $", 2);
         if (at + 1 < stop) {
-            line.append(body[at + 1]);
+            // The code is a character of the record's encoding, which may
+            // take more than one byte.
+            const qsizetype code = std::min(record.codec().charLength(body, at + 1), stop - at - 1);
+            line.append(body.sliced(at + 1, code));
             line.append(' ');
-            line.append(body.sliced(at + 2, stop - at - 2));
+            line.append(body.sliced(at + 1 + code, stop - at - 1 - code));
         } else {
             line.append(' ');
         }

@@ -22,7 +22,7 @@ void describeImported(BibRecord &rec)
 {
     rec.summary.marcType = rec.guessMarcType();
     const int control = rec.findField("001");
-    rec.summary.marcRecNo = control < 0 ? QString() : rec.fieldText(control).trimmed().left(20);
+    rec.summary.marcRecNo = control < 0 ? QString() : rec.fieldText(control).trimmed();
     FieldReader reader(rec);
     if (rec.summary.marcType == QLatin1String("C")) {
         rec.summary.langCode = reader.firstFieldValue(u"101a").left(3);
@@ -62,6 +62,7 @@ struct CommandLine {
     QString out;
     QString batch;
     bool all = false;
+    bool numberMissing = false;
     MarcEncodingChoice encoding;
     QStringList words;
     QString error;
@@ -85,6 +86,8 @@ CommandLine parse(const QStringList &args)
             c.batch = value();
         } else if (a == QLatin1String("--all")) {
             c.all = true;
+        } else if (a == QLatin1String("--number-missing")) {
+            c.numberMissing = true;
         } else if (a == QLatin1String("--encoding") || a.startsWith(QLatin1String("--encoding="))) {
             const QString name = value();
             if (!c.encoding.set(name))
@@ -103,9 +106,9 @@ CommandLine parse(const QStringList &args)
 } // namespace
 
 int importMarcFile(Session &session, const BibParams &params, const CodePage &codePage, const QString &path,
-                   const MarcEncodingChoice &encoding, ImportReport &report, std::FILE *progress)
+                   const ImportOptions &options, ImportReport &report, std::FILE *progress)
 {
-    FileRecordSource source(encoding);
+    FileRecordSource source(options.encoding);
     QString error;
     if (!source.open(path, &error)) {
         report.problems.append(path + QStringLiteral(": ") + error);
@@ -128,8 +131,12 @@ int importMarcFile(Session &session, const BibParams &params, const CodePage &co
             refusal = describeReport(parsed);
         if (refusal.isEmpty()) {
             describeImported(rec);
-            if (rec.summary.marcRecNo.isEmpty())
+            if (rec.summary.marcRecNo.isEmpty() && !options.numberMissing)
                 refusal = QStringLiteral("no record number in field 001");
+            else if (rec.summary.marcRecNo.size() > MaxRecordNumber)
+                refusal = QStringLiteral("record number %1 in field 001 is longer than %2 characters")
+                              .arg(rec.summary.marcRecNo)
+                              .arg(MaxRecordNumber);
         }
         report.parseSeconds += timer.nsecsElapsed() / 1e9;
         if (!refusal.isEmpty()) {
@@ -137,23 +144,31 @@ int importMarcFile(Session &session, const BibParams &params, const CodePage &co
             report.problems.append(where(origin) + QStringLiteral(" refused: ") + refusal);
             continue;
         }
+        const bool numbering = rec.summary.marcRecNo.isEmpty();
+        const QString name = numbering ? QStringLiteral("without number") : rec.summary.marcRecNo;
         if (parsed.outcome == ParseOutcome::Repaired)
-            report.problems.append(where(origin) + QStringLiteral(" (") + rec.summary.marcRecNo +
-                                   QStringLiteral("): ") + describeReport(parsed));
+            report.problems.append(where(origin) + QStringLiteral(" (") + name + QStringLiteral("): ") +
+                                   describeReport(parsed));
         timer.start();
         StoreNotes notes;
-        const int status = storeBibRecord(session, rec, params, codePage, today, &notes);
+        const int status = numbering ? storeNewBibRecord(session, rec, params, codePage, today, &notes)
+                                     : storeBibRecord(session, rec, params, codePage, today, &notes);
         report.storeSeconds += timer.nsecsElapsed() / 1e9;
         if (status < 0) {
             ++report.refused;
-            report.problems.append(where(origin) + QStringLiteral(" (") + rec.summary.marcRecNo +
-                                   QStringLiteral(") not stored: ") + session.error().text);
+            report.problems.append(where(origin) + QStringLiteral(" (") + name + QStringLiteral(") not stored: ") +
+                                   session.error().text);
             continue;
         }
         ++report.stored;
+        if (numbering)
+            report.numbered.append(where(origin) + QStringLiteral(": ") + rec.summary.marcRecNo);
         for (const QString &cn : notes.callNumbersSkipped)
             report.problems.append(where(origin) + QStringLiteral(": call number ") + cn +
                                    QStringLiteral(" belongs to another record"));
+        for (const QString &cn : notes.callNumbersKept)
+            report.problems.append(where(origin) + QStringLiteral(": call number ") + cn +
+                                   QStringLiteral(" is no longer the record's but reservations name it; kept"));
         if (progress && report.read % 1000 == 0)
             std::fprintf(progress, "%lld records read, %lld stored\n", report.read, report.stored);
     }
@@ -193,13 +208,24 @@ int exportMarcRecords(Session &session, const QStringList &numbers, const CodePa
     const MarcCodec memory(codePage);
     QByteArray buffer;
     for (const QString &no : numbers) {
-        const BibRecord rec = readBibRecord(session, no, memory);
+        ParseReport read;
+        const BibRecord rec = readBibRecord(session, no, memory, &read);
         if (rec.isBlank()) {
             report.problems.append(QStringLiteral("record ") + no + QStringLiteral(": not found or empty"));
             continue;
         }
-        const QByteArray leader = rec.leader().toByteArray();
-        if (!rec.writeTo(buffer, encoding.codecFor(leader))) {
+        if (read.outcome == ParseOutcome::Damaged) {
+            ++report.damaged;
+            report.problems.append(QStringLiteral("record ") + no + QStringLiteral(" is damaged, written as read: ") +
+                                   describeReport(read));
+        }
+        const MarcCodec target = encoding.codecFor(rec.leader());
+        if (const QString lost = rec.unencodableIn(target); !lost.isEmpty()) {
+            report.problems.append(QStringLiteral("record ") + no + QStringLiteral(": ") + lost +
+                                   QStringLiteral(" cannot be written in ") + target.name());
+            continue;
+        }
+        if (!rec.writeTo(buffer, target)) {
             report.problems.append(QStringLiteral("record ") + no + QStringLiteral(": longer than 99999 bytes there"));
             continue;
         }
@@ -218,7 +244,9 @@ int runMarcImport(const QStringList &args, std::FILE *out, std::FILE *err)
 {
     const CommandLine c = parse(args);
     if (!c.error.isEmpty() || c.words.size() != 1) {
-        std::fprintf(err, "usage: kestra-admin marc-import [--root DIR] FILE [--encoding auto|utf-8|gbk|gb18030]\n%s\n",
+        std::fprintf(err,
+                     "usage: kestra-admin marc-import [--root DIR] FILE [--encoding auto|utf-8|gbk|gb18030] "
+                     "[--number-missing]\n%s\n",
                      qUtf8Printable(c.error));
         return 2;
     }
@@ -239,8 +267,8 @@ int runMarcImport(const QStringList &args, std::FILE *out, std::FILE *err)
     ImportReport report;
     QElapsedTimer timer;
     timer.start();
-    const int status =
-        importMarcFile(session, params, run.context->codePage(), c.words.first(), c.encoding, report, err);
+    const int status = importMarcFile(session, params, run.context->codePage(), c.words.first(),
+                                      ImportOptions{c.encoding, c.numberMissing}, report, err);
     for (const QString &line : report.problems)
         std::fprintf(err, "%s\n", qUtf8Printable(line));
     if (status < 0)
@@ -251,6 +279,11 @@ int runMarcImport(const QStringList &args, std::FILE *out, std::FILE *err)
                  "database %.1f s)\n",
                  report.read, report.stored, report.refused, seconds, seconds > 0 ? report.stored / seconds : 0.0,
                  report.parseSeconds, report.storeSeconds);
+    if (!report.numbered.isEmpty()) {
+        std::fprintf(out, "%lld records without field 001 numbered:\n", qint64(report.numbered.size()));
+        for (const QString &line : report.numbered)
+            std::fprintf(out, "  %s\n", qUtf8Printable(line));
+    }
     return report.refused > 0 ? 3 : 0;
 }
 
@@ -283,8 +316,9 @@ int runMarcExport(const QStringList &args, std::FILE *out, std::FILE *err)
         std::fprintf(err, "%s\n", qUtf8Printable(line));
     if (status < 0)
         return 1;
-    std::fprintf(out, "%lld records written to %s\n", report.written, qUtf8Printable(c.out));
-    return 0;
+    std::fprintf(out, "%lld records written to %s (%lld damaged)\n", report.written, qUtf8Printable(c.out),
+                 report.damaged);
+    return report.damaged > 0 || report.written < numbers.size() ? 3 : 0;
 }
 
 } // namespace kestra

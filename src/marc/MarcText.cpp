@@ -43,7 +43,23 @@ QString unicodeLiteral(const QString &text, bool unicodeMode)
 {
     if (!unicodeMode)
         return quotedLiteral(text);
-    return QLatin1String("unistr(") + quotedLiteral(encodeUnistr(text)) + QLatin1Char(')');
+    // Each UTF-16 unit takes five characters, so a marc_data chunk or a long
+    // title would pass Oracle's 4,000 characters (ORA-01704): longer values
+    // are joined from pieces, a surrogate pair never split between two.
+    constexpr qsizetype maxUnits = (MaxSqlLiteral - 2) / 5;
+    QString out;
+    qsizetype at = 0;
+    do {
+        qsizetype n = std::min(maxUnits, text.size() - at);
+        if (at + n < text.size() && n > 1 && text.at(at + n - 1).isHighSurrogate())
+            --n;
+        if (at > 0)
+            out += QLatin1String("||");
+        out +=
+            QLatin1String("unistr(") + quotedLiteral(encodeUnistr(QStringView(text).sliced(at, n))) + QLatin1Char(')');
+        at += n;
+    } while (at < text.size());
+    return out;
 }
 
 QString decodeDump(QStringView cell)
@@ -87,18 +103,42 @@ QString isbnCounterpart(const QString &isbn)
     return QString();
 }
 
+QStringList isbnSearchForms(const QString &key)
+{
+    const QString typed = key.trimmed().toUpper();
+    if (typed.isEmpty())
+        return {};
+    QStringList forms{typed};
+    const QString other = isbnCounterpart(typed);
+    if (!other.isEmpty() && other != typed)
+        forms.append(other);
+    return forms;
+}
+
+QString isbnCondition(const QString &column, const QString &key, bool unicodeMode)
+{
+    QStringList likes;
+    for (const QString &form : isbnSearchForms(key))
+        likes.append(column + QStringLiteral(" LIKE ") + unicodeLiteral(form + QLatin1Char('%'), unicodeMode));
+    if (likes.size() < 2)
+        return likes.value(0);
+    return QStringLiteral("( ") + likes.join(QStringLiteral(" OR ")) + QLatin1Char(')');
+}
+
 QString normaliseSearchKey(const QString &text, const StopWords &stopWords)
 {
     QString key = text.trimmed();
     if (key.isEmpty())
         return QString();
+    // Every comparison ignores case, so that normalising and upper-casing
+    // give the same key in either order: the index normalises what the
+    // record holds, the searches what the operator typed in upper case.
     for (const QString &set : {stopWords[2], stopWords[3]}) {
         if (set.isEmpty())
             continue;
-        key.removeIf([&set](QChar c) { return set.contains(c); });
+        key.removeIf([&set](QChar c) { return set.contains(c, Qt::CaseInsensitive); });
     }
-    // Whole words, compared in upper case; the list is read leniently
-    // (blanks around the commas, any case).
+    // Whole words; the list is read leniently (blanks around the commas).
     QSet<QString> words;
     for (const QString &w : stopWords[0].split(QLatin1Char(','), Qt::SkipEmptyParts))
         words.insert(w.trimmed().toUpper());
@@ -109,7 +149,7 @@ QString normaliseSearchKey(const QString &text, const StopWords &stopWords)
     }
     key = kept.join(QLatin1Char(' ')).trimmed();
     for (const QString &s : stopWords[1].split(QLatin1Char(','), Qt::SkipEmptyParts))
-        key.remove(s);
+        key.remove(s, Qt::CaseInsensitive);
     return key;
 }
 
@@ -118,17 +158,21 @@ int widthCutPosition(const QString &text, int width, const MarcCodec &codec)
     int running = 0;
     int cut = -1;
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar ch = text.at(i);
-        const bool wide = ch.unicode() >= 0x80 && codec.encode(QStringView(&ch, 1)).size() > 1;
+        // A surrogate pair is one character: both halves go or stay.
+        const qsizetype step =
+            text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate() ? 2 : 1;
+        const QStringView ch = QStringView(text).sliced(i, step);
+        const bool wide = (step == 2 || ch.at(0).unicode() >= 0x80) && codec.encode(ch).size() > 1;
         running += wide ? 2 : 1;
         if (running == width) {
-            cut = int(i) + 1;
+            cut = int(i + step);
             break;
         }
         if (running > width) {
             cut = int(i);
             break;
         }
+        i += step - 1;
     }
     if (cut < 0)
         return int(text.size()) + 1;

@@ -3,6 +3,7 @@
 #include "marc/MarcCodec.h"
 
 #include <QString>
+#include <QStringList>
 #include <array>
 
 namespace kestra {
@@ -16,8 +17,11 @@ QString midByBytes(const QString &text, int start, int length, const MarcCodec &
 
 // EncodeUnistr: "\" + four upper-case hex digits per UTF-16 unit.
 QString encodeUnistr(QStringView text);
-// UnicodeLiteral: unistr('...') in Unicode storage mode, else the plain
-// quoted literal.
+// The longest literal Oracle takes in a statement, in characters.
+inline constexpr int MaxSqlLiteral = 4000;
+// UnicodeLiteral: unistr('...') in Unicode storage mode (pieces joined by
+// "||" when one literal would pass MaxSqlLiteral), else the plain quoted
+// literal.
 QString unicodeLiteral(const QString &text, bool unicodeMode);
 // The quoted SQL literal of a text: quotes doubled, NULL as ''.
 QString quotedLiteral(const QString &text);
@@ -30,6 +34,13 @@ QString decodeDump(QStringView cell);
 
 // IsbnCounterpart: the prefix of the ISBN's other form, for LIKE searches.
 QString isbnCounterpart(const QString &isbn);
+
+// The forms an ISBN search of index group 05 looks for, each as a prefix:
+// the key as typed, and the prefix of its other form when it has one.
+QStringList isbnSearchForms(const QString &key);
+// The condition on an index-content column for an ISBN key: one LIKE per
+// form, joined by OR in parentheses when there are two.
+QString isbnCondition(const QString &column, const QString &key, bool unicodeMode);
 
 // The stop-word texts by stopword_type 0..3.
 using StopWords = std::array<QString, 4>;

@@ -146,9 +146,9 @@ private Q_SLOTS:
         addFieldNamesFromMarcInfo(p);
         const BibRecord c = typed(chineseUnimarc(), "C");
         QCOMPARE(fieldLabel(QStringLiteral("200"), c, p), u("题名与责任者"));
-        QCOMPARE(fieldLabel(QStringLiteral("999"), c, p), u("非Marc字段"));
+        QCOMPARE(fieldLabel(QStringLiteral("099"), c, p), u("非Marc字段"));
         QCOMPARE(fieldLabel(QStringLiteral("245"), typed(chineseMarc21(), "U"), p), QStringLiteral("Title"));
-        QCOMPARE(fieldLabel(QStringLiteral("999"), typed(chineseMarc21(), "u"), p), QStringLiteral("*No Marc*"));
+        QCOMPARE(fieldLabel(QStringLiteral("099"), typed(chineseMarc21(), "u"), p), QStringLiteral("*No Marc*"));
     }
 
     void marcInfoReadsAtMost151Keys()
@@ -187,6 +187,29 @@ private Q_SLOTS:
         words.addStopword(2, u("》"));
         QCOMPARE(words.stopWords[0], QStringLiteral("THE,A"));
         QCOMPARE(words.stopWords[2], u("《》"));
+    }
+
+    // Every tag of both formats has a name; the site's names come first.
+    void fieldLabelsOfBothFormats()
+    {
+        BibParams p = siteParams();
+        const BibRecord c = typed(chineseUnimarc(), "C");
+        const BibRecord us = typed(chineseMarc21(), "U");
+        QCOMPARE(fieldLabel(QStringLiteral("690"), c, p), u("中国图书馆分类法分类号"));
+        QCOMPARE(fieldLabel(QStringLiteral("245"), us, p), u("题名说明"));
+        QCOMPARE(fieldLabel(QStringLiteral("880"), us, p), u("交替图形表示"));
+        QCOMPARE(fieldLabel(QStringLiteral("999"), c, p), u("本地字段"));
+        QCOMPARE(fieldLabel(QStringLiteral("245"), c, p), u("非Marc字段"));
+        QCOMPARE(fieldLabel(QStringLiteral("200"), us, p), QStringLiteral("*No Marc*"));
+        QVERIFY(p.addFieldName(0, QStringLiteral("690"), u("中图分类号")));
+        QCOMPARE(fieldLabel(QStringLiteral("690"), c, p), u("中图分类号"));
+        // Every field of the demo records is named.
+        for (const BibRecord *rec : {&c, &us}) {
+            for (int i = 0; i < rec->fieldCount(); ++i) {
+                const QString label = fieldLabel(rec->entry(i).tagText(), *rec, BibParams());
+                QVERIFY2(label != u("非Marc字段") && label != QLatin1String("*No Marc*"), qPrintable(label));
+            }
+        }
     }
 };
 

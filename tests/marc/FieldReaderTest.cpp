@@ -1,8 +1,11 @@
 #include "marc/FieldReader.h"
 #include "MarcTestData.h"
+#include "marc/BibExtract.h"
+#include "marc/MarcDump.h"
 #include "support/TestRunner.h"
 
 #include <QTest>
+#include <type_traits>
 
 using namespace kestra;
 using namespace kestra::test;
@@ -40,6 +43,10 @@ QStringList drain(FieldReader &reader, const QString &path)
     }
     return out;
 }
+
+// A reader holds a reference: one over a temporary record must not compile.
+static_assert(!std::is_constructible_v<FieldReader, BibRecord &&>);
+static_assert(std::is_constructible_v<FieldReader, const BibRecord &>);
 
 } // namespace
 
@@ -159,6 +166,26 @@ private Q_SLOTS:
                                                "bY"),
                                 MarcCodec()),
                  QStringLiteral("X Y"));
+    }
+
+    // A subfield code is a character of the code page: a delimiter followed
+    // by a Chinese character takes both of its bytes as the code.
+    void chineseSubfieldCodes()
+    {
+        BibRecord rec = BibRecord::fromBytes(
+            isoRecord({{"001", "X1"},
+                       {"200", "1 " + sf('a', "红楼梦") + QByteArray(1, 0x1F) + gbkBytes("书校注") + sf('b', "副")}}),
+            MarcCodec());
+        rec.summary.marcType = QStringLiteral("C");
+        QCOMPARE(fieldPlainText(rec.fieldBytes(1), rec.codec()), u("红楼梦 校注 副"));
+        QCOMPARE(fieldPlainText(rec.fieldText(1)), u("红楼梦 校注 副"));
+        QByteArray dump;
+        appendDumpLines(rec, dump, false);
+        QVERIFY2(dump.contains(u("200 1  $a 红楼梦 $书 校注 $b 副\n").toUtf8()), dump.constData());
+        BibParams params;
+        params.marcInfo[0].append(MarcInfoEntry{u("题名"), u("200a书b,")});
+        const InfoList info = buildInfoList(rec, params);
+        QCOMPARE(info.value(0).value, u("红楼梦,校注,副"));
     }
 };
 

@@ -2,9 +2,8 @@
 // commands, over the schema and reference data kestra-admin installs.
 
 #include "marc/MarcImport.h"
+#include "CatalogueSuite.h"
 #include "MarcTestData.h"
-#include "db/Backends.h"
-#include "db/SchemaInstaller.h"
 #include "marc/BibStore.h"
 #include "marc/BibWriter.h"
 #include "support/TestContext.h"
@@ -25,88 +24,6 @@ QString u(const char *utf8)
 {
     return QString::fromUtf8(utf8);
 }
-
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-QByteArray drain(std::FILE *f)
-{
-    std::rewind(f);
-    QByteArray bytes;
-    char buf[4096];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;)
-        bytes.append(buf, qsizetype(n));
-    std::fclose(f);
-    return bytes;
-}
-
-struct Suite {
-    TestContext tc;
-    std::unique_ptr<TestDatabase> db;
-
-    QString open(int backend)
-    {
-        QString skip;
-        db = TestDatabase::create(static_cast<TestDatabase::Kind>(backend), &skip);
-        if (!db)
-            return skip;
-        const QString name = QStringLiteral("marc-import-install");
-        QString why;
-        bool ok = false;
-        {
-            const BackendTarget t = db->target();
-            const bool sqlite = db->kind() == TestDatabase::Kind::Sqlite;
-            QSqlDatabase sql =
-                QSqlDatabase::addDatabase(sqlite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"), name);
-            sql.setDatabaseName(sqlite ? t.path : t.database);
-            sql.setHostName(t.host);
-            sql.setPort(t.port);
-            sql.setUserName(t.user);
-            ok = sql.open() && installSchema(sql, sqlite ? SchemaDialect::Sqlite : SchemaDialect::Postgres, &why);
-            if (!ok && why.isEmpty())
-                why = sql.lastError().text();
-            sql.close();
-        }
-        QSqlDatabase::removeDatabase(name);
-        if (!ok)
-            return QStringLiteral("cannot install the schema: ") + why;
-        tc.writeText(QStringLiteral("kestra.ini"),
-                     QStringLiteral("[LIB-DATA]\nLIB_SERVER=T\n[T]\nDSN=%1\nUID=\nPWD=\n").arg(db->dsn()));
-        if (tc.context().loadIniSettings() < 0 || tc.context().db().connect() < 0)
-            return QStringLiteral("cannot connect");
-        return QString();
-    }
-
-    Session &session() { return tc.context().db(); }
-
-    QString one(const QString &sql)
-    {
-        QueryResult r;
-        if (session().query(sql, r) < 0 || r.rowCount() == 0)
-            return QStringLiteral("<none>");
-        return r.text(0, 0);
-    }
-
-    int run(int (*command)(const QStringList &, std::FILE *, std::FILE *), QStringList args, QByteArray *out = nullptr,
-            QByteArray *err = nullptr)
-    {
-        std::FILE *o = std::tmpfile();
-        std::FILE *e = std::tmpfile();
-        args.prepend(tc.root());
-        args.prepend(QStringLiteral("--root"));
-        const int status = command(args, o, e);
-        const QByteArray outText = drain(o);
-        const QByteArray errText = drain(e);
-        if (out)
-            *out = outText;
-        if (err)
-            *err = errText;
-        return status;
-    }
-};
 
 } // namespace
 
@@ -248,6 +165,123 @@ private Q_SLOTS:
         QCOMPARE(s.one(QStringLiteral("SELECT count(*) FROM marc")), QStringLiteral("1"));
         QCOMPARE(s.run(runMarcImport, {}), 2);
         QCOMPARE(s.run(runMarcExport, {QStringLiteral("--all")}), 2);
+    }
+
+    // Records in several scripts: a GBK catalogue refuses, naming the
+    // character, what GBK cannot hold; a GB18030 one keeps every record, and
+    // the export gives back the file.
+    void foreignScriptsAreKeptOrRefusedNeverReplaced_data() { addBackendRows(); }
+    void foreignScriptsAreKeptOrRefusedNeverReplaced()
+    {
+        QFETCH(int, backend);
+        const char *const titles[] = {"følgesvenn", // precomposed letter outside GBK
+                                      "Bu\xcc\x88"
+                                      "chner",       // combining diaeresis
+                                      "Война и мир", // Cyrillic
+                                      "Ιλιαδα",      // Greek
+                                      "红楼梦",      // CJK
+                                      "\xf0\xa0\x80\x80"
+                                      "字"}; // outside the BMP
+        QList<QByteArray> records;
+        for (int i = 0; i < 6; ++i) {
+            records += isoRecord({{"001", "U" + QByteArray::number(i)},
+                                  {"008", QByteArray(35, ' ') + "eng  "},
+                                  {"245", "10\x1f"
+                                          "a" +
+                                              QByteArray(titles[i])}},
+                                 "00000nam a2200000 a 4500");
+        }
+        const QByteArray file = records.join();
+        for (const char *page : {"GBK", "GB18030"}) {
+            Suite s;
+            if (const QString skip = s.open(backend, QString::fromLatin1(page)); !skip.isEmpty())
+                QSKIP(qPrintable(skip));
+            const QString path = s.tc.root() + QStringLiteral("/scripts.mrc");
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(file);
+            f.close();
+            QByteArray out;
+            QByteArray err;
+            const int status = s.run(runMarcImport, {path}, &out, &err);
+            const QString exported = s.tc.root() + QStringLiteral("/out.mrc");
+            QCOMPARE(s.run(runMarcExport, {QStringLiteral("--out"), exported, QStringLiteral("--all")}), 0);
+            if (qstrcmp(page, "GBK") == 0) {
+                QCOMPARE(status, 3);
+                QVERIFY2(out.startsWith("6 records read, 3 stored, 3 refused"), out.constData());
+                for (const char *named : {"U+00F8 ø in field 245", "U+0308", "U+20000 \xf0\xa0\x80\x80 in field 245"})
+                    QVERIFY2(err.contains(named), err.constData());
+                QCOMPARE(readAll(exported), records[2] + records[3] + records[4]);
+                QCOMPARE(s.one(QStringLiteral("SELECT m_title FROM marc WHERE marc_rec_no='U2'")), u("Война и мир"));
+                QCOMPARE(s.one(QStringLiteral("SELECT count(*) FROM marc WHERE marc_rec_no IN ('U0','U1','U5')")),
+                         QStringLiteral("0"));
+            } else {
+                QCOMPARE(status, 0);
+                QVERIFY2(out.startsWith("6 records read, 6 stored, 0 refused"), out.constData());
+                QCOMPARE(readAll(exported), file);
+            }
+        }
+    }
+
+    // Records without 001: refused, unless numbered on request.
+    void numbersRecordsWithoutNumberOnRequest_data() { addBackendRows(); }
+    void numbersRecordsWithoutNumberOnRequest()
+    {
+        QFETCH(int, backend);
+        Suite s;
+        if (const QString skip = s.open(backend); !skip.isEmpty())
+            QSKIP(qPrintable(skip));
+        const QByteArray none = isoRecord({{"200", "1 " + sf('a', "无号")}});
+        const QByteArray numbered = isoRecord({{"001", "0000000007"}, {"200", "1 " + sf('a', "有号")}});
+        const QByteArray tooLong = isoRecord({{"001", "123456789012345678901"}, {"200", "1 " + sf('a', "长号")}});
+        const QString path = s.tc.root() + QStringLiteral("/numbers.mrc");
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(numbered + none + tooLong + none);
+        f.close();
+        QByteArray out;
+        QByteArray err;
+        QCOMPARE(s.run(runMarcImport, {path}, &out, &err), 3);
+        QVERIFY2(out.startsWith("4 records read, 1 stored, 3 refused"), out.constData());
+        QVERIFY2(err.contains("record number 123456789012345678901 in field 001 is longer than 20"), err.constData());
+        QCOMPARE(s.run(runMarcImport, {path, QStringLiteral("--number-missing")}, &out, &err), 3);
+        QVERIFY2(out.startsWith("4 records read, 3 stored, 1 refused"), out.constData());
+        QVERIFY2(out.contains("2 records without field 001 numbered:\n"), out.constData());
+        const QByteArray second = "record 2 at byte " + QByteArray::number(numbered.size()) + ": 0000000008";
+        QVERIFY2(out.contains(second), out.constData());
+        QVERIFY2(out.contains(": 0000000009"), out.constData());
+        QCOMPARE(s.one(QStringLiteral("SELECT m_title FROM marc WHERE marc_rec_no='0000000009'")), u("无号"));
+        QCOMPARE(s.one(QStringLiteral("SELECT count(*) FROM marc")), QStringLiteral("3"));
+    }
+
+    // Export names a record that reads damaged instead of passing it as whole.
+    void exportReportsDamagedRecords_data() { addBackendRows(); }
+    void exportReportsDamagedRecords()
+    {
+        QFETCH(int, backend);
+        Suite s;
+        if (const QString skip = s.open(backend); !skip.isEmpty())
+            QSKIP(qPrintable(skip));
+        BibParams params;
+        QCOMPARE(loadBibParams(s.session(), s.tc.context().folders(), CodePage(), params), 0);
+        BibRecord rec = BibRecord::fromBytes(chineseUnimarc(), MarcCodec());
+        rec.summary.marcRecNo = QStringLiteral("D1");
+        rec.summary.marcType = QStringLiteral("C");
+        QCOMPARE(storeBibRecord(s.session(), rec, params, CodePage(), QStringLiteral("2026-03-14")), 0);
+        // A directory entry whose length is no number: that field is lost.
+        QString text = rec.serializeText();
+        text.replace(24 + 12 + 3, 4, QStringLiteral("00x9"));
+        QVERIFY(s.session().execute(QStringLiteral("UPDATE marc_data SET marc01=") + sqlQuote(text) +
+                                    QStringLiteral(" WHERE marc_rec_no='D1'")) == 0);
+        ParseReport report;
+        QVERIFY(!readBibRecord(s.session(), QStringLiteral("D1"), MarcCodec(), &report).isBlank());
+        QCOMPARE(report.outcome, ParseOutcome::Damaged);
+        QByteArray out;
+        QByteArray err;
+        const QString exported = s.tc.root() + QStringLiteral("/d.mrc");
+        QCOMPARE(s.run(runMarcExport, {QStringLiteral("--out"), exported, QStringLiteral("D1")}, &out, &err), 3);
+        QVERIFY2(err.contains("record D1 is damaged, written as read"), err.constData());
+        QVERIFY2(out.contains("1 records written"), out.constData());
     }
 };
 

@@ -84,6 +84,22 @@ private Q_SLOTS:
         QCOMPARE(unicodeLiteral(u("书'"), true), QStringLiteral("unistr('\\4E66\\0027')"));
         QCOMPARE(unicodeLiteral(u("O'书"), false), u("'O''书'"));
         QCOMPARE(unicodeLiteral(QString(), false), QStringLiteral("''"));
+
+        // A 2,000-character chunk is joined from literals Oracle takes, and
+        // a surrogate pair on the cut stays in one of them.
+        QString chunk = QString(798, QChar(0x4E66)) + u("\xf0\xa0\x80\x80") + QString(1200, QLatin1Char('\''));
+        const QString sql = unicodeLiteral(chunk, true);
+        QString back;
+        for (const QString &piece : sql.split(QStringLiteral("||"))) {
+            QVERIFY(piece.startsWith(QLatin1String("unistr('")) && piece.endsWith(QLatin1String("')")));
+            const QString inner = piece.mid(8, piece.size() - 10);
+            QVERIFY(inner.size() + 2 <= MaxSqlLiteral); // the quoted literal
+            QVERIFY(!inner.endsWith(QLatin1String("\\D840")));
+            for (qsizetype i = 0; i + 5 <= inner.size(); i += 5)
+                back.append(QChar(char16_t(inner.mid(i + 1, 4).toUShort(nullptr, 16))));
+        }
+        QCOMPARE(back, chunk);
+        QCOMPARE(sql.count(QLatin1String("unistr(")), 3);
     }
 
     void decodeDumpCells()
@@ -120,6 +136,19 @@ private Q_SLOTS:
         QCOMPARE(normaliseSearchKey(u("鲁迅文集丛书"), stop), u("鲁迅"));
         QCOMPARE(normaliseSearchKey(QStringLiteral("   "), stop), QString());
         QCOMPARE(normaliseSearchKey(QStringLiteral("Theory"), stop), QStringLiteral("Theory"));
+
+        // The index normalises then upper-cases, the searches upper-case
+        // what was typed first: both must give the same key.
+        stop[1] = QStringLiteral("l',d'");
+        stop[2] = QStringLiteral("x");
+        for (const QString &title : {u("L'Étranger"), u("The d'Artagnan saga"), QStringLiteral("Xanadu")})
+            QCOMPARE(normaliseSearchKey(title, stop).toUpper(), normaliseSearchKey(title.toUpper(), stop));
+        QCOMPARE(normaliseSearchKey(u("L'Étranger"), stop), u("Étranger"));
+
+        QCOMPARE(isbnSearchForms(QStringLiteral(" 7-5600-1234-x")),
+                 (QStringList{QStringLiteral("7-5600-1234-X"), QStringLiteral("978-7-5600-1234-")}));
+        QCOMPARE(isbnSearchForms(QStringLiteral("12345")), QStringList{QStringLiteral("12345")});
+        QCOMPARE(isbnCondition(QStringLiteral("c"), QStringLiteral("12345"), false), QStringLiteral("c LIKE '12345%'"));
     }
 
     void widthCuts()
@@ -131,6 +160,32 @@ private Q_SLOTS:
         QCOMPARE(widthCutPosition(u("ab 红楼"), 4, gbk), 2); // the blank before the cut goes too
         QCOMPARE(widthCutPosition(QStringLiteral("abc"), 0, gbk), 0);
         QCOMPARE(widthCutPosition(QString(), 3, gbk), 1);
+        // A character outside the BMP is one wide character, never halved.
+        const MarcCodec gb18030{CodePage(QStringLiteral("GB18030"))};
+        const QString pair = u("a\xf0\xa0\x80\x80"
+                               "b");
+        QCOMPARE(widthCutPosition(pair, 2, gb18030), 1);
+        QCOMPARE(widthCutPosition(pair, 3, gb18030), 3);
+        QCOMPARE(widthCutPosition(pair, 4, gb18030), 4);
+    }
+
+    void charactersCodePagesCannotHold()
+    {
+        const MarcCodec gbk;
+        const MarcCodec gb18030{CodePage(QStringLiteral("GB18030"))};
+        for (const QString &text : {u("ø"), u("\xcc\x88"), u("\xf0\xa0\x80\x80"), u("ς")}) {
+            QVERIFY(gbk.firstUnencodable(QString(u("红") + text)) == 1);
+            QCOMPARE(gb18030.firstUnencodable(text), -1);
+        }
+        QCOMPARE(gbk.firstUnencodable(u("红楼梦 Война é　")), -1);
+        QCOMPARE(MarcCodec::utf8().firstUnencodable(QString(1, QChar(0xD800))), 0);
+        // Bytes of one character, for a scan that moves by characters.
+        const QByteArray bytes = gb18030.encode(u("a书\xf0\xa0\x80\x80"));
+        QCOMPARE(gb18030.charLength(bytes, 0), 1);
+        QCOMPARE(gb18030.charLength(bytes, 1), 2);
+        QCOMPARE(gb18030.charLength(bytes, 3), 4);
+        QCOMPARE(MarcCodec::utf8().charLength(QByteArrayView("\xe4\xb9\xa6"), 0), 3);
+        QCOMPARE(MarcCodec::utf8().charLength(QByteArrayView("\xe4\x41"), 0), 1);
     }
 
     void leadingNumbers()
