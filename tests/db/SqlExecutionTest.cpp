@@ -259,6 +259,9 @@ private Q_SLOTS:
         QCOMPARE(db->text("SELECT count(*) FROM t_bare WHERE deal_batch_no = '12'"), QString("1"));
         run(db, "UPDATE t_bare SET class_order = 0 WHERE deal_batch_no = 12");
         QCOMPARE(db->text("SELECT sum(class_order) FROM t_bare"), QString("12"));
+        // Assigned, the number becomes text.
+        run(db, "UPDATE t_bare SET deal_batch_no = 13, class_order = 6 WHERE deal_batch_no = 5");
+        QCOMPARE(db->text("SELECT deal_batch_no FROM t_bare WHERE class_order = 6"), QString("13"));
     }
 
     void replaceAndDateArithmetic_data() { kestra::test::SqlBackends::addRows(); }

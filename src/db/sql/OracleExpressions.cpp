@@ -100,6 +100,14 @@ void Translator::planBareNumberComparison(Level &level, int op)
             name = name.mid(1, name.size() - 2);
         return textOnlyColumns().contains(name.toUpper());
     };
+    // An "=" of a SET list assigns; Oracle converts the number to text there.
+    for (int k = op - 1; k >= 0; --k) {
+        if (isWord(nodes[k], QLatin1StringView("SET")))
+            return;
+        if (isWord(nodes[k], QLatin1StringView("WHERE")) || isWord(nodes[k], QLatin1StringView("HAVING")) ||
+            isWord(nodes[k], QLatin1StringView("ON")) || isWord(nodes[k], QLatin1StringView("WHEN")))
+            break;
+    }
     int first = -1;
     int last = -1;
     if (bareNumber(op + 1) && !extends(op + 2) && isName(op - 1)) {
