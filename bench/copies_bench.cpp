@@ -2,7 +2,8 @@
 // through the controllers the forms use.
 //
 //   bench-copies --root DIR [--name copies-sqlite] [--changes N] [--location-copies N]
-//                [--location-rounds R] [--searches N]
+//                [--location-rounds R] [--searches N] [--import-codes N]
+//                [--measures change,location,search,import]
 //
 // DIR is an installation whose database holds the demo library; the run
 // changes it (copies change status), so give it a copy. Three measures:
@@ -17,11 +18,15 @@
 //   median of R rounds.
 // - search: the copy search by title prefix (CopySearch, the statement the
 //   dialog runs), median over different prefixes.
+// - import: a file of N barcodes of lendable copies (one per line) through
+//   the status change's import, as the form's Import button runs it; the
+//   copies changed per second, checked in the database afterwards.
 //
 // Summary lines:
 //   BENCH <name>-change median_ms=... p99_ms=... lookup_ms=... ratio=...
 //   BENCH <name>-location copies=... s=... rounds=...
 //   BENCH <name>-search ms=... hits=...
+//   BENCH <name>-import per_s=... s=... codes=...
 
 #include "core/AppContext.h"
 #include "core/Session.h"
@@ -32,6 +37,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QRandomGenerator>
+#include <QSaveFile>
 #include <algorithm>
 #include <cstdio>
 
@@ -59,13 +65,15 @@ public:
     void beginProgress(const QString &, int) override { step_.start(); }
     bool stepProgress(int value) override
     {
-        if (value > 0)
+        if (value > 0 && showSteps)
             std::fprintf(stderr, "  step %d: %.0f ms\n", value, double(step_.nsecsElapsed()) / 1e6);
         step_.start();
         return true;
     }
     void endProgress() override {}
     void setBusy(bool) override {}
+
+    bool showSteps = true; // off for an import, whose steps are its copies
 
 private:
     QElapsedTimer step_;
@@ -101,12 +109,12 @@ QueryResult select(Session &db, const QString &sql)
 }
 
 // N barcodes of lendable copies, drawn with a fixed seed.
-QStringList sampleBarcodes(Session &db, int n)
+QStringList sampleBarcodes(Session &db, int n, quint32 seed = 20260314)
 {
     const QueryResult all =
         select(db, QStringLiteral("SELECT bar_code FROM indi_acct WHERE book_stat_code='41' AND bar_code IS NOT NULL"));
     QStringList codes;
-    QRandomGenerator random(20260314);
+    QRandomGenerator random(seed);
     for (int i = 0; i < n && all.rowCount() > 0; ++i)
         codes.append(all.text(random.bounded(all.rowCount()), 0));
     codes.removeDuplicates();
@@ -264,6 +272,47 @@ int benchSearch(AppContext &context, const QString &name, int searches)
     return 0;
 }
 
+int benchImport(AppContext &context, YesPrompter &prompter, const QString &name, int count)
+{
+    Session &db = context.db();
+    const QStringList codes = sampleBarcodes(db, count + count / 10, 4242).mid(0, count);
+    if (codes.size() < count) {
+        std::fprintf(stderr, "fewer than %d lendable copies\n", count);
+        return 1;
+    }
+    const QString path = context.folders().root() + QStringLiteral("/bench-import.txt");
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(codes.join(u'\n').toUtf8() + '\n') < 0 || !file.commit()) {
+        std::fprintf(stderr, "cannot write %s\n", qUtf8Printable(path));
+        return 1;
+    }
+    BookState state(context, BarcodeSettings{});
+    state.setNewStatus(QStringLiteral("42"));
+    prompter.showSteps = false;
+    QElapsedTimer timer;
+    timer.start();
+    state.importFile(path);
+    const double s = double(timer.nsecsElapsed()) / 1e9;
+    prompter.showSteps = true;
+    // Counted in the database, not taken from the import's own report.
+    QStringList quoted;
+    for (const QString &code : codes)
+        quoted.append(sqlQuote(code));
+    const QueryResult changed =
+        select(db, QStringLiteral("SELECT count(*) FROM indi_acct WHERE book_stat_code='42' AND bar_code IN (%1)")
+                       .arg(quoted.join(u',')));
+    const auto done = static_cast<qsizetype>(changed.rowCount() == 1 ? changed.number(0, 0) : 0);
+    if (done != codes.size()) {
+        std::fprintf(stderr, "import changed %lld of %lld copies\n", static_cast<long long>(done),
+                     static_cast<long long>(codes.size()));
+        return 1;
+    }
+    std::printf("BENCH %s-import per_s=%.0f s=%.2f codes=%lld\n", qPrintable(name), double(done) / s, s,
+                static_cast<long long>(done));
+    std::fflush(stdout);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -280,9 +329,12 @@ int main(int argc, char *argv[])
     const int locationCopies = option("--location-copies", QStringLiteral("100000")).toInt();
     const int searches = option("--searches", QStringLiteral("30")).toInt();
     const int rounds = option("--location-rounds", QStringLiteral("3")).toInt();
+    const int importCodes = option("--import-codes", QStringLiteral("10000")).toInt();
+    const QStringList measures =
+        option("--measures", QStringLiteral("change,location,search,import")).split(u',', Qt::SkipEmptyParts);
     if (root.isEmpty()) {
         std::fprintf(stderr, "usage: bench-copies --root DIR [--name NAME] [--changes N] [--location-copies N] "
-                             "[--location-rounds R] [--searches N]\n");
+                             "[--location-rounds R] [--searches N] [--import-codes N] [--measures LIST]\n");
         return 2;
     }
 
@@ -301,10 +353,14 @@ int main(int argc, char *argv[])
         return 1;
     s.currentLocation = context.codes().currentLocations().text(0, 0);
 
-    int status = benchChange(context, name, changes);
-    if (status == 0)
+    int status = 0;
+    if (measures.contains(QLatin1String("change")))
+        status = benchChange(context, name, changes);
+    if (status == 0 && measures.contains(QLatin1String("location")))
         status = benchLocation(context, name, locationCopies, rounds);
-    if (status == 0)
+    if (status == 0 && measures.contains(QLatin1String("search")))
         status = benchSearch(context, name, searches);
+    if (status == 0 && measures.contains(QLatin1String("import")))
+        status = benchImport(context, prompter, name, importCodes);
     return status;
 }
