@@ -102,8 +102,8 @@ private Q_SLOTS:
     void dumpShowsWhatYazShows()
     {
         QFETCH(QString, name);
-        const QString mrc = QFINDTESTDATA(QStringLiteral("data/") + name + QStringLiteral(".mrc"));
-        const QString line = QFINDTESTDATA(QStringLiteral("data/") + name + QStringLiteral(".yaz-line"));
+        const QString mrc = marcTestFile(name + QStringLiteral(".mrc"));
+        const QString line = marcTestFile(name + QStringLiteral(".yaz-line"));
         QVERIFY(!mrc.isEmpty() && !line.isEmpty());
         const QByteArray yaz = readAll(line);
         const DumpResult raw = dump({mrc, QStringLiteral("--raw")});
@@ -177,7 +177,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         for (const char *name : {"demo-unimarc-gb18030", "demo-marc21-utf8"}) {
-            const QString source = QFINDTESTDATA(QStringLiteral("data/%1.mrc").arg(QLatin1String(name)));
+            const QString source = marcTestFile(QStringLiteral("%1.mrc").arg(QLatin1String(name)));
             const QByteArray original = readAll(source);
             const bool isUnimarc = QByteArray(name).contains("unimarc");
             const MarcCodec own = isUnimarc ? MarcCodec(CodePage(QStringLiteral("GB18030"))) : MarcCodec::utf8();

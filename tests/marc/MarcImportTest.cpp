@@ -115,7 +115,7 @@ private Q_SLOTS:
         if (const QString skip = s.open(backend); !skip.isEmpty())
             QSKIP(qPrintable(skip));
         for (const char *name : {"demo-unimarc-gb18030", "demo-marc21-utf8"}) {
-            const QString file = QFINDTESTDATA(QStringLiteral("data/%1.mrc").arg(QLatin1String(name)));
+            const QString file = marcTestFile(QStringLiteral("%1.mrc").arg(QLatin1String(name)));
             QByteArray out;
             QByteArray err;
             QCOMPARE(s.run(runMarcImport, {file}, &out, &err), 0);

@@ -12,6 +12,13 @@
 
 namespace kestra::test {
 
+// A file under tests/marc/data. The folder comes from the build rather than
+// from __FILE__, which a compiler cache may shorten to a relative path.
+inline QString marcTestFile(const QString &name)
+{
+    return QStringLiteral(KESTRA_TESTS_DIR "/marc/data/") + name;
+}
+
 using RawField = std::pair<QByteArray, QByteArray>; // tag, body without terminator
 
 inline QByteArray gbkBytes(const QString &text)
