@@ -109,12 +109,12 @@ QueryResult select(Session &db, const QString &sql)
 }
 
 // N barcodes of lendable copies, drawn with a fixed seed.
-QStringList sampleBarcodes(Session &db, int n, quint32 seed = 20260314)
+QStringList sampleBarcodes(Session &db, int n)
 {
     const QueryResult all =
         select(db, QStringLiteral("SELECT bar_code FROM indi_acct WHERE book_stat_code='41' AND bar_code IS NOT NULL"));
     QStringList codes;
-    QRandomGenerator random(seed);
+    QRandomGenerator random(20260314);
     for (int i = 0; i < n && all.rowCount() > 0; ++i)
         codes.append(all.text(random.bounded(all.rowCount()), 0));
     codes.removeDuplicates();
@@ -275,7 +275,16 @@ int benchSearch(AppContext &context, const QString &name, int searches)
 int benchImport(AppContext &context, YesPrompter &prompter, const QString &name, int count)
 {
     Session &db = context.db();
-    const QStringList codes = sampleBarcodes(db, count + count / 10, 4242).mid(0, count);
+    // N different lendable copies in a random order, with a seed of their own.
+    const QueryResult lendable =
+        select(db, QStringLiteral("SELECT bar_code FROM indi_acct WHERE book_stat_code='41' AND bar_code IS NOT NULL "
+                                  "ORDER BY bar_code"));
+    QStringList codes;
+    for (int r = 0; r < lendable.rowCount(); ++r)
+        codes.append(lendable.text(r, 0));
+    QRandomGenerator random(4242);
+    std::shuffle(codes.begin(), codes.end(), random);
+    codes = codes.mid(0, count);
     if (codes.size() < count) {
         std::fprintf(stderr, "fewer than %d lendable copies\n", count);
         return 1;

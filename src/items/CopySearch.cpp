@@ -72,8 +72,9 @@ QString CopySearch::buildSql(const QList<SearchCondition> &conditions) const
     const QList<Term> list = terms(conditions, nullptr);
     if (list.isEmpty())
         return QString();
-    QStringList from{QStringLiteral("indi_acct")};
     QStringList where;
+    QStringList indexFrom;
+    QStringList indexWhere;
     int n = 0;
     for (const Term &t : list) {
         if (t.index->isColumn()) {
@@ -82,21 +83,30 @@ QString CopySearch::buildSql(const QList<SearchCondition> &conditions) const
             continue;
         }
         const QString alias = QStringLiteral("idx") + QString::number(n);
-        from.append(QStringLiteral("marc_idx ") + alias);
-        where.append(QLatin1Char('(') + alias + QStringLiteral(".marc_idx_grp = ") +
-                     sqlQuote(groupCode(t.index->code)) + QStringLiteral(" AND ") +
-                     matchSql(alias + QStringLiteral(".marc_idx_cont"), t.mode, t.term, params_->unicodeMode) +
-                     QLatin1Char(')'));
-        // The first index row meets the copy, each further one the row before.
-        where.append(n == 0 ? QStringLiteral("indi_acct.marc_rec_no = idx0.marc_rec_no")
-                            : alias + QStringLiteral(".marc_rec_no = idx") + QString::number(n - 1) +
-                                  QStringLiteral(".marc_rec_no"));
+        indexFrom.append(QStringLiteral("marc_idx ") + alias);
+        indexWhere.append(QLatin1Char('(') + alias + QStringLiteral(".marc_idx_grp = ") +
+                          sqlQuote(groupCode(t.index->code)) + QStringLiteral(" AND ") +
+                          matchSql(alias + QStringLiteral(".marc_idx_cont"), t.mode, t.term, params_->unicodeMode) +
+                          QLatin1Char(')'));
+        // Each further index row meets the row before on the record.
+        if (n > 0)
+            indexWhere.append(alias + QStringLiteral(".marc_rec_no = idx") + QString::number(n - 1) +
+                              QStringLiteral(".marc_rec_no"));
         ++n;
     }
-    const QString query = QStringLiteral("SELECT DISTINCT indi_acct.prop_no,indi_acct.bar_code,indi_acct.dis_location,"
+    // The records are a semi-join, not a join: a record with several matching
+    // keys still gives each copy once without a DISTINCT, and without one the
+    // database can stop at the limit instead of gathering every hit of a
+    // common prefix first.
+    if (!indexFrom.isEmpty()) {
+        where.prepend(QStringLiteral("indi_acct.marc_rec_no IN (SELECT idx0.marc_rec_no FROM ") +
+                      indexFrom.join(QLatin1Char(',')) + QStringLiteral(" WHERE ") +
+                      indexWhere.join(QStringLiteral(" AND ")) + QLatin1Char(')'));
+    }
+    const QString query = QStringLiteral("SELECT indi_acct.prop_no,indi_acct.bar_code,indi_acct.dis_location,"
                                          "indi_acct.book_stat_code,indi_acct.call_no,indi_acct.marc_rec_no,"
-                                         "indi_acct.shelf_no FROM ") +
-                          from.join(QLatin1Char(',')) + QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "));
+                                         "indi_acct.shelf_no FROM indi_acct WHERE ") +
+                          where.join(QStringLiteral(" AND "));
     return limitedQuery(query, QStringLiteral("marc"), QStringLiteral("marc_rec_no"), {QStringLiteral("m_title")},
                         {QStringLiteral("marc_rec_no"), QStringLiteral("dis_location"), QStringLiteral("prop_no")});
 }

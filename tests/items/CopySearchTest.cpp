@@ -191,6 +191,8 @@ private Q_SLOTS:
         KESTRA_OPEN_SUITE(f, backend);
         QVERIFY(addRecord(f, QStringLiteral("M9"), QStringLiteral("大全"), QString()));
         QVERIFY(addKey(f, QStringLiteral("M9"), QStringLiteral("01"), QStringLiteral("大全")));
+        // A second matching key of the same record must not count its copies twice.
+        QVERIFY(addKey(f, QStringLiteral("M9"), QStringLiteral("01"), QStringLiteral("大全集")));
         QStringList values;
         for (int i = 0; i < MaxSearchHits; ++i)
             values.append(QStringLiteral("('P%1','M9','L1','41')").arg(i, 5, 10, QLatin1Char('0')));
