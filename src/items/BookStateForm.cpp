@@ -1,22 +1,25 @@
 #include "items/BookStateForm.h"
 
 #include "core/AppContext.h"
+#include "kit/CopyColumns.h"
+#include "ui/CodeBoxes.h"
+#include "ui/CommandBar.h"
+#include "ui/EntryBoxes.h"
+#include "ui/GridOutput.h"
 
 #include <QAction>
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
-#include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace kestra {
@@ -31,42 +34,45 @@ QRadioButton *option(QButtonGroup *group, const QString &name, int id, const QSt
     return button;
 }
 
-void fillStatuses(QComboBox *box, const QList<CodeName> &list)
+CodeBox *statusBox(const char *name, const QList<CodeName> &list, QWidget *parent)
 {
-    for (const CodeName &entry : list)
-        box->addItem(entry.name, entry.code);
+    auto *box = new CodeBox(parent);
+    box->setObjectName(QLatin1String(name));
+    box->setEntries(list);
+    return box;
 }
 
-QAction *command(QToolBar *bar, const char *key, const QString &text)
+// The model column under a heading; -1 when none has it.
+int columnOf(const QAbstractItemModel &model, const QString &heading)
 {
-    QAction *action = bar->addAction(text);
-    action->setObjectName(QLatin1String(key));
-    return action;
+    for (int c = 0; c < model.columnCount(); ++c) {
+        if (model.headerData(c, Qt::Horizontal).toString() == heading)
+            return c;
+    }
+    return -1;
 }
 
 } // namespace
 
 BookStateForm::BookStateForm(AppContext &context, const BarcodeSettings &barcode, QWidget *parent)
-    : QWidget(parent), context_(context), state_(context, barcode)
+    : QWidget(parent), state_(context, barcode)
 {
     setObjectName(QStringLiteral("frmHold_BookState"));
     setWindowTitle(QStringLiteral("书刊状态特别处理"));
-    buildControls();
+    buildControls(context);
     setMode(BookState::Mode::Single);
     setFocusProxy(txtInputCode_);
 }
 
-void BookStateForm::buildControls()
+void BookStateForm::buildControls(AppContext &context)
 {
-    tbDC_ = new QToolBar(this);
-    tbDC_->setObjectName(QStringLiteral("tbDC"));
-    tbDC_->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    importAction_ = command(tbDC_, "Import", QStringLiteral("导入"));
-    searchAction_ = command(tbDC_, "SearchBook", QStringLiteral("检索"));
-    QAction *selectAll = command(tbDC_, "SelectAll", QStringLiteral("全选"));
-    QAction *undo = command(tbDC_, "UndoState", QStringLiteral("恢复状态"));
-    tbDC_->addSeparator();
-    QAction *exit = command(tbDC_, "Exit", QStringLiteral("退出"));
+    tbDC_ = new CommandBar(this);
+    tbDC_->addCommand(QStringLiteral("Import"), QStringLiteral("导入"));
+    tbDC_->addCommand(QStringLiteral("SearchBook"), QStringLiteral("检索"));
+    tbDC_->addCommand(QStringLiteral("SelectAll"), QStringLiteral("全选"));
+    tbDC_->addCommand(QStringLiteral("UndoState"), QStringLiteral("恢复状态"));
+    tbDC_->addSplit();
+    tbDC_->addCommand(QStringLiteral("Exit"), QStringLiteral("退出"));
 
     optType_ = new QButtonGroup(this);
     optType_->setObjectName(QStringLiteral("optType"));
@@ -76,9 +82,7 @@ void BookStateForm::buildControls()
     typeLayout->addWidget(option(optType_, QStringLiteral("optType"), 1, QStringLiteral("按馆藏地修改"), typeBox));
     optType_->button(0)->setChecked(true);
 
-    cmbNewState_ = new QComboBox(this);
-    cmbNewState_->setObjectName(QStringLiteral("cmbNewState"));
-    fillStatuses(cmbNewState_, book_state::targetStatuses());
+    cmbNewState_ = statusBox("cmbNewState", book_state::targetStatuses(), this);
     chkOpac_ = new QCheckBox(QStringLiteral("OPAC显示"), this);
     chkOpac_->setObjectName(QStringLiteral("chkOpac"));
     chkOpac_->setChecked(state_.opac());
@@ -88,31 +92,25 @@ void BookStateForm::buildControls()
     QRadioButton *byBarcode = option(optSelect_, QStringLiteral("optSelect"), 0, QStringLiteral("条码号"), this);
     QRadioButton *byAccession = option(optSelect_, QStringLiteral("optSelect"), 1, QStringLiteral("财产号"), this);
     byBarcode->setChecked(true);
-    txtInputCode_ = new QLineEdit(this);
-    txtInputCode_->setObjectName(QStringLiteral("txtInputCode"));
+    txtInputCode_ = new CodeEntry(this);
     txtInputCode_->setMaxLength(60);
 
-    cmbDisLoca_ = new QComboBox(this);
+    cmbDisLoca_ = new LocationBox(context, QString(), this);
     cmbDisLoca_->setObjectName(QStringLiteral("cmbDisLoca"));
-    const QueryResult &locations = context_.codes().currentLocations();
-    for (int i = 0; i < locations.rowCount(); ++i)
-        cmbDisLoca_->addItem(locations.text(i, 1), locations.text(i, 0));
-    const int current = cmbDisLoca_->findData(context_.session().currentLocation);
-    cmbDisLoca_->setCurrentIndex(current >= 0 ? current : 0);
-    cmbOldState_ = new QComboBox(this);
-    cmbOldState_->setObjectName(QStringLiteral("cmbOldState"));
-    fillStatuses(cmbOldState_, book_state::sourceStatuses());
-    cmdChange_ = new QPushButton(QStringLiteral("修改"), this);
-    cmdChange_->setObjectName(QStringLiteral("cmdChange"));
+    cmbOldState_ = statusBox("cmbOldState", book_state::sourceStatuses(), this);
+    auto *cmdChange = new QPushButton(QStringLiteral("修改"), this);
+    cmdChange->setObjectName(QStringLiteral("cmdChange"));
 
-    spdBookLst_ = new QTableView(this);
-    spdBookLst_->setObjectName(QStringLiteral("spdBookLst"));
-    spdBookLst_->setModel(&state_.model());
-    spdBookLst_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    spdBookLst_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    spdBookLst_->verticalHeader()->setDefaultSectionSize(22);
-    spdBookLst_->setColumnWidth(0, 40);  // the mark
-    spdBookLst_->setColumnWidth(3, 220); // the title
+    auto *spdBookLst = new QTableView(this);
+    spdBookLst->setObjectName(QStringLiteral("spdBookLst"));
+    spdBookLst->setModel(&state_.model());
+    spdBookLst->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    spdBookLst->setSelectionBehavior(QAbstractItemView::SelectRows);
+    spdBookLst->verticalHeader()->setDefaultSectionSize(22);
+    spdBookLst->setColumnWidth(0, 40);  // the mark
+    spdBookLst->setColumnWidth(3, 220); // the title
+    auto *output = new GridOutput(context, spdBookLst, windowTitle());
+    output->setCopyTotals(columnOf(state_.model(), copyHeading(CopyField::Price)));
     lblCount_ = new QLabel(this);
     lblCount_->setObjectName(QStringLiteral("lblCount"));
 
@@ -129,19 +127,21 @@ void BookStateForm::buildControls()
     grid->addWidget(cmbDisLoca_, 2, 1);
     grid->addWidget(oldLabel, 2, 2);
     grid->addWidget(cmbOldState_, 2, 3);
-    grid->addWidget(cmdChange_, 2, 4);
+    grid->addWidget(cmdChange, 2, 4);
     grid->setColumnStretch(2, 1);
+    auto *footer = new QHBoxLayout;
+    footer->addWidget(lblCount_, 1);
+    footer->addWidget(output->makeButton(this));
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(tbDC_);
     layout->addWidget(typeBox);
     layout->addLayout(grid);
-    layout->addWidget(spdBookLst_, 1);
-    layout->addWidget(lblCount_);
-    resize(900, 560);
+    layout->addWidget(spdBookLst, 1);
+    layout->addLayout(footer);
 
     singleOnly_ = {byBarcode, byAccession, txtInputCode_};
-    locationOnly_ = {locaLabel, cmbDisLoca_, oldLabel, cmbOldState_, cmdChange_};
+    locationOnly_ = {locaLabel, cmbDisLoca_, oldLabel, cmbOldState_, cmdChange};
 
     connect(optType_, &QButtonGroup::idClicked, this,
             [this](int id) { setMode(id == 1 ? BookState::Mode::ByLocation : BookState::Mode::Single); });
@@ -150,28 +150,24 @@ void BookStateForm::buildControls()
         txtInputCode_->setFocus();
     });
     connect(cmbNewState_, &QComboBox::currentIndexChanged, this,
-            [this]() { state_.setNewStatus(cmbNewState_->currentData().toString()); });
+            [this]() { state_.setNewStatus(cmbNewState_->currentCode()); });
     connect(chkOpac_, &QCheckBox::toggled, this, [this](bool on) { state_.setOpac(on); });
     connect(cmbDisLoca_, &QComboBox::currentIndexChanged, this,
-            [this]() { state_.setLocation(cmbDisLoca_->currentData().toString()); });
+            [this]() { state_.setLocation(cmbDisLoca_->currentCode()); });
     connect(cmbOldState_, &QComboBox::currentIndexChanged, this,
-            [this]() { state_.setSourceStatus(cmbOldState_->currentData().toString()); });
-    connect(txtInputCode_, &QLineEdit::returnPressed, this, &BookStateForm::processInput);
-    connect(cmdChange_, &QPushButton::clicked, this, &BookStateForm::runChangeByLocation);
-    connect(importAction_, &QAction::triggered, this, &BookStateForm::runImport);
-    connect(searchAction_, &QAction::triggered, this, &BookStateForm::runSearch);
-    connect(selectAll, &QAction::triggered, this, &BookStateForm::selectAll);
-    connect(undo, &QAction::triggered, this, &BookStateForm::runUndo);
-    connect(exit, &QAction::triggered, this, &BookStateForm::closeForm);
-    connect(&state_.model(), &QAbstractItemModel::rowsInserted, this, [this]() {
-        spdBookLst_->scrollToBottom();
+            [this]() { state_.setSourceStatus(cmbOldState_->currentCode()); });
+    connect(txtInputCode_, &CodeEntry::entered, this, [this](const QString &text) { state_.enter(text); });
+    connect(cmdChange, &QPushButton::clicked, this, [this]() { state_.changeByLocation(); });
+    connect(tbDC_, &CommandBar::commandTriggered, this, &BookStateForm::runCommand);
+    connect(&state_.model(), &QAbstractItemModel::rowsInserted, this, [this, spdBookLst]() {
+        spdBookLst->scrollToBottom();
         showCount();
     });
     connect(&state_.model(), &QAbstractItemModel::rowsRemoved, this, &BookStateForm::showCount);
 
-    state_.setNewStatus(cmbNewState_->currentData().toString());
-    state_.setLocation(cmbDisLoca_->currentData().toString());
-    state_.setSourceStatus(cmbOldState_->currentData().toString());
+    state_.setNewStatus(cmbNewState_->currentCode());
+    state_.setLocation(cmbDisLoca_->currentCode());
+    state_.setSourceStatus(cmbOldState_->currentCode());
     showCount();
 }
 
@@ -189,50 +185,28 @@ void BookStateForm::setMode(BookState::Mode mode)
         w->setEnabled(single);
     for (QWidget *w : std::as_const(locationOnly_))
         w->setEnabled(!single);
-    importAction_->setEnabled(single);
-    searchAction_->setEnabled(single && static_cast<bool>(search_));
+    tbDC_->setCommandEnabled(QStringLiteral("Import"), single);
+    tbDC_->setCommandEnabled(QStringLiteral("SearchBook"), single && static_cast<bool>(search_));
     if (single)
         txtInputCode_->setFocus();
     else
         cmbDisLoca_->setFocus();
 }
 
-void BookStateForm::processInput()
+void BookStateForm::runCommand(const QString &key)
 {
-    // What was scanned is processed, then the box is ready for the next
-    // scan, whatever the outcome.
-    const QString text = txtInputCode_->text();
-    txtInputCode_->setText(state_.entry().normalise(text));
-    state_.enter(text);
-    txtInputCode_->clear();
-    txtInputCode_->setFocus();
-}
-
-void BookStateForm::runImport()
-{
-    state_.importCodes();
-    txtInputCode_->setFocus();
-}
-
-void BookStateForm::runSearch()
-{
-    state_.searchAndChange(search_);
-    txtInputCode_->setFocus();
-}
-
-void BookStateForm::selectAll()
-{
-    state_.markAll();
-}
-
-void BookStateForm::runUndo()
-{
-    state_.undoMarked();
-}
-
-void BookStateForm::runChangeByLocation()
-{
-    state_.changeByLocation();
+    if (key == u"Import")
+        state_.importCodes();
+    else if (key == u"SearchBook")
+        state_.searchAndChange(search_);
+    else if (key == u"SelectAll")
+        state_.markAll();
+    else if (key == u"UndoState")
+        state_.undoMarked();
+    else if (key == u"Exit")
+        closeForm();
+    if (state_.mode() == BookState::Mode::Single && key != u"Exit")
+        txtInputCode_->setFocus();
 }
 
 void BookStateForm::closeForm()

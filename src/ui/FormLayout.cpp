@@ -18,15 +18,6 @@ namespace {
 const QString kSection = QStringLiteral("Forms");
 constexpr int kRowsShown = 15;
 
-QHeaderView *columnsOf(QAbstractItemView *view)
-{
-    if (auto *table = qobject_cast<QTableView *>(view))
-        return table->horizontalHeader();
-    if (auto *tree = qobject_cast<QTreeView *>(view))
-        return tree->header();
-    return nullptr;
-}
-
 QList<QAbstractItemView *> gridsOf(QWidget *form)
 {
     QList<QAbstractItemView *> grids;
@@ -141,6 +132,15 @@ QSize openingSize(QWidget *form, UserSettingsStore &settings)
 }
 
 } // namespace
+
+QHeaderView *columnsOf(QAbstractItemView *view)
+{
+    if (auto *table = qobject_cast<QTableView *>(view))
+        return table->horizontalHeader();
+    if (auto *tree = qobject_cast<QTreeView *>(view))
+        return tree->header();
+    return nullptr;
+}
 
 QMdiSubWindow *showInWorkspace(QMdiArea *area, QWidget *form, UserSettingsStore &settings)
 {

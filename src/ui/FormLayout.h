@@ -1,5 +1,7 @@
 #pragma once
 
+class QAbstractItemView;
+class QHeaderView;
 class QMdiArea;
 class QMdiSubWindow;
 class QWidget;
@@ -7,6 +9,9 @@ class QWidget;
 namespace kestra {
 
 class UserSettingsStore;
+
+// The column header of a table or tree view; null for other views.
+QHeaderView *columnsOf(QAbstractItemView *view);
 
 // Forms open at the size the operator last left them at, or else at a size
 // that shows their grids' columns and a screenful of rows, never larger than

@@ -1,5 +1,7 @@
 #include "ui/GridOutput.h"
 
+#include "ui/FormLayout.h"
+
 #include "core/AppContext.h"
 #include "core/Session.h"
 #include "output/GridReport.h"
@@ -19,15 +21,6 @@ namespace {
 
 // Screen pixels to millimetres, for choosing the paper's orientation.
 constexpr double kMmPerPixel = 25.4 / 96.0;
-
-QHeaderView *columnsOf(QAbstractItemView *view)
-{
-    if (auto *table = qobject_cast<QTableView *>(view))
-        return table->horizontalHeader();
-    if (auto *tree = qobject_cast<QTreeView *>(view))
-        return tree->header();
-    return nullptr;
-}
 
 } // namespace
 
