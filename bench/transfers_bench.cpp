@@ -12,17 +12,22 @@
 //   are put at a location of their own before the clock starts.
 // - list: N copies of one location transferred one by one, each in its own
 //   transaction with its history row, log line and workload.
+// - class: gathering by class number for the pick dialog (both queries and
+//   the rows), for the class prefix whose copies number nearest to 10,000.
 //
 // Summary lines:
 //   BENCH <name>-location copies=... s=...
 //   BENCH <name>-list copies=... per_s=...
+//   BENCH <name>-class copies=... s=...
 
 #include "core/AppContext.h"
 #include "core/Session.h"
 #include "items/LocationTransfer.h"
+#include "items/TransferGather.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <cmath>
 #include <cstdio>
 
 using namespace kestra;
@@ -172,6 +177,36 @@ int benchList(AppContext &context, const QString &name, int copies)
     return 0;
 }
 
+int benchClass(AppContext &context, const QString &name)
+{
+    const QueryResult classes =
+        select(context.db(), QStringLiteral("SELECT substr(call_no,1,3), count(*) FROM indi_acct "
+                                            "WHERE call_no IS NOT NULL GROUP BY substr(call_no,1,3)"));
+    QString prefix;
+    double nearest = 1e12;
+    for (int i = 0; i < classes.rowCount(); ++i) {
+        const double distance = std::abs(classes.number(i, 1) - 10000);
+        if (distance < nearest) {
+            nearest = distance;
+            prefix = classes.text(i, 0);
+        }
+    }
+    if (prefix.isEmpty())
+        return 1;
+    TransferGather gather(context);
+    QList<GatheredCopy> copies;
+    QElapsedTimer timer;
+    timer.start();
+    const int found =
+        gather.byClass(TransferPlan{QStringLiteral("All"), QString(), QString(), QString(), QString()}, prefix, copies);
+    const double s = double(timer.nsecsElapsed()) / 1e9;
+    if (found <= 0)
+        return 1;
+    std::printf("BENCH %s-class copies=%d s=%.2f\n", qPrintable(name), found, s);
+    std::fflush(stdout);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -209,5 +244,7 @@ int main(int argc, char *argv[])
     int status = benchLocation(context, name, locationCopies);
     if (status == 0)
         status = benchList(context, name, listCopies);
+    if (status == 0)
+        status = benchClass(context, name);
     return status;
 }

@@ -108,8 +108,10 @@ private Q_SLOTS:
         QCOMPARE(prompter.shown().last().kind, QChar(u'E'));
         QCOMPARE(everything(lib), moved);
         QVERIFY(places(lib).contains(u"P4:L2:42:L2:42"_qs));
-        // No loan is no error for the loan procedure.
+        // No loan is no error for the loan procedure; no copy is.
         QCOMPARE(c.db().callProc(u"LT_UPD_lend_lst_loca 'P4','L1'"_qs), 0);
+        QCOMPARE(c.db().callProc(u"LT_UPD_lend_lst_loca NULL,'L1'"_qs), -1);
+        QCOMPARE(c.errors().oraCode, 20001);
     }
 
     void bulkGathering_data() { addBackendRows(); }
