@@ -64,6 +64,19 @@ QString transferLogText(const CodeTables &codes, const QString &from, const QStr
     return text;
 }
 
+bool destinationValid(AppContext &context, const TransferPlan &plan)
+{
+    if (plan.destination.isEmpty()) {
+        context.showMsg(QStringLiteral("EDC018"));
+        return false;
+    }
+    if (plan.destination == plan.source) {
+        context.showMsg(QStringLiteral("EDC017"));
+        return false;
+    }
+    return true;
+}
+
 int transferCopy(AppContext &context, const TransferPlan &plan, const QString &propNo)
 {
     ItemTransaction tx(context);

@@ -42,6 +42,11 @@ struct TransferPlan {
     QString batchNo;     // empty: not recorded in a transfer batch
 };
 
+// The destination of a list transfer, checked when it is chosen and again
+// before a run: none chosen (EDC018) or the source itself (EDC017) is
+// refused with its message.
+bool destinationValid(AppContext &context, const TransferPlan &plan);
+
 // The operation-log text of a transfer (30013): the location names
 // "from -> to", and " | 文献类型:" with the type's name when one is chosen.
 QString transferLogText(const CodeTables &codes, const QString &from, const QString &to, const QString &docType);

@@ -97,6 +97,11 @@ private Q_SLOTS:
         QCOMPARE(transferCopy(c, plan(u"L1"_qs, u"L2"_qs), u"P3"_qs), 0);
         QCOMPARE(prompter.lastText(), lib.f.context().messages().messageText(u"EDC002"_qs) + u"外文书库"_qs);
         QCOMPARE(transferCopy(c, plan(u"L1"_qs, u"L2"_qs), u"NOSUCH"_qs), 0);
+        QVERIFY(!destinationValid(c, plan(u"L1"_qs, u"L1"_qs)));
+        QCOMPARE(prompter.lastText(), lib.f.context().messages().messageText(u"EDC017"_qs));
+        QVERIFY(!destinationValid(c, plan(u"All"_qs, QString())));
+        QCOMPARE(prompter.lastText(), lib.f.context().messages().messageText(u"EDC018"_qs));
+        QVERIFY(destinationValid(c, plan(u"All"_qs, u"L1"_qs)));
         QCOMPARE(everything(lib), before);
 
         // The history row of a copy fails after its loan and its rows were
