@@ -121,7 +121,8 @@ int TransferDoc::select(const QString &moveBatch)
         row.remark = r.text(i, 4);
         row.marcRecNo = r.text(i, 5);
         row.location = r.text(i, 6);
-        row.noRight = !codes.checkLocationRight(row.location, true);
+        // The rule of CheckLocationRight, without its box: a mark per row.
+        row.noRight = context_.params().isOn(47) && codes.currentLocations().findRow(0, row.location) < 0;
         rows_.append(row);
     }
     recommended_ = static_cast<int>(recm.number(0, 0));
