@@ -1,5 +1,6 @@
 // The suite procedures of the processing log (deal_log), the processing
-// batches (deal_batch_lst) and the arrived reservations (preg_arri_lst).
+// batches (deal_batch_lst), the arrived reservations (preg_arri_lst) and the
+// location of an open loan (lend_lst).
 
 #include "db/procs/ProcSupport.h"
 
@@ -85,6 +86,23 @@ bool ltDelPregArriLst(ProcHost &host, ProcArgs &args, DbError &error)
     return deleteRows(host, args, "LT_DEL_preg_arri_lst", "preg_arri_lst", kReservationKey, error);
 }
 
+// LT_UPD_lend_lst_loca(prop_no, location): the open loan of a copy follows it
+// to its new location. A transfer calls it when the copy's lending flag says
+// "on loan"; a flag that outlived its loan leaves nothing to move, which is
+// no error; so is a NULL location, which leaves the loan where it is.
+bool ltUpdLendLstLoca(ProcHost &host, ProcArgs &args, DbError &error)
+{
+    if (args.isNull(0)) {
+        static constexpr Field key[] = {{0, "prop_no"}};
+        error = rowMissing("LT_UPD_lend_lst_loca", "lend_lst", key, args);
+        return false;
+    }
+    if (args.isNull(1))
+        return true;
+    return host.exec(QStringLiteral("UPDATE lend_lst SET location_f=? WHERE prop_no=?"), {args.text(1), args.text(0)},
+                     error);
+}
+
 } // namespace
 
 const QList<ProcedureDef> &dealProcedures()
@@ -97,6 +115,7 @@ const QList<ProcedureDef> &dealProcedures()
         {"LT_UPD_deal_batch_lst", 8, 8, &ltUpdDealBatchLst},
         {"LT_DEL_deal_batch_lst", 3, 3, &ltDelDealBatchLst},
         {"LT_DEL_preg_arri_lst", 1, 1, &ltDelPregArriLst},
+        {"LT_UPD_lend_lst_loca", 2, 2, &ltUpdLendLstLoca},
     };
     return procedures;
 }

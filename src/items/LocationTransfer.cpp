@@ -1,0 +1,162 @@
+#include "items/LocationTransfer.h"
+
+#include "core/AppContext.h"
+#include "core/CodeTables.h"
+#include "core/Prompter.h"
+#include "items/ItemWrite.h"
+
+namespace kestra {
+
+namespace {
+
+// The copies a run moves, as a FROM ... WHERE over indi_acct (and marc when
+// one document type is chosen).
+QString copiesFromWhere(const TransferPlan &plan)
+{
+    QString sql = plan.docType.isEmpty() ? QStringLiteral(" FROM indi_acct ") : QStringLiteral(" FROM indi_acct,marc ");
+    sql += QStringLiteral(" WHERE indi_acct.dis_location=") + sqlQuote(plan.source);
+    if (!plan.docType.isEmpty())
+        sql += QStringLiteral(" AND indi_acct.marc_rec_no=marc.marc_rec_no AND marc.doc_type_code=") +
+               sqlQuote(plan.docType);
+    return sql;
+}
+
+QString copies(const TransferPlan &plan, const char *column)
+{
+    return QStringLiteral("(SELECT indi_acct.") + QLatin1String(column) + copiesFromWhere(plan) + u')';
+}
+
+} // namespace
+
+QStringList LocationTransfer::statements(const TransferPlan &plan, const Stamp &stamp)
+{
+    const QString src = sqlQuote(plan.source);
+    const QString dst = sqlQuote(plan.destination);
+    const QString date = sqlQuote(stamp.date);
+    const QString op = sqlQuote(stamp.operatorNo);
+    const bool typed = !plan.docType.isEmpty();
+    const bool restatus = !plan.newStatus.isEmpty();
+    const QString props = copies(plan, "prop_no");
+    QStringList steps;
+    steps << QStringLiteral(" UPDATE preg_lst  SET preg_flag='2' WHERE location=") + src +
+                 (typed ? QStringLiteral(" AND call_no IN ") + copies(plan, "call_no") : QString())
+          << (typed ? QStringLiteral(" UPDATE preg_arri_lst  SET pregarri_deal_flag='2' WHERE prop_no IN ") + props
+                    : QStringLiteral(" UPDATE preg_arri_lst  SET pregarri_deal_flag='2' WHERE location_f=") + src)
+          // The loans and the circulation rows are those of the copies, not
+          // of the location their rows name: a row that disagrees with its
+          // copy must not stay behind, nor another location's be moved.
+          << QStringLiteral(" UPDATE lend_lst SET  location_f=") + dst + QStringLiteral(" WHERE prop_no IN ") + props
+          << QStringLiteral(" UPDATE lend_hist SET  location_f=") + dst + QStringLiteral(" WHERE prop_no_f IN ") +
+                 props + QStringLiteral(" AND ret_date IS NULL ")
+          << QStringLiteral(" UPDATE item SET  book_lend_flag='0' WHERE book_lend_flag='2' AND prop_no IN ") + props
+          << QStringLiteral(" UPDATE item SET  location=") + dst + QStringLiteral(", rec_flag_upt_date=") + date +
+                 QStringLiteral(", resp_wkr=") + op +
+                 (restatus ? QStringLiteral(" ,book_stat_code=") + sqlQuote(plan.newStatus) : QString()) +
+                 QStringLiteral(" WHERE prop_no IN ") + props;
+    if (!plan.batchNo.isEmpty()) {
+        steps << QStringLiteral(" INSERT INTO goto_detl(batch_no,prop_no,src_book_stat,dst_book_stat,deal_date,wkr_no,"
+                                "src_loca) SELECT ") +
+                     QStringList{sqlQuote(plan.batchNo),
+                                 QStringLiteral("indi_acct.prop_no"),
+                                 QStringLiteral("indi_acct.book_stat_code"),
+                                 restatus ? sqlQuote(plan.newStatus) : QStringLiteral("indi_acct.book_stat_code"),
+                                 date,
+                                 op,
+                                 src}
+                         .join(u',') +
+                     copiesFromWhere(plan);
+    }
+    steps << QStringLiteral("insert into log_detl(log_type,log_date,log_time,wkr_no,computer,location_name,"
+                            "marc_rec_no,prop_no,data1,data2,data3) (select '30013',") +
+                 QStringList{date,
+                             sqlQuote(stamp.time),
+                             op,
+                             sqlQuote(stamp.computer),
+                             sqlQuote(stamp.locationName),
+                             QStringLiteral("indi_acct.marc_rec_no"),
+                             QStringLiteral("indi_acct.prop_no"),
+                             sqlQuote(stamp.logText),
+                             QStringLiteral("NULL"),
+                             QStringLiteral("NULL")}
+                     .join(u',') +
+                 copiesFromWhere(plan) + u')';
+    // The lendable count of the titles whose copies move, counted before the
+    // copies leave the source: afterwards they could not be told from the
+    // copies already at the destination. Every copy of such a title at the
+    // source moves (with a document type too: a title has one type), so it
+    // counts with the new status. Without a new status no count changes.
+    if (restatus) {
+        steps << QStringLiteral("update marc A set lendable_copies=  (select count(*) from indi_acct B "
+                                "    where A.marc_rec_no = B.marc_rec_no  and (CASE WHEN B.dis_location=") +
+                     src + QStringLiteral(" THEN ") + sqlQuote(plan.newStatus) +
+                     QStringLiteral(" ELSE B.book_stat_code END)='41')   where marc_rec_no in ") +
+                     copies(plan, "marc_rec_no");
+    }
+    steps << QStringLiteral(" UPDATE indi_acct SET  dis_location=") + dst + QStringLiteral(", rec_flag_upt_date=") +
+                 date + QStringLiteral(", resp_wkr=") + op +
+                 (restatus ? QStringLiteral(" ,book_stat_code=") + sqlQuote(plan.newStatus) : QString()) +
+                 QStringLiteral(" WHERE prop_no IN ") + props;
+    return steps;
+}
+
+int LocationTransfer::run(const TransferPlan &plan)
+{
+    if (plan.source.isEmpty() || plan.source == transfer::AllLocations) {
+        context_.showMsg(QStringLiteral("E按地调拨原馆藏地不能选择所有馆藏地"));
+        return 0;
+    }
+    if (plan.destination.isEmpty()) {
+        context_.showMsg(QStringLiteral("EDC018"));
+        return 0;
+    }
+    if (plan.destination == plan.source) {
+        context_.showMsg(QStringLiteral("E新馆藏地不能与原馆藏地相同"));
+        return 0;
+    }
+    if (context_.showMsg(QStringLiteral("Q按地调拨不可恢复，是否继续？")) != AnswerOk)
+        return 0;
+    Session &db = context_.db();
+    QueryResult counted;
+    if (db.query(QStringLiteral(" SELECT count(*) ") + copiesFromWhere(plan), counted) < 0) {
+        db.showDbError();
+        return -1;
+    }
+    const int count = static_cast<int>(counted.number(0, 0));
+    if (count == 0) {
+        context_.showMsg(QStringLiteral("I该馆藏地无可调拨书刊。"));
+        return 0;
+    }
+    ItemTransaction tx(context_);
+    const QString now = db.serverDate();
+    if (now.size() < 18)
+        return tx.fail();
+    const SessionValues &s = context_.session();
+    const Stamp stamp{now.left(10),
+                      now.mid(10),
+                      s.operatorNo,
+                      s.workstation,
+                      context_.locationName(s.currentLocation),
+                      transferLogText(context_.codes(), plan.source, plan.destination, plan.docType)};
+    const QStringList steps = statements(plan, stamp);
+    Prompter &prompter = context_.prompter();
+    prompter.beginProgress(QStringLiteral("正在执行书刊调拨"), static_cast<int>(steps.size()));
+    for (int i = 0; i < steps.size(); ++i) {
+        if (tx.execute(steps.at(i)) < 0) {
+            prompter.endProgress();
+            return -1;
+        }
+        prompter.stepProgress(i + 1);
+    }
+    WriteTail tail;
+    tail.jobCode = QStringLiteral("309");
+    tail.titles = count;
+    tail.copies = count;
+    const int status = tx.finish(tail);
+    prompter.endProgress();
+    if (status < 0)
+        return -1;
+    context_.showMsg(QStringLiteral("I本书刊调拨完成。"));
+    return count;
+}
+
+} // namespace kestra

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+namespace kestra {
+
+class AppContext;
+class CodeTables;
+
+// One handover batch of the list.
+struct HandoverBatch {
+    QString moveBatch;
+    QString sendDate;
+    // Known once its detail was read: it holds copies of a location the
+    // operator has no right on ("X").
+    bool blocked = false;
+};
+
+// One row of a batch's detail: a title's acceptance row with one of its
+// copies' locations.
+struct HandoverRow {
+    QString moveBatch;
+    int copies = 0;
+    QString storeFlag; // "1": taken into holdings
+    QString sendDate;
+    QString remark;
+    QString marcRecNo;
+    QString location;
+    bool noRight = false; // shown "X"
+
+    QString storeText() const;
+};
+
+// The circulation type a call number has outside the new-book period: the
+// class rule (circ_type_sort) of its scheme whose class is the longest
+// beginning of the call number, "01" when none applies.
+QString normalCircType(const CodeTables &codes, const QString &clsId, const QString &callNo);
+
+// frmTransferDoc without its widgets: the handover batches that cataloguing
+// sent, their titles and copies, and the actions on a whole batch.
+class TransferDoc {
+public:
+    explicit TransferDoc(AppContext &context) : context_(context) {}
+
+    // The batches sent since the per-user ShowDate (months back, or "All"),
+    // newest first. -1 on failure (shown).
+    int loadBatches();
+    const QList<HandoverBatch> &batches() const { return batches_; }
+    // cmdFind: the positions of the batches whose number contains the text.
+    QList<int> find(const QString &text);
+
+    // A click on a batch: its rows, the rights of their locations and the
+    // two counts of copies readers asked for. -1 on failure (shown).
+    int select(const QString &moveBatch);
+    const QString &selected() const { return selected_; }
+    const QList<HandoverRow> &rows() const { return rows_; }
+    bool blocked() const;
+    int recommended() const { return recommended_; }
+    int suggested() const { return suggested_; }
+
+    // cmdSet, cmdUnSet, cmdUndo: 1 done, 0 refused or declined (shown),
+    // -1 failed (rolled back, shown).
+    int setNewBookType();
+    int restoreType();
+    int undoAccession();
+
+    // cmdOK: the batch handed back to the window that opened this one
+    // (empty when none is chosen).
+    QString chosen() const { return selected_; }
+
+private:
+    bool mayAct();
+
+    AppContext &context_;
+    QList<HandoverBatch> batches_;
+    QString selected_;
+    QList<HandoverRow> rows_;
+    int recommended_ = 0;
+    int suggested_ = 0;
+};
+
+} // namespace kestra

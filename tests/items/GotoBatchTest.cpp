@@ -1,0 +1,124 @@
+// Transfer batches on SQLite and PostgreSQL: the checks of a new batch, the
+// list, search and description, the history of a batch, and deleting one
+// (its history goes, no copy moves back).
+
+#include "items/GotoBatch.h"
+#include "items/TransferLib.h"
+#include "support/TestRunner.h"
+
+#include <QTest>
+
+using namespace kestra;
+using namespace kestra::test;
+
+namespace {
+
+GotoBatch batch(const QString &number, transfer::Kind kind, const QString &from, const QString &to,
+                const QString &type = QString())
+{
+    GotoBatch b;
+    b.batchNo = number;
+    b.kind = kind;
+    b.source = from;
+    b.destination = to;
+    b.docType = type;
+    b.remark = u"O'Neill 专架"_qs;
+    return b;
+}
+
+} // namespace
+
+class GotoBatchTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void createChecksAndList_data() { addBackendRows(); }
+    void createChecksAndList()
+    {
+        TRANSFER_LIB(lib);
+        GotoBatches batches(lib.f.context());
+        lib.f.context().session().rights = {u"3017"_qs};
+        const int before = lib.count(u"goto_batch"_qs);
+        QCOMPARE(batches.create(batch(u"  "_qs, transfer::Kind::ByClass, u"L1"_qs, u"L2"_qs)), 0);
+        QCOMPARE(prompter.lastText(), u"调拨批次不能为空！"_qs);
+        QCOMPARE(batches.create(batch(u"G2"_qs, transfer::Kind::ByLocation, u"All"_qs, u"L2"_qs)), 0);
+        QCOMPARE(prompter.lastText(), u"按地调拨原馆藏地不能选择所有馆藏地"_qs);
+        QCOMPARE(batches.create(batch(u"G2"_qs, transfer::Kind::ByClass, u"L2"_qs, u"L2"_qs)), 0);
+        QCOMPARE(prompter.lastText(), u"新馆藏地与原馆藏地不能相同！"_qs);
+        // The kind's right: 3017 is held, 3019 (by copy) is not.
+        QCOMPARE(batches.create(batch(u"G2"_qs, transfer::Kind::ByCopy, u"L1"_qs, u"L2"_qs)), 0);
+        QVERIFY(prompter.lastText().endsWith(u"3019"_qs));
+        QCOMPARE(batches.create(batch(u"G1"_qs, transfer::Kind::ByClass, u"L1"_qs, u"L2"_qs)), 0);
+        QCOMPARE(prompter.lastText(), u"调拨批次已经存在！"_qs);
+        QCOMPARE(lib.count(u"goto_batch"_qs), before);
+
+        QCOMPARE(batches.create(batch(u" G2 "_qs, transfer::Kind::ByClass, u"All"_qs, u"L2"_qs)), 1);
+        QCOMPARE(batches.create(batch(u"G3"_qs, transfer::Kind::ByClass, u"L1"_qs, u"L2"_qs, u"02"_qs)), 1);
+        QCOMPARE(lib.snapshot(u"SELECT batch_no||batch_type||src_loca||dst_loca||doc_type_code||remark||wkr_no "
+                              "FROM goto_batch WHERE batch_no<>'G1' ORDER BY batch_no"_qs),
+                 u"G21AllL2AAO'Neill 专架W001\nG31L1L202O'Neill 专架W001"_qs);
+        QCOMPARE(lib.count(u"goto_batch WHERE deal_date="_qs + sqlQuote(lib.today())), 2);
+        QCOMPARE(lib.f.one(u"SELECT data1||'/'||data2 FROM log_detl WHERE log_type='30011' AND data1='G3'"_qs),
+                 u"G3/按类 中文图书库 -> 外文书库 | 文献类型:西文图书"_qs);
+
+        QList<GotoBatch> listed;
+        QCOMPARE(batches.list(lib.today(), listed), 2);
+        QCOMPARE(listed.at(0).batchNo, u"G3"_qs);
+        QCOMPARE(listed.at(1).docType, QString()); // "AA" reads as every type
+        QCOMPARE(batches.list(u"2026-01-01"_qs, listed), 3);
+        QCOMPARE(listed.at(2).kind, transfer::Kind::ByLocation);
+        QCOMPARE(batches.search(listed, u"g3"_qs), QList<int>{0});
+        QCOMPARE(batches.search(listed, u"专架"_qs), (QList<int>{0, 1}));
+        QVERIFY(batches.search(listed, u"none"_qs).isEmpty());
+        QCOMPARE(prompter.lastText(), u"未查询到相应调拨批次。"_qs);
+        QVERIFY(batches.search(listed, u" "_qs).isEmpty());
+        QCOMPARE(prompter.lastText(), u"请输入查询内容。"_qs);
+        QCOMPARE(batches.describe(listed.at(1)),
+                 (QStringList{u"调拨批次：G2"_qs, u"调拨类型：按类"_qs, u"原馆藏地：所有馆藏地"_qs,
+                              u"新馆藏地：外文书库"_qs, u"文献类型：<不限>"_qs, u"说明：O'Neill 专架"_qs}));
+        QVERIFY(prompter.done());
+    }
+
+    void detailAndDelete_data() { addBackendRows(); }
+    void detailAndDelete()
+    {
+        TRANSFER_LIB(lib);
+        AppContext &c = lib.f.context();
+        GotoBatches batches(c);
+        QVERIFY(lib.f.exec(u"INSERT INTO goto_batch (batch_no,batch_type,src_loca,dst_loca,doc_type_code) "
+                           "VALUES ('G9','3','L1','L2','AA')"_qs));
+        TransferPlan plan{u"L1"_qs, u"L2"_qs, u"42"_qs, QString(), u"G1"_qs};
+        QCOMPARE(transferCopy(c, plan, u"P4"_qs), 1);
+        QCOMPARE(transferCopy(c, plan, u"P1"_qs), 1);
+        plan.batchNo = u"G9"_qs;
+        QCOMPARE(transferCopy(c, plan, u"P5"_qs), 1);
+
+        QList<GotoDetailRow> rows;
+        QCOMPARE(batches.detail(u"G1"_qs, rows), 2);
+        QCOMPARE(rows.at(0).propNo, u"P1"_qs); // newest first
+        QCOMPARE(rows.at(0).title, u"红楼梦"_qs);
+        QCOMPARE(rows.at(0).sourceStatus + rows.at(0).targetStatus + rows.at(0).status, u"414242"_qs);
+        QCOMPARE(rows.at(0).sourceLocation + rows.at(0).disLocation, u"L1L2"_qs);
+        QCOMPARE(rows.at(1).barCode, u"B0004"_qs);
+        QCOMPARE(rows.at(1).yearVolume, u"2025-1"_qs);
+
+        const QString places0 = places(lib);
+        c.session().rights = {u"3019"_qs};
+        QCOMPARE(batches.remove(u"G1"_qs), 0);
+        QVERIFY(prompter.lastText().endsWith(u"3013"_qs));
+        c.session().rights = {u"3013"_qs};
+        prompter.answer(AnswerCancel);
+        QCOMPARE(batches.remove(u"G1"_qs), 0);
+        QCOMPARE(lib.count(u"goto_detl"_qs), 3);
+        prompter.answer(AnswerOk);
+        QCOMPARE(batches.remove(u"G1"_qs), 1);
+        QCOMPARE(lib.count(u"goto_batch WHERE batch_no='G1'"_qs), 0);
+        QCOMPARE(lib.snapshot(u"SELECT batch_no||prop_no FROM goto_detl"_qs), u"G9P5"_qs);
+        QCOMPARE(places(lib), places0);
+        QCOMPARE(lib.count(u"log_detl WHERE log_type='30012' AND data1='G1'"_qs), 1);
+        QVERIFY(prompter.done());
+    }
+};
+
+KESTRA_TEST(GotoBatchTest)
+#include "GotoBatchTest.moc"
