@@ -3,6 +3,7 @@
 #include "core/Preferences.h"
 #include "core/Session.h"
 #include "shell/MainCommands.h"
+#include "ui/FormLayout.h"
 #include "ui/FormRegistry.h"
 #include "ui/ModuleEndpoint.h"
 
@@ -188,15 +189,15 @@ void MainWindow::openForm(const QString &form, const QString &mode, bool newInst
             }
         }
     }
-    QWidget *widget = forms_.create(form, context_, mode);
+    const FormServices services{context_, session_.barcode(), settings_, forms_.pickers()};
+    QWidget *widget = forms_.create(form, services, mode);
     if (widget == nullptr)
         return;
     if (widget->objectName().isEmpty())
         widget->setObjectName(form);
     widget->setAttribute(Qt::WA_DeleteOnClose);
-    QMdiSubWindow *sub = mdi_->addSubWindow(widget);
+    QMdiSubWindow *sub = showInWorkspace(mdi_, widget, settings_);
     sub->setAttribute(Qt::WA_DeleteOnClose);
-    sub->show();
     widget->setFocus();
 }
 

@@ -2,10 +2,15 @@
 
 namespace kestra {
 
-QWidget *FormRegistry::create(const QString &formName, AppContext &context, const QString &mode) const
+QWidget *FormRegistry::create(const QString &formName, const FormServices &services, const QString &mode) const
 {
     const auto it = factories_.constFind(formName);
-    return it == factories_.constEnd() ? nullptr : it.value()(context, mode);
+    return it == factories_.constEnd() ? nullptr : it.value()(services, mode);
+}
+
+void registerForms(FormRegistry &registry)
+{
+    registerItemsForms(registry);
 }
 
 } // namespace kestra

@@ -26,7 +26,7 @@ namespace {
 FormRegistry dummyForms()
 {
     FormRegistry forms;
-    auto make = [](AppContext &, const QString &mode) {
+    auto make = [](const FormServices &, const QString &mode) {
         auto *w = new QWidget;
         w->setProperty("mode", mode);
         return w;

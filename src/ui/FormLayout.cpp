@@ -1,0 +1,162 @@
+#include "ui/FormLayout.h"
+
+#include "core/Preferences.h"
+
+#include <QEvent>
+#include <QHeaderView>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QScrollBar>
+#include <QTableView>
+#include <QTreeView>
+
+namespace kestra {
+
+namespace {
+
+const QString kSection = QStringLiteral("Forms");
+constexpr int kRowsShown = 15;
+
+QHeaderView *columnsOf(QAbstractItemView *view)
+{
+    if (auto *table = qobject_cast<QTableView *>(view))
+        return table->horizontalHeader();
+    if (auto *tree = qobject_cast<QTreeView *>(view))
+        return tree->header();
+    return nullptr;
+}
+
+QList<QAbstractItemView *> gridsOf(QWidget *form)
+{
+    QList<QAbstractItemView *> grids;
+    for (QAbstractItemView *view : form->findChildren<QAbstractItemView *>()) {
+        if (!view->objectName().isEmpty() && columnsOf(view) != nullptr)
+            grids.append(view);
+    }
+    return grids;
+}
+
+QString key(const QWidget *form, const QString &what)
+{
+    return form->objectName() + u'/' + what;
+}
+
+// How much larger than its size hint the form must be for each grid to show
+// all its columns and kRowsShown rows.
+QSize gridShortfall(QWidget *form)
+{
+    QSize extra(0, 0);
+    for (QAbstractItemView *view : gridsOf(form)) {
+        const QHeaderView *header = columnsOf(view);
+        int width = header->length() + 2 * view->frameWidth() + view->verticalScrollBar()->sizeHint().width();
+        if (auto *table = qobject_cast<QTableView *>(view))
+            width += table->verticalHeader()->isVisible() ? table->verticalHeader()->sizeHint().width() : 0;
+        int rowHeight = view->sizeHintForRow(0);
+        if (rowHeight <= 0) {
+            auto *table = qobject_cast<QTableView *>(view);
+            rowHeight = table != nullptr ? table->verticalHeader()->defaultSectionSize() : view->fontMetrics().height();
+        }
+        const int height = header->sizeHint().height() + kRowsShown * rowHeight + 2 * view->frameWidth();
+        const QSize hint = view->sizeHint();
+        extra = extra.expandedTo(QSize(width - hint.width(), height - hint.height()));
+    }
+    return extra;
+}
+
+QSize parseSize(const QString &text)
+{
+    const QStringList parts = text.split(u'x');
+    if (parts.size() != 2)
+        return {};
+    bool okW = false;
+    bool okH = false;
+    const QSize size(parts.at(0).toInt(&okW), parts.at(1).toInt(&okH));
+    return okW && okH && size.width() > 0 && size.height() > 0 ? size : QSize();
+}
+
+void restoreColumns(QWidget *form, UserSettingsStore &settings)
+{
+    for (QAbstractItemView *view : gridsOf(form)) {
+        QHeaderView *header = columnsOf(view);
+        const QStringList widths = settings.value(kSection, key(form, view->objectName()), QString()).split(u',');
+        for (int i = 0; i < widths.size() && i < header->count(); ++i) {
+            bool ok = false;
+            const int width = widths.at(i).toInt(&ok);
+            if (ok && width > 0)
+                header->resizeSection(i, width);
+        }
+    }
+}
+
+void save(QWidget *form, UserSettingsStore &settings)
+{
+    const QSize size = form->size();
+    settings.setValue(kSection, key(form, QStringLiteral("size")),
+                      QStringLiteral("%1x%2").arg(size.width()).arg(size.height()));
+    for (QAbstractItemView *view : gridsOf(form)) {
+        const QHeaderView *header = columnsOf(view);
+        QStringList widths;
+        for (int i = 0; i < header->count(); ++i)
+            widths.append(QString::number(header->sectionSize(i)));
+        settings.setValue(kSection, key(form, view->objectName()), widths.join(u','));
+    }
+}
+
+// Saves when the frame closes; it lives as long as the form.
+class LayoutKeeper : public QObject {
+public:
+    LayoutKeeper(QWidget *frame, QWidget *form, UserSettingsStore &settings)
+        : QObject(form), frame_(frame), form_(form), settings_(settings)
+    {
+        frame->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == frame_ && event->type() == QEvent::Close && form_ != nullptr)
+            save(form_, settings_);
+        return false;
+    }
+
+private:
+    QPointer<QWidget> frame_;
+    QPointer<QWidget> form_;
+    UserSettingsStore &settings_;
+};
+
+// The size the form opens at: the one it was left at, else its layout's
+// wish grown to show its grids.
+QSize openingSize(QWidget *form, UserSettingsStore &settings)
+{
+    const QSize saved = parseSize(settings.value(kSection, key(form, QStringLiteral("size")), QString()));
+    if (saved.isValid())
+        return saved;
+    return form->sizeHint().expandedTo(form->minimumSizeHint()) + gridShortfall(form);
+}
+
+} // namespace
+
+QMdiSubWindow *showInWorkspace(QMdiArea *area, QWidget *form, UserSettingsStore &settings)
+{
+    restoreColumns(form, settings);
+    const QSize wanted = openingSize(form, settings);
+    QMdiSubWindow *sub = area->addSubWindow(form);
+    sub->show();
+    const QSize frame = sub->size() - form->size();
+    sub->resize((wanted + frame).boundedTo(area->viewport()->size()));
+    new LayoutKeeper(sub, form, settings);
+    return sub;
+}
+
+void rememberLayout(QWidget *frame, QWidget *form, UserSettingsStore &settings)
+{
+    restoreColumns(form, settings);
+    const QSize wanted = openingSize(form, settings);
+    const QSize outer = frame->size() - form->size();
+    frame->resize(wanted + (frame == form ? QSize(0, 0) : outer));
+    new LayoutKeeper(frame, form, settings);
+}
+
+} // namespace kestra
