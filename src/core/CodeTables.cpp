@@ -304,20 +304,20 @@ void CodeTables::applyLocationSounds()
     }
 }
 
-bool CodeTables::checkLocationRight(const QString &location, bool quiet)
+bool CodeTables::checkLocationRight(const QString &location)
 {
     if (!context_.params().isOn(47))
         return true;
     if (current_.findRow(0, location) >= 0)
         return true;
-    if (!quiet) {
-        MessageStyle style = messageStyle(u'W');
-        style.buttons = MessageStyle::Buttons::Ok;
-        style.defaultButton = MessageStyle::Default::Ok;
-        context_.prompter().showMessage(
-            MessageBox{u'W', context_.messages().title(),
-                       QStringLiteral("没有该馆藏地的操作权限或者该馆藏地不在自选的业务馆藏地中。"), style});
-    }
+    // A warning with OK alone; through the message path, so that an import
+    // collects it like any other refusal.
+    MessageStyle style = messageStyle(u'W');
+    style.buttons = MessageStyle::Buttons::Ok;
+    style.defaultButton = MessageStyle::Default::Ok;
+    context_.messages().show(MessageBox{u'W', context_.messages().title(),
+                                        QStringLiteral("没有该馆藏地的操作权限或者该馆藏地不在自选的业务馆藏地中。"),
+                                        style});
     return false;
 }
 

@@ -135,8 +135,8 @@ public:
 
     // CheckLocationRight: with locations restricted per operator (system
     // parameter 47), whether the location is in the current list; a refusal
-    // is shown unless quiet.
-    bool checkLocationRight(const QString &location, bool quiet = false);
+    // is shown through the messages.
+    bool checkLocationRight(const QString &location);
 
     // The shared settings files; start-up fills them.
     SharedSettings &settings() { return settings_; }

@@ -10,6 +10,15 @@
 
 namespace kestra {
 
+// Takes the error, warning and information boxes while an unattended run
+// (an import, a batch) goes on, so that they become lines of its summary;
+// questions still go to the person.
+class MessageSink {
+public:
+    virtual ~MessageSink() = default;
+    virtual void take(const MessageBox &box) = 0;
+};
+
 // The message table and ShowMsg. A message is either a six-character code
 // of the table ("ECM002"), optionally followed by the text for its "%S", or
 // a text whose first letter gives its kind ("E该条码号不存在").
@@ -33,8 +42,18 @@ public:
     // sound started), or the argument unchanged when no code matches.
     QString messageText(const QString &message);
 
+    // The text of a message as a box shows it, without its sound.
+    QString plainText(const QString &message) const;
+
     // ShowMsg: shows the message and returns AnswerOk or AnswerCancel.
     int showMsg(const QString &message);
+    // Every box goes through here: to the sink while one is set (a
+    // question excepted), else to the prompter.
+    int show(const MessageBox &box);
+
+    // The sink that takes the boxes now; the previous one, so that the
+    // caller can put it back.
+    MessageSink *setSink(MessageSink *sink);
 
     Prompter &prompter() { return prompter_; }
 
@@ -44,6 +63,7 @@ private:
     const InstallFolders &folders_;
     QueryResult table_;
     QString title_;
+    MessageSink *sink_ = nullptr;
 };
 
 // Replaces the first occurrence of needle, compared case-insensitively.

@@ -133,28 +133,6 @@ BarcodeSettings loadBarcodeSettings(const InstallFolders &folders, const CodePag
     return settings;
 }
 
-bool barcodeStructureRuleParses(const QString &rule)
-{
-    const QStringList items = rule.split(u',');
-    bool any = false;
-    for (const QString &raw : items) {
-        const QString item = raw.trimmed();
-        if (item.isEmpty())
-            continue;
-        const QStringList fields = item.split(u':');
-        if (fields.size() != 5)
-            return false;
-        for (int i : {0, 2, 3}) {
-            bool ok = false;
-            fields.at(i).trimmed().toInt(&ok);
-            if (!ok)
-                return false;
-        }
-        any = true;
-    }
-    return any;
-}
-
 QList<SoundAssignment> parseSoundLines(const QString &text, int maxLines)
 {
     QList<SoundAssignment> result;

@@ -69,10 +69,6 @@ struct BarcodeSettings {
 };
 BarcodeSettings loadBarcodeSettings(const InstallFolders &folders, const CodePage &cp);
 
-// The barcode structure rule: comma-separated items, each non-empty item five
-// ":"-separated fields (integer, text, integer, integer, text).
-bool barcodeStructureRuleParses(const QString &rule);
-
 // sound/snd.ini, sound/snd_loca.ini, sound/other_loca.ini: "key,file" lines.
 struct SoundAssignment {
     QString key;

@@ -3,10 +3,11 @@
 #include "core/AppContext.h"
 #include "core/Session.h"
 #include "items/ItemWrite.h"
+#include "kit/CopyChecks.h"
+#include "kit/CopyColumns.h"
+#include "kit/CopyRunner.h"
 
-#include <QFile>
-#include <QRegularExpression>
-#include <array>
+#include <algorithm>
 
 namespace kestra {
 
@@ -39,35 +40,60 @@ QList<CodeName> sourceStatuses()
 
 namespace {
 
-constexpr int MaxRefusalsShown = 20;
+QList<Column<ChangedCopy>> columns(AppContext &context)
+{
+    QList<Column<ChangedCopy>> list = columnsOf(copyColumns(context, lookupFields()), &ChangedCopy::row);
+    list.append({QStringLiteral("原状态"), [](const ChangedCopy &c) { return cell::status(c.row.status); }});
+    list.append({QStringLiteral("新状态"), [](const ChangedCopy &c) { return cell::status(c.newStatus); }});
+    list.append({QStringLiteral("OPAC显示"), [](const ChangedCopy &c) { return cell::flag(c.newOpacFlag); }});
+    return list;
+}
+
+BookState::Outcome outcomeOf(copy_check::Verdict verdict)
+{
+    return verdict == copy_check::Verdict::Failed ? BookState::Outcome::Failed : BookState::Outcome::Refused;
+}
+
+BookState::Outcome outcomeOf(take_back::Result result)
+{
+    switch (result) {
+    case take_back::Result::Declined:
+        return BookState::Outcome::Cancelled;
+    case take_back::Result::Refused:
+        return BookState::Outcome::Refused;
+    case take_back::Result::Failed:
+        return BookState::Outcome::Failed;
+    case take_back::Result::Go:
+        break;
+    }
+    return BookState::Outcome::Changed;
+}
+
+StepOutcome stepOf(BookState::Outcome outcome)
+{
+    switch (outcome) {
+    case BookState::Outcome::Changed:
+        return StepOutcome::Done;
+    case BookState::Outcome::Cancelled:
+        return StepOutcome::Declined;
+    case BookState::Outcome::Failed:
+        return StepOutcome::Failed;
+    case BookState::Outcome::Empty:
+    case BookState::Outcome::Refused:
+        break;
+    }
+    return StepOutcome::Refused;
+}
 
 } // namespace
 
-BookState::BookState(AppContext &context, const BarcodeSettings &barcode) : context_(context), entry_(context, barcode)
+BookState::BookState(AppContext &context, const BarcodeSettings &barcode)
+    : context_(context), entry_(context, barcode), rows_(columns(context), true)
 {
     // The status change may touch copies of any location: it is a
     // supervisor's command of its own right.
     entry_.setCheckRights(false);
     location_ = context.session().currentLocation;
-}
-
-QString BookState::plainText(const QString &message) const
-{
-    // The text a box would show, without playing the message's sound.
-    const QueryResult &table = context_.messages().table();
-    const int row = table.findRow(0, message.left(6));
-    if (row < 0)
-        return message.mid(1);
-    QString text = table.text(row, 1);
-    return replaceFirstCaseInsensitive(text, QStringLiteral("%S"), message.mid(6));
-}
-
-BookState::Outcome BookState::refuse(const QString &message, bool quiet)
-{
-    lastRefusal_ = plainText(message);
-    if (!quiet)
-        context_.showMsg(message);
-    return Outcome::Refused;
 }
 
 BookState::Outcome BookState::enter(const QString &text)
@@ -81,7 +107,7 @@ BookState::Outcome BookState::enter(const QString &text)
         return Outcome::Failed;
     if (!e.found())
         return Outcome::Refused;
-    return change(e.row, false);
+    return change(e.row);
 }
 
 BookState::Outcome BookState::changeCode(const QString &code, InputType type)
@@ -91,7 +117,7 @@ BookState::Outcome BookState::changeCode(const QString &code, InputType type)
         return Outcome::Failed;
     if (!e.found())
         return e.status == Entry::Status::Empty ? Outcome::Empty : Outcome::Refused;
-    return change(e.row, false);
+    return change(e.row);
 }
 
 BookState::Outcome BookState::searchAndChange(const CopyPicker &search)
@@ -104,102 +130,52 @@ BookState::Outcome BookState::searchAndChange(const CopyPicker &search)
     return changeCode(*propNo, InputType::Accession);
 }
 
-BookState::Outcome BookState::change(const ItemRow &row, bool quiet)
+BookState::Outcome BookState::change(const ItemRow &row)
 {
-    Session &db = context_.db();
-    const QString &prop = row.propNo;
-    if (item_status::beforeCollection(row.status, false))
-        return refuse(QStringLiteral("EDC024"), quiet);
-
+    // A copy in 17 (handed over) can be changed here.
+    copy_check::Verdict verdict = copy_check::inCollection(context_, row, true);
+    if (verdict != copy_check::Verdict::Pass)
+        return outcomeOf(verdict);
     CirculationRow circ;
-    if (readCirculation(db, prop, circ) < 0) {
-        db.showDbError();
+    if (readCirculation(context_.db(), row.propNo, circ) < 0) {
+        context_.db().showDbError();
         return Outcome::Failed;
     }
-    if (row.status == QLatin1String("39")) {
-        // A reader who still owes the replacement keeps the copy in 39.
-        QueryResult claim;
-        const QString sql = QStringLiteral(" SELECT reader.cert_id "
-                                           " FROM   reader,lost_recoup_lst "
-                                           " WHERE  reader.cert_id=lost_recoup_lst.cert_id "
-                                           " AND    lost_recoup_lst.recoup_type='2' "
-                                           " AND    reader.redr_flag<>'0' "
-                                           " AND    lost_recoup_lst.prop_no=") +
-                            sqlQuote(prop);
-        if (db.query(sql, claim) < 0) {
-            db.showDbError();
-            return Outcome::Failed;
-        }
-        if (claim.rowCount() > 0)
-            return refuse(QStringLiteral("EDC005"), quiet);
-    }
+    verdict = copy_check::noOpenClaim(context_, row);
+    if (verdict != copy_check::Verdict::Pass)
+        return outcomeOf(verdict);
 
-    // "不变" keeps the status the copy has.
     const QString target = newStatus_ == book_state::Unchanged ? row.status : newStatus_;
     ItemTransaction tx(context_);
     QString lendFlag = circ.lendFlag;
-    if (lendFlag.trimmed() == QLatin1String("2") && target != QLatin1String("41")) {
-        QueryResult arrived;
-        const QString sql = QStringLiteral(" SELECT preg_arri_lst.NOTI_SEND_DATE "
-                                           " FROM   preg_arri_lst "
-                                           " WHERE  preg_arri_lst.prop_no =  ") +
-                            sqlQuote(prop) + QStringLiteral(" AND  preg_arri_lst.location_f = ") +
-                            sqlQuote(row.disLocation);
-        if (db.query(sql, arrived) < 0) {
-            tx.fail();
-            return Outcome::Failed;
-        }
-        if (arrived.rowCount() > 0) {
-            const bool notified = !arrived.text(0, 0).trimmed().isEmpty();
-            if (!tx.confirm(QStringLiteral("QDC001") + (notified ? QStringLiteral("已") : QStringLiteral("未"))))
-                return Outcome::Cancelled;
-            if (tx.dropArrivedReservation(prop) < 0)
-                return Outcome::Failed;
-            lendFlag = QStringLiteral("0");
-        }
+    if (target != QLatin1String("41")) {
+        const take_back::Result r = take_back::arrivedReservation(tx, row, lendFlag);
+        if (r != take_back::Result::Go)
+            return outcomeOf(r);
     }
+    // A copy that keeps its status stays where it is: a weeded copy hidden
+    // from the catalogue keeps its weeding row, a copy under repair its
+    // repair row, so that the batch can still undo or transfer it.
+    if (target != row.status) {
+        take_back::Result r = take_back::outOfCollection(tx, row, false);
+        if (r == take_back::Result::Go)
+            r = take_back::repairRow(tx, row, row.disLocation);
+        if (r != take_back::Result::Go)
+            return outcomeOf(r);
+    }
+    return write(tx, row, target, lendFlag);
+}
 
-    // A weeded, given or exchanged copy taken back leaves that record.
-    static const QList<std::array<QLatin1String, 3>> outOfCollection = {
-        {QLatin1String("35"), QLatin1String("QDC002"), deal_type::Weeding},
-        {QLatin1String("37"), QLatin1String("QDC006"), deal_type::Exchange},
-        {QLatin1String("36"), QLatin1String("QDC005"), deal_type::Gift},
-    };
-    for (const auto &[status, question, type] : outOfCollection) {
-        if (row.status != status)
-            continue;
-        if (!tx.confirm(QString(question)))
-            return Outcome::Cancelled;
-        if (removeProcessingRow(tx, QStringLiteral(" WHERE deal_log.deal_type_code = ") + sqlQuote(QString(type)) +
-                                        QStringLiteral(" AND deal_log.prop_no = ") + sqlQuote(prop)) < 0)
-            return Outcome::Failed;
-    }
-    if (row.status == QLatin1String("33")) {
-        QueryResult repair;
-        const QString sql =
-            QStringLiteral("SELECT location,deal_batch_no,deal_type_code,prop_no,source_state FROM deal_log "
-                           "WHERE prop_no=") +
-            sqlQuote(prop) + QStringLiteral(" AND deal_type_code IN ('01','02') AND location=") +
-            sqlQuote(row.disLocation) + QStringLiteral(" ORDER BY deal_no DESC");
-        if (db.query(sql, repair) < 0) {
-            tx.fail();
-            return Outcome::Failed;
-        }
-        if (repair.rowCount() > 0) {
-            if (!tx.confirm(QStringLiteral("QDC007")))
-                return Outcome::Cancelled;
-            if (tx.deleteDealLog(repair.text(0, 0), repair.text(0, 1), repair.text(0, 2), repair.text(0, 3)) < 0)
-                return Outcome::Failed;
-        }
-    }
-
+BookState::Outcome BookState::write(ItemTransaction &tx, const ItemRow &row, const QString &target,
+                                    const QString &lendFlag)
+{
     QString date;
     if (tx.serverDate(date) < 0)
         return Outcome::Failed;
     const QString &op = context_.session().operatorNo;
     const QString flag = opac_ ? QStringLiteral("1") : QStringLiteral("0");
     CopyChange c;
-    c.propNo = prop;
+    c.propNo = row.propNo;
     c.status = target;
     c.date = date;
     c.operatorNo = op;
@@ -208,286 +184,100 @@ BookState::Outcome BookState::change(const ItemRow &row, bool quiet)
     if (tx.updateCopy(c) < 0)
         return Outcome::Failed;
     if (tx.execute(QStringLiteral(" update indi_acct set INDI_OPAC_FLAG = ") + sqlQuote(flag) +
-                   QStringLiteral(" where prop_no = ") + sqlQuote(prop)) < 0)
+                   QStringLiteral(" where prop_no = ") + sqlQuote(row.propNo)) < 0)
         return Outcome::Failed;
     WriteTail tail;
     tail.lendableRecord = row.marcRecNo;
     tail.jobCode = QStringLiteral("310");
     tail.logCode = QStringLiteral("30019");
     tail.marcRecNo = row.marcRecNo;
-    tail.propNo = prop;
+    tail.propNo = row.propNo;
     tail.data1 = item_status::name(row.status);
     tail.data2 = item_status::name(target);
     if (tx.finish(tail) < 0)
         return Outcome::Failed;
-    rows_.append(ChangedCopy{row, target, flag, false});
+    rows_.append(ChangedCopy{row, target, flag});
     return Outcome::Changed;
 }
 
-int BookState::removeProcessingRow(ItemTransaction &tx, const QString &condition)
+CodeImport BookState::import()
 {
-    QueryResult found;
-    const QString sql = QStringLiteral(" SELECT deal_log.location ,deal_log.deal_batch_no ,deal_log.deal_type_code ,"
-                                       "deal_log.prop_no  FROM deal_log ") +
-                        condition + QStringLiteral(" ORDER BY deal_log.deal_no DESC");
-    if (tx.db().query(sql, found) < 0)
-        return tx.fail();
-    if (found.rowCount() == 0)
-        return 0;
-    return tx.deleteDealLog(found.text(0, 0), found.text(0, 1), found.text(0, 2), found.text(0, 3));
+    return CodeImport(context_, QStringLiteral("正在修改书刊状态……"),
+                      QStringLiteral("导入%1个号码，修改%2册书刊状态。"));
 }
 
-QStringList BookState::importLines(const QString &text)
+ImportReport BookState::importCodes()
 {
-    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\n|\r"));
-    static const QRegularExpression fieldEnd(QStringLiteral("[\t,;]"));
-    QStringList codes;
-    for (const QString &line : text.split(lineBreak)) {
-        // A list exported with more columns contributes its first one.
-        const QString code = line.section(fieldEnd, 0, 0).trimmed();
-        if (!code.isEmpty())
-            codes.append(code);
-    }
-    return codes;
-}
-
-BookState::ImportResult BookState::importCodes()
-{
-    const QString path =
-        context_.prompter().chooseOpenFile(QStringLiteral("导入文件"), context_.folders().folder(InstallFolders::Dat),
-                                           QStringLiteral("文本文件 (*.txt);;所有文件 (*)"));
-    if (path.isEmpty())
-        return {};
-    return importFile(path);
-}
-
-BookState::ImportResult BookState::importFile(const QString &path)
-{
-    ImportResult result;
     if (mode_ != Mode::Single)
-        return result;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        context_.showMsg(QStringLiteral("E无法打开文件：") + path);
-        result.stopped = true;
-        return result;
-    }
-    const QStringList codes = importLines(context_.codePage().decodeFile(file.readAll()));
-    result.codes = static_cast<int>(codes.size());
-    if (codes.isEmpty()) {
-        context_.showMsg(QStringLiteral("I文件中没有可导入的号码。"));
-        return result;
-    }
-    Prompter &prompter = context_.prompter();
-    prompter.beginProgress(QStringLiteral("正在修改书刊状态……"), result.codes);
-    for (int i = 0; i < result.codes; ++i) {
-        if (!prompter.stepProgress(i)) {
-            result.stopped = true;
-            break;
-        }
-        const QString &raw = codes.at(i);
-        // Refusals are gathered and reported once at the end, so that a long
-        // file is not a long row of boxes; questions are still asked.
-        const Entry e = entry_.enter(raw, true);
-        Outcome outcome = Outcome::Refused;
-        if (e.status == Entry::Status::Failed) {
-            outcome = Outcome::Failed;
-        } else if (e.found()) {
-            outcome = change(e.row, true);
-        } else {
-            lastRefusal_ = plainText(e.message);
-        }
-        if (outcome == Outcome::Changed) {
-            ++result.changed;
-        } else if (outcome == Outcome::Failed) {
-            result.refused.append(raw + QStringLiteral("：") + QStringLiteral("数据库操作失败"));
-            result.stopped = true;
-            break;
-        } else if (outcome == Outcome::Cancelled) {
-            result.refused.append(raw + QStringLiteral("：") + QStringLiteral("未确认"));
-        } else {
-            result.refused.append(raw + QStringLiteral("：") + lastRefusal_);
-        }
-    }
-    prompter.stepProgress(result.codes);
-    prompter.endProgress();
+        return {};
+    return import().chooseAndRun([this](const QString &code) { return stepOf(enter(code)); });
+}
 
-    QString summary = QStringLiteral("I导入%1个号码，修改%2册书刊状态。").arg(result.codes).arg(result.changed);
-    if (!result.refused.isEmpty()) {
-        summary += QStringLiteral("\n未修改%1个：").arg(result.refused.size());
-        for (int i = 0; i < result.refused.size() && i < MaxRefusalsShown; ++i)
-            summary += u'\n' + result.refused.at(i);
-        if (result.refused.size() > MaxRefusalsShown)
-            summary += QStringLiteral("\n……");
+ImportReport BookState::importFile(const QString &path)
+{
+    if (mode_ != Mode::Single)
+        return {};
+    return import().runFile(path, [this](const QString &code) { return stepOf(enter(code)); });
+}
+
+StepOutcome BookState::undo(ItemTransaction &tx, const ChangedCopy &copy)
+{
+    // Read inside the copy's transaction: the status the undo relies on is
+    // the one it writes over.
+    const QString &prop = copy.row.propNo;
+    QueryResult now;
+    if (tx.db().query(QStringLiteral(" SELECT indi_acct.prop_no,  indi_acct.book_stat_code  FROM indi_acct "
+                                     " WHERE indi_acct.prop_no =  ") +
+                          sqlQuote(prop),
+                      now) < 0) {
+        tx.fail();
+        return StepOutcome::Failed;
     }
-    context_.showMsg(summary);
-    return result;
+    if (now.rowCount() == 0) {
+        context_.showMsg(QStringLiteral("EDC001"));
+        return StepOutcome::Refused;
+    }
+    // Changed again since (by anyone): the old status no longer applies.
+    if (now.text(0, 1) != copy.newStatus) {
+        context_.showMsg(QStringLiteral("EDC009"));
+        return StepOutcome::Refused;
+    }
+    QString date;
+    if (tx.serverDate(date) < 0)
+        return StepOutcome::Failed;
+    CopyChange c;
+    c.propNo = prop;
+    c.status = copy.row.status;
+    c.date = date;
+    c.itemOperator = context_.session().operatorNo;
+    if (tx.updateCopy(c) < 0)
+        return StepOutcome::Failed;
+    // The catalogue flag and the lendable count go back with the status.
+    if (copy.row.opacFlag != copy.newOpacFlag &&
+        tx.execute(QStringLiteral(" update indi_acct set INDI_OPAC_FLAG = ") + sqlQuote(copy.row.opacFlag) +
+                   QStringLiteral(" where prop_no = ") + sqlQuote(prop)) < 0)
+        return StepOutcome::Failed;
+    if (!copy.row.marcRecNo.isEmpty() &&
+        tx.callProc(QStringLiteral("update_lendable_copies ") + sqlQuote(copy.row.marcRecNo)) < 0)
+        return StepOutcome::Failed;
+    return tx.commit() < 0 ? StepOutcome::Failed : StepOutcome::Done;
 }
 
 BookState::UndoResult BookState::undoMarked()
 {
-    UndoResult result;
-    Session &db = context_.db();
-    for (int i = static_cast<int>(rows_.size()) - 1; i >= 0; --i) {
-        const ChangedCopy copy = rows_.at(i);
-        if (!copy.marked)
-            continue;
-        const QString &prop = copy.row.propNo;
-        QueryResult now;
-        if (db.query(QStringLiteral(" SELECT indi_acct.prop_no,  indi_acct.book_stat_code  FROM indi_acct "
-                                    " WHERE indi_acct.prop_no =  ") +
-                         sqlQuote(prop),
-                     now) < 0) {
-            db.showDbError();
-            result.stopped = true;
-            break;
-        }
-        if (now.rowCount() == 0) {
-            context_.showMsg(QStringLiteral("EDC001"));
-            result.stopped = true;
-            break;
-        }
-        // Changed again since (by anyone): the old status no longer applies.
-        if (now.text(0, 1) != copy.newStatus) {
-            context_.showMsg(QStringLiteral("EDC009"));
-            result.stopped = true;
-            break;
-        }
-        ItemTransaction tx(context_);
-        QString date;
-        if (tx.serverDate(date) < 0) {
-            result.stopped = true;
-            break;
-        }
-        CopyChange c;
-        c.propNo = prop;
-        c.status = copy.row.status;
-        c.date = date;
-        c.itemOperator = context_.session().operatorNo;
-        bool ok = tx.updateCopy(c) == 0;
-        // The catalogue flag and the lendable count go back with the status.
-        if (ok && copy.row.opacFlag != copy.newOpacFlag)
-            ok = tx.execute(QStringLiteral(" update indi_acct set INDI_OPAC_FLAG = ") + sqlQuote(copy.row.opacFlag) +
-                            QStringLiteral(" where prop_no = ") + sqlQuote(prop)) == 0;
-        if (ok && !copy.row.marcRecNo.isEmpty())
-            ok = tx.callProc(QStringLiteral("update_lendable_copies ") + sqlQuote(copy.row.marcRecNo)) == 0;
-        if (!ok || tx.commit() < 0) {
-            result.stopped = true;
-            break;
-        }
-        rows_.removeAt(i);
-        ++result.undone;
-    }
-    return result;
-}
-
-int BookState::changeByLocation()
-{
-    if (mode_ != Mode::ByLocation)
-        return 0;
-    if (location_.isEmpty()) {
-        context_.showMsg(QStringLiteral("E请选择馆藏地。"));
-        return 0;
-    }
-    if (item_status::name(sourceStatus_).isEmpty()) {
-        context_.showMsg(QStringLiteral("E请选择原书刊状态。"));
-        return 0;
-    }
-    if (context_.showMsg(QStringLiteral("Q按地修改书刊状态不可恢复，是否继续？")) != AnswerOk)
-        return 0;
-    Session &db = context_.db();
-    const QString loc = sqlQuote(location_);
-    const QString source = sqlQuote(sourceStatus_);
-    QueryResult counted;
-    if (db.query(QStringLiteral(" SELECT count(*) FROM indi_acct  WHERE indi_acct.dis_location=") + loc +
-                     QStringLiteral(" AND book_stat_code=") + source,
-                 counted) < 0) {
-        db.showDbError();
-        return -1;
-    }
-    const int count = static_cast<int>(counted.number(0, 0));
-    if (count == 0) {
-        context_.showMsg(QStringLiteral("I该馆藏地无可修改书刊状态书刊。"));
-        return 0;
-    }
-    const bool unchanged = newStatus_ == book_state::Unchanged;
-    const QString target = unchanged ? sourceStatus_ : newStatus_;
-    const QString next = sqlQuote(target);
-    const QString flag = sqlQuote(opac_ ? QStringLiteral("1") : QStringLiteral("0"));
-    QStringList steps;
-    if (!unchanged) {
-        steps << QStringLiteral(" DELETE FROM preg_lst  WHERE location=") + loc +
-                     QStringLiteral(" AND call_no IN  (SELECT call_no FROM indi_acct  WHERE dis_location=") + loc +
-                     QStringLiteral(" AND book_stat_code=") + source + u')'
-              << QStringLiteral(" DELETE FROM preg_arri_lst  WHERE prop_no IN  (SELECT prop_no FROM indi_acct "
-                                " WHERE dis_location=") +
-                     loc + QStringLiteral(" AND book_stat_code=") + source + u')'
-              << QStringLiteral(" UPDATE item SET  book_lend_flag='0' WHERE location=") + loc +
-                     QStringLiteral(" AND book_stat_code=") + source + QStringLiteral(" AND book_lend_flag='2'")
-              << QStringLiteral(" UPDATE item SET  book_stat_code=") + next + QStringLiteral(" WHERE location=") + loc +
-                     QStringLiteral(" AND book_stat_code=") + source;
-    }
-    // The lendable count of every title with a copy about to change,
-    // counted as it will be once the copies have the new status. Counting
-    // before the change confines the recount to those titles: afterwards
-    // they could not be told from the titles that merely have other copies
-    // of that status here (with 41 as the new status, every lendable title
-    // of the location). Between two statuses other than 41 nothing changes.
-    const bool lendable = sourceStatus_ == QLatin1String("41") || target == QLatin1String("41");
-    if (!unchanged && lendable && target != sourceStatus_) {
-        steps << QStringLiteral("update marc A set lendable_copies=  (select count(*) from indi_acct B "
-                                "    where A.marc_rec_no = B.marc_rec_no  and (CASE WHEN B.dis_location=") +
-                     loc + QStringLiteral(" AND B.book_stat_code=") + source + QStringLiteral(" THEN ") + next +
-                     QStringLiteral(" ELSE B.book_stat_code END)='41')   where marc_rec_no in "
-                                    "       (select marc_rec_no from indi_acct          where dis_location=") +
-                     loc + QStringLiteral(" AND book_stat_code=") + source + u')';
-    }
-    // With "不变" only the catalogue flag changes: the reservations and the
-    // circulation rows stay as they are.
-    steps << QStringLiteral(" UPDATE indi_acct SET  book_stat_code=") + next + QStringLiteral(" ,indi_opac_flag=") +
-                 flag + QStringLiteral(" WHERE dis_location=") + loc + QStringLiteral(" AND book_stat_code=") + source;
-
-    Prompter &prompter = context_.prompter();
-    prompter.beginProgress(QStringLiteral("正在按馆藏地修改书刊状态……"), static_cast<int>(steps.size()) + 1);
-    ItemTransaction tx(context_);
-    for (int i = 0; i < steps.size(); ++i) {
-        if (!prompter.stepProgress(i)) {
-            tx.cancel();
-            prompter.endProgress();
-            return 0;
-        }
-        if (tx.execute(steps.at(i)) < 0) {
-            prompter.endProgress();
-            return -1;
-        }
-    }
-    prompter.stepProgress(static_cast<int>(steps.size()));
-    WriteTail tail;
-    tail.jobCode = QStringLiteral("310");
-    tail.titles = count;
-    tail.copies = count;
-    tail.logCode = QStringLiteral("30020");
-    tail.data1 = context_.codes().locationName(location_);
-    tail.data2 = item_status::name(sourceStatus_);
-    tail.data3 = item_status::name(target);
-    const int status = tx.finish(tail);
-    prompter.endProgress();
-    if (status < 0)
-        return -1;
-    context_.showMsg(QStringLiteral("I%1本书刊修改书刊状态完成。").arg(count));
-    return count;
-}
-
-void BookState::setMarked(int row, bool marked)
-{
-    if (row >= 0 && row < rows_.size())
-        rows_[row].marked = marked;
-}
-
-void BookState::markAll()
-{
-    for (ChangedCopy &copy : rows_)
-        copy.marked = true;
+    QList<int> order = rows_.markedRows();
+    std::reverse(order.begin(), order.end());
+    QList<int> undone;
+    CopyRunner runner(context_, CopyRunner::Policy{true, false, QString()});
+    const RunReport report = runner.run(order, [&](ItemTransaction &tx, int row) {
+        const StepOutcome outcome = undo(tx, rows_.at(row));
+        if (outcome == StepOutcome::Done)
+            undone.append(row);
+        return outcome;
+    });
+    for (int row : std::as_const(undone)) // bottom up: the rows above keep their places
+        rows_.remove(row);
+    return UndoResult{report.done, report.stopped};
 }
 
 } // namespace kestra

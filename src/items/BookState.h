@@ -3,10 +3,11 @@
 #include "items/ItemCodes.h"
 #include "items/ItemEntry.h"
 #include "items/ItemRecord.h"
+#include "kit/CodeImport.h"
+#include "kit/RowModel.h"
 
 #include <QList>
 #include <QString>
-#include <QStringList>
 
 namespace kestra {
 
@@ -30,7 +31,6 @@ struct ChangedCopy {
     ItemRow row; // row.status and row.opacFlag are the values before the change
     QString newStatus;
     QString newOpacFlag;
-    bool marked = false;
 };
 
 // frmHold_BookState without its widgets: sets the status and the public
@@ -41,13 +41,6 @@ class BookState {
 public:
     enum class Mode { Single, ByLocation };
     enum class Outcome { Empty, Changed, Refused, Cancelled, Failed };
-
-    struct ImportResult {
-        int codes = 0; // non-blank lines read
-        int changed = 0;
-        QStringList refused;  // "code: reason" of each code that changed nothing
-        bool stopped = false; // a database failure or the person stopped it
-    };
 
     struct UndoResult {
         int undone = 0;
@@ -80,30 +73,30 @@ public:
     // Asks the copy search for a copy and changes it.
     Outcome searchAndChange(const CopyPicker &search);
 
-    // "Import": asks for a text file of codes (one per line) and changes
-    // each as if it had been entered.
-    ImportResult importCodes();
-    ImportResult importFile(const QString &path);
-    // The lines of an import file: UTF-8 (with or without byte-order mark)
-    // or the workstation code page; blank lines left out.
-    static QStringList importLines(const QString &text);
+    // "Import": asks for a text file of codes and changes each as if it had
+    // been entered.
+    ImportReport importCodes();
+    ImportReport importFile(const QString &path);
 
     // "UndoState": the marked rows, from the last one up.
     UndoResult undoMarked();
 
     // cmdChange: the change by location. The number of copies changed, 0
-    // when nothing was changed (declined, none found), -1 on failure.
+    // when nothing was changed (declined, none found, stopped), -1 on
+    // failure.
     int changeByLocation();
 
-    const QList<ChangedCopy> &rows() const { return rows_; }
-    void setMarked(int row, bool marked);
-    void markAll();
+    // spdBookLst's rows; the view shows the model.
+    RowModel<ChangedCopy> &model() { return rows_; }
+    const QList<ChangedCopy> &rows() const { return rows_.rows(); }
+    void setMarked(int row, bool marked) { rows_.setMarked(row, marked); }
+    void markAll() { rows_.markAll(); }
 
 private:
-    Outcome change(const ItemRow &row, bool quiet);
-    Outcome refuse(const QString &message, bool quiet);
-    int removeProcessingRow(ItemTransaction &tx, const QString &condition);
-    QString plainText(const QString &message) const;
+    Outcome change(const ItemRow &row);
+    Outcome write(ItemTransaction &tx, const ItemRow &row, const QString &target, const QString &lendFlag);
+    StepOutcome undo(ItemTransaction &tx, const ChangedCopy &copy);
+    CodeImport import();
 
     AppContext &context_;
     ItemEntry entry_;
@@ -112,8 +105,7 @@ private:
     bool opac_ = true;
     QString location_;
     QString sourceStatus_ = QStringLiteral("41");
-    QList<ChangedCopy> rows_;
-    QString lastRefusal_;
+    RowModel<ChangedCopy> rows_;
 };
 
 } // namespace kestra

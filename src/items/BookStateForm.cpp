@@ -15,37 +15,13 @@
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTableWidget>
+#include <QTableView>
 #include <QToolBar>
 #include <QVBoxLayout>
 
 namespace kestra {
 
 namespace {
-
-enum Column {
-    Mark,
-    PropNo,
-    BarCode,
-    Title,
-    Author,
-    Publisher,
-    CallNo,
-    Location,
-    Price,
-    YearVol,
-    OldState,
-    NewState,
-    Opac
-};
-
-QStringList headings()
-{
-    return {QStringLiteral("选择"),    QStringLiteral("财产号"), QStringLiteral("条码号"), QStringLiteral("题名"),
-            QStringLiteral("责任者"),  QStringLiteral("出版社"), QStringLiteral("索书号"), QStringLiteral("馆藏地"),
-            QStringLiteral("价格"),    QStringLiteral("年卷期"), QStringLiteral("原状态"), QStringLiteral("新状态"),
-            QStringLiteral("OPAC显示")};
-}
 
 QRadioButton *option(QButtonGroup *group, const QString &name, int id, const QString &text, QWidget *parent)
 {
@@ -129,14 +105,14 @@ void BookStateForm::buildControls()
     cmdChange_ = new QPushButton(QStringLiteral("修改"), this);
     cmdChange_->setObjectName(QStringLiteral("cmdChange"));
 
-    spdBookLst_ = new QTableWidget(0, static_cast<int>(headings().size()), this);
+    spdBookLst_ = new QTableView(this);
     spdBookLst_->setObjectName(QStringLiteral("spdBookLst"));
-    spdBookLst_->setHorizontalHeaderLabels(headings());
+    spdBookLst_->setModel(&state_.model());
     spdBookLst_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     spdBookLst_->setSelectionBehavior(QAbstractItemView::SelectRows);
     spdBookLst_->verticalHeader()->setDefaultSectionSize(22);
-    spdBookLst_->setColumnWidth(Mark, 40);
-    spdBookLst_->setColumnWidth(Title, 220);
+    spdBookLst_->setColumnWidth(0, 40);  // the mark
+    spdBookLst_->setColumnWidth(3, 220); // the title
     lblCount_ = new QLabel(this);
     lblCount_->setObjectName(QStringLiteral("lblCount"));
 
@@ -187,12 +163,16 @@ void BookStateForm::buildControls()
     connect(selectAll, &QAction::triggered, this, &BookStateForm::selectAll);
     connect(undo, &QAction::triggered, this, &BookStateForm::runUndo);
     connect(exit, &QAction::triggered, this, &BookStateForm::closeForm);
-    connect(spdBookLst_, &QTableWidget::cellChanged, this, &BookStateForm::markChanged);
+    connect(&state_.model(), &QAbstractItemModel::rowsInserted, this, [this]() {
+        spdBookLst_->scrollToBottom();
+        showCount();
+    });
+    connect(&state_.model(), &QAbstractItemModel::rowsRemoved, this, &BookStateForm::showCount);
 
     state_.setNewStatus(cmbNewState_->currentData().toString());
     state_.setLocation(cmbDisLoca_->currentData().toString());
     state_.setSourceStatus(cmbOldState_->currentData().toString());
-    showRows();
+    showCount();
 }
 
 void BookStateForm::setCopySearch(CopyPicker search)
@@ -223,42 +203,31 @@ void BookStateForm::processInput()
     // scan, whatever the outcome.
     const QString text = txtInputCode_->text();
     txtInputCode_->setText(state_.entry().normalise(text));
-    const int listed = spdBookLst_->rowCount();
-    const BookState::Outcome outcome = state_.enter(text);
+    state_.enter(text);
     txtInputCode_->clear();
-    // A change appends one row: the rows above stay as they are.
-    if (outcome == BookState::Outcome::Changed)
-        showRows(listed);
     txtInputCode_->setFocus();
 }
 
 void BookStateForm::runImport()
 {
-    const int listed = spdBookLst_->rowCount();
-    const BookState::ImportResult result = state_.importCodes();
-    if (result.changed > 0)
-        showRows(listed);
+    state_.importCodes();
     txtInputCode_->setFocus();
 }
 
 void BookStateForm::runSearch()
 {
-    const int listed = spdBookLst_->rowCount();
-    if (state_.searchAndChange(search_) == BookState::Outcome::Changed)
-        showRows(listed);
+    state_.searchAndChange(search_);
     txtInputCode_->setFocus();
 }
 
 void BookStateForm::selectAll()
 {
     state_.markAll();
-    showRows();
 }
 
 void BookStateForm::runUndo()
 {
     state_.undoMarked();
-    showRows();
 }
 
 void BookStateForm::runChangeByLocation()
@@ -274,48 +243,9 @@ void BookStateForm::closeForm()
         close();
 }
 
-void BookStateForm::showRows(int from)
+void BookStateForm::showCount()
 {
-    const QSignalBlocker block(spdBookLst_);
-    const QList<ChangedCopy> &rows = state_.rows();
-    spdBookLst_->setRowCount(static_cast<int>(rows.size()));
-    for (int r = from; r < rows.size(); ++r) {
-        const ChangedCopy &c = rows.at(r);
-        const QStringList cells = {
-            QString(),
-            c.row.propNo,
-            c.row.barCode,
-            c.row.title,
-            c.row.author,
-            c.row.publisher,
-            c.row.callNo,
-            context_.codes().locationName(c.row.disLocation),
-            QString::number(c.row.price, 'f', 2),
-            c.row.yearVolume,
-            item_status::name(c.row.status),
-            item_status::name(c.newStatus),
-            c.newOpacFlag == QLatin1String("1") ? QStringLiteral("是") : QStringLiteral("否"),
-        };
-        for (int col = 0; col < cells.size(); ++col) {
-            auto *cell = new QTableWidgetItem(cells.at(col));
-            if (col == Mark) {
-                cell->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
-                cell->setCheckState(c.marked ? Qt::Checked : Qt::Unchecked);
-            }
-            spdBookLst_->setItem(r, col, cell);
-        }
-    }
-    if (!rows.isEmpty())
-        spdBookLst_->scrollToBottom();
-    lblCount_->setText(QStringLiteral("共%1册").arg(rows.size()));
-}
-
-void BookStateForm::markChanged(int row, int column)
-{
-    if (column != Mark)
-        return;
-    const QTableWidgetItem *cell = spdBookLst_->item(row, column);
-    state_.setMarked(row, cell != nullptr && cell->checkState() == Qt::Checked);
+    lblCount_->setText(QStringLiteral("共%1册").arg(state_.rows().size()));
 }
 
 } // namespace kestra

@@ -11,7 +11,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QTableWidget;
+class QTableView;
 class QToolBar;
 
 namespace kestra {
@@ -43,10 +43,7 @@ private:
     void runUndo();
     void runChangeByLocation();
     void closeForm();
-    // Fills the list from the controller's rows, rows before `from` being
-    // shown already.
-    void showRows(int from = 0);
-    void markChanged(int row, int column);
+    void showCount();
 
     AppContext &context_;
     BookState state_;
@@ -59,7 +56,7 @@ private:
     QComboBox *cmbDisLoca_ = nullptr;
     QComboBox *cmbOldState_ = nullptr;
     QPushButton *cmdChange_ = nullptr;
-    QTableWidget *spdBookLst_ = nullptr;
+    QTableView *spdBookLst_ = nullptr;
     QToolBar *tbDC_ = nullptr;
     QLabel *lblCount_ = nullptr;
     QList<QWidget *> singleOnly_;

@@ -1,5 +1,7 @@
 #include "items/CopySearch.h"
 
+#include "kit/CopyColumns.h"
+
 #include "core/AppContext.h"
 #include "core/Session.h"
 #include "marc/BibParams.h"
@@ -149,6 +151,22 @@ std::optional<FoundCopy> CopySearch::choose(int row, const QString &callerLocati
         return std::nullopt;
     }
     return copy;
+}
+
+QList<Column<FoundCopy>> CopySearch::columns()
+{
+    AppContext &context = context_;
+    return {
+        {copyHeading(CopyField::PropNo), [](const FoundCopy &c) { return c.propNo; }},
+        {copyHeading(CopyField::BarCode), [](const FoundCopy &c) { return c.barCode; }},
+        {copyHeading(CopyField::Title), [](const FoundCopy &c) { return c.title; }},
+        {copyHeading(CopyField::Location),
+         [&context](const FoundCopy &c) { return cell::location(context, c.location); }},
+        {copyHeading(CopyField::Status), [](const FoundCopy &c) { return cell::status(c.status); }},
+        {copyHeading(CopyField::CallNo), [](const FoundCopy &c) { return c.callNo; }},
+        {QStringLiteral("架位号"), [](const FoundCopy &c) { return c.shelfNo; }},
+        {copyHeading(CopyField::MarcRecNo), [](const FoundCopy &c) { return c.marcRecNo; }},
+    };
 }
 
 } // namespace kestra

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "items/SearchConditions.h"
+#include "kit/RowModel.h"
 #include "marc/MarcCodec.h"
 
 #include <QList>
@@ -56,6 +57,8 @@ public:
     // error on a failure. Every search that ran goes into the history.
     Outcome search(const QList<SearchCondition> &conditions);
     const QList<FoundCopy> &copies() const { return copies_; }
+    // The columns of spdBookLst, with the cell texts of every copy grid.
+    QList<Column<FoundCopy>> columns();
 
     AppContext &context() { return context_; }
 

@@ -26,11 +26,10 @@ CopySearchDialog::CopySearchDialog(CopySearch &search, const QString &location, 
     cmdSearch_ = dialogButton(this, "cmdSearch", QStringLiteral("检索"));
     cmdOK_ = dialogButton(this, "cmdOK", QStringLiteral("确定"));
     cmdCancel_ = dialogButton(this, "cmdCancel", QStringLiteral("取消"));
-    spdBookLst_ = makeResultGrid(this, QStringLiteral("spdBookLst"),
-                                 {QStringLiteral("财产号"), QStringLiteral("条码号"), QStringLiteral("题名"),
-                                  QStringLiteral("馆藏地"), QStringLiteral("状态"), QStringLiteral("索书号"),
-                                  QStringLiteral("架位号"), QStringLiteral("记录号")},
-                                 false);
+    QStringList headings;
+    for (const Column<FoundCopy> &c : search_.columns())
+        headings.append(c.heading);
+    spdBookLst_ = makeResultGrid(this, QStringLiteral("spdBookLst"), headings, false);
     spdBookLst_->setColumnWidth(2, 220); // the title
 
     auto *history = new QHBoxLayout;
@@ -100,14 +99,14 @@ void CopySearchDialog::chooseHistory(int entry)
 
 void CopySearchDialog::showCopies()
 {
-    AppContext &context = search_.context();
+    const QList<Column<FoundCopy>> columns = search_.columns();
     QList<QStringList> rows;
     rows.reserve(search_.copies().size());
     for (const FoundCopy &c : search_.copies()) {
-        const QString name = context.locationName(c.location);
-        const QString status = item_status::name(c.status);
-        rows.append({c.propNo, c.barCode, c.title, name.isEmpty() ? c.location : name,
-                     status.isEmpty() ? c.status : status, c.callNo, c.shelfNo, c.marcRecNo});
+        QStringList cells;
+        for (const Column<FoundCopy> &column : columns)
+            cells.append(column.text(c));
+        rows.append(cells);
     }
     fillResultGrid(spdBookLst_, rows);
 }

@@ -8,7 +8,7 @@
 
 namespace kestra {
 
-QList<BarcodeRule> parseBarcodeRules(const QString &text)
+std::optional<QList<BarcodeRule>> parseBarcodeRules(const QString &text)
 {
     QList<BarcodeRule> rules;
     for (const QString &raw : text.split(u',')) {
@@ -17,7 +17,7 @@ QList<BarcodeRule> parseBarcodeRules(const QString &text)
             continue;
         const QStringList f = item.split(u':');
         if (f.size() != 5)
-            return {};
+            return std::nullopt;
         bool ok1 = false;
         bool ok2 = false;
         bool ok3 = false;
@@ -27,12 +27,12 @@ QList<BarcodeRule> parseBarcodeRules(const QString &text)
         rule.start = f.at(2).trimmed().toInt(&ok2);
         rule.count = f.at(3).trimmed().toInt(&ok3);
         rule.insert = f.at(4).trimmed().toUpper();
-        // A rule that does not parse converts nothing: the main window has
-        // already said so and switched it off.
         if (!ok1 || !ok2 || !ok3 || rule.length < 0 || rule.start < 1 || rule.count < 0)
-            return {};
+            return std::nullopt;
         rules.append(rule);
     }
+    if (rules.isEmpty())
+        return std::nullopt;
     return rules;
 }
 
@@ -53,7 +53,10 @@ QString applyBarcodeRules(const QList<BarcodeRule> &rules, const QString &code)
 
 CodeNormaliser::CodeNormaliser(const BarcodeSettings &settings, bool dropCheckCharacter)
     : settings_(settings),
-      rules_(settings.structUse == 1 ? parseBarcodeRules(settings.structRule) : QList<BarcodeRule>{}),
+      // A rule that does not parse converts nothing: the main window has
+      // already said so and switched it off.
+      rules_(settings.structUse == 1 ? parseBarcodeRules(settings.structRule).value_or(QList<BarcodeRule>{})
+                                     : QList<BarcodeRule>{}),
       dropCheck_(dropCheckCharacter)
 {}
 
@@ -103,24 +106,17 @@ QString ItemEntry::normalise(const QString &text) const
     return CodeNormaliser(barcode_, context_.preferences().sdsd == 1).normalise(text, inputType_);
 }
 
-void ItemEntry::say(Entry &entry, const QString &message, bool quiet)
-{
-    entry.message = message;
-    if (!quiet)
-        context_.showMsg(message);
-}
-
-Entry ItemEntry::enter(const QString &text, bool quiet)
+Entry ItemEntry::enter(const QString &text)
 {
     const QString code = normalise(text);
     if (code.isEmpty()) {
         Entry empty;
         return empty;
     }
-    return lookup(code, inputType_, quiet);
+    return lookup(code, inputType_);
 }
 
-Entry ItemEntry::lookup(const QString &code, InputType type, bool quiet)
+Entry ItemEntry::lookup(const QString &code, InputType type)
 {
     Entry e;
     e.code = code;
@@ -129,19 +125,17 @@ Entry ItemEntry::lookup(const QString &code, InputType type, bool quiet)
     const int found = readItemRow(context_.db(), code, type, e.row);
     if (found < 0) {
         e.status = Entry::Status::Failed;
-        e.message = context_.errors().text;
         context_.db().showDbError();
         return e;
     }
     if (found == 0) {
         e.status = Entry::Status::NotFound;
-        say(e, type == InputType::Barcode ? QStringLiteral("E该条码号不存在") : QStringLiteral("E该财产号不存在"),
-            quiet);
+        context_.showMsg(type == InputType::Barcode ? QStringLiteral("E该条码号不存在")
+                                                    : QStringLiteral("E该财产号不存在"));
         return e;
     }
-    if (checkRights_ && !context_.codes().checkLocationRight(e.row.disLocation, quiet)) {
+    if (checkRights_ && !context_.codes().checkLocationRight(e.row.disLocation)) {
         e.status = Entry::Status::NoRight;
-        e.message = QStringLiteral("W没有该馆藏地的操作权限或者该馆藏地不在自选的业务馆藏地中。");
         return e;
     }
     e.status = Entry::Status::Found;

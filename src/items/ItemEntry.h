@@ -17,6 +17,9 @@ class AppContext;
 // `count` characters from position `start` (1-based) replaced by `insert`.
 // "length:prefix:start:count:insert", items separated by ",". The first
 // item that applies is used.
+//
+// The main window and the entry read the rule with the same parser: a rule
+// the one accepts, the other applies.
 struct BarcodeRule {
     int length = 0;
     QString prefix;
@@ -24,7 +27,9 @@ struct BarcodeRule {
     int count = 0;
     QString insert;
 };
-QList<BarcodeRule> parseBarcodeRules(const QString &text);
+// Nothing when an item does not parse (a field that is not a number, a
+// start below 1, a negative length or count) or there is no item at all.
+std::optional<QList<BarcodeRule>> parseBarcodeRules(const QString &text);
 QString applyBarcodeRules(const QList<BarcodeRule> &rules, const QString &code);
 
 // How a processing form turns the text of txtInputCode into the code it
@@ -68,8 +73,7 @@ CopyDetails copyDetails(AppContext &context, const ItemRow &row);
 struct Entry {
     enum class Status { Empty, Found, NotFound, NoRight, Failed };
     Status status = Status::Empty;
-    QString code;    // the normalised code (written back into txtInputCode)
-    QString message; // what was (or, quietly, would have been) shown
+    QString code; // the normalised code (written back into txtInputCode)
     ItemRow row;
 
     bool found() const { return status == Status::Found; }
@@ -97,19 +101,17 @@ public:
 
     QString normalise(const QString &text) const;
 
-    // Normalises the text of the input box and looks the copy up. Messages
-    // are shown unless quiet (an import collects them instead).
-    Entry enter(const QString &text, bool quiet = false);
+    // Normalises the text of the input box and looks the copy up, showing
+    // the refusals (an import collects them: kit/MessageCollector).
+    Entry enter(const QString &text);
     // Looks up a code that is already normalised (a search result).
-    Entry lookup(const QString &code, InputType type, bool quiet = false);
+    Entry lookup(const QString &code, InputType type);
 
     // Whether a copy's location is the processing location (always true
     // without one).
     bool atProcessingLocation(const ItemRow &row) const;
 
 private:
-    void say(Entry &entry, const QString &message, bool quiet);
-
     AppContext &context_;
     BarcodeSettings barcode_;
     InputType inputType_ = InputType::Barcode;

@@ -3,6 +3,7 @@
 #include "core/AppContext.h"
 #include "core/WorkLog.h"
 #include "items/ItemRecord.h"
+#include "kit/ChangeNotice.h"
 
 namespace kestra {
 
@@ -96,6 +97,7 @@ int ItemTransaction::updateCopy(const CopyChange &c)
         positionalArgs(22, {{1, c.propNo}, {15, c.status}, {16, c.date}, {19, c.operatorNo}, {22, c.disLocation}});
     if (callProc(QStringLiteral("update00_indi_acct ") + copy) < 0)
         return -1;
+    touched(c.propNo);
     const int items = countItemRows(db(), c.propNo);
     if (items < 0)
         return fail();
@@ -128,6 +130,7 @@ int ItemTransaction::commit()
         context_.db().showDbError();
         return -1;
     }
+    Q_EMIT ChangeNotice::of(context_).copiesChanged(touched_);
     return 0;
 }
 

@@ -90,12 +90,16 @@ public:
     int updateCopy(const CopyChange &change);
     // The lendable recount, workload and operation log, then the commit.
     int finish(const WriteTail &tail);
+    // After the commit the change notice names the copies updateCopy wrote
+    // and those given here (none named: a set-based change).
     int commit();
+    void touched(const QString &propNo) { touched_.append(propNo); }
 
 private:
     AppContext &context_;
     Transaction tx_;
     QString serverDate_;
+    QStringList touched_;
 };
 
 // The argument list of a positional procedure: count NULLs with the given

@@ -150,6 +150,7 @@ QString MarcNoSearch::buildSql(Family family, Restriction restriction, const QLi
 MarcNoSearch::Outcome MarcNoSearch::search(Family family, Restriction restriction,
                                            const QList<SearchCondition> &conditions)
 {
+    switchFamily(family);
     records_.clear();
     if (!prepare())
         return Outcome::Failed;
@@ -181,6 +182,15 @@ MarcNoSearch::Outcome MarcNoSearch::search(Family family, Restriction restrictio
     for (int r = 0; r < hits; ++r)
         records_.append(FoundRecord{rows.text(r, 0), rows.text(r, 1), rows.text(r, 2)});
     return Outcome::Listed;
+}
+
+void MarcNoSearch::switchFamily(Family family)
+{
+    if (family == family_)
+        return;
+    family_ = family;
+    records_.clear();
+    history_.clear();
 }
 
 QStringList MarcNoSearch::recordNumbers() const

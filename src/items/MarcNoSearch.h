@@ -43,7 +43,12 @@ public:
 
     // EBM003, IBM001, the "too large" box and the database error as in the
     // copy search.
+    // A search in another family than the last one starts afresh.
     Outcome search(Family family, Restriction restriction, const QList<SearchCondition> &conditions);
+    // The family the results and the history belong to. Switching drops
+    // both: a record number of one family means nothing in another.
+    Family family() const { return family_; }
+    void switchFamily(Family family);
     const QList<FoundRecord> &records() const { return records_; }
     QStringList recordNumbers() const;
     const QList<SearchHistoryEntry> &history() const { return history_; }
@@ -61,6 +66,7 @@ private:
     MarcCodec codec_;
     QList<FoundRecord> records_;
     QList<SearchHistoryEntry> history_;
+    Family family_ = Family::Catalogue;
 };
 
 } // namespace kestra

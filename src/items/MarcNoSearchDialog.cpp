@@ -109,6 +109,11 @@ void MarcNoSearchDialog::familyChanged()
 {
     rows_->setIndexes(search_.indexes(family()));
     cboLimit_->setEnabled(MarcNoSearch::canRestrict(family()));
+    if (search_.family() != family()) {
+        search_.switchFamily(family());
+        showRecords();
+        showHistory();
+    }
 }
 
 void MarcNoSearchDialog::clickSearch()

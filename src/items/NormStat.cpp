@@ -35,6 +35,15 @@ int NormStat::apply(const QString &status)
     change.itemOperator = tx_.context().session().operatorNo;
     if (tx_.updateCopy(change) < 0)
         return -1;
+    // The title's lendable count follows at once: the caller may write no
+    // recount of its own (a transfer without a new status).
+    QueryResult title;
+    if (tx_.db().query(QStringLiteral("select marc_rec_no from indi_acct where prop_no=") + sqlQuote(propNo_), title) <
+        0)
+        return tx_.fail();
+    const QString marcRecNo = title.rowCount() > 0 ? title.text(0, 0).trimmed() : QString();
+    if (!marcRecNo.isEmpty() && tx_.callProc(QStringLiteral("update_lendable_copies ") + sqlQuote(marcRecNo)) < 0)
+        return -1;
     chosen_ = status;
     return 0;
 }

@@ -118,12 +118,22 @@ ReaderSearch::Outcome ReaderSearch::search(Kind kind, const QString &value)
         context_.showMsg(QStringLiteral("ELT201"));
         return Outcome::NotFound;
     }
-    if (kind == Kind::CardNo && rows.text(0, 8).trimmed() == QLatin1String("0")) {
+    // A lapsed card (flag 0) is refused whichever key found it: by its own
+    // card number, or by the reader's certificate id when it is the only
+    // card the reader has; other lapsed cards of the reader are not listed.
+    const bool byCard = kind == Kind::CardNo || kind == Kind::CertId;
+    const auto lapsed = [&rows](int r) { return rows.text(r, 8).trimmed() == QLatin1String("0"); };
+    bool anyValid = false;
+    for (int r = 0; r < rows.rowCount() && !anyValid; ++r)
+        anyValid = !lapsed(r);
+    if (byCard && !anyValid) {
         context_.showMsg(QStringLiteral("ELT203"));
         return Outcome::CardInvalid;
     }
     readers_.reserve(rows.rowCount());
     for (int r = 0; r < rows.rowCount(); ++r) {
+        if (byCard && lapsed(r))
+            continue;
         readers_.append(FoundReader{rows.text(r, 0), rows.text(r, 1), rows.text(r, 2), rows.text(r, 3), rows.text(r, 4),
                                     rows.text(r, 5), rows.text(r, 6), rows.text(r, 7), rows.text(r, 8)});
     }

@@ -2,6 +2,7 @@
 
 #include "core/Session.h"
 #include "core/WorkLog.h"
+#include "items/ItemEntry.h"
 
 namespace kestra {
 
@@ -12,7 +13,7 @@ void MainSession::open()
     if (logOperation(context_, QStringLiteral("60042"), QString(), QString(), QString(), QStringLiteral("典藏")) < 0)
         context_.db().showDbError();
     barcode_ = loadBarcodeSettings(context_.folders(), context_.codePage());
-    if (barcode_.structUse == 1 && !barcodeStructureRuleParses(barcode_.structRule)) {
+    if (barcode_.structUse == 1 && !parseBarcodeRules(barcode_.structRule)) {
         barcode_.structUse = 0;
         context_.showMsg(QStringLiteral("E图书条码结构规则参数有错误,请检查!"));
     }

@@ -151,27 +151,6 @@ private Q_SLOTS:
         QCOMPARE(b.max, 0.0);
     }
 
-    void barcodeStructureRule_data()
-    {
-        QTest::addColumn<QString>("rule");
-        QTest::addColumn<bool>("parses");
-        QTest::newRow("one item") << u"1:ABC:2:3:X"_s << true;
-        QTest::newRow("empty items skipped") << u",1:A:2:3:B,, 4:书:5:6:Y ,"_s << true;
-        QTest::newRow("blanks and empty texts") << u" 1 ::2 : 3 :"_s << true;
-        QTest::newRow("four fields") << u"1:A:2:3"_s << false;
-        QTest::newRow("six fields") << u"1:A:2:3:B:C"_s << false;
-        QTest::newRow("text where a number goes") << u"1:A:two:3:B"_s << false;
-        QTest::newRow("empty number") << u":A:2:3:B"_s << false;
-        QTest::newRow("one bad item spoils all") << u"1:A:2:3:B,1:A:2:x:B"_s << false;
-        QTest::newRow("nothing to apply") << u" , "_s << false;
-    }
-    void barcodeStructureRule()
-    {
-        QFETCH(QString, rule);
-        QFETCH(bool, parses);
-        QCOMPARE(barcodeStructureRuleParses(rule), parses);
-    }
-
     void soundFiles()
     {
         test::TestContext tc;

@@ -124,6 +124,15 @@ private Q_SLOTS:
             MarcNoSearch::Outcome::Listed);
         QCOMPARE(s.recordNumbers(), QStringList{QStringLiteral("H1")});
         QCOMPARE(s.records().first().title, QStringLiteral("中国--历史"));
+        // The acquisition search is not in the authority history: choosing
+        // it from there would search the wrong index.
+        QCOMPARE(s.history().size(), 1);
+        // Switching the family drops the results too: OK cannot return an
+        // authority number as a bibliographic one.
+        s.switchFamily(Family::Catalogue);
+        QVERIFY(s.records().isEmpty() && s.history().isEmpty());
+        s.switchFamily(Family::Catalogue);
+        QCOMPARE(s.family(), Family::Catalogue);
 
         // Authority records have no copies: no copy columns, so a barcode
         // row leaves nothing to search for.

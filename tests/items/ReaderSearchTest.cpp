@@ -37,16 +37,23 @@ private Q_SLOTS:
         QVERIFY(seedReaders(f));
         ReaderSearch s(f.context());
 
-        // A certificate lists every card of the reader, the lapsed one too.
+        // A certificate lists the reader's valid cards only, as the card
+        // number would: the lapsed K000 is not offered.
         QCOMPARE(s.search(Kind::CertId, QStringLiteral(" C001 ")), Outcome::Listed);
-        QCOMPARE(cards(s), (QStringList{QStringLiteral("K000"), QStringLiteral("K001")}));
-        const FoundReader &r = s.readers().at(1);
+        QCOMPARE(cards(s), QStringList{QStringLiteral("K001")});
+        const FoundReader &r = s.readers().at(0);
         QCOMPARE(r.name, QStringLiteral("王小明"));
         QCOMPARE(r.typeName, QStringLiteral("普通读者"));
         QCOMPARE(r.gradeName, QStringLiteral("普通外借"));
         QCOMPARE(r.dept, QStringLiteral("历史系"));
-        QCOMPARE(*s.choose(1), QStringLiteral("K001"));
-        QVERIFY(!s.choose(2));
+        QCOMPARE(*s.choose(0), QStringLiteral("K001"));
+        QVERIFY(!s.choose(1));
+        // With no valid card left: ELT203, like the card number.
+        QVERIFY(f.exec(QStringLiteral("UPDATE reader_cert SET cert_flag='0' WHERE redr_cert_id='K001'")));
+        QCOMPARE(s.search(Kind::CertId, QStringLiteral("C001")), Outcome::CardInvalid);
+        QCOMPARE(f.prompter().lastText(), QStringLiteral("该读者证已经失效，不能使用！"));
+        QVERIFY(s.readers().isEmpty());
+        QVERIFY(f.exec(QStringLiteral("UPDATE reader_cert SET cert_flag='1' WHERE redr_cert_id='K001'")));
 
         QCOMPARE(s.search(Kind::CertId, QStringLiteral("C002")), Outcome::Deleted);
         QCOMPARE(f.prompter().lastText(), QStringLiteral("该读者已经注销！注销日期：2024-05-01"));

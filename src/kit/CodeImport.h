@@ -1,0 +1,59 @@
+#pragma once
+
+#include "kit/CodeFile.h"
+#include "kit/Outcome.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+namespace kestra {
+
+class AppContext;
+
+// What an import did.
+struct ImportReport {
+    int codes = 0;        // non-blank codes read
+    int done = 0;         // codes the step took
+    QStringList refused;  // "code：reason" of each code that was not taken
+    bool stopped = false; // the person stopped it, or a failure ended it
+    bool failed = false;  // the file could not be read, or a step failed
+};
+
+// The import of a code file: reads the codes, runs the form's step on each
+// with a progress bar that can be stopped, collects the refusals as text
+// (questions still reach the person), lists them in the problem file when
+// the form keeps one, and reports once at the end.
+class CodeImport {
+public:
+    using Step = std::function<StepOutcome(const QString &code)>;
+
+    // progress: the text of the progress bar; summary: the head line of the
+    // closing box with %1 the codes read and %2 the codes taken.
+    CodeImport(AppContext &context, QString progress, QString summary);
+
+    // The column of the code in tab, comma or semicolon separated lines.
+    void setColumn(int column) { column_ = column; }
+    // The problem file, when the form writes one (it outlives the run).
+    void setProblemFile(ProblemFile *file) { problems_ = file; }
+    // The reason written before a code the step refused without a message.
+    static QString declinedReason() { return QStringLiteral("未确认"); }
+
+    // Asks for the file ("导入文件", in the DAT folder) and runs it; an
+    // empty report when the person chose none.
+    ImportReport chooseAndRun(const Step &step);
+    ImportReport runFile(const QString &path, const Step &step);
+    ImportReport run(const QStringList &codes, const Step &step);
+
+    // The closing box: the head line, then up to 20 refusals.
+    QString summary(const ImportReport &report) const;
+
+private:
+    AppContext &context_;
+    QString progress_;
+    QString summary_;
+    int column_ = 0;
+    ProblemFile *problems_ = nullptr;
+};
+
+} // namespace kestra

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "items/ItemRecord.h"
+#include "items/NormStat.h"
+
+#include <QString>
+
+namespace kestra {
+
+class AppContext;
+class ItemTransaction;
+
+// The checks the processing forms make on a found copy before they open
+// its transaction. Each shows its message when it refuses; a database
+// failure shows the error.
+namespace copy_check {
+
+enum class Verdict { Pass, Refused, Failed };
+
+// EDC024: still in acceptance (11-16, and 17 unless handed-over copies are
+// allowed).
+Verdict inCollection(AppContext &context, const ItemRow &row, bool handedOverAllowed);
+// EDC002 with the name of the copy's location: a copy of another location
+// than the processing one (empty or "All": any location passes).
+Verdict atLocation(AppContext &context, const ItemRow &row, const QString &location);
+// EDC003: on loan.
+Verdict notOnLoan(AppContext &context, const CirculationRow &circulation);
+// EDC026: a status the operation does not take.
+Verdict statusAllowed(AppContext &context, const ItemRow &row, const QStringList &allowed);
+// EDC004: already logged in this batch.
+Verdict notInBatch(AppContext &context, const ItemRow &row, const QString &location, const QString &batchNo,
+                   const QString &type);
+// EDC005: a copy in 39 whose reader still owes the replacement.
+Verdict noOpenClaim(AppContext &context, const ItemRow &row);
+
+} // namespace copy_check
+
+// The questions that take a copy back from where it is, asked inside the
+// copy's transaction after the checks: a "no" rolls back, a yes writes the
+// take-back in the same transaction.
+namespace take_back {
+
+enum class Result { Go, Declined, Refused, Failed };
+
+// QDC015 (38) or QDC016 (3B), then frmNormStat gives the copy a collection
+// status, which becomes row.status. Go without a question for any other
+// status.
+Result found(ItemTransaction &tx, ItemRow &row, const NormStatChooser &choose);
+// QDC001 with 已/未: an arrived reservation (lend flag 2) is dropped and
+// the flag becomes 0.
+Result arrivedReservation(ItemTransaction &tx, const ItemRow &row, QString &lendFlag);
+// QDC002 (35), QDC006 (37) or QDC005 (36): the copy leaves its weeding,
+// exchange or gift row. With requireRow a missing row refuses (EDC011).
+// sourceState receives the row's source_state when asked for.
+Result outOfCollection(ItemTransaction &tx, const ItemRow &row, bool requireRow, QString *sourceState = nullptr);
+// QDC007: a copy in 33 leaves its repair or check-back row at the location.
+Result repairRow(ItemTransaction &tx, const ItemRow &row, const QString &location, QString *sourceState = nullptr);
+
+} // namespace take_back
+
+} // namespace kestra
