@@ -8,6 +8,7 @@
 #include "shell/StartupLoaders.h"
 #include "ui/Fonts.h"
 #include "ui/FormRegistry.h"
+#include "ui/QtPagePrinter.h"
 #include "ui/QtPrompter.h"
 #include "ui/QtSoundPlayer.h"
 
@@ -24,6 +25,8 @@ int main(int argc, char *argv[])
     kestra::SystemClock clock;
     kestra::AppContext context(kestra::installRootFor(QApplication::arguments(), QApplication::applicationDirPath()),
                                kestra::AppServices{prompter, sounds, clock});
+    kestra::QtPagePrinter printer(context.messages(), context.preferences());
+    context.setPrinter(printer);
     kestra::FormRegistry forms;
     kestra::registerForms(forms);
     kestra::UserSettingsStore settings;

@@ -4,9 +4,29 @@
 
 namespace kestra {
 
+namespace {
+
+// Programs without a device (the admin tools, a context built for a test
+// that never prints) say so instead of dropping the pages.
+class NoPrinter final : public PagePrinter {
+public:
+    explicit NoPrinter(Messages &messages) : messages_(messages) {}
+    int print(const PageDocument &, PrintTarget, const QString &) override
+    {
+        messages_.showMsg(QStringLiteral("E没有可用的打印设备"));
+        return -1;
+    }
+
+private:
+    Messages &messages_;
+};
+
+} // namespace
+
 AppContext::AppContext(const QString &installRoot, AppServices services)
     : services_(services), folders_(installRoot), messages_(services.prompter, services.sounds, folders_),
-      log_(folders_, services.clock, errors_), db_(std::make_unique<Session>(*this))
+      log_(folders_, services.clock, errors_), noPrinter_(std::make_unique<NoPrinter>(messages_)),
+      db_(std::make_unique<Session>(*this))
 {}
 
 AppContext::~AppContext()

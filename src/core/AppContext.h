@@ -7,6 +7,7 @@
 #include "core/InstallFolders.h"
 #include "core/LogFile.h"
 #include "core/Messages.h"
+#include "core/PagePrinter.h"
 #include "core/Preferences.h"
 #include "core/Prompter.h"
 #include "core/SessionValues.h"
@@ -64,6 +65,11 @@ public:
     SoundPlayer &sounds() { return services_.sounds; }
     const Clock &clock() const { return services_.clock; }
 
+    // The printer seam: the program gives the Qt one, a test a recording
+    // one; until one is given every print is refused with a message.
+    PagePrinter &printer() { return printer_ != nullptr ? *printer_ : *noPrinter_; }
+    void setPrinter(PagePrinter &printer) { printer_ = &printer; }
+
     // The one database session.
     Session &db() { return *db_; }
 
@@ -111,6 +117,8 @@ private:
     CodeTables codes_{*this};
     ServerClock *serverClock_ = nullptr;
     std::unordered_map<std::type_index, std::shared_ptr<void>> caches_;
+    PagePrinter *printer_ = nullptr;
+    std::unique_ptr<PagePrinter> noPrinter_;
     std::unique_ptr<Session> db_;
 };
 

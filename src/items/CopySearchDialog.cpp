@@ -3,12 +3,14 @@
 #include "core/AppContext.h"
 #include "items/ItemCodes.h"
 #include "items/SearchRowsWidget.h"
+#include "ui/GridOutput.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace kestra {
@@ -36,7 +38,9 @@ CopySearchDialog::CopySearchDialog(CopySearch &search, const QString &location, 
     history->addWidget(new QLabel(QStringLiteral("检索历史"), this));
     history->addWidget(cboHistory_, 1);
     history->addWidget(cmdSearch_);
+    auto *output = new GridOutput(search_.context(), spdBookLst_, windowTitle());
     auto *buttons = new QHBoxLayout;
+    buttons->addWidget(output->makeButton(this));
     buttons->addStretch(1);
     buttons->addWidget(cmdOK_);
     buttons->addWidget(cmdCancel_);

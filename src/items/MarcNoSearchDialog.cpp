@@ -2,6 +2,7 @@
 
 #include "core/AppContext.h"
 #include "items/SearchRowsWidget.h"
+#include "ui/GridOutput.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -10,6 +11,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <set>
 
@@ -58,7 +60,9 @@ MarcNoSearchDialog::MarcNoSearchDialog(AppContext &context, MarcNoSearch &search
     history->addWidget(new QLabel(QStringLiteral("检索历史"), this));
     history->addWidget(cboHistory_, 1);
     history->addWidget(cmdSearch_);
+    auto *output = new GridOutput(context_, spdMarcLst_, windowTitle());
     auto *buttons = new QHBoxLayout;
+    buttons->addWidget(output->makeButton(this));
     buttons->addStretch(1);
     buttons->addWidget(cmdOK_);
     buttons->addWidget(cmdCancel_);

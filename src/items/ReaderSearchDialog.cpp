@@ -2,6 +2,7 @@
 
 #include "core/AppContext.h"
 #include "items/SearchRowsWidget.h"
+#include "ui/GridOutput.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -9,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace kestra {
@@ -39,7 +41,9 @@ ReaderSearchDialog::ReaderSearchDialog(AppContext &context, QWidget *parent) : Q
     query->addWidget(cboQuery_);
     query->addWidget(txtQuery_, 1);
     query->addWidget(cmdQuery_);
+    auto *output = new GridOutput(context, spdRedr_, windowTitle());
     auto *buttons = new QHBoxLayout;
+    buttons->addWidget(output->makeButton(this));
     buttons->addWidget(lblStatus_, 1);
     buttons->addWidget(cmdOK_);
     buttons->addWidget(cmdCancel_);

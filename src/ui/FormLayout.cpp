@@ -127,13 +127,17 @@ private:
 };
 
 // The size the form opens at: the one it was left at, else its layout's
-// wish grown to show its grids.
+// wish grown to show its grids (and never less than the form asked for).
 QSize openingSize(QWidget *form, UserSettingsStore &settings)
 {
     const QSize saved = parseSize(settings.value(kSection, key(form, QStringLiteral("size")), QString()));
     if (saved.isValid())
         return saved;
-    return form->sizeHint().expandedTo(form->minimumSizeHint()) + gridShortfall(form);
+    // A form without a layout has no wish: the size it was given stands.
+    const QSize hint = form->sizeHint();
+    if (!hint.isValid())
+        return form->size();
+    return (hint.expandedTo(form->minimumSizeHint()) + gridShortfall(form)).expandedTo(form->size());
 }
 
 } // namespace

@@ -1,0 +1,183 @@
+// Grid exports from a plain item model: the CSV text with its quoting, the
+// file in UTF-8 with a byte-order mark and in the code page, the XLSX
+// workbook read back from its zip, and the list report made from a grid.
+
+#include "output/GridExport.h"
+#include "core/CodePage.h"
+#include "output/GridReport.h"
+#include "support/TestContext.h"
+#include "support/TestRunner.h"
+
+#include <QAbstractTableModel>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace kestra;
+using namespace kestra::test;
+
+namespace {
+
+// A table of cells; the column checkColumn holds check marks ("1" ticked).
+class TableModel : public QAbstractTableModel {
+public:
+    TableModel(QStringList headings, QList<QVariantList> rows, int checkColumn = -1)
+        : headings_(std::move(headings)), rows_(std::move(rows)), checkColumn_(checkColumn)
+    {}
+    int rowCount(const QModelIndex &parent = {}) const override { return parent.isValid() ? 0 : int(rows_.size()); }
+    int columnCount(const QModelIndex &parent = {}) const override
+    {
+        return parent.isValid() ? 0 : int(headings_.size());
+    }
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        const QVariant cell = rows_.at(index.row()).value(index.column());
+        if (index.column() == checkColumn_)
+            return role == Qt::CheckStateRole
+                       ? QVariant(cell.toString() == QLatin1String("1") ? Qt::Checked : Qt::Unchecked)
+                       : QVariant();
+        return role == Qt::DisplayRole ? cell : QVariant();
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        return orientation == Qt::Horizontal && role == Qt::DisplayRole ? QVariant(headings_.value(section))
+                                                                        : QVariant();
+    }
+    void setCell(int row, int column, const QVariant &value) { rows_[row][column] = value; }
+
+private:
+    QStringList headings_;
+    QList<QVariantList> rows_;
+    int checkColumn_;
+};
+
+// Four columns: a check mark, a code, a text with the awkward characters, a
+// price.
+std::unique_ptr<TableModel> sampleModel()
+{
+    return std::make_unique<TableModel>(
+        QStringList{QStringLiteral("选择"), QStringLiteral("财产号"), QStringLiteral("题名"), QStringLiteral("价格")},
+        QList<QVariantList>{
+            {QStringLiteral("1"), QStringLiteral("00012"), QStringLiteral("呐喊, 彷徨"), QStringLiteral("12.50")},
+            {QStringLiteral("0"), QStringLiteral("00013"), QStringLiteral("他说\"好\"\n第二行"),
+             QStringLiteral("7.25")},
+            {QStringLiteral("0"), QStringLiteral("00014"), QStringLiteral(" 朝花夕拾"), QString()}},
+        0);
+}
+
+const QString kCsv = QStringLiteral("选择,财产号,题名,价格\r\n"
+                                    "是,00012,\"呐喊, 彷徨\",12.50\r\n"
+                                    "否,00013,\"他说\"\"好\"\"\n第二行\",7.25\r\n"
+                                    "否,00014,\" 朝花夕拾\",\r\n");
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// One member of a zip file, or the listing when member is empty.
+QString unzip(const QString &zip, const QString &member)
+{
+    QProcess p;
+    p.start(QStringLiteral("unzip"),
+            member.isEmpty() ? QStringList{QStringLiteral("-l"), zip} : QStringList{QStringLiteral("-p"), zip, member});
+    if (!p.waitForFinished(30000) || p.exitCode() != 0)
+        return QStringLiteral("<unzip failed>");
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+} // namespace
+
+class GridExportTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void csvTextAndColumns()
+    {
+        const auto model = sampleModel();
+        QCOMPARE(csvText(*model), kCsv);
+        // The columns asked for, in that order.
+        QCOMPARE(csvText(*model, GridColumns{{3, 1}}),
+                 QStringLiteral("价格,财产号\r\n12.50,00012\r\n7.25,00013\r\n,00014\r\n"));
+    }
+
+    void csvFiles()
+    {
+        QTemporaryDir dir;
+        const auto model = sampleModel();
+        const CodePage codePage;
+        QString error;
+        const QString utf8 = dir.filePath(QStringLiteral("u.csv"));
+        QVERIFY(writeCsv(*model, utf8, CsvEncoding::Utf8Bom, codePage, &error));
+        QCOMPARE(readAll(utf8), QByteArrayLiteral("\xEF\xBB\xBF") + kCsv.toUtf8());
+
+        const QString local = dir.filePath(QStringLiteral("g.csv"));
+        QVERIFY(writeCsv(*model, local, CsvEncoding::CodePage, codePage, &error));
+        QCOMPARE(readAll(local), gbk(kCsv));
+
+        // A text the code page has no form for is refused, not written as
+        // question marks; the file that was there stays.
+        model->setCell(0, 2, QStringLiteral("ภาษาไทย"));
+        if (codePage.decode(codePage.encode(QStringLiteral("ภาษาไทย"))) != QStringLiteral("ภาษาไทย")) {
+            QVERIFY(!writeCsv(*model, local, CsvEncoding::CodePage, codePage, &error));
+            QVERIFY(error.contains(QStringLiteral("UTF-8")));
+            QCOMPARE(readAll(local), gbk(kCsv));
+        }
+        QVERIFY(
+            !writeCsv(*model, dir.filePath(QStringLiteral("no/such/dir.csv")), CsvEncoding::Utf8Bom, codePage, &error));
+        QVERIFY(!error.isEmpty());
+    }
+
+    // The workbook is a zip whose sheet and shared strings hold the
+    // headings and texts; codes keep their leading zeros as texts.
+    void xlsxWorkbook()
+    {
+        QTemporaryDir dir;
+        const auto model = sampleModel();
+        const QString path = dir.filePath(QStringLiteral("list.xlsx"));
+        QString error;
+        QVERIFY2(writeXlsx(*model, path, QStringLiteral("书刊/清单[1]"), &error), qPrintable(error));
+        const QString listing = unzip(path, QString());
+        QVERIFY2(listing.contains(QStringLiteral("xl/worksheets/sheet1.xml")), qPrintable(listing));
+        QVERIFY(listing.contains(QStringLiteral("xl/sharedStrings.xml")));
+        const QString strings = unzip(path, QStringLiteral("xl/sharedStrings.xml"));
+        for (const char *text : {"选择", "财产号", "价格", "是", "否", "00012", "呐喊, 彷徨", "12.50"})
+            QVERIFY2(strings.contains(QString::fromUtf8(text)), text);
+        QVERIFY(strings.contains(QStringLiteral("他说&quot;好&quot;")) ||
+                strings.contains(QStringLiteral("他说\"好\"")));
+        const QString sheet = unzip(path, QStringLiteral("xl/worksheets/sheet1.xml"));
+        QVERIFY2(sheet.contains(QStringLiteral("<dimension ref=\"A1:D4\"/>")), qPrintable(sheet));
+        QVERIFY(unzip(path, QStringLiteral("xl/workbook.xml")).contains(QStringLiteral("name=\"书刊清单1\"")));
+
+        QVERIFY(!writeXlsx(*model, dir.filePath(QStringLiteral("no/such/dir.xlsx")), QString(), &error));
+        QVERIFY(!error.isEmpty());
+    }
+
+    // A grid's rows as a printed list: widths in proportion to the view's
+    // across the paper, numbers to the right, check marks as 是/否.
+    void reportFromGrid()
+    {
+        const TableModel model({QStringLiteral("选择"), QStringLiteral("题名"), QStringLiteral("册数")},
+                               {{QStringLiteral("1"), QStringLiteral("呐喊"), 3}}, 0);
+
+        const ListReport report =
+            reportFromModel(model, QStringLiteral("清单"), GridColumns{{1, 2, 0}}, {200, 100, 100}, 180.0);
+        QCOMPARE(report.title, QStringLiteral("清单"));
+        QCOMPARE(report.columns.size(), 3);
+        QCOMPARE(report.columns.at(0).heading, QStringLiteral("题名"));
+        QCOMPARE(report.columns.at(0).width, 90.0);
+        QCOMPARE(report.columns.at(1).width, 45.0);
+        QCOMPARE(report.columns.at(1).align, TextAlign::Right);
+        QCOMPARE(report.columns.at(0).align, TextAlign::Left);
+        QCOMPARE(report.rows,
+                 (QList<QStringList>{{QStringLiteral("呐喊"), QStringLiteral("3"), QStringLiteral("是")}}));
+
+        const auto prices = sampleModel();
+        QCOMPARE(columnTotal(*prices, 3), 19.75);
+    }
+};
+
+KESTRA_TEST(GridExportTest)
+#include "GridExportTest.moc"
