@@ -5,10 +5,19 @@
 #include "core/WorkLog.h"
 #include "items/ItemCodes.h"
 #include "items/ItemWrite.h"
+#include "kit/CopyColumns.h"
 
 namespace kestra {
 
 namespace {
+
+QList<Column<LoanCopy>> columns(AppContext &context)
+{
+    QList<Column<LoanCopy>> list = columnsOf(copyColumns(context, lookupFields()), &LoanCopy::row);
+    list.append({QStringLiteral("状态"), [](const LoanCopy &c) { return cell::status(c.row.status); }});
+    list.append({QStringLiteral("流通状态"), [](const LoanCopy &c) { return lend_flag::name(c.lendFlag); }});
+    return list;
+}
 
 QString q(const QString &text)
 {
@@ -17,12 +26,12 @@ QString q(const QString &text)
 
 } // namespace
 
-BookLost2::BookLost2(AppContext &context) : context_(context) {}
+BookLost2::BookLost2(AppContext &context) : context_(context), rows_(columns(context), false) {}
 
 int BookLost2::readReader(const QString &cardNo)
 {
     reader_ = LostReader();
-    rows_.clear();
+    rows_.reset();
     const QString card = cardNo.trimmed();
     if (card.isEmpty())
         return 0;
@@ -84,7 +93,7 @@ int BookLost2::readLoans()
         c.row.publisher = r.text(i, 13);
         list.append(std::move(c));
     }
-    rows_ = std::move(list);
+    rows_.reset(std::move(list));
     return 0;
 }
 
@@ -99,7 +108,7 @@ int BookLost2::declareLost()
     if (tx.serverDate(date) < 0)
         return -1;
     const QString op = context_.session().operatorNo;
-    for (const LoanCopy &c : std::as_const(rows_)) {
+    for (const LoanCopy &c : rows_.rows()) {
         CopyChange change;
         change.propNo = c.row.propNo;
         change.status = QStringLiteral("3B");
@@ -145,15 +154,17 @@ int BookLost2::declareLost()
     readerArgs[28] = QStringLiteral("'0'");
     if (tx.callProc(QStringLiteral("LT_UPD_reader_new ") + readerArgs.join(u',')) < 0)
         return -1;
-    const double copies = static_cast<double>(rows_.size());
+    const double copies = static_cast<double>(rows_.count());
     if (logWorkQty(context_, QStringLiteral("311"), 1, copies, 0) < 0 ||
         logOperation(context_, QStringLiteral("30021"), QString(), QString(), reader_.cardNo, reader_.name,
-                     QString::number(rows_.size()), reader_.certId) < 0)
+                     QString::number(rows_.count()), reader_.certId) < 0)
         return tx.fail();
     if (tx.commit() < 0)
         return -1;
-    for (LoanCopy &c : rows_)
+    QList<LoanCopy> lost = rows_.rows();
+    for (LoanCopy &c : lost)
         c.row.status = QStringLiteral("3B");
+    rows_.reset(std::move(lost));
     return 1;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "items/ItemRecord.h"
+#include "kit/RowModel.h"
 
 #include <QList>
 #include <QString>
@@ -49,14 +50,15 @@ public:
     // declined or nothing to do, -1 failed (everything rolled back).
     int declareLost();
 
-    const QList<LoanCopy> &rows() const { return rows_; }
+    RowModel<LoanCopy> &model() { return rows_; }
+    const QList<LoanCopy> &rows() const { return rows_.rows(); }
 
 private:
     int readLoans();
 
     AppContext &context_;
     LostReader reader_;
-    QList<LoanCopy> rows_;
+    RowModel<LoanCopy> rows_;
 };
 
 } // namespace kestra

@@ -4,6 +4,7 @@
 #include "core/Session.h"
 #include "core/WorkLog.h"
 #include "items/ItemCodes.h"
+#include "kit/ChangeNotice.h"
 
 namespace kestra::deal_batch {
 
@@ -45,6 +46,7 @@ int writeAll(AppContext &context, const QList<Write> &writes, const QString &log
         db.showDbError();
         return -1;
     }
+    Q_EMIT ChangeNotice::of(context).batchesChanged(QStringLiteral("deal_batch_lst"));
     return 0;
 }
 
