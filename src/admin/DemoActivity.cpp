@@ -216,8 +216,10 @@ void Builder::process(const TitleFacts &t, CopyFacts &c, DemoRandom &r)
         const QString type = s == QLatin1String("35")   ? QStringLiteral("03")
                              : s == QLatin1String("36") ? QStringLiteral("04")
                                                         : QStringLiteral("05");
-        const bool open =
-            type == QLatin1String("05") || (type == QLatin1String("03") && (c.inDay < 300 || r.chance(40)));
+        // Every form finds an open and a finished batch of its type.
+        const bool open = type == QLatin1String("03")   ? c.inDay < 300 || r.chance(40)
+                          : type == QLatin1String("04") ? c.index % 3 == 0
+                                                        : c.index % 3 != 0;
         const int batch = dealBatch(type, c.location, open);
         c.statusDay = within(dealBatches_[std::size_t(batch)]);
         processRow(batch, t, c, r.chance(80) ? QStringLiteral("41") : QStringLiteral("42"), c.statusDay, r);

@@ -418,6 +418,46 @@ private Q_SLOTS:
         QCOMPARE(f.count(QStringLiteral("deal_batch_lst")), 0);
     }
 
+    void readerRows_data() { addBackendRows(); }
+    void readerRows()
+    {
+        OPEN_FIXTURE(f);
+        QCOMPARE(f.session->execute(QStringLiteral(
+                     "INSERT INTO reader_cert(redr_cert_id,cert_id,cert_type,issue_date,valid_date,deposit,cert_flag,"
+                     "oper_date,resp_wkr,remark) VALUES('C1','R1','01','2024-01-01','2027-01-01',50,'1',"
+                     "'2024-01-01','W00','新证')")),
+                 0);
+        const QString card = QStringLiteral("SELECT cert_id,cert_type,valid_date,deposit,cert_flag,resp_wkr,remark "
+                                            "FROM reader_cert WHERE redr_cert_id='C1'");
+        // The card's own columns again, the seventh "0" and the last NULL:
+        // only the flag changes.
+        QCOMPARE(f.run(QStringLiteral("LT_UPD_reader_cert 'C1','R1','01','2024-01-01','2027-01-01','50','0',"
+                                      "'2024-01-01','W00',NULL")),
+                 0);
+        QStringList expected = {"R1", "01", "2027-01-01", "50", "0", "W00", "新证"};
+        QStringList got = f.row(card);
+        got[3] = QString::number(got[3].toDouble());
+        QCOMPARE(got, expected);
+
+        // The reader row: 25 the reason, 27 the day, 29 the flag.
+        QStringList args(31, QStringLiteral("NULL"));
+        args[0] = q("R1"), args[24] = q("丢失图书 O'Brien"), args[26] = q("2026-03-14"), args[28] = q("0");
+        QCOMPARE(f.run(call("LT_UPD_reader_new", args)), 0);
+        QCOMPARE(f.row(QStringLiteral("SELECT name,redr_del_reason,redr_del_day,redr_flag FROM reader")),
+                 QStringList({"读者一", "丢失图书 O'Brien", "2026-03-14", "0"}));
+
+        // A card or reader that does not exist, a bad deposit, a short call.
+        QCOMPARE(f.run(QStringLiteral("LT_UPD_reader_cert 'C9',NULL,NULL,NULL,NULL,NULL,'0',NULL,NULL,NULL")), -1);
+        EXPECT_ORA(f, 20001, QStringLiteral("redr_cert_id='C9'"));
+        args[0] = q("R9");
+        QCOMPARE(f.run(call("LT_UPD_reader_new", args)), -1);
+        EXPECT_ORA(f, 20001, QStringLiteral("cert_id='R9'"));
+        QCOMPARE(f.run(QStringLiteral("LT_UPD_reader_cert 'C1',NULL,NULL,NULL,NULL,'五十','0',NULL,NULL,NULL")), -1);
+        EXPECT_ORA(f, 1722, QStringLiteral("argument 6"));
+        QCOMPARE(f.run(QStringLiteral("LT_UPD_reader_cert 'C1','R1'")), -1);
+        QCOMPARE(f.one(QStringLiteral("SELECT cert_flag FROM reader_cert")), QStringLiteral("0"));
+    }
+
     void dropArrivedReservation_data() { addBackendRows(); }
     void dropArrivedReservation()
     {

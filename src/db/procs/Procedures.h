@@ -65,5 +65,6 @@ const ProcedureDef *findProcedure(QStringView name);
 // The procedures of each family register here.
 const QList<ProcedureDef> &coreProcedures();
 const QList<ProcedureDef> &itemProcedures();
+const QList<ProcedureDef> &readerProcedures();
 
 } // namespace kestra

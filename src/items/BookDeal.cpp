@@ -1,0 +1,192 @@
+#include "items/BookDeal.h"
+
+#include "core/AppContext.h"
+#include "core/Session.h"
+#include "items/ItemCodes.h"
+#include "items/ItemWrite.h"
+#include "kit/CopyChecks.h"
+
+namespace kestra {
+
+namespace {
+
+using Outcome = DealProcess::Outcome;
+
+Outcome outcomeOf(copy_check::Verdict verdict)
+{
+    return verdict == copy_check::Verdict::Failed ? Outcome::Failed : Outcome::Refused;
+}
+
+Outcome outcomeOf(take_back::Result result)
+{
+    switch (result) {
+    case take_back::Result::Declined:
+        return Outcome::Cancelled;
+    case take_back::Result::Refused:
+        return Outcome::Refused;
+    case take_back::Result::Failed:
+        return Outcome::Failed;
+    case take_back::Result::Go:
+        break;
+    }
+    return Outcome::Added;
+}
+
+} // namespace
+
+BookDeal::BookDeal(AppContext &context, const BarcodeSettings &barcode, const QString &type)
+    : DealProcess(context, barcode, type)
+{}
+
+DealProcess::Outcome BookDeal::add(const ItemRow &found)
+{
+    ItemRow row = found;
+    // "abc" is refused before anything is read or written; "" is 0.
+    double feeValue = 0;
+    if (hasFee()) {
+        const std::optional<double> parsed = deal_form::parseFee(context_, fee);
+        if (!parsed)
+            return Outcome::Refused;
+        feeValue = *parsed;
+    }
+    CirculationRow circ;
+    if (readCirculation(context_.db(), row.propNo, circ) < 0) {
+        context_.db().showDbError();
+        return Outcome::Failed;
+    }
+    copy_check::Verdict v = copy_check::inCollection(context_, row, false);
+    if (v == copy_check::Verdict::Pass)
+        v = copy_check::atLocation(context_, row, batch_.location);
+    if (v == copy_check::Verdict::Pass)
+        v = copy_check::notInBatch(context_, row, batch_.location, batch_.number, type_);
+    if (v == copy_check::Verdict::Pass)
+        v = copy_check::notOnLoan(context_, circ);
+    if (v != copy_check::Verdict::Pass)
+        return outcomeOf(v);
+    if (row.status == QLatin1String("39")) {
+        context_.showMsg(QStringLiteral("EDC005"));
+        return Outcome::Refused;
+    }
+
+    ItemTransaction tx(context_);
+    // A lost copy found again first gets a collection status, which then
+    // counts as its status before this batch.
+    take_back::Result r = take_back::found(tx, row, choose_);
+    QString lendFlag = circ.lendFlag;
+    if (r == take_back::Result::Go)
+        r = take_back::arrivedReservation(tx, row, lendFlag);
+    QString source = row.status;
+    const bool repair = type_ == deal_type::Repair;
+    if (r == take_back::Result::Go && repair)
+        r = take_back::outOfCollection(tx, row, true, &source);
+    if (r != take_back::Result::Go)
+        return outcomeOf(r);
+
+    if (row.status == QLatin1String("33")) {
+        // In 33 under another repair or check-back row of this location:
+        // the copy moves here, and that row's status before repair becomes
+        // this row's, so that cancelling here does not leave it in 33 with
+        // no row to restore it from.
+        QueryResult other;
+        const QString sql =
+            QStringLiteral(" SELECT deal_log.location ,deal_log.deal_batch_no ,deal_log.deal_type_code ,"
+                           "deal_log.prop_no ,deal_log.source_state FROM deal_log  WHERE deal_log.prop_no=") +
+            sqlQuote(row.propNo) +
+            QStringLiteral(" AND deal_log.deal_type_code IN ('01','02') AND deal_log.location=") +
+            sqlQuote(batch_.location) + QStringLiteral(" ORDER BY deal_log.deal_no DESC");
+        if (tx.db().query(sql, other) < 0) {
+            tx.fail();
+            return Outcome::Failed;
+        }
+        if (other.rowCount() > 0) {
+            if (repair && other.text(0, 1) == batch_.number && other.text(0, 2) == type_) {
+                tx.cancel();
+                context_.showMsg(QStringLiteral("EDC004"));
+                return Outcome::Refused;
+            }
+            if (!tx.confirm(repair ? QStringLiteral("QDC008") : QStringLiteral("QDC007")))
+                return Outcome::Cancelled;
+            if (tx.deleteDealLog(other.text(0, 0), other.text(0, 1), other.text(0, 2), other.text(0, 3)) < 0)
+                return Outcome::Failed;
+            // A check-back row's source is 33 itself: the repair row's
+            // status before repair is the one to keep.
+            if (other.text(0, 2) == deal_type::Repair)
+                source = other.text(0, 4);
+        }
+    }
+    return write(tx, row, lendFlag, source, feeValue);
+}
+
+DealProcess::Outcome BookDeal::write(ItemTransaction &tx, ItemRow row, const QString &lendFlag, const QString &source,
+                                     double feeValue)
+{
+    QString date;
+    if (tx.serverDate(date) < 0)
+        return Outcome::Failed;
+    const std::optional<double> logFee = hasFee() ? std::optional<double>(feeValue) : std::nullopt;
+    if (writeLog(tx, row.propNo, date, logFee, target, source, remark) < 0)
+        return Outcome::Failed;
+    const QString status = deal_form::statusSet(type_);
+    CopyChange c;
+    c.propNo = row.propNo;
+    c.status = status;
+    c.date = date;
+    c.lendFlag = lendFlag;
+    c.itemOperator = context_.session().operatorNo;
+    if (tx.updateCopy(c) < 0)
+        return Outcome::Failed;
+    WriteTail tail;
+    tail.lendableRecord = row.marcRecNo;
+    tail.jobCode = deal_form::jobCode(type_);
+    tail.logCode = QStringLiteral("30017");
+    tail.marcRecNo = row.marcRecNo;
+    tail.propNo = row.propNo;
+    describe(tail);
+    if (tx.finish(tail) < 0)
+        return Outcome::Failed;
+    row.status = status;
+    row.statusDate = date;
+    DealRow d;
+    d.row = std::move(row);
+    d.sourceState = source;
+    d.target = target;
+    d.remark = remark;
+    d.fee = logFee;
+    rows_.append(std::move(d));
+    return Outcome::Added;
+}
+
+DealProcess::CancelResult BookDeal::cancelMarked()
+{
+    const QString status = deal_form::statusSet(type_);
+    return cancelRows([&](ItemTransaction &tx, const DealRow &d) {
+        // Read inside the copy's transaction: what another operator did
+        // meanwhile is met with EDC009, not overwritten.
+        QueryResult now;
+        QueryResult log;
+        if (tx.db().query(QStringLiteral(" SELECT prop_no, book_stat_code, marc_rec_no FROM indi_acct "
+                                         " WHERE prop_no=") +
+                              sqlQuote(d.row.propNo),
+                          now) < 0 ||
+            tx.db().query(QStringLiteral(" SELECT source_state, log_date FROM deal_log WHERE location=") +
+                              sqlQuote(batch_.location) + QStringLiteral(" AND deal_batch_no=") +
+                              sqlQuote(batch_.number) + QStringLiteral(" AND deal_type_code=") + sqlQuote(type_) +
+                              QStringLiteral(" AND prop_no=") + sqlQuote(d.row.propNo),
+                          log) < 0) {
+            tx.fail();
+            return StepOutcome::Failed;
+        }
+        if (now.rowCount() == 0) {
+            context_.showMsg(QStringLiteral("EDC001"));
+            return StepOutcome::Refused;
+        }
+        // Changed since, or taken out of this batch by another form.
+        if (now.text(0, 1) != status || log.rowCount() == 0) {
+            context_.showMsg(QStringLiteral("EDC009"));
+            return StepOutcome::Refused;
+        }
+        return undoRow(tx, d.row.propNo, now.text(0, 2), log.text(0, 0));
+    });
+}
+
+} // namespace kestra
