@@ -91,17 +91,17 @@ private Q_SLOTS:
         QCOMPARE(report.outcome, ParseOutcome::Clean);
         QCOMPARE(back.serialize(), rec.serialize());
 
-        // Stored by a writer that ended the chunk with it, the record lost
-        // a byte: reported damaged, not repaired.
+        // Stored by a writer that ended the chunk with it: the session keeps
+        // trailing whitespace other than ASCII blanks, so the record comes
+        // back whole rather than a byte short.
         const QString text = rec.serializeText();
         const qsizetype cut = text.indexOf(QChar(0x3000)) + 1;
         QVERIFY(t.s.session().execute(QStringLiteral("UPDATE marc_data SET marc01=") + sqlQuote(text.left(cut)) +
                                       QStringLiteral(",marc02=") + sqlQuote(text.mid(cut)) +
                                       QStringLiteral(",marc03=NULL WHERE marc_rec_no='W1'")) == 0);
-        const BibRecord lost = readBibRecord(t.s.session(), QStringLiteral("W1"), MarcCodec(), &report);
-        QCOMPARE(report.outcome, ParseOutcome::Damaged);
-        QVERIFY(describeReport(report).contains(QLatin1String("lost characters")));
-        QVERIFY(lost.serialize() != rec.serialize());
+        const BibRecord old = readBibRecord(t.s.session(), QStringLiteral("W1"), MarcCodec(), &report);
+        QCOMPARE(report.outcome, ParseOutcome::Clean);
+        QCOMPARE(old.serialize(), rec.serialize());
     }
 
     // A second import of a record keeps what the cataloguers set, fills the
