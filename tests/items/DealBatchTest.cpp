@@ -23,7 +23,8 @@ QString msg(CopyTestLib &lib, const QString &code)
 bool batch(CopyTestLib &lib, const char *number, const char *type)
 {
     return lib.f.db().callProc(QStringLiteral("LT_deal_batch_lst 'L1',%1,%2,'2026-01-01',NULL,'0','W001','说明'")
-                                   .arg(sqlQuote(QString::fromLatin1(number)), sqlQuote(QString::fromLatin1(type)))) == 0;
+                                   .arg(sqlQuote(QString::fromLatin1(number)), sqlQuote(QString::fromLatin1(type)))) ==
+           0;
 }
 
 // P1 and P2 sent out for repair in R1 (status 33); a weeding batch R1 and a
