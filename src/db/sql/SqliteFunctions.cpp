@@ -1,6 +1,7 @@
 #include "db/sql/SqliteFunctions.h"
 
 #include "db/sql/OracleFormat.h"
+#include "db/sql/SqliteFunctionArgs.h"
 
 #include <QHash>
 #include <QSqlDatabase>
@@ -12,141 +13,7 @@
 
 namespace kestra {
 
-namespace {
-
-// --- arguments and results ---------------------------------------------------
-
-bool isNull(sqlite3_value *v)
-{
-    return sqlite3_value_type(v) == SQLITE_NULL;
-}
-
-QByteArray rawBytes(sqlite3_value *v)
-{
-    const auto *p = reinterpret_cast<const char *>(sqlite3_value_text(v));
-    return QByteArray(p, sqlite3_value_bytes(v));
-}
-
-// A value as Oracle would turn it into text: numbers in Oracle's form
-// (SQLite would write 25.0 for a REAL).
-QByteArray textBytes(sqlite3_value *v)
-{
-    switch (sqlite3_value_type(v)) {
-    case SQLITE_INTEGER:
-        return QByteArray::number(sqlite3_value_int64(v));
-    case SQLITE_FLOAT:
-        return oracleNumberText(sqlite3_value_double(v)).toLatin1();
-    default:
-        return rawBytes(v);
-    }
-}
-
-QString textArg(sqlite3_value *v)
-{
-    return QString::fromUtf8(textBytes(v));
-}
-
-// A value as Oracle would turn it into a number; text that is not one is
-// ORA-01722.
-bool numberArg(sqlite3_context *ctx, sqlite3_value *v, double *out)
-{
-    const int type = sqlite3_value_type(v);
-    if (type == SQLITE_INTEGER || type == SQLITE_FLOAT) {
-        *out = sqlite3_value_double(v);
-        return true;
-    }
-    const std::optional<double> d = parseOracleNumber(QString::fromUtf8(rawBytes(v)));
-    if (!d) {
-        sqlite3_result_error(ctx, "ORA-01722: invalid number", -1);
-        return false;
-    }
-    *out = *d;
-    return true;
-}
-
-// A position or length argument: Oracle truncates it to an integer.
-bool intArg(sqlite3_context *ctx, sqlite3_value *v, qint64 *out)
-{
-    if (sqlite3_value_type(v) == SQLITE_INTEGER) {
-        *out = sqlite3_value_int64(v);
-        return true;
-    }
-    double d;
-    if (!numberArg(ctx, v, &d))
-        return false;
-    d = std::trunc(d);
-    *out = d > 1e15 ? qint64(1e15) : d < -1e15 ? qint64(-1e15) : static_cast<qint64>(d);
-    return true;
-}
-
-void resultText(sqlite3_context *ctx, const QByteArray &utf8)
-{
-    // Oracle has no empty text.
-    if (utf8.isEmpty())
-        sqlite3_result_null(ctx);
-    else
-        sqlite3_result_text(ctx, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
-}
-
-void resultText(sqlite3_context *ctx, const QString &text)
-{
-    resultText(ctx, text.toUtf8());
-}
-
-void resultNumber(sqlite3_context *ctx, double v)
-{
-    if (std::isfinite(v) && v == std::trunc(v) && std::fabs(v) < 9.0e15)
-        sqlite3_result_int64(ctx, static_cast<sqlite3_int64>(v));
-    else
-        sqlite3_result_double(ctx, v);
-}
-
-void resultError(sqlite3_context *ctx, const QString &message)
-{
-    const QByteArray utf8 = message.toUtf8();
-    sqlite3_result_error(ctx, utf8.constData(), static_cast<int>(utf8.size()));
-}
-
-bool argCount(sqlite3_context *ctx, int argc, int low, int high, const char *name)
-{
-    if (argc >= low && argc <= high)
-        return true;
-    resultError(ctx, QStringLiteral("ORA-00909: invalid number of arguments to %1").arg(QLatin1StringView(name)));
-    return false;
-}
-
-bool anyNull(int argc, sqlite3_value **argv)
-{
-    for (int i = 0; i < argc; ++i) {
-        if (isNull(argv[i]))
-            return true;
-    }
-    return false;
-}
-
-// The byte offset of character `index` (0-based) in UTF-8 text.
-qsizetype utf8Offset(const QByteArray &s, qint64 index)
-{
-    qint64 seen = 0;
-    for (qsizetype i = 0; i < s.size(); ++i) {
-        if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) {
-            if (seen == index)
-                return i;
-            ++seen;
-        }
-    }
-    return s.size();
-}
-
-qint64 utf8Length(const QByteArray &s)
-{
-    qint64 n = 0;
-    for (const char c : s)
-        n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    return n;
-}
-
-// --- the functions -----------------------------------------------------------
+namespace sqlite_fn {
 
 void fnConcat(sqlite3_context *ctx, int argc, sqlite3_value **argv)
 {
@@ -539,81 +406,7 @@ void fnRefuse(sqlite3_context *ctx, int argc, sqlite3_value **argv)
                 argc == 1 && !isNull(argv[0]) ? textArg(argv[0]) : QStringLiteral("ORA-03001: unimplemented feature"));
 }
 
-// --- sequences -----------------------------------------------------------------
-
-// The values this connection has drawn, for currval.
-struct SequenceState {
-    QHash<QString, qint64> last;
-};
-
-void fnNextval(sqlite3_context *ctx, int argc, sqlite3_value **argv)
-{
-    if (!argCount(ctx, argc, 1, 1, "NEXTVAL"))
-        return;
-    auto *state = static_cast<SequenceState *>(sqlite3_user_data(ctx));
-    const QByteArray name = textBytes(argv[0]);
-    sqlite3 *db = sqlite3_context_db_handle(ctx);
-    sqlite3_stmt *stmt = nullptr;
-    // A nested statement on the same connection: the step belongs to the
-    // caller's transaction.
-    int rc = sqlite3_prepare_v2(db,
-                                "UPDATE kestra_sequence SET last_value = last_value + 1 "
-                                "WHERE seq_name = ?1 COLLATE NOCASE RETURNING last_value",
-                                -1, &stmt, nullptr);
-    if (rc == SQLITE_OK)
-        rc = sqlite3_bind_text(stmt, 1, name.constData(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
-    qint64 value = 0;
-    bool found = false;
-    if (rc == SQLITE_OK) {
-        rc = sqlite3_step(stmt);
-        if (rc == SQLITE_ROW) {
-            value = sqlite3_column_int64(stmt, 0);
-            found = true;
-            while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-            }
-        }
-    }
-    const QString detail = QString::fromUtf8(sqlite3_errmsg(db));
-    sqlite3_finalize(stmt);
-    if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED) {
-        resultError(ctx,
-                    QStringLiteral("ORA-00054: resource busy and acquire with NOWAIT specified or timeout expired"));
-        return;
-    }
-    if (rc != SQLITE_DONE && rc != SQLITE_OK) {
-        resultError(ctx, QStringLiteral("ORA-02289: sequence does not exist (%1)").arg(detail));
-        return;
-    }
-    if (!found) {
-        resultError(ctx, QStringLiteral("ORA-02289: sequence %1 does not exist").arg(QString::fromUtf8(name)));
-        return;
-    }
-    state->last.insert(QString::fromUtf8(name).toUpper(), value);
-    sqlite3_result_int64(ctx, value);
-}
-
-void fnCurrval(sqlite3_context *ctx, int argc, sqlite3_value **argv)
-{
-    if (!argCount(ctx, argc, 1, 1, "CURRVAL"))
-        return;
-    const auto *state = static_cast<const SequenceState *>(sqlite3_user_data(ctx));
-    const QString name = textArg(argv[0]);
-    const auto it = state->last.constFind(name.toUpper());
-    if (it == state->last.constEnd()) {
-        resultError(ctx, QStringLiteral("ORA-08002: sequence %1.CURRVAL is not yet defined in this session").arg(name));
-        return;
-    }
-    sqlite3_result_int64(ctx, *it);
-}
-
-void destroySequenceState(void *p)
-{
-    delete static_cast<SequenceState *>(p);
-}
-
-} // namespace
-
-bool registerOracleFunctions(sqlite3 *db)
+bool registerAll(sqlite3 *db)
 {
     if (!db)
         return false;
@@ -655,6 +448,13 @@ bool registerOracleFunctions(sqlite3 *db)
         return false; // SQLite has called the destructor
     // Oracle's LIKE tells upper from lower case.
     return sqlite3_exec(db, "PRAGMA case_sensitive_like = ON", nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+} // namespace sqlite_fn
+
+bool registerOracleFunctions(sqlite3 *db)
+{
+    return sqlite_fn::registerAll(db);
 }
 
 bool registerOracleFunctions(const QSqlDatabase &db)
