@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Dsn.h"
+#include "db/Backend.h"
 
 #include <QString>
 
@@ -13,6 +14,10 @@ struct DatabaseTarget {
     QString user;
     QString password;
 };
+
+// What the session opens for a target: the DSN's own user and password
+// first, else those of kestra.ini.
+BackendTarget backendTargetOf(const DatabaseTarget &t);
 
 bool resolveDatabaseTarget(const QString &dsnText, const QString &root, DatabaseTarget *target, QString *error);
 

@@ -21,26 +21,6 @@ void printErr(const QString &text)
     std::fflush(stderr);
 }
 
-BackendTarget backendTarget(const DatabaseTarget &t)
-{
-    BackendTarget target;
-    if (t.dsn.kind == Dsn::Kind::Sqlite) {
-        target.kind = BackendTarget::Kind::Sqlite;
-        target.path = t.dsn.path;
-    } else if (t.dsn.kind == Dsn::Kind::Postgres) {
-        target.kind = BackendTarget::Kind::Postgres;
-        target.host = t.dsn.host;
-        target.port = t.dsn.port;
-        target.database = t.dsn.database;
-        target.user = t.dsn.user.isEmpty() ? t.user : t.dsn.user;
-        target.password = t.dsn.password.isEmpty() ? t.password : t.dsn.password;
-        target.options = t.dsn.options;
-    } else {
-        target.kind = BackendTarget::Kind::Oracle;
-    }
-    return target;
-}
-
 } // namespace
 
 void addDemoOptions(QCommandLineParser &parser)
@@ -99,7 +79,7 @@ int runDemo(const DatabaseTarget &target, const QString &root, const QCommandLin
     SystemClock clock;
     AppContext context(root, AppServices{prompter, sounds, clock});
     Session &session = context.db();
-    const BackendTarget backend = backendTarget(target);
+    const BackendTarget backend = backendTargetOf(target);
     if (session.connectTo(createBackend(backend.kind), backend) < 0) {
         printErr(
             QStringLiteral("kestra-admin demo: cannot open %1: %2").arg(target.dsn.describe(), context.errors().text));

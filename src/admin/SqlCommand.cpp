@@ -39,29 +39,6 @@ bool singleStatement(const QString &text, QString *statement, StatementKind *kin
     return true;
 }
 
-BackendTarget backendTargetOf(const DatabaseTarget &t)
-{
-    BackendTarget target;
-    if (t.dsn.kind == Dsn::Kind::Sqlite) {
-        target.kind = BackendTarget::Kind::Sqlite;
-        target.path = t.dsn.path;
-    } else if (t.dsn.kind == Dsn::Kind::Postgres) {
-        target.kind = BackendTarget::Kind::Postgres;
-        target.host = t.dsn.host;
-        target.port = t.dsn.port;
-        target.database = t.dsn.database;
-        target.user = t.dsn.user.isEmpty() ? t.user : t.dsn.user;
-        target.password = t.dsn.password.isEmpty() ? t.password : t.dsn.password;
-        target.options = t.dsn.options;
-    } else {
-        target.kind = BackendTarget::Kind::Oracle;
-        target.database = t.dsn.tnsName;
-        target.user = t.user;
-        target.password = t.password;
-    }
-    return target;
-}
-
 // One cell as a line of tab-separated text can hold it.
 QString cellText(const QueryResult &result, int row, int col)
 {

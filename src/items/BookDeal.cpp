@@ -8,32 +8,6 @@
 
 namespace kestra {
 
-namespace {
-
-using Outcome = DealProcess::Outcome;
-
-Outcome outcomeOf(copy_check::Verdict verdict)
-{
-    return verdict == copy_check::Verdict::Failed ? Outcome::Failed : Outcome::Refused;
-}
-
-Outcome outcomeOf(take_back::Result result)
-{
-    switch (result) {
-    case take_back::Result::Declined:
-        return Outcome::Cancelled;
-    case take_back::Result::Refused:
-        return Outcome::Refused;
-    case take_back::Result::Failed:
-        return Outcome::Failed;
-    case take_back::Result::Go:
-        break;
-    }
-    return Outcome::Added;
-}
-
-} // namespace
-
 BookDeal::BookDeal(AppContext &context, const BarcodeSettings &barcode, const QString &type)
     : DealProcess(context, barcode, type)
 {}
@@ -62,7 +36,7 @@ DealProcess::Outcome BookDeal::add(const ItemRow &found)
     if (v == copy_check::Verdict::Pass)
         v = copy_check::notOnLoan(context_, circ);
     if (v != copy_check::Verdict::Pass)
-        return outcomeOf(v);
+        return outcomeOf<Outcome>(v);
     if (row.status == QLatin1String("39")) {
         context_.showMsg(QStringLiteral("EDC005"));
         return Outcome::Refused;
@@ -80,7 +54,7 @@ DealProcess::Outcome BookDeal::add(const ItemRow &found)
     if (r == take_back::Result::Go && repair)
         r = take_back::outOfCollection(tx, row, true, &source);
     if (r != take_back::Result::Go)
-        return outcomeOf(r);
+        return outcomeOf(r, Outcome::Added);
 
     if (row.status == QLatin1String("33")) {
         // In 33 under another repair or check-back row of this location:

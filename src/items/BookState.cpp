@@ -49,26 +49,6 @@ QList<Column<ChangedCopy>> columns(AppContext &context)
     return list;
 }
 
-BookState::Outcome outcomeOf(copy_check::Verdict verdict)
-{
-    return verdict == copy_check::Verdict::Failed ? BookState::Outcome::Failed : BookState::Outcome::Refused;
-}
-
-BookState::Outcome outcomeOf(take_back::Result result)
-{
-    switch (result) {
-    case take_back::Result::Declined:
-        return BookState::Outcome::Cancelled;
-    case take_back::Result::Refused:
-        return BookState::Outcome::Refused;
-    case take_back::Result::Failed:
-        return BookState::Outcome::Failed;
-    case take_back::Result::Go:
-        break;
-    }
-    return BookState::Outcome::Changed;
-}
-
 StepOutcome stepOf(BookState::Outcome outcome)
 {
     switch (outcome) {
@@ -135,7 +115,7 @@ BookState::Outcome BookState::change(const ItemRow &row)
     // A copy in 17 (handed over) can be changed here.
     copy_check::Verdict verdict = copy_check::inCollection(context_, row, true);
     if (verdict != copy_check::Verdict::Pass)
-        return outcomeOf(verdict);
+        return outcomeOf<Outcome>(verdict);
     CirculationRow circ;
     if (readCirculation(context_.db(), row.propNo, circ) < 0) {
         context_.db().showDbError();
@@ -143,7 +123,7 @@ BookState::Outcome BookState::change(const ItemRow &row)
     }
     verdict = copy_check::noOpenClaim(context_, row);
     if (verdict != copy_check::Verdict::Pass)
-        return outcomeOf(verdict);
+        return outcomeOf<Outcome>(verdict);
 
     const QString target = newStatus_ == book_state::Unchanged ? row.status : newStatus_;
     ItemTransaction tx(context_);
@@ -151,7 +131,7 @@ BookState::Outcome BookState::change(const ItemRow &row)
     if (target != QLatin1String("41")) {
         const take_back::Result r = take_back::arrivedReservation(tx, row, lendFlag);
         if (r != take_back::Result::Go)
-            return outcomeOf(r);
+            return outcomeOf(r, Outcome::Changed);
     }
     // A copy that keeps its status stays where it is: a weeded copy hidden
     // from the catalogue keeps its weeding row, a copy under repair its
@@ -161,7 +141,7 @@ BookState::Outcome BookState::change(const ItemRow &row)
         if (r == take_back::Result::Go)
             r = take_back::repairRow(tx, row, row.disLocation);
         if (r != take_back::Result::Go)
-            return outcomeOf(r);
+            return outcomeOf(r, Outcome::Changed);
     }
     return write(tx, row, target, lendFlag);
 }

@@ -58,4 +58,29 @@ Result repairRow(ItemTransaction &tx, const ItemRow &row, const QString &locatio
 
 } // namespace take_back
 
+// A check's verdict or a question's result as a form's own outcome, whose
+// enumeration names Refused, Cancelled and Failed; done is what a result
+// that lets the form go on becomes.
+template <class Outcome>
+Outcome outcomeOf(copy_check::Verdict verdict)
+{
+    return verdict == copy_check::Verdict::Failed ? Outcome::Failed : Outcome::Refused;
+}
+
+template <class Outcome>
+Outcome outcomeOf(take_back::Result result, Outcome done)
+{
+    switch (result) {
+    case take_back::Result::Declined:
+        return Outcome::Cancelled;
+    case take_back::Result::Refused:
+        return Outcome::Refused;
+    case take_back::Result::Failed:
+        return Outcome::Failed;
+    case take_back::Result::Go:
+        break;
+    }
+    return done;
+}
+
 } // namespace kestra
