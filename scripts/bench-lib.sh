@@ -9,7 +9,8 @@
 #                      from the pristine template database (made first when
 #                      missing); returns 1 when the machine has no PostgreSQL
 #
-# The pristine libraries live in build/bench-data:
+# The pristine libraries live in build/bench-data (or KESTRA_BENCH_DATA, which
+# lets several checkouts of the same schema share them):
 #   demo-<scale>-<digest>/              the SQLite installation
 #   pg/                                 a PostgreSQL cluster kept between runs,
 #                                       started for the run and stopped after it
@@ -23,7 +24,7 @@
 bench_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 bench_scale=${KESTRA_BENCH_SCALE:-400000}
 bench_admin=${KESTRA_BENCH_BUILD:-$bench_root/build/release}/src/kestra-admin
-bench_data=$bench_root/build/bench-data
+bench_data=${KESTRA_BENCH_DATA:-$bench_root/build/bench-data}
 bench_digest=$(cd "$bench_root" && cat src/db/schema/*.sql src/db/schema.qrc src/db/sql/PostgresSupport.cpp \
   src/admin/Demo*.cpp src/admin/Demo*.h $(ls src/db/schema/upgrades/* 2>/dev/null) | sha1sum | cut -c1-10)
 bench_name=demo-$bench_scale-$bench_digest

@@ -49,22 +49,6 @@ QList<Column<ChangedCopy>> columns(AppContext &context)
     return list;
 }
 
-StepOutcome stepOf(BookState::Outcome outcome)
-{
-    switch (outcome) {
-    case BookState::Outcome::Changed:
-        return StepOutcome::Done;
-    case BookState::Outcome::Cancelled:
-        return StepOutcome::Declined;
-    case BookState::Outcome::Failed:
-        return StepOutcome::Failed;
-    case BookState::Outcome::Empty:
-    case BookState::Outcome::Refused:
-        break;
-    }
-    return StepOutcome::Refused;
-}
-
 } // namespace
 
 BookState::BookState(AppContext &context, const BarcodeSettings &barcode)
@@ -190,14 +174,14 @@ ImportReport BookState::importCodes()
 {
     if (mode_ != Mode::Single)
         return {};
-    return import().chooseAndRun([this](const QString &code) { return stepOf(enter(code)); });
+    return import().chooseAndRun([this](const QString &code) { return stepOutcomeOf(enter(code), Outcome::Changed); });
 }
 
 ImportReport BookState::importFile(const QString &path)
 {
     if (mode_ != Mode::Single)
         return {};
-    return import().runFile(path, [this](const QString &code) { return stepOf(enter(code)); });
+    return import().runFile(path, [this](const QString &code) { return stepOutcomeOf(enter(code), Outcome::Changed); });
 }
 
 StepOutcome BookState::undo(ItemTransaction &tx, const ChangedCopy &copy)

@@ -5,17 +5,15 @@
 #include "ui/CodeBoxes.h"
 #include "ui/CommandBar.h"
 #include "ui/EntryBoxes.h"
+#include "ui/FormParts.h"
 #include "ui/GridOutput.h"
 
-#include <QAction>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
-#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
@@ -23,36 +21,6 @@
 #include <QVBoxLayout>
 
 namespace kestra {
-
-namespace {
-
-QRadioButton *option(QButtonGroup *group, const QString &name, int id, const QString &text, QWidget *parent)
-{
-    auto *button = new QRadioButton(text, parent);
-    button->setObjectName(name + u'_' + QString::number(id));
-    group->addButton(button, id);
-    return button;
-}
-
-CodeBox *statusBox(const char *name, const QList<CodeName> &list, QWidget *parent)
-{
-    auto *box = new CodeBox(parent);
-    box->setObjectName(QLatin1String(name));
-    box->setEntries(list);
-    return box;
-}
-
-// The model column under a heading; -1 when none has it.
-int columnOf(const QAbstractItemModel &model, const QString &heading)
-{
-    for (int c = 0; c < model.columnCount(); ++c) {
-        if (model.headerData(c, Qt::Horizontal).toString() == heading)
-            return c;
-    }
-    return -1;
-}
-
-} // namespace
 
 BookStateForm::BookStateForm(AppContext &context, const BarcodeSettings &barcode, QWidget *parent)
     : QWidget(parent), state_(context, barcode)
@@ -78,41 +46,33 @@ void BookStateForm::buildControls(AppContext &context)
     optType_->setObjectName(QStringLiteral("optType"));
     auto *typeBox = new QGroupBox(QStringLiteral("修改方式"), this);
     auto *typeLayout = new QHBoxLayout(typeBox);
-    typeLayout->addWidget(option(optType_, QStringLiteral("optType"), 0, QStringLiteral("单册修改"), typeBox));
-    typeLayout->addWidget(option(optType_, QStringLiteral("optType"), 1, QStringLiteral("按馆藏地修改"), typeBox));
+    typeLayout->addWidget(addOption(optType_, QStringLiteral("optType"), 0, QStringLiteral("单册修改"), typeBox));
+    typeLayout->addWidget(addOption(optType_, QStringLiteral("optType"), 1, QStringLiteral("按馆藏地修改"), typeBox));
     optType_->button(0)->setChecked(true);
 
-    cmbNewState_ = statusBox("cmbNewState", book_state::targetStatuses(), this);
+    cmbNewState_ = makeCodeBox(QStringLiteral("cmbNewState"), book_state::targetStatuses(), this);
     chkOpac_ = new QCheckBox(QStringLiteral("OPAC显示"), this);
     chkOpac_->setObjectName(QStringLiteral("chkOpac"));
     chkOpac_->setChecked(state_.opac());
 
     optSelect_ = new QButtonGroup(this);
     optSelect_->setObjectName(QStringLiteral("optSelect"));
-    QRadioButton *byBarcode = option(optSelect_, QStringLiteral("optSelect"), 0, QStringLiteral("条码号"), this);
-    QRadioButton *byAccession = option(optSelect_, QStringLiteral("optSelect"), 1, QStringLiteral("财产号"), this);
+    QRadioButton *byBarcode = addOption(optSelect_, QStringLiteral("optSelect"), 0, QStringLiteral("条码号"), this);
+    QRadioButton *byAccession = addOption(optSelect_, QStringLiteral("optSelect"), 1, QStringLiteral("财产号"), this);
     byBarcode->setChecked(true);
     txtInputCode_ = new CodeEntry(this);
     txtInputCode_->setMaxLength(60);
 
     cmbDisLoca_ = new LocationBox(context, QString(), this);
     cmbDisLoca_->setObjectName(QStringLiteral("cmbDisLoca"));
-    cmbOldState_ = statusBox("cmbOldState", book_state::sourceStatuses(), this);
+    cmbOldState_ = makeCodeBox(QStringLiteral("cmbOldState"), book_state::sourceStatuses(), this);
     auto *cmdChange = new QPushButton(QStringLiteral("修改"), this);
     cmdChange->setObjectName(QStringLiteral("cmdChange"));
 
-    auto *spdBookLst = new QTableView(this);
-    spdBookLst->setObjectName(QStringLiteral("spdBookLst"));
-    spdBookLst->setModel(&state_.model());
-    spdBookLst->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    spdBookLst->setSelectionBehavior(QAbstractItemView::SelectRows);
-    spdBookLst->verticalHeader()->setDefaultSectionSize(22);
-    spdBookLst->setColumnWidth(0, 40);  // the mark
-    spdBookLst->setColumnWidth(3, 220); // the title
+    QTableView *spdBookLst = makeRowGrid(&state_.model(), QStringLiteral("spdBookLst"), this);
     auto *output = new GridOutput(context, spdBookLst, windowTitle());
     output->setCopyTotals(columnOf(state_.model(), copyHeading(CopyField::Price)));
-    lblCount_ = new QLabel(this);
-    lblCount_->setObjectName(QStringLiteral("lblCount"));
+    lblCount_ = makeCountLabel(this);
 
     auto *grid = new QGridLayout;
     grid->addWidget(new QLabel(QStringLiteral("新状态"), this), 0, 0);
@@ -204,22 +164,14 @@ void BookStateForm::runCommand(const QString &key)
     else if (key == u"UndoState")
         state_.undoMarked();
     else if (key == u"Exit")
-        closeForm();
+        closeForm(this);
     if (state_.mode() == BookState::Mode::Single && key != u"Exit")
         txtInputCode_->setFocus();
 }
 
-void BookStateForm::closeForm()
-{
-    if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
-        sub->close();
-    else
-        close();
-}
-
 void BookStateForm::showCount()
 {
-    lblCount_->setText(QStringLiteral("共%1册").arg(state_.rows().size()));
+    showCopyCount(lblCount_, state_.rows().size());
 }
 
 } // namespace kestra

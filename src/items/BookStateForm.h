@@ -36,7 +36,6 @@ private:
     void buildControls(AppContext &context);
     void setMode(BookState::Mode mode);
     void runCommand(const QString &key);
-    void closeForm();
     void showCount();
 
     BookState state_;

@@ -98,22 +98,6 @@ QList<Column<DealRow>> columns(AppContext &context)
     return list;
 }
 
-StepOutcome stepOf(DealProcess::Outcome outcome)
-{
-    switch (outcome) {
-    case DealProcess::Outcome::Added:
-        return StepOutcome::Done;
-    case DealProcess::Outcome::Cancelled:
-        return StepOutcome::Declined;
-    case DealProcess::Outcome::Failed:
-        return StepOutcome::Failed;
-    case DealProcess::Outcome::Empty:
-    case DealProcess::Outcome::Refused:
-        break;
-    }
-    return StepOutcome::Refused;
-}
-
 } // namespace
 
 DealProcess::DealProcess(AppContext &context, const BarcodeSettings &barcode, QString type)
@@ -240,7 +224,7 @@ ImportReport DealProcess::importCodes()
         return {};
     }
     CodeImport import(context_, QStringLiteral("正在导入书刊……"), QStringLiteral("导入%1个号码，加入批次%2册书刊。"));
-    return import.chooseAndRun([this](const QString &code) { return stepOf(enter(code)); });
+    return import.chooseAndRun([this](const QString &code) { return stepOutcomeOf(enter(code), Outcome::Added); });
 }
 
 ImportReport DealProcess::importFile(const QString &path)
@@ -250,7 +234,7 @@ ImportReport DealProcess::importFile(const QString &path)
         return {};
     }
     CodeImport import(context_, QStringLiteral("正在导入书刊……"), QStringLiteral("导入%1个号码，加入批次%2册书刊。"));
-    return import.runFile(path, [this](const QString &code) { return stepOf(enter(code)); });
+    return import.runFile(path, [this](const QString &code) { return stepOutcomeOf(enter(code), Outcome::Added); });
 }
 
 int DealProcess::writeLog(ItemTransaction &tx, const QString &propNo, const QString &date,

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "items/ItemCodes.h"
+
+#include <QList>
+#include <QString>
+
+class QAbstractItemModel;
+class QButtonGroup;
+class QLabel;
+class QRadioButton;
+class QTableView;
+class QWidget;
+
+namespace kestra {
+
+class CodeBox;
+
+// Small builders every form uses, so that a form file holds its layout and
+// wiring only.
+
+// A radio button in a group, named "<name>_<id>" as the form's tests find it.
+QRadioButton *addOption(QButtonGroup *group, const QString &name, int id, const QString &text, QWidget *parent);
+
+// A named drop-down of code names.
+CodeBox *makeCodeBox(const QString &name, const QList<CodeName> &entries, QWidget *parent);
+
+// A read-only grid of whole rows over a model the form's controller keeps:
+// rows are selected whole, the mark column is narrow, the title wide.
+QTableView *makeRowGrid(QAbstractItemModel *model, const QString &name, QWidget *parent);
+
+// The model column under a heading; -1 when none has it.
+int columnOf(const QAbstractItemModel &model, const QString &heading);
+
+// The label under a grid that says how many copies it lists ("共N册").
+QLabel *makeCountLabel(QWidget *parent);
+void showCopyCount(QLabel *label, qsizetype copies);
+
+// Closes a form: its workspace window when it has one, else the form itself.
+void closeForm(QWidget *form);
+
+} // namespace kestra
