@@ -2,8 +2,8 @@
 
 #include "core/AppContext.h"
 #include "core/CodeTables.h"
-#include "core/Prompter.h"
 #include "items/ItemWrite.h"
+#include "kit/CopyRunner.h"
 
 namespace kestra {
 
@@ -126,10 +126,11 @@ int LocationTransfer::run(const TransferPlan &plan)
         context_.showMsg(QStringLiteral("I该馆藏地无可调拨书刊。"));
         return 0;
     }
-    ItemTransaction tx(context_);
     const QString now = db.serverDate();
-    if (now.size() < 18)
-        return tx.fail();
+    if (now.size() < 18) {
+        db.showDbError();
+        return -1;
+    }
     const SessionValues &s = context_.session();
     const Stamp stamp{now.left(10),
                       now.mid(10),
@@ -137,24 +138,18 @@ int LocationTransfer::run(const TransferPlan &plan)
                       s.workstation,
                       context_.locationName(s.currentLocation),
                       transferLogText(context_.codes(), plan.source, plan.destination, plan.docType)};
-    const QStringList steps = statements(plan, stamp);
-    Prompter &prompter = context_.prompter();
-    prompter.beginProgress(QStringLiteral("正在执行书刊调拨"), static_cast<int>(steps.size()));
-    for (int i = 0; i < steps.size(); ++i) {
-        if (tx.execute(steps.at(i)) < 0) {
-            prompter.endProgress();
-            return -1;
-        }
-        prompter.stepProgress(i + 1);
-    }
+    StepRunner runner(context_, QStringLiteral("正在执行书刊调拨"));
+    for (const QString &sql : statements(plan, stamp))
+        runner.add(sql);
     WriteTail tail;
     tail.jobCode = QStringLiteral("309");
     tail.titles = count;
     tail.copies = count;
-    const int status = tx.finish(tail);
-    prompter.endProgress();
-    if (status < 0)
+    const StepRunner::Result result = runner.run(tail);
+    if (result == StepRunner::Result::Failed)
         return -1;
+    if (result == StepRunner::Result::Stopped)
+        return 0;
     context_.showMsg(QStringLiteral("I本书刊调拨完成。"));
     return count;
 }
