@@ -1,11 +1,14 @@
 // The transfer windows offscreen, driven by the controls' names: the
 // transfer form opened from its command in the real main window (three
 // copies scanned, one dropped, the rest transferred), and the handover
-// batches window (a batch chosen, its circulation type set, the refused
+// batch dialogs (a batch made, found and chosen; the pick list's marks), the
+// handover batches window (a batch chosen, its circulation type set, the refused
 // cancel of a batch with a circulated copy, the batch handed back).
 
 #include "items/BookGotoForm.h"
 #include "core/Preferences.h"
+#include "items/BookGotoPickDialog.h"
+#include "items/GotoBatchDialog.h"
 #include "items/TransferDocForm.h"
 #include "items/TransferLib.h"
 #include "shell/MainWindow.h"
@@ -148,6 +151,54 @@ private Q_SLOTS:
         QTest::mouseClick(gotoChild<QPushButton>(&form, "cmdOK"), Qt::LeftButton);
         QCOMPARE(chosen.size(), 1);
         QCOMPARE(chosen.first().first().toString(), u"JJ1"_qs);
+        QVERIFY(prompter.done());
+    }
+
+    void batchAndPickDialogs_data() { addBackendRows(); }
+    void batchAndPickDialogs()
+    {
+        TRANSFER_LIB(lib);
+        AppContext &c = lib.f.context();
+        c.session().rights = {u"3017"_qs};
+        c.preferences().showDate = u"All"_qs;
+        GotoBatch preset;
+        preset.kind = transfer::Kind::ByClass;
+        preset.source = u"L1"_qs;
+        preset.destination = u"L2"_qs;
+        GotoBatchRemarkDialog remark(c, preset);
+        QCOMPARE(gotoChild<QComboBox>(&remark, "cmbType")->currentText(), u"按类"_qs);
+        QCOMPARE(gotoChild<QComboBox>(&remark, "cmbLoca_Dst")->currentText(), u"外文书库"_qs);
+        QTest::mouseClick(gotoChild<QPushButton>(&remark, "cmdOK"), Qt::LeftButton);
+        QCOMPARE(prompter.lastText(), u"调拨批次不能为空！"_qs);
+        QVERIFY(remark.result() != QDialog::Accepted);
+        QTest::keyClicks(gotoChild<QLineEdit>(&remark, "txtBatchNo"), u"G5"_qs);
+        QTest::mouseClick(gotoChild<QPushButton>(&remark, "cmdOK"), Qt::LeftButton);
+        QCOMPARE(remark.result(), int(QDialog::Accepted));
+        QCOMPARE(lib.snapshot(u"SELECT batch_type||src_loca||dst_loca FROM goto_batch WHERE batch_no='G5'"_qs),
+                 u"1L1L2"_qs);
+
+        GotoBatchDialog batches(c, preset);
+        auto *grid = gotoChild<QTableView>(&batches, "spdBatch");
+        QCOMPARE(grid->model()->rowCount(), 2);
+        QTest::keyClicks(gotoChild<QLineEdit>(&batches, "txtFind"), u"g5"_qs);
+        QTest::mouseClick(gotoChild<QPushButton>(&batches, "cmdFind"), Qt::LeftButton);
+        QVERIFY(gotoChild<QLabel>(&batches, "lblBatch")->text().startsWith(u"调拨批次：G5"_qs));
+        QTest::mouseClick(gotoChild<QPushButton>(&batches, "cmdOK"), Qt::LeftButton);
+        QVERIFY(batches.chosen().has_value());
+        QCOMPARE(batches.chosen()->kind, transfer::Kind::ByClass);
+
+        BookGoto g(c, BarcodeSettings{});
+        QVERIFY(g.chooseBatch(batches.chosen()));
+        QCOMPARE(g.pickByClass(u"I"_qs), 2);
+        BookGotoPickDialog pick(g.picks());
+        QCOMPARE(gotoChild<QLabel>(&pick, "lblCount")->text(), u"共2册，已选2册"_qs);
+        QTest::mouseClick(gotoChild<QPushButton>(&pick, "cmdSelectUnAll"), Qt::LeftButton);
+        QVERIFY(g.picks().markedRows().isEmpty());
+        g.picks().setMarked(1, true);
+        QTest::mouseClick(gotoChild<QPushButton>(&pick, "cmdOK"), Qt::LeftButton);
+        QCOMPARE(pick.result(), int(QDialog::Accepted));
+        QCOMPARE(g.takePicks(true), 1);
+        QCOMPARE(g.rows().first().row.propNo, u"P2"_qs);
         QVERIFY(prompter.done());
     }
 };

@@ -200,6 +200,59 @@ private Q_SLOTS:
         QVERIFY(!g.report().has_value());
         QVERIFY(prompter.done());
     }
+
+    void takeBackAndTransferBatches_data() { addBackendRows(); }
+    void takeBackAndTransferBatches()
+    {
+        GOTO_LIB(lib);
+        AppContext &c = lib.f.context();
+        // A lost copy found again: declining the status choice lists nothing.
+        QVERIFY(lib.copy(u"P8"_qs, u"M2"_qs, u"B0008"_qs, u"L1"_qs, u"38"_qs, u"K825/9"_qs));
+        g.setNormStatChooser([](ItemTransaction &, const QString &) { return std::optional<QString>(); });
+        prompter.answer(AnswerOk);
+        QCOMPARE(g.enter(u"B0008"_qs), BookGoto::Outcome::Cancelled);
+        QCOMPARE(prompter.lastText(), gotoMsg(lib, u"QDC015"_qs));
+        QCOMPARE(lib.status(u"P8"_qs), u"38"_qs);
+        // A copy under repair leaves its repair row with its old status.
+        QVERIFY(lib.copy(u"P9"_qs, u"M2"_qs, u"B0009"_qs, u"L1"_qs, u"33"_qs, u"K825/9"_qs));
+        QVERIFY(lib.dealRow(u"L1"_qs, u"X1"_qs, u"01"_qs, u"P9"_qs, u"43"_qs));
+        prompter.answer(AnswerCancel);
+        QCOMPARE(g.enter(u"B0009"_qs), BookGoto::Outcome::Cancelled);
+        QCOMPARE(lib.count(u"deal_log"_qs), 1);
+        prompter.answer(AnswerOk);
+        QCOMPARE(g.enter(u"B0009"_qs), BookGoto::Outcome::Listed);
+        QCOMPARE(prompter.lastText(), gotoMsg(lib, u"QDC007"_qs));
+        QCOMPARE(lib.count(u"deal_log"_qs), 0);
+        QCOMPARE(lib.status(u"P9"_qs), u"43"_qs);
+        QVERIFY(prompter.done());
+
+        // A batch of another kind asks before the list goes; its plan
+        // becomes the form's, and its copies are recorded in it.
+        c.session().rights = {u"3019"_qs, u"3012"_qs};
+        GotoBatches batches(c);
+        QList<GotoBatch> all;
+        QCOMPARE(batches.list(QString(), all), 1);
+        prompter.answer(AnswerCancel);
+        QVERIFY(!g.chooseBatch(all.first()));
+        QCOMPARE(g.kind(), transfer::Kind::ByCopy);
+        QCOMPARE(g.rows().size(), 1);
+        GotoBatch byCopy{u"G9"_qs, transfer::Kind::ByCopy, u"L1"_qs, u"L2"_qs, QString(), QString(), {}, {}};
+        QCOMPARE(batches.create(byCopy), 1);
+        QVERIFY(g.chooseBatch(byCopy)); // same kind and source: the list stays
+        QCOMPARE(g.plan().batchNo, u"G9"_qs);
+        prompter.answer(AnswerOk);
+        QCOMPARE(g.run(), 1);
+        QCOMPARE(lib.snapshot(u"SELECT batch_no||prop_no||src_book_stat||src_loca FROM goto_detl"_qs), u"G9P943L1"_qs);
+
+        QVERIFY(g.chooseBatch(all.first())); // nothing listed: no question
+        QCOMPARE(g.kind(), transfer::Kind::ByLocation);
+        QCOMPARE(g.plan().destination, u"L2"_qs);
+        prompter.answer(AnswerOk);
+        QCOMPARE(g.run(), 5); // P1, P2, P4, P5, P8 (P9 has left)
+        QCOMPARE(lib.count(u"goto_detl WHERE batch_no='G1'"_qs), 5);
+        QCOMPARE(lib.count(u"indi_acct WHERE dis_location='L1'"_qs), 0);
+        QVERIFY(prompter.done());
+    }
 };
 
 KESTRA_TEST(BookGotoTest)
