@@ -6,6 +6,7 @@
 
 #include "items/BookGoto.h"
 #include "items/TransferLib.h"
+#include "support/RecordingPrinter.h"
 #include "support/TestRunner.h"
 
 #include <QFile>
@@ -169,6 +170,11 @@ private Q_SLOTS:
         QCOMPARE(list->rows.at(0).at(7), u"非可借"_qs);
         QCOMPARE(list->footer.first().label, u"总册数："_qs);
         QCOMPARE(list->footer.first().value, u"3"_qs);
+        RecordingPrinter printer;
+        lib.f.context().setPrinter(printer);
+        QCOMPARE(g.print(PrintTarget::Preview), 1);
+        QCOMPARE(printer.jobs.size(), 1);
+        QVERIFY(pageTexts(printer.jobs.first().document.pages.first()).contains(u"书刊调拨清单"_qs));
 
         // Drop the middle row; the database does not change.
         g.model().setMarked(1, true);
