@@ -95,6 +95,13 @@ private Q_SLOTS:
         QCOMPARE(list->model()->rowCount(), 2);
         QCOMPARE(list->model()->index(1, 1).data().toString(), u"P1"_qs);
 
+        // Closing with copies listed asks; no keeps the window and the list.
+        prompter.answer(AnswerCancel);
+        gotoChild<QAction>(form, "Exit")->trigger();
+        QCOMPARE(prompter.lastText(), u"是否放弃对所选书刊的调拨？"_qs);
+        QCOMPARE(window.mdiArea()->subWindowList().size(), 1);
+        QCOMPARE(list->model()->rowCount(), 2);
+
         prompter.answer(AnswerOk);
         gotoChild<QAction>(form, "Connect")->trigger();
         QCOMPARE(prompter.lastText(), lib.f.context().messages().messageText(u"IDC0012"_qs));
