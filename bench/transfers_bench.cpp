@@ -12,8 +12,8 @@
 //   are put at a location of their own before the clock starts.
 // - list: N copies of one location transferred one by one, each in its own
 //   transaction with its history row, log line and workload.
-// - class: gathering by class number for the pick dialog (both queries and
-//   the rows), for the class prefix whose copies number nearest to 10,000.
+// - class: gathering by class number into the pick dialog's list (both
+//   queries and the rows of its model), for the class prefix whose copies number nearest to 10,000.
 //
 // Summary lines:
 //   BENCH <name>-location copies=... s=...
@@ -22,6 +22,7 @@
 
 #include "core/AppContext.h"
 #include "core/Session.h"
+#include "items/BookGoto.h"
 #include "items/LocationTransfer.h"
 #include "items/TransferGather.h"
 
@@ -163,15 +164,19 @@ int benchList(AppContext &context, const QString &name, int copies)
     if (listed.rowCount() < copies || !newBatch(db, QStringLiteral("BENCH-LIST"), home, to, "3"))
         return 1;
     const TransferPlan plan{home, to, QString(), QString(), QStringLiteral("BENCH-LIST")};
+    QStringList props;
+    for (int i = 0; i < listed.rowCount(); ++i)
+        props.append(listed.text(i, 0));
+    // As the form runs it: one runner over the list, each copy its own
+    // transaction, with the progress bar.
     QElapsedTimer timer;
     timer.start();
-    for (int i = 0; i < listed.rowCount(); ++i) {
-        if (transferCopy(context, plan, listed.text(i, 0)) != 1) {
-            std::fprintf(stderr, "copy %s not moved\n", qUtf8Printable(listed.text(i, 0)));
-            return 1;
-        }
-    }
+    const RunReport report = transferCopies(context, plan, props);
     const double s = double(timer.nsecsElapsed()) / 1e9;
+    if (report.done != copies) {
+        std::fprintf(stderr, "%d of %d copies moved\n", report.done, copies);
+        return 1;
+    }
     std::printf("BENCH %s-list copies=%d per_s=%.0f\n", qPrintable(name), copies, copies / s);
     std::fflush(stdout);
     return 0;
@@ -193,14 +198,14 @@ int benchClass(AppContext &context, const QString &name)
     }
     if (prefix.isEmpty())
         return 1;
-    TransferGather gather(context);
-    QList<GatheredCopy> copies;
+    // Into the pick list, as the form fills it.
+    BookGoto form(context, BarcodeSettings{});
+    form.setSource(QStringLiteral("All"));
     QElapsedTimer timer;
     timer.start();
-    const int found =
-        gather.byClass(TransferPlan{QStringLiteral("All"), QString(), QString(), QString(), QString()}, prefix, copies);
+    const int found = form.pickByClass(prefix);
     const double s = double(timer.nsecsElapsed()) / 1e9;
-    if (found <= 0)
+    if (found <= 0 || form.picks().count() != found)
         return 1;
     std::printf("BENCH %s-class copies=%d s=%.2f\n", qPrintable(name), found, s);
     std::fflush(stdout);

@@ -77,10 +77,12 @@ int GotoBatches::create(const GotoBatch &b)
 int GotoBatches::list(const QString &since, QList<GotoBatch> &batches)
 {
     QueryResult r;
-    if (context_.db().query(QStringLiteral(" SELECT batch_no,batch_type,src_loca,dst_loca,doc_type_code,remark,"
-                                           "deal_date,wkr_no    FROM goto_batch  WHERE deal_date>=") +
-                                sqlQuote(since) + QStringLiteral("  ORDER BY deal_date desc,batch_no desc  "),
-                            r) < 0) {
+    // No start date (ShowDate "All"): every batch, undated ones too.
+    QString sql = QStringLiteral(" SELECT batch_no,batch_type,src_loca,dst_loca,doc_type_code,remark,"
+                                 "deal_date,wkr_no    FROM goto_batch ");
+    if (!since.isEmpty())
+        sql += QStringLiteral(" WHERE deal_date>=") + sqlQuote(since);
+    if (context_.db().query(sql + QStringLiteral("  ORDER BY deal_date desc,batch_no desc  "), r) < 0) {
         context_.db().showDbError();
         return -1;
     }

@@ -58,7 +58,8 @@ public:
     // 1 created, 0 refused (shown), -1 failed (shown).
     int create(const GotoBatch &batch);
 
-    // The batches made on or after the date, newest first; -1 on failure.
+    // The batches made on or after the date (every batch for an empty
+    // date), newest first; -1 on failure.
     int list(const QString &since, QList<GotoBatch> &batches);
     // The rows whose number or remark contains the text; shows "请输入查询内容。"
     // for an empty text and "未查询到相应调拨批次。" when none matches.

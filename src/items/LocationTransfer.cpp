@@ -2,8 +2,8 @@
 
 #include "core/AppContext.h"
 #include "core/CodeTables.h"
-#include "core/Prompter.h"
 #include "items/ItemWrite.h"
+#include "kit/CopyRunner.h"
 
 namespace kestra {
 
@@ -26,6 +26,15 @@ QString copies(const TransferPlan &plan, const char *column)
     return QStringLiteral("(SELECT indi_acct.") + QLatin1String(column) + copiesFromWhere(plan) + u')';
 }
 
+// Whether the row of another table (its accession number in `column`) is
+// one of the copies: probed per row of that table, for the tables that are
+// small beside the set of copies (loans, open loan history rows).
+QString isCopy(const TransferPlan &plan, const QString &column)
+{
+    QString sql = QStringLiteral(" EXISTS (SELECT 1") + copiesFromWhere(plan);
+    return sql + QStringLiteral(" AND indi_acct.prop_no=") + column + u')';
+}
+
 } // namespace
 
 QStringList LocationTransfer::statements(const TransferPlan &plan, const Stamp &stamp)
@@ -45,13 +54,16 @@ QStringList LocationTransfer::statements(const TransferPlan &plan, const Stamp &
           // The loans and the circulation rows are those of the copies, not
           // of the location their rows name: a row that disagrees with its
           // copy must not stay behind, nor another location's be moved.
-          << QStringLiteral(" UPDATE lend_lst SET  location_f=") + dst + QStringLiteral(" WHERE prop_no IN ") + props
-          << QStringLiteral(" UPDATE lend_hist SET  location_f=") + dst + QStringLiteral(" WHERE prop_no_f IN ") +
-                 props + QStringLiteral(" AND ret_date IS NULL ")
-          << QStringLiteral(" UPDATE item SET  book_lend_flag='0' WHERE book_lend_flag='2' AND prop_no IN ") + props
+          << QStringLiteral(" UPDATE lend_lst SET  location_f=") + dst + QStringLiteral(" WHERE") +
+                 isCopy(plan, QStringLiteral("lend_lst.prop_no"))
+          << QStringLiteral(" UPDATE lend_hist SET  location_f=") + dst +
+                 QStringLiteral(" WHERE ret_date IS NULL AND") + isCopy(plan, QStringLiteral("lend_hist.prop_no_f"))
+          // One pass over the circulation rows: an arrived reservation's
+          // flag is dropped with the move.
           << QStringLiteral(" UPDATE item SET  location=") + dst + QStringLiteral(", rec_flag_upt_date=") + date +
                  QStringLiteral(", resp_wkr=") + op +
                  (restatus ? QStringLiteral(" ,book_stat_code=") + sqlQuote(plan.newStatus) : QString()) +
+                 QStringLiteral(" ,book_lend_flag=CASE WHEN book_lend_flag='2' THEN '0' ELSE book_lend_flag END") +
                  QStringLiteral(" WHERE prop_no IN ") + props;
     if (!plan.batchNo.isEmpty()) {
         steps << QStringLiteral(" INSERT INTO goto_detl(batch_no,prop_no,src_book_stat,dst_book_stat,deal_date,wkr_no,"
@@ -95,7 +107,7 @@ QStringList LocationTransfer::statements(const TransferPlan &plan, const Stamp &
     steps << QStringLiteral(" UPDATE indi_acct SET  dis_location=") + dst + QStringLiteral(", rec_flag_upt_date=") +
                  date + QStringLiteral(", resp_wkr=") + op +
                  (restatus ? QStringLiteral(" ,book_stat_code=") + sqlQuote(plan.newStatus) : QString()) +
-                 QStringLiteral(" WHERE prop_no IN ") + props;
+                 (typed ? QStringLiteral(" WHERE prop_no IN ") + props : QStringLiteral(" WHERE dis_location=") + src);
     return steps;
 }
 
@@ -126,10 +138,11 @@ int LocationTransfer::run(const TransferPlan &plan)
         context_.showMsg(QStringLiteral("I该馆藏地无可调拨书刊。"));
         return 0;
     }
-    ItemTransaction tx(context_);
     const QString now = db.serverDate();
-    if (now.size() < 18)
-        return tx.fail();
+    if (now.size() < 18) {
+        db.showDbError();
+        return -1;
+    }
     const SessionValues &s = context_.session();
     const Stamp stamp{now.left(10),
                       now.mid(10),
@@ -137,24 +150,18 @@ int LocationTransfer::run(const TransferPlan &plan)
                       s.workstation,
                       context_.locationName(s.currentLocation),
                       transferLogText(context_.codes(), plan.source, plan.destination, plan.docType)};
-    const QStringList steps = statements(plan, stamp);
-    Prompter &prompter = context_.prompter();
-    prompter.beginProgress(QStringLiteral("正在执行书刊调拨"), static_cast<int>(steps.size()));
-    for (int i = 0; i < steps.size(); ++i) {
-        if (tx.execute(steps.at(i)) < 0) {
-            prompter.endProgress();
-            return -1;
-        }
-        prompter.stepProgress(i + 1);
-    }
+    StepRunner runner(context_, QStringLiteral("正在执行书刊调拨"));
+    for (const QString &sql : statements(plan, stamp))
+        runner.add(sql);
     WriteTail tail;
     tail.jobCode = QStringLiteral("309");
     tail.titles = count;
     tail.copies = count;
-    const int status = tx.finish(tail);
-    prompter.endProgress();
-    if (status < 0)
+    const StepRunner::Result result = runner.run(tail);
+    if (result == StepRunner::Result::Failed)
         return -1;
+    if (result == StepRunner::Result::Stopped)
+        return 0;
     context_.showMsg(QStringLiteral("I本书刊调拨完成。"));
     return count;
 }

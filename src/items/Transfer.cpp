@@ -77,32 +77,38 @@ bool destinationValid(AppContext &context, const TransferPlan &plan)
     return true;
 }
 
-int transferCopy(AppContext &context, const TransferPlan &plan, const QString &propNo)
+StepOutcome transferStep(ItemTransaction &tx, const TransferPlan &plan, const QString &propNo)
 {
-    ItemTransaction tx(context);
+    AppContext &context = tx.context();
     Session &db = tx.db();
     CopyRecord copy;
     const int found = readCopyRecord(db, propNo, copy);
-    if (found < 0)
-        return tx.fail();
+    if (found < 0) {
+        tx.fail();
+        return StepOutcome::Failed;
+    }
     if (found == 0) {
         tx.cancel();
         context.showMsg(QStringLiteral("EDC001"));
-        return 0;
+        return StepOutcome::Refused;
     }
     // Another operator may have moved it since it was listed.
     if (plan.source != transfer::AllLocations && copy.disLocation != plan.source) {
         tx.cancel();
         context.showMsg(QStringLiteral("EDC002") + context.codes().locationName(copy.disLocation));
-        return 0;
+        return StepOutcome::Refused;
     }
     // With "All" as the source each copy comes from its own location: the
     // history row, the loan and the reservations name that one.
     const QString from = copy.disLocation;
     CirculationRow circ;
     QString date;
-    if (readCirculation(db, propNo, circ) < 0 || tx.serverDate(date) < 0)
-        return tx.fail();
+    if (readCirculation(db, propNo, circ) < 0) {
+        tx.fail();
+        return StepOutcome::Failed;
+    }
+    if (tx.serverDate(date) < 0)
+        return StepOutcome::Failed;
     QString flag = circ.lendFlag.trimmed();
     // A reservation that arrived for the copy stays with the old location's
     // desk: the copy leaves it, and the title's reservation there is marked
@@ -111,7 +117,7 @@ int transferCopy(AppContext &context, const TransferPlan &plan, const QString &p
         if (tx.dropArrivedReservation(propNo) < 0 ||
             tx.execute(QStringLiteral(" UPDATE preg_lst  SET preg_flag='2' WHERE call_no=") + sqlQuote(copy.callNo) +
                        QStringLiteral(" AND location=") + sqlQuote(from)) < 0)
-            return -1;
+            return StepOutcome::Failed;
         flag = QStringLiteral("0");
     }
     if (flag == QLatin1String("1")) {
@@ -120,7 +126,7 @@ int transferCopy(AppContext &context, const TransferPlan &plan, const QString &p
             tx.execute(QStringLiteral(" UPDATE lend_hist SET  location_f=") + sqlQuote(plan.destination) +
                        QStringLiteral(" WHERE prop_no_f=") + sqlQuote(propNo) +
                        QStringLiteral(" AND ret_date IS NULL ")) < 0)
-            return -1;
+            return StepOutcome::Failed;
     }
     const QString &operatorNo = context.session().operatorNo;
     const QString status = plan.newStatus.isEmpty() ? copy.status : plan.newStatus;
@@ -133,7 +139,7 @@ int transferCopy(AppContext &context, const TransferPlan &plan, const QString &p
     change.lendFlag = circ.exists ? flag : QString();
     change.itemOperator = operatorNo;
     if (tx.updateCopy(change) < 0)
-        return -1;
+        return StepOutcome::Failed;
     if (!plan.batchNo.isEmpty() &&
         tx.execute(QStringLiteral(" INSERT INTO goto_detl(batch_no,prop_no,src_book_stat,dst_book_stat,deal_date,"
                                   "wkr_no,src_loca,deal_no) VALUES( ") +
@@ -142,7 +148,7 @@ int transferCopy(AppContext &context, const TransferPlan &plan, const QString &p
                                QStringLiteral("s_deal_log.nextval")}
                        .join(u',') +
                    u')') < 0)
-        return -1;
+        return StepOutcome::Failed;
     WriteTail tail;
     // A new status into or out of 41 changes the title's lendable count.
     if (status != copy.status && (status == QLatin1String("41") || copy.status == QLatin1String("41")))
@@ -152,7 +158,31 @@ int transferCopy(AppContext &context, const TransferPlan &plan, const QString &p
     tail.marcRecNo = copy.marcRecNo;
     tail.propNo = propNo;
     tail.data1 = transferLogText(context.codes(), from, plan.destination, plan.docType);
-    return tx.finish(tail) < 0 ? -1 : 1;
+    return tx.finish(tail) < 0 ? StepOutcome::Failed : StepOutcome::Done;
+}
+
+RunReport transferCopies(AppContext &context, const TransferPlan &plan, const QStringList &propNos, QList<int> *moved)
+{
+    QList<int> order;
+    order.reserve(propNos.size());
+    for (int i = 0; i < propNos.size(); ++i)
+        order.append(i);
+    CopyRunner runner(context, CopyRunner::Policy{true, true, QStringLiteral("正在执行书刊调拨")});
+    return runner.run(order, [&](ItemTransaction &tx, int i) {
+        const StepOutcome outcome = transferStep(tx, plan, propNos.at(i));
+        if (outcome == StepOutcome::Done && moved != nullptr)
+            moved->append(i);
+        return outcome;
+    });
+}
+
+int transferCopy(AppContext &context, const TransferPlan &plan, const QString &propNo)
+{
+    CopyRunner runner(context, CopyRunner::Policy{true, true, QString()});
+    const RunReport report = runner.run({0}, [&](ItemTransaction &tx, int) { return transferStep(tx, plan, propNo); });
+    if (report.failed)
+        return -1;
+    return report.done;
 }
 
 } // namespace kestra

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "items/ItemRecord.h"
+#include "kit/CopyRunner.h"
 
 #include <QLatin1String>
 #include <QString>
@@ -51,11 +52,21 @@ bool destinationValid(AppContext &context, const TransferPlan &plan);
 // "from -> to", and " | 文献类型:" with the type's name when one is chosen.
 QString transferLogText(const CodeTables &codes, const QString &from, const QString &to, const QString &docType);
 
-// One copy of the list, moved in its own transaction: the circulation flag
-// and the copy's status and location are read again inside it, so that a
-// copy lent, reserved or moved since it was listed is dealt with as it is
-// now. 1 moved; 0 refused (the copy is gone, or no longer at the source:
-// shown); -1 failed (rolled back, the error shown).
+// One copy of the list, moved inside the transaction a CopyRunner opened
+// for it: the circulation flag and the copy's status and location are read
+// again inside it, so that a copy lent, reserved or moved since it was
+// listed is dealt with as it is now. Refused: the copy is gone, or no
+// longer at the source (shown).
+StepOutcome transferStep(ItemTransaction &tx, const TransferPlan &plan, const QString &propNo);
+
+// A list transfer: each copy in its own transaction, with the progress bar
+// "正在执行书刊调拨"; a refusal or a failure ends the run, the copies moved
+// before it stay moved. `moved` receives the positions of the copies moved.
+RunReport transferCopies(AppContext &context, const TransferPlan &plan, const QStringList &propNos,
+                         QList<int> *moved = nullptr);
+
+// One copy on its own: 1 moved; 0 refused (shown); -1 failed (rolled back,
+// the error shown).
 int transferCopy(AppContext &context, const TransferPlan &plan, const QString &propNo);
 
 } // namespace kestra

@@ -1,8 +1,10 @@
 // The forms of the item processing subsystem, and the copy search that the
 // processing forms of every subsystem share.
 
+#include "items/BookGotoForm.h"
 #include "items/BookStateForm.h"
 #include "items/CopySearchDialog.h"
+#include "items/TransferDocForm.h"
 #include "ui/FormRegistry.h"
 
 #include <QPointer>
@@ -36,6 +38,14 @@ void registerItemsForms(FormRegistry &registry)
             form->setCopySearch(s.pickers.copySearch(s.context, form));
         return form;
     });
+    registry.add(QStringLiteral("frmHold_BookGoto_New"), [](const FormServices &s, const QString &) -> QWidget * {
+        auto *form = new BookGotoForm(s.context, s.barcode);
+        if (s.pickers.copySearch)
+            form->setCopySearch(s.pickers.copySearch(s.context, form));
+        return form;
+    });
+    registry.add(QStringLiteral("frmTransferDoc"),
+                 [](const FormServices &s, const QString &) -> QWidget * { return new TransferDocForm(s.context); });
 }
 
 } // namespace kestra

@@ -1,11 +1,16 @@
 // Transfer batches on SQLite and PostgreSQL: the checks of a new batch, the
 // list, search and description, the history of a batch, and deleting one
-// (its history goes, no copy moves back).
+// (its history goes, no copy moves back), and what the batch windows add:
+// the detail's export and printed list, the list read again after a delete.
 
 #include "items/GotoBatch.h"
+#include "items/GotoBatchDetail.h"
+#include "items/GotoBatchList.h"
 #include "items/TransferLib.h"
 #include "support/TestRunner.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace kestra;
@@ -102,6 +107,25 @@ private Q_SLOTS:
         QCOMPARE(rows.at(1).barCode, u"B0004"_qs);
         QCOMPARE(rows.at(1).yearVolume, u"2025-1"_qs);
 
+        // The detail window: its rows, the text export, the printed list.
+        GotoBatchDetail detail(c);
+        QCOMPARE(detail.load(u"G1"_qs), 2);
+        QCOMPARE(detail.model().text(0, 0), u"P1"_qs);
+        QCOMPARE(detail.model().text(1, 8), u"非可借"_qs);
+        QTemporaryDir dir;
+        QVERIFY(detail.exportTo(dir.filePath(u"G1.txt"_qs)));
+        QCOMPARE(prompter.lastText(), u"数据导出成功。"_qs);
+        QFile exported(dir.filePath(u"G1.txt"_qs));
+        QVERIFY(exported.open(QIODevice::ReadOnly));
+        const QStringList lines = c.codePage().decode(exported.readAll()).split(u"\r\n"_qs, Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 3);
+        QVERIFY(lines.at(2).startsWith(u"P4,B0004,"_qs));
+        const std::optional<ListReport> list = detail.report();
+        QVERIFY(list.has_value());
+        QCOMPARE(list->headerLines, QStringList{u"调拨批次：G1"_qs});
+        QCOMPARE(list->footer.first().value, u"2册"_qs);
+        QCOMPARE(list->rows.size(), 2);
+
         const QString places0 = places(lib);
         c.session().rights = {u"3019"_qs};
         QCOMPARE(batches.remove(u"G1"_qs), 0);
@@ -110,8 +134,15 @@ private Q_SLOTS:
         prompter.answer(AnswerCancel);
         QCOMPARE(batches.remove(u"G1"_qs), 0);
         QCOMPARE(lib.count(u"goto_detl"_qs), 3);
+        // The batch window deletes and reads its list again.
+        c.preferences().showDate = u"All"_qs;
+        GotoBatchList list2(c);
+        QCOMPARE(list2.load(), 2); // "All" takes in G9, which has no date
+        const int g1 = list2.find(u"g1"_qs);
+        QCOMPARE(list2.at(g1).batchNo, u"G1"_qs);
         prompter.answer(AnswerOk);
-        QCOMPARE(batches.remove(u"G1"_qs), 1);
+        QCOMPARE(list2.remove(g1), 1);
+        QCOMPARE(list2.model().count(), 1);
         QCOMPARE(lib.count(u"goto_batch WHERE batch_no='G1'"_qs), 0);
         QCOMPARE(lib.snapshot(u"SELECT batch_no||prop_no FROM goto_detl"_qs), u"G9P5"_qs);
         QCOMPARE(places(lib), places0);

@@ -212,6 +212,32 @@ private Q_SLOTS:
         QVERIFY(prompter.done());
     }
 
+    void wholeLocationLoansFollowTheirCopies_data() { addBackendRows(); }
+    void wholeLocationLoansFollowTheirCopies()
+    {
+        // The loans go by the copy's location, not by what their rows name:
+        // P4 (at L1) is lent with rows naming L9, P6 (at L2) with rows
+        // naming L1.
+        TRANSFER_LIB(lib);
+        for (const char *row : {"P4','R1','L9", "P6','R1','L1"}) {
+            QVERIFY(lib.f.exec(u"INSERT INTO lend_lst (prop_no,cert_id,location_f,lend_date) VALUES ('"_qs +
+                               QLatin1String(row) + u"','2026-11-02')"_qs));
+            QVERIFY(lib.f.exec(u"INSERT INTO lend_hist (prop_no_f,cert_id_f,location_f,lend_date,ret_date) "
+                               "VALUES ('"_qs +
+                               QLatin1String(row) + u"','2026-11-02',NULL)"_qs));
+        }
+        prompter.answer(AnswerOk);
+        QCOMPARE(LocationTransfer(lib.f.context()).run(plan(u"L1"_qs, u"L2"_qs)), 4);
+        QCOMPARE(lib.snapshot(u"SELECT prop_no||location_f FROM lend_lst ORDER BY prop_no"_qs).replace(u'\n', u' '),
+                 u"P1L2 P4L2 P6L1"_qs);
+        QCOMPARE(lib.snapshot(u"SELECT prop_no_f||location_f FROM lend_hist WHERE ret_date IS NULL "
+                              "ORDER BY prop_no_f"_qs)
+                     .replace(u'\n', u' '),
+                 u"P1L2 P4L2 P6L1"_qs);
+        QCOMPARE(lib.snapshot(u"SELECT location_f FROM lend_hist WHERE ret_date IS NOT NULL"_qs), u"L1"_qs);
+        QVERIFY(prompter.done());
+    }
+
     void wholeLocationRefusalsAndRollback_data() { addBackendRows(); }
     void wholeLocationRefusalsAndRollback()
     {

@@ -1,0 +1,344 @@
+#include "items/BookGoto.h"
+
+#include "core/AppContext.h"
+#include "core/Prompter.h"
+#include "core/Session.h"
+#include "items/ItemWrite.h"
+#include "kit/CodeFile.h"
+#include "kit/CopyChecks.h"
+#include "kit/CopyColumns.h"
+
+namespace kestra {
+
+namespace {
+
+QString lendText(const GatheredCopy &c)
+{
+    if (!c.circulates)
+        return QString();
+    const QString flag = c.lendFlag.trimmed();
+    if (flag == QLatin1String("1"))
+        return QStringLiteral("借出");
+    if (flag == QLatin1String("2"))
+        return QStringLiteral("预约到书");
+    return QStringLiteral("在架");
+}
+
+QList<Column<GatheredCopy>> gotoColumns(AppContext &context)
+{
+    QList<CopyField> fields = lookupFields();
+    fields.append(CopyField::Status);
+    QList<Column<GatheredCopy>> list = columnsOf(copyColumns(context, fields), &GatheredCopy::row);
+    list.append({QStringLiteral("流通状态"), lendText});
+    list.append({QStringLiteral("借阅次数"),
+                 [](const GatheredCopy &c) { return c.circulates ? QString::number(c.circTimes) : QString(); }, true});
+    return list;
+}
+
+// The statuses a scan takes back before the copy is listed: found again
+// (38, 3B), weeded, given or exchanged (35, 36, 37), under repair (33).
+bool needsTakeBack(const QString &status)
+{
+    static const QStringList statuses = {QStringLiteral("38"), QStringLiteral("3B"), QStringLiteral("35"),
+                                         QStringLiteral("36"), QStringLiteral("37"), QStringLiteral("33")};
+    return statuses.contains(status);
+}
+
+StepOutcome gotoImportStep(BookGoto::Outcome outcome)
+{
+    switch (outcome) {
+    case BookGoto::Outcome::Listed:
+        return StepOutcome::Done;
+    case BookGoto::Outcome::Cancelled:
+        return StepOutcome::Declined;
+    case BookGoto::Outcome::Failed:
+        return StepOutcome::Failed;
+    case BookGoto::Outcome::Empty:
+    case BookGoto::Outcome::Refused:
+        break;
+    }
+    return StepOutcome::Refused;
+}
+
+} // namespace
+
+BookGoto::BookGoto(AppContext &context, const BarcodeSettings &barcode)
+    : context_(context), entry_(context, barcode), rows_(gotoColumns(context), true), picks_(gotoColumns(context), true)
+{
+    plan_.source = context.session().currentLocation;
+}
+
+bool BookGoto::hasKindRight(transfer::Kind kind)
+{
+    const QString right = transfer::kindRight(kind);
+    if (context_.session().hasRight(right))
+        return true;
+    context_.showMsg(QStringLiteral("ECM504") + right);
+    return false;
+}
+
+bool BookGoto::mayChangeList()
+{
+    if (rows_.isEmpty())
+        return true;
+    if (context_.showMsg(QStringLiteral("Q是否放弃对所选书刊的调拨？")) != AnswerOk)
+        return false;
+    clearList();
+    return true;
+}
+
+bool BookGoto::setKind(transfer::Kind kind)
+{
+    if (kind == kind_)
+        return true;
+    if (!hasKindRight(kind) || !mayChangeList())
+        return false;
+    kind_ = kind;
+    return true;
+}
+
+bool BookGoto::setSource(const QString &location)
+{
+    if (location == plan_.source)
+        return true;
+    if (!mayChangeList())
+        return false;
+    plan_.source = location;
+    return true;
+}
+
+bool BookGoto::setDestination(const QString &location)
+{
+    plan_.destination = location;
+    if (!location.isEmpty() && location == plan_.source) {
+        context_.showMsg(QStringLiteral("EDC017"));
+        return false;
+    }
+    return true;
+}
+
+bool BookGoto::chooseBatch(const std::optional<GotoBatch> &batch)
+{
+    if (!batch) {
+        batch_.reset();
+        plan_.batchNo.clear();
+        return true;
+    }
+    if ((batch->kind != kind_ || batch->source != plan_.source) && !mayChangeList())
+        return false;
+    batch_ = batch;
+    kind_ = batch->kind;
+    plan_.source = batch->source;
+    plan_.destination = batch->destination;
+    plan_.docType = batch->docType;
+    plan_.batchNo = batch->batchNo;
+    return true;
+}
+
+bool BookGoto::mayClose()
+{
+    return mayChangeList();
+}
+
+void BookGoto::append(const GatheredCopy &copy)
+{
+    listed_.insert(copy.row.propNo);
+    rows_.append(copy);
+}
+
+void BookGoto::clearList()
+{
+    listed_.clear();
+    rows_.reset();
+}
+
+BookGoto::Outcome BookGoto::enter(const QString &text)
+{
+    const Entry e = entry_.enter(text);
+    if (e.status == Entry::Status::Empty)
+        return Outcome::Empty;
+    if (e.status == Entry::Status::Failed)
+        return Outcome::Failed;
+    if (!e.found())
+        return Outcome::Refused;
+    return gather(e.row);
+}
+
+BookGoto::Outcome BookGoto::enterCode(const QString &code, InputType type)
+{
+    const Entry e = entry_.lookup(code, type);
+    if (e.status == Entry::Status::Failed)
+        return Outcome::Failed;
+    if (!e.found())
+        return e.status == Entry::Status::Empty ? Outcome::Empty : Outcome::Refused;
+    return gather(e.row);
+}
+
+BookGoto::Outcome BookGoto::gather(const ItemRow &found)
+{
+    if (listed_.contains(found.propNo)) {
+        context_.showMsg(QStringLiteral("EDC019"));
+        return Outcome::Refused;
+    }
+    if (plan_.source != transfer::AllLocations && found.disLocation != plan_.source) {
+        // The problem file names the reason and the code only.
+        context_.showMsg(importing_ ? QStringLiteral("E该书非本馆藏书")
+                                    : QStringLiteral("EDC002") + context_.codes().locationName(found.disLocation));
+        return Outcome::Refused;
+    }
+    CirculationRow circ;
+    if (readCirculation(context_.db(), found.propNo, circ) < 0) {
+        context_.db().showDbError();
+        return Outcome::Failed;
+    }
+    if (circ.lendFlag.trimmed() == QLatin1String("1")) {
+        if (importing_) {
+            context_.showMsg(QStringLiteral("E该书处于借出状态"));
+            return Outcome::Refused;
+        }
+        if (context_.showMsg(QStringLiteral("Q该书处于借出状态，是否仍然调拨？")) != AnswerOk)
+            return Outcome::Cancelled;
+    }
+    const copy_check::Verdict verdict = copy_check::noOpenClaim(context_, found);
+    if (verdict != copy_check::Verdict::Pass)
+        return outcomeOf<Outcome>(verdict);
+    GatheredCopy copy{found, circ.exists, circ.lendFlag, circ.totalCircTimes};
+    const Outcome taken = takeBack(copy.row, copy.lendFlag);
+    if (taken != Outcome::Listed)
+        return taken;
+    append(copy);
+    return Outcome::Listed;
+}
+
+BookGoto::Outcome BookGoto::takeBack(ItemRow &row, QString &lendFlag)
+{
+    if (!needsTakeBack(row.status) && lendFlag.trimmed() != QLatin1String("2"))
+        return Outcome::Listed;
+    ItemTransaction tx(context_);
+    QString restored;
+    take_back::Result r = take_back::found(tx, row, choose_);
+    const QString flagBefore = lendFlag.trimmed();
+    if (r == take_back::Result::Go)
+        r = take_back::arrivedReservation(tx, row, lendFlag);
+    if (r == take_back::Result::Go && lendFlag.trimmed() != flagBefore &&
+        tx.execute(QStringLiteral(" UPDATE item SET book_lend_flag=") + sqlQuote(lendFlag) +
+                   QStringLiteral(" WHERE prop_no=") + sqlQuote(row.propNo)) < 0)
+        return Outcome::Failed;
+    if (r == take_back::Result::Go)
+        r = take_back::outOfCollection(tx, row, true, &restored);
+    if (r == take_back::Result::Go && row.status == QLatin1String("33"))
+        r = take_back::repairRow(tx, row, row.disLocation, &restored);
+    if (r != take_back::Result::Go)
+        return outcomeOf(r, Outcome::Listed);
+    // The record that put the copy out of the collection is gone: the copy
+    // gets back the status it had before, as an undone weeding or repair
+    // would leave it, rather than a status no record explains.
+    restored = restored.trimmed();
+    if (!restored.isEmpty() && restored != row.status) {
+        QString date;
+        if (tx.serverDate(date) < 0)
+            return Outcome::Failed;
+        CopyChange change;
+        change.propNo = row.propNo;
+        change.status = restored;
+        change.date = date;
+        change.itemOperator = context_.session().operatorNo;
+        if (tx.updateCopy(change) < 0 ||
+            (!row.marcRecNo.isEmpty() &&
+             tx.callProc(QStringLiteral("update_lendable_copies ") + sqlQuote(row.marcRecNo)) < 0))
+            return Outcome::Failed;
+        row.status = restored;
+    }
+    return tx.commit() < 0 ? Outcome::Failed : Outcome::Listed;
+}
+
+int BookGoto::gatherRange(const QString &start, const QString &end)
+{
+    QStringList codes;
+    TransferGather gather(context_);
+    const InputType type = entry_.inputType();
+    if (gather.range(plan_, type, start, end, codes) < 0)
+        return -1;
+    if (codes.isEmpty())
+        return 0;
+    int listed = 0;
+    for (const QString &code : std::as_const(codes)) {
+        const Outcome outcome = enterCode(code, type);
+        if (outcome == Outcome::Failed)
+            return -1;
+        if (outcome == Outcome::Listed)
+            ++listed;
+    }
+    return listed;
+}
+
+int BookGoto::pickByClass(const QString &cls)
+{
+    QList<GatheredCopy> found;
+    const int n = TransferGather(context_).byClass(plan_, cls, found);
+    picks_.reset(found);
+    picks_.markAll();
+    return n;
+}
+
+int BookGoto::pickByHandoverBatch(const QString &batch)
+{
+    QList<GatheredCopy> found;
+    const int n = TransferGather(context_).byHandoverBatch(plan_, batch, found);
+    picks_.reset(found);
+    picks_.markAll();
+    return n;
+}
+
+int BookGoto::takePicks(bool accept)
+{
+    int taken = 0;
+    if (accept) {
+        for (const GatheredCopy &copy : picks_.marked()) {
+            if (listed_.contains(copy.row.propNo))
+                continue;
+            append(copy);
+            ++taken;
+        }
+    }
+    picks_.reset();
+    return taken;
+}
+
+ImportReport BookGoto::importCodes()
+{
+    const QString path =
+        context_.prompter().chooseOpenFile(QStringLiteral("导入文件"), context_.folders().folder(InstallFolders::Dat),
+                                           QStringLiteral("文本文件(*.txt);;所有文件 (*)"));
+    if (path.isEmpty())
+        return {};
+    return importFile(path);
+}
+
+ImportReport BookGoto::importFile(const QString &path)
+{
+    ProblemFile problems(ProblemFile::besideFile(path), QString(), QStringLiteral("|"));
+    CodeImport import(context_, QStringLiteral("正在导入调拨书刊……"), QStringLiteral("导入%1个号码，列入%2册书刊。"));
+    import.setProblemFile(&problems);
+    importing_ = true;
+    const ImportReport report =
+        import.runFile(path, [this](const QString &code) { return gotoImportStep(enter(code)); });
+    importing_ = false;
+    return report;
+}
+
+int BookGoto::dropMarked()
+{
+    const QList<int> marked = rows_.markedRows();
+    if (marked.isEmpty())
+        return 0;
+    if (context_.showMsg(QStringLiteral("Q是否确认对选择图书的取消操作？")) != AnswerOk)
+        return 0;
+    for (auto it = marked.crbegin(); it != marked.crend(); ++it) {
+        listed_.remove(rows_.at(*it).row.propNo);
+        rows_.remove(*it);
+    }
+    return static_cast<int>(marked.size());
+}
+
+} // namespace kestra

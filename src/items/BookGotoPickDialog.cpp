@@ -1,0 +1,68 @@
+#include "items/BookGotoPickDialog.h"
+
+#include "kit/RowModel.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace kestra {
+
+namespace {
+
+QPushButton *pickButton(const char *name, const QString &text, QWidget *parent)
+{
+    auto *button = new QPushButton(text, parent);
+    button->setObjectName(QLatin1String(name));
+    return button;
+}
+
+} // namespace
+
+BookGotoPickDialog::BookGotoPickDialog(RowModelBase &picks, QWidget *parent) : QDialog(parent), picks_(picks)
+{
+    setObjectName(QStringLiteral("frmHold_BookGoto_SearchResult"));
+    setWindowTitle(QStringLiteral("选择调拨书刊"));
+    auto *grid = new QTableView(this);
+    grid->setObjectName(QStringLiteral("spdBookLst"));
+    grid->setModel(&picks_);
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid->verticalHeader()->setDefaultSectionSize(22);
+    grid->setColumnWidth(0, 40);
+    grid->setColumnWidth(3, 220);
+    lblCount_ = new QLabel(this);
+    lblCount_->setObjectName(QStringLiteral("lblCount"));
+
+    QPushButton *all = pickButton("cmdSelectAll", QStringLiteral("全选"), this);
+    QPushButton *none = pickButton("cmdSelectUnAll", QStringLiteral("全不选"), this);
+    QPushButton *ok = pickButton("cmdOK", QStringLiteral("确定"), this);
+    QPushButton *cancel = pickButton("cmdCancel", QStringLiteral("取消"), this);
+    ok->setDefault(true);
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(lblCount_, 1);
+    for (QPushButton *b : {all, none, ok, cancel})
+        buttons->addWidget(b);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(grid, 1);
+    layout->addLayout(buttons);
+
+    connect(all, &QPushButton::clicked, this, [this]() { picks_.markAll(true); });
+    connect(none, &QPushButton::clicked, this, [this]() { picks_.markAll(false); });
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(&picks_, &QAbstractItemModel::dataChanged, this, &BookGotoPickDialog::showCount);
+    connect(&picks_, &QAbstractItemModel::modelReset, this, &BookGotoPickDialog::showCount);
+    showCount();
+    resize(900, 560);
+}
+
+void BookGotoPickDialog::showCount()
+{
+    lblCount_->setText(QStringLiteral("共%1册，已选%2册").arg(picks_.rowCount()).arg(picks_.markedRows().size()));
+}
+
+} // namespace kestra

@@ -1,0 +1,171 @@
+#include "items/TransferDocForm.h"
+
+#include "core/AppContext.h"
+#include "items/TransferDocRows.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace kestra {
+
+namespace {
+
+QPushButton *docButton(const char *name, const QString &text, QWidget *parent)
+{
+    auto *button = new QPushButton(text, parent);
+    button->setObjectName(QLatin1String(name));
+    return button;
+}
+
+QTableView *docGrid(const char *name, QAbstractItemModel *model, QWidget *parent)
+{
+    auto *grid = new QTableView(parent);
+    grid->setObjectName(QLatin1String(name));
+    grid->setModel(model);
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid->verticalHeader()->setDefaultSectionSize(22);
+    grid->setColumnWidth(0, 40);
+    return grid;
+}
+
+} // namespace
+
+TransferDocForm::TransferDocForm(AppContext &context, QWidget *parent)
+    : QWidget(parent), doc_(context), batches_(handoverBatchColumns(), false), rows_(handoverRowColumns(context), false)
+{
+    setObjectName(QStringLiteral("frmTransferDoc"));
+    setWindowTitle(QStringLiteral("交接批次"));
+    txtFind_ = new QLineEdit(this);
+    txtFind_->setObjectName(QStringLiteral("txtFind"));
+    QPushButton *find = docButton("cmdFind", QStringLiteral("查询"), this);
+    spdBatch_ = docGrid("spdBatch", &batches_, this);
+    QTableView *detail = docGrid("spdDetail", &rows_, this);
+    lblRequests_ = new QLabel(this);
+    lblRequests_->setObjectName(QStringLiteral("lblRequests"));
+
+    QPushButton *set = docButton("cmdSet", QStringLiteral("新书动态调整"), this);
+    QPushButton *unset = docButton("cmdUnSet", QStringLiteral("恢复流通类型"), this);
+    QPushButton *undo = docButton("cmdUndo", QStringLiteral("取消典藏"), this);
+    QPushButton *bookMark = docButton("cmdPrintBookMark", QStringLiteral("打印书标"), this);
+    QPushButton *card = docButton("cmdPrintCard", QStringLiteral("打印卡片"), this);
+    QPushButton *email = docButton("cmdEmail", QStringLiteral("通知读者"), this);
+    QPushButton *ok = docButton("cmdOK", QStringLiteral("确定"), this);
+    QPushButton *cancel = docButton("cmdCancel", QStringLiteral("取消"), this);
+    // Never a dead click: what these start is not part of the program yet.
+    for (QPushButton *b : {bookMark, card, email}) {
+        b->setEnabled(false);
+        b->setToolTip(QStringLiteral("暂不可用"));
+    }
+
+    auto *search = new QHBoxLayout;
+    search->addWidget(new QLabel(QStringLiteral("交接批次"), this));
+    search->addWidget(txtFind_, 1);
+    search->addWidget(find);
+    auto *left = new QWidget(this);
+    auto *leftLayout = new QVBoxLayout(left);
+    leftLayout->setContentsMargins(0, 0, 0, 0);
+    leftLayout->addLayout(search);
+    leftLayout->addWidget(spdBatch_, 1);
+    auto *right = new QWidget(this);
+    auto *rightLayout = new QVBoxLayout(right);
+    rightLayout->setContentsMargins(0, 0, 0, 0);
+    rightLayout->addWidget(detail, 1);
+    rightLayout->addWidget(lblRequests_);
+    auto *split = new QSplitter(this);
+    split->addWidget(left);
+    split->addWidget(right);
+    split->setStretchFactor(1, 2);
+    auto *buttons = new QHBoxLayout;
+    for (QPushButton *b : {set, unset, undo, bookMark, card, email})
+        buttons->addWidget(b);
+    buttons->addStretch(1);
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(split, 1);
+    layout->addLayout(buttons);
+
+    connect(find, &QPushButton::clicked, this, [this]() {
+        const QList<int> found = doc_.find(txtFind_->text());
+        if (found.isEmpty())
+            return;
+        const int current = spdBatch_->currentIndex().isValid() ? spdBatch_->currentIndex().row() : -1;
+        int row = found.first();
+        for (int r : found) {
+            if (r > current) {
+                row = r;
+                break;
+            }
+        }
+        spdBatch_->selectRow(row);
+    });
+    connect(txtFind_, &QLineEdit::returnPressed, find, &QPushButton::click);
+    connect(spdBatch_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex &current) { selectBatch(current.row()); });
+    connect(set, &QPushButton::clicked, this, [this]() { act(&TransferDoc::setNewBookType); });
+    connect(unset, &QPushButton::clicked, this, [this]() { act(&TransferDoc::restoreType); });
+    connect(undo, &QPushButton::clicked, this, [this]() { act(&TransferDoc::undoAccession); });
+    connect(ok, &QPushButton::clicked, this, [this]() {
+        if (doc_.chosen().isEmpty())
+            return;
+        Q_EMIT batchChosen(doc_.chosen());
+        closeForm();
+    });
+    connect(cancel, &QPushButton::clicked, this, &TransferDocForm::closeForm);
+    reload();
+}
+
+void TransferDocForm::reload()
+{
+    doc_.loadBatches();
+    batches_.reset(doc_.batches());
+    rows_.reset();
+    lblRequests_->clear();
+}
+
+void TransferDocForm::selectBatch(int row)
+{
+    if (row < 0 || row >= batches_.count())
+        return;
+    doc_.select(batches_.at(row).moveBatch);
+    showDetail();
+}
+
+void TransferDocForm::showDetail()
+{
+    rows_.reset(doc_.rows());
+    lblRequests_->setText(handoverRequestsText(doc_));
+    // The batch's mark is known now.
+    for (int i = 0; i < batches_.count(); ++i) {
+        if (batches_.at(i).moveBatch == doc_.selected())
+            batches_.replace(i, doc_.batches().value(i, batches_.at(i)));
+    }
+}
+
+void TransferDocForm::act(int (TransferDoc::*action)())
+{
+    if (doc_.selected().isEmpty())
+        return;
+    if ((doc_.*action)() == 1 && doc_.select(doc_.selected()) >= 0)
+        showDetail();
+}
+
+void TransferDocForm::closeForm()
+{
+    if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
+        sub->close();
+    else
+        close();
+}
+
+} // namespace kestra

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "items/TransferDoc.h"
+#include "kit/RowModel.h"
+
+#include <QWidget>
+
+class QLabel;
+class QLineEdit;
+class QTableView;
+
+namespace kestra {
+
+// frmTransferDoc (交接批次): the widgets over TransferDoc. The batches
+// (spdBatch) with txtFind and cmdFind, the chosen batch's rows (spdDetail)
+// with the counts of requested copies (lblRequests), cmdSet, cmdUnSet,
+// cmdUndo, cmdOK (hands the batch to the window that opened this one),
+// cmdCancel; cmdPrintBookMark, cmdPrintCard and cmdEmail stay disabled
+// until the forms behind them exist.
+class TransferDocForm : public QWidget {
+    Q_OBJECT
+public:
+    explicit TransferDocForm(AppContext &context, QWidget *parent = nullptr);
+
+    TransferDoc &controller() { return doc_; }
+
+Q_SIGNALS:
+    // cmdOK with a batch chosen; the form closes after it.
+    void batchChosen(const QString &moveBatch);
+
+private:
+    void reload();
+    void selectBatch(int row);
+    void showDetail();
+    void act(int (TransferDoc::*action)());
+    void closeForm();
+
+    TransferDoc doc_;
+    RowModel<HandoverBatch> batches_;
+    RowModel<HandoverRow> rows_;
+    QTableView *spdBatch_ = nullptr;
+    QLineEdit *txtFind_ = nullptr;
+    QLabel *lblRequests_ = nullptr;
+};
+
+} // namespace kestra
