@@ -285,6 +285,14 @@ private Q_SLOTS:
                  QStringList({"ALL|3"}));
         QVERIFY(change({" UPDATE indi_acct SET shelf_no='S9' WHERE shelf_no='S1' AND prop_no='P1'"}));
         QCOMPARE(rows(perShelf), QStringList({"S1|1", "S2|1", "S9|1"}));
+        // One total row for the shelves matching a typed text (a number, to
+        // the database a text like any other).
+        QCOMPARE(rows(" SELECT '1',count(*)    FROM indi_acct WHERE shelf_no is not null  AND shelf_no LIKE '%1%'"),
+                 QStringList({"1|1"}));
+        QCOMPARE(rows(" SELECT indi_acct.prop_no,        indi_acct.year || '-' || indi_acct.vol_peri,        0,   "
+                      "     indi_acct.shelf_no    FROM indi_acct,marc  WHERE indi_acct.shelf_no='S2' AND "
+                      "indi_acct.marc_rec_no=marc.marc_rec_no "),
+                 QStringList({"P3|2024-|0|S2"}));
 
         // The record window: a code searched as typed (no wildcard), fines
         // with the loan they came from when there is one, latest first.
