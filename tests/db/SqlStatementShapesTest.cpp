@@ -61,6 +61,10 @@ private Q_SLOTS:
         // A batch number sent bare still finds its rows, as on Oracle.
         QCOMPARE(rows(" SELECT count(*) FROM deal_log  WHERE deal_batch_no=12   AND deal_type_code='03'"),
                  QStringList({"2"}));
+        QCOMPARE(
+            rows(" SELECT count(*) FROM deal_log  WHERE deal_log.deal_batch_no IN (12,13) AND deal_type_code='03'"),
+            QStringList({"3"}));
+        QCOMPARE(rows(" SELECT count(*) FROM deal_log  WHERE deal_batch_no NOT IN (12)"), QStringList({"1"}));
         QVERIFY(change({" DELETE FROM deal_log WHERE deal_batch_no='0013' AND deal_type_code='03'"}));
         QCOMPARE(rows("SELECT count(*) FROM deal_log"), QStringList({"2"}));
     }
