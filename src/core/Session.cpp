@@ -178,7 +178,16 @@ int Session::querySummary(const QString &sql, QueryResult &result)
 {
     // In Unicode mode the summary columns are national-character columns,
     // read through dump(x,16) and decoded here.
-    return queryDecoded(unicodeMode_ ? rewriteSummaryQuery(sql) : sql, result);
+    if (!unicodeMode_)
+        return queryDecoded(sql, result);
+    QStringList names;
+    if (queryDecoded(rewriteSummaryQuery(sql, &names), result) < 0)
+        return -1;
+    for (int c = 0; c < names.size(); ++c) {
+        if (!names.at(c).isEmpty())
+            result.setColumnName(c, names.at(c));
+    }
+    return 0;
 }
 
 int Session::execute(const QString &sql, bool emptyToSpace)

@@ -33,6 +33,7 @@ struct BackendTarget {
     QString password;
     QString options;              // PostgreSQL connect options
     int lockTimeoutMs = 5000;     // how long a lock held by another session is waited for
+    int linkTimeoutMs = 30000;    // PostgreSQL: how soon a dead network link is reported
     bool createIfMissing = false; // SQLite: create the file (kestra-admin init only)
 };
 

@@ -4,6 +4,8 @@
 
 #include <libpq-fe.h>
 
+#include <algorithm>
+
 namespace kestra {
 
 namespace {
@@ -43,13 +45,20 @@ const char kClockSql[] = "SELECT to_char(clock_timestamp(), 'YYYY-MM-DD HH24:MI:
 
 // A dead link (a cable pulled, a router gone) sends no reset: without TCP
 // keepalives and a user timeout a statement waits for the kernel's default
-// of about 15 minutes. An idle link is probed after 10 s, every 5 s, and
-// given up after 3 unanswered probes; data not acknowledged for 30 s ends
-// the connection too.
-const char *const kLinkSettings[][2] = {
-    {"keepalives", "1"},       {"keepalives_idle", "10"},     {"keepalives_interval", "5"},
-    {"keepalives_count", "3"}, {"tcp_user_timeout", "30000"},
+// of about 15 minutes. Data not acknowledged within the link timeout ends
+// the connection; a connection waiting for an answer is probed after a third
+// of it, then every sixth, and given up after 3 unanswered probes (30 s:
+// probes after 10 s, every 5 s). libpq counts probes in whole seconds.
+struct LinkSettings {
+    QByteArray idle, interval, userTimeout;
 };
+
+LinkSettings linkSettings(int timeoutMs)
+{
+    const int ms = std::max(timeoutMs, 1000);
+    return {QByteArray::number(std::max(ms / 3000, 1)), QByteArray::number(std::max(ms / 6000, 1)),
+            QByteArray::number(ms)};
+}
 
 // Procedures' statements kept prepared per connection, at most this many;
 // any further ones run unprepared.
@@ -103,10 +112,13 @@ bool PgBackend::open(const BackendTarget &target, DbError &error)
     const QByteArray options = target.options.toUtf8();
     QList<const char *> keys = {"host", "port", "dbname", "application_name", "client_encoding", "connect_timeout"};
     QList<const char *> values = {host.constData(), port.constData(), db.constData(), "kestra", "UTF8", "10"};
-    for (const auto &setting : kLinkSettings) {
-        keys.append(setting[0]);
-        values.append(setting[1]);
-    }
+    const LinkSettings link = linkSettings(target.linkTimeoutMs);
+    keys << "keepalives"
+         << "keepalives_idle"
+         << "keepalives_interval"
+         << "keepalives_count"
+         << "tcp_user_timeout";
+    values << "1" << link.idle.constData() << link.interval.constData() << "3" << link.userTimeout.constData();
     if (!user.isEmpty()) {
         keys.append("user");
         values.append(user.constData());

@@ -41,6 +41,14 @@ public:
     QString text(int row, int col) const;
     double number(int row, int col) const;
 
+    // Renames a column (a reader that rewrote the select list gives the
+    // columns back the names the caller asked for).
+    void setColumnName(int c, const QString &name)
+    {
+        if (c >= 0 && c < columnCount())
+            columns_[c].name = name;
+    }
+
     // Replaces a cell's value (decoders of stored text use it).
     void setValue(int row, int col, const QVariant &value);
 

@@ -348,6 +348,17 @@ private Q_SLOTS:
         QCOMPARE(r.rowCount(), 2);
         QCOMPARE(r.text(0, 1), QStringLiteral("红楼梦 O'Neil"));
         QCOMPARE(r.text(1, 1), QString());
+        // The columns keep the names the statement gives them (list columns
+        // are labelled and found by them), not the names of the dump calls.
+        QCOMPARE(s.querySummary(QStringLiteral("SELECT marc.marc_rec_no, marc.M_TITLE, m_title AS 题名, "
+                                               "nvl(m_title, '-') FROM marc WHERE marc_rec_no = 'U2'"),
+                                r),
+                 0);
+        QCOMPARE(r.text(0, 3), QStringLiteral("-"));
+        QStringList names;
+        for (int c = 0; c < r.columnCount(); ++c)
+            names << r.columnName(c).toLower();
+        QCOMPARE(names, QStringList({"marc_rec_no", "m_title", "题名", "nvl(m_title, '-')"}));
         // In ANSI mode the same statement runs unchanged.
         s.setUnicodeMode(false);
         QCOMPARE(s.querySummary(QStringLiteral("select m_title from marc where marc_rec_no='U1'"), r), 0);

@@ -64,6 +64,8 @@ void Translator::planLevel(Level &level)
             planNumericComparison(level, i);
         if (tokens_[node.tok].kind != SqlToken::Identifier)
             continue;
+        if (isWord(node, QLatin1StringView("IN")))
+            planBareNumberList(level, i);
         const bool hasNext = i + 1 < n;
         if (isWord(node, QLatin1StringView("MINUS"))) {
             if (hasNext && (nodes[i + 1].group || isWord(nodes[i + 1], QLatin1StringView("SELECT")))) {

@@ -132,6 +132,45 @@ void Translator::planBareNumberComparison(Level &level, int op)
     level.edit(last).after.prepend(u')');
 }
 
+void Translator::planBareNumberList(Level &level, int in)
+{
+    // col IN (12, 13) means what col = 12 OR col = 13 means: a text column
+    // is read as a number, as Oracle does.
+    const auto &nodes = level.nodes;
+    const int n = level.size();
+    if (in + 1 >= n || !nodes[in + 1].group)
+        return;
+    const std::vector<SqlNode> &items = nodes[in + 1].children;
+    if (items.size() % 2 == 0)
+        return;
+    for (size_t k = 0; k < items.size(); ++k) {
+        if (!isKind(items[k], k % 2 == 0 ? SqlToken::Number : SqlToken::Comma))
+            return;
+    }
+    auto isName = [&](int k) {
+        return k >= 0 && k < n &&
+               (isKind(nodes[k], SqlToken::QuotedIdentifier) ||
+                (isKind(nodes[k], SqlToken::Identifier) && !hasFlag(nodes[k], ReservedWord)));
+    };
+    int last = in - 1;
+    if (last >= 0 && isWord(nodes[last], QLatin1StringView("NOT")))
+        --last;
+    if (!isName(last))
+        return;
+    int first = last;
+    while (first >= 2 && isKind(nodes[first - 1], SqlToken::Dot) && isName(first - 2))
+        first -= 2;
+    if (first >= 1 && isKind(nodes[first - 1], SqlToken::Operator))
+        return; // part of a larger expression (a || b IN ...)
+    QString name = text(nodes[last]).toString();
+    if (name.startsWith(u'"'))
+        name = name.mid(1, name.size() - 2);
+    if (!textOnlyColumns().contains(name.toUpper()))
+        return;
+    level.edit(first).before += QStringLiteral("kestra_as_number(");
+    level.edit(last).after.prepend(u')');
+}
+
 void Translator::planNumericComparison(Level &level, int op)
 {
     // Oracle turns the text into a number when it meets one; SQLite would

@@ -116,6 +116,7 @@ public:
     // becomes the number; date plus or minus days, and a date minus a date.
     void planNumericComparison(Level &level, int op);
     void planBareNumberComparison(Level &level, int op);
+    void planBareNumberList(Level &level, int in);
     bool emitDateArithmetic(Level &level, int from, const ExprParse &expr, QString &out);
     bool isDateTerm(const Level &level, int from, int to) const;
 

@@ -23,8 +23,31 @@ bool namesSummaryColumn(QStringView item)
     return false;
 }
 
-// " dump(" + item + ",16) ", with a trailing alias kept outside the call.
-QString dumpItem(const QString &item)
+// The name a column of the item would carry without the dump: its alias,
+// the column's own name for a column reference, else the item's text.
+QString nameOf(const QString &expression, const QString &alias)
+{
+    if (!alias.isEmpty()) {
+        const std::vector<SqlToken> a = tokenizeSql(alias);
+        const SqlToken &name = a.at(a.size() - 2); // after an AS
+        return name.kind == SqlToken::QuotedIdentifier ? name.text(alias).mid(1, name.length - 2).toString()
+                                                       : name.text(alias).toString();
+    }
+    const std::vector<SqlToken> t = tokenizeSql(expression);
+    bool reference = t.size() >= 2;
+    for (size_t k = 0; k + 1 < t.size(); ++k) {
+        const bool nameExpected = k % 2 == 0;
+        if (nameExpected ? t[k].kind != SqlToken::Identifier : t[k].kind != SqlToken::Dot)
+            reference = false;
+    }
+    if (reference && t.size() % 2 == 0)
+        return t.at(t.size() - 2).text(expression).toString();
+    return expression.trimmed();
+}
+
+// " dump(" + item + ",16) ", with a trailing alias kept outside the call;
+// *name the name of the column the item gave before.
+QString dumpItem(const QString &item, QString *name)
 {
     const std::vector<SqlToken> tokens = tokenizeSql(item);
     const qsizetype n = static_cast<qsizetype>(tokens.size()) - 1; // without End
@@ -43,16 +66,19 @@ QString dumpItem(const QString &item)
                 aliasStart = last.start;
             if (aliasStart >= 0) {
                 const int exprEnd = aliasStart == last.start ? last.triviaStart : prev.triviaStart;
-                return u" dump(" + item.left(exprEnd) + u",16) " + item.mid(aliasStart).trimmed();
+                const QString alias = item.mid(aliasStart).trimmed();
+                *name = nameOf(item.left(exprEnd), alias);
+                return u" dump(" + item.left(exprEnd) + u",16) " + alias;
             }
         }
     }
+    *name = nameOf(item, QString());
     return u" dump(" + item + u",16) ";
 }
 
 } // namespace
 
-QString rewriteSummaryQuery(const QString &sql)
+QString rewriteSummaryQuery(const QString &sql, QStringList *names)
 {
     const std::vector<SqlToken> tokens = tokenizeSql(sql);
     QString up = sql;
@@ -98,10 +124,15 @@ QString rewriteSummaryQuery(const QString &sql)
         }
     }
     items.append(up.mid(itemStart, tokens[from].start - itemStart));
+    QStringList dumpedNames;
     for (QString &item : items) {
+        QString name;
         if (namesSummaryColumn(item))
-            item = dumpItem(item);
+            item = dumpItem(item, &name);
+        dumpedNames.append(name);
     }
+    if (names != nullptr)
+        *names = dumpedNames;
     return up.left(tokens[head].end()) + items.join(u',') + u" FROM " + up.mid(tokens[from].end());
 }
 

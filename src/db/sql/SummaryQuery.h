@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace kestra {
 
@@ -17,6 +18,11 @@ namespace kestra {
 // only at its own commas (not those inside a call), and an item's alias
 // stays outside the dump: "m_title 题名" becomes " dump(m_title,16) 题名".
 // Text without SELECT ... FROM comes back with the words upper-cased only.
-QString rewriteSummaryQuery(const QString &sql);
+//
+// The dump renames the columns; *names, when given, receives per item of the
+// select list the name its column had before (the alias, the name of a
+// column reference without its table, or else the item's text), empty for
+// items left alone, so that the reader can give the columns their names back.
+QString rewriteSummaryQuery(const QString &sql, QStringList *names = nullptr);
 
 } // namespace kestra
