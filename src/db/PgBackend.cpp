@@ -119,6 +119,13 @@ bool PgBackend::open(const BackendTarget &target, DbError &error)
          << "keepalives_count"
          << "tcp_user_timeout";
     values << "1" << link.idle.constData() << link.interval.constData() << "3" << link.userTimeout.constData();
+    // A library's catalogue is read from memory or solid-state disks, where a
+    // random read costs little more than a sequential one. At the default
+    // cost of 4 the planner answers a title search of a common prefix by
+    // scanning every copy (five times slower on a million copies) instead of
+    // following the record index. A DSN's own "options" replaces this.
+    keys << "options";
+    values << "-c random_page_cost=1.1";
     if (!user.isEmpty()) {
         keys.append("user");
         values.append(user.constData());
