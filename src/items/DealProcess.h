@@ -97,6 +97,10 @@ public:
 
     // "ShowAllItem": every copy of the title of a listed row.
     int allCopiesOf(int row, QueryResult &copies);
+    // The same copies in titleCopies() (spdItemAll); their count, -1 on
+    // failure (shown).
+    int showAllItems(int row);
+    RowModel<ItemRow> &titleCopies() { return titleCopies_; }
 
     RowModel<DealRow> &model() { return rows_; }
     const QList<DealRow> &rows() const { return rows_.rows(); }
@@ -125,6 +129,7 @@ protected:
     QString type_;
     DealBatch batch_;
     RowModel<DealRow> rows_;
+    RowModel<ItemRow> titleCopies_;
 };
 
 } // namespace kestra
