@@ -12,6 +12,7 @@
 
 #include <QButtonGroup>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -45,6 +46,22 @@ QTableView *dealFormGrid(QWidget *parent, const char *name, QAbstractItemModel *
     view->verticalHeader()->setDefaultSectionSize(22);
     return view;
 }
+
+// The detail boxes of the copy last found, with their captions.
+struct DealDetailBox {
+    const char *name;
+    const char *caption;
+    QString CopyDetails::*field;
+};
+
+const DealDetailBox kDealDetailBoxes[] = {
+    {"txtPropno", "财产号", &CopyDetails::propNo},     {"txtBarCode", "条码号", &CopyDetails::barCode},
+    {"txtLocation", "馆藏地", &CopyDetails::location}, {"txtState", "状态", &CopyDetails::state},
+    {"txtCallno", "索书号", &CopyDetails::callNo},     {"txtBookName", "题名", &CopyDetails::bookName},
+    {"txtAuthor", "责任者", &CopyDetails::author},     {"txtPubl", "出版社", &CopyDetails::publisher},
+    {"txtPrice", "价格", &CopyDetails::price},         {"txtInDate", "入藏日期", &CopyDetails::inDate},
+    {"txtAttach", "附件", &CopyDetails::attach},       {"txtYearVolPeri", "年卷期", &CopyDetails::yearVolPeri},
+};
 
 } // namespace
 
@@ -174,6 +191,18 @@ void BookDealForm::buildControls()
         cmdChange_->hide();
     }
     grid->addLayout(perCopy, 2, 0, 1, 5);
+    auto *details = new QGroupBox(QStringLiteral("书刊信息"), this);
+    auto *detailGrid = new QGridLayout(details);
+    int at = 0;
+    for (const DealDetailBox &d : kDealDetailBoxes) {
+        QLineEdit *edit = dealFormBox(details, d.name, 200);
+        edit->setReadOnly(true);
+        detailGrid->addWidget(new QLabel(QString::fromUtf8(d.caption), details), at / 4, (at % 4) * 2);
+        detailGrid->addWidget(edit, at / 4, (at % 4) * 2 + 1);
+        details_.append(edit);
+        ++at;
+    }
+    grid->addWidget(details, 3, 0, 1, 5);
     grid->setColumnStretch(3, 1);
     auto *split = new QSplitter(Qt::Vertical, this);
     split->addWidget(spdBookLst_);
@@ -291,6 +320,9 @@ void BookDealForm::syncInputs()
 
 void BookDealForm::showInputs()
 {
+    const CopyDetails &copy = deal_->details();
+    for (int i = 0; i < details_.size(); ++i)
+        details_.at(i)->setText(copy.*(kDealDetailBoxes[i].field));
     if (type_ != deal_type::CheckBack)
         return;
     txtFee_->setText(deal_->fee);

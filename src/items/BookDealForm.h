@@ -3,6 +3,7 @@
 #include "items/DealProcess.h"
 #include "items/NormStat.h"
 
+#include <QList>
 #include <QWidget>
 #include <memory>
 
@@ -22,8 +23,8 @@ class CommandBar;
 // and frmHold_BookPR_EX_RJ (03 weeding, 04 gift, 05 exchange): one layout
 // over the type's controller. Controls keep the suite's names: txtBatch,
 // txtLocaName, optSelect, txtInputCode, txtFee, txtBook_Target, txtRemark,
-// cmdChange, the lists spdBookLst (first column the undo mark) and
-// spdItemAll, and the command bar tbDC.
+// cmdChange, the detail boxes of the copy last found (txtPropno ...), the lists spdBookLst (first column the undo mark)
+// and spdItemAll, and the command bar tbDC.
 class BookDealForm : public QWidget {
     Q_OBJECT
 public:
@@ -73,6 +74,7 @@ private:
     QTableView *spdBookLst_ = nullptr;
     QTableView *spdItemAll_ = nullptr;
     QLabel *lblCount_ = nullptr;
+    QList<QLineEdit *> details_;
 };
 
 } // namespace kestra

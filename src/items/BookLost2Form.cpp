@@ -8,6 +8,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -82,8 +83,8 @@ BookLost2Form::BookLost2Form(AppContext &context, QWidget *parent) : QWidget(par
         lost_.declareLost();
     });
     connect(cmdExit, &QPushButton::clicked, this, [this] {
-        if (parentWidget() != nullptr)
-            parentWidget()->close();
+        if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
+            sub->close();
         else
             close();
     });

@@ -210,6 +210,7 @@ DealProcess::Outcome DealProcess::enter(const QString &text)
         return Outcome::Failed;
     if (!e.found())
         return Outcome::Refused;
+    details_ = copyDetails(context_, e.row);
     return add(e.row);
 }
 
@@ -222,6 +223,7 @@ DealProcess::Outcome DealProcess::addCode(const QString &code, InputType type)
         return Outcome::Failed;
     if (!e.found())
         return e.status == Entry::Status::Empty ? Outcome::Empty : Outcome::Refused;
+    details_ = copyDetails(context_, e.row);
     return add(e.row);
 }
 

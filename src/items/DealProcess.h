@@ -82,6 +82,8 @@ public:
     Outcome enter(const QString &text);
     Outcome addCode(const QString &code, InputType type);
     Outcome searchAndAdd(const CopyPicker &search);
+    // The detail boxes: the copy last found, whether it was taken or not.
+    const CopyDetails &details() const { return details_; }
     // "Import": a text file of codes, each as if entered.
     ImportReport importCodes();
     ImportReport importFile(const QString &path);
@@ -130,6 +132,7 @@ protected:
     DealBatch batch_;
     RowModel<DealRow> rows_;
     RowModel<ItemRow> titleCopies_;
+    CopyDetails details_;
 };
 
 } // namespace kestra

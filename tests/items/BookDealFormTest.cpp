@@ -151,6 +151,8 @@ private Q_SLOTS:
             auto *list = child<QTableView>(form, "spdBookLst");
             QCOMPARE(list->model()->rowCount(), 2);
             QCOMPARE(lib.status(u"P2"_qs), QLatin1String(k.status));
+            QCOMPARE(child<QLineEdit>(form, "txtPropno")->text(), u"P2"_qs);
+            QCOMPARE(child<QLineEdit>(form, "txtBookName")->text(), u"呐喊"_qs);
             // Every copy of the title of the current row.
             list->setCurrentIndex(list->model()->index(1, 1));
             child<QAction>(form, "ShowAllItem")->trigger();
