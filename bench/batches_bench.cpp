@@ -97,6 +97,12 @@ QStringList lendableBarcodes(Session &db, QString &location)
     return codes;
 }
 
+int fail(AppContext &context, const char *what)
+{
+    std::fprintf(stderr, "failed: %s: %s\n", what, qUtf8Printable(context.errors().text));
+    return 1;
+}
+
 bool newBatch(AppContext &context, const QString &type, const QString &location, const QString &number)
 {
     BatchPicker picker(context, batch_table::deal(), type);
@@ -133,7 +139,7 @@ int main(int argc, char *argv[])
     s.operatorNo = QStringLiteral("DC01");
     s.workstation = QStringLiteral("DC-01");
     if (context.codes().load(CodeCache::AllLocations) < 0 || context.codes().loadLocations(QStringLiteral("2")) < 0)
-        return 1;
+        return fail(context, "the location lists");
     QString location;
     const QStringList codes = lendableBarcodes(context.db(), location);
     if (codes.size() < entries + 50 + importCodes) {
@@ -144,11 +150,11 @@ int main(int argc, char *argv[])
     s.currentLocation = location;
     if (!newBatch(context, QStringLiteral("01"), location, QStringLiteral("BENCH-R")) ||
         !newBatch(context, QStringLiteral("03"), location, QStringLiteral("BENCH-W")))
-        return 1;
+        return fail(context, "creating the batches");
 
     BookDeal repair(context, BarcodeSettings{}, QStringLiteral("01"));
     if (repair.selectBatch(location, QStringLiteral("BENCH-R")) != 1)
-        return 1;
+        return fail(context, "choosing the repair batch");
     repair.fee = QStringLiteral("5");
     QList<double> times;
     for (int i = 0; i < entries + 50; ++i) {
@@ -171,13 +177,13 @@ int main(int argc, char *argv[])
     const QString path = dir.filePath(QStringLiteral("scanner.txt"));
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        return 1;
+        return fail(context, "writing the scanner file");
     for (int i = 0; i < importCodes; ++i)
         file.write((codes.at(entries + 50 + i) + QStringLiteral("\r\n")).toUtf8());
     file.close();
     BookDeal weeding(context, BarcodeSettings{}, QStringLiteral("03"));
     if (weeding.selectBatch(location, QStringLiteral("BENCH-W")) != 1)
-        return 1;
+        return fail(context, "choosing the weeding batch");
     QElapsedTimer timer;
     timer.start();
     const ImportReport report = weeding.importFile(path);
