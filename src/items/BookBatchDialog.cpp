@@ -2,7 +2,6 @@
 
 #include "core/AppContext.h"
 #include "items/ItemCodes.h"
-#include "kit/CopyColumns.h"
 #include "kit/MessageCollector.h"
 #include "ui/CodeBoxes.h"
 
@@ -116,14 +115,7 @@ void BookBatchDialog::reload()
     const QueryResult &rows = picker_.rows();
     grid_->setRowCount(rows.rowCount());
     for (int r = 0; r < rows.rowCount(); ++r) {
-        const QStringList cells = {rows.text(r, BatchNumber),
-                                   cell::location(context_, rows.text(r, BatchLocation)),
-                                   deal_type::name(rows.text(r, BatchType)),
-                                   rows.text(r, BatchBegin),
-                                   rows.text(r, BatchEnd),
-                                   deal_batch::stateName(rows.text(r, BatchFlag)),
-                                   rows.text(r, BatchWorker),
-                                   rows.text(r, BatchRemark)};
+        const QStringList cells = deal_batch::listCells(context_, rows, r);
         for (int c = 0; c < BatchColumns; ++c)
             grid_->setItem(r, c, new QTableWidgetItem(cells.at(c)));
         if (rows.text(r, BatchNumber) == keep || (keep.isEmpty() && r == 0))
