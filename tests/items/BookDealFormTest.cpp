@@ -205,7 +205,8 @@ private Q_SLOTS:
         QWidget *repair = w.open("mnuHoldRepair");
         QVERIFY(repair != nullptr);
         // A new batch from the batch dialog, through its remark dialog.
-        onNextDialog([](QDialog *d) {
+        QList<int> found; // the current row after each search
+        onNextDialog([&found](QDialog *d) {
             onNextDialog([](QDialog *remark) {
                 QCOMPARE(remark->objectName(), u"frmHold_BookBatchRemark"_qs);
                 QCOMPARE(remark->windowTitle(), u"书刊修补批次-新增"_qs);
@@ -214,9 +215,20 @@ private Q_SLOTS:
                 QTest::mouseClick(child<QPushButton>(remark, "cmdOK"), Qt::LeftButton);
             });
             QTest::mouseClick(child<QPushButton>(d, "cmdNew"), Qt::LeftButton);
+            // R1 and R9 hold "R": the search goes on from the current row and
+            // then from the top again, without a word while something matches.
+            auto *grid = child<QTableWidget>(d, "spdBatch");
+            child<QLineEdit>(d, "txtFind")->setText(u"R"_qs);
+            for (int i = 0; i < 2; ++i) {
+                QTest::mouseClick(child<QPushButton>(d, "cmdFind"), Qt::LeftButton);
+                found.append(grid->currentRow());
+            }
             pickBatch(d, u"R9"_qs);
         });
+        prompter.clear();
         child<QAction>(repair, "SelectBatch")->trigger();
+        QCOMPARE(found, QList<int>({1, 0}));
+        QVERIFY(!prompter.texts().contains(u"未查询到相应调拨批次。"_qs));
         QCOMPARE(child<QLineEdit>(repair, "txtBatch")->text(), u"R9"_qs);
         child<QLineEdit>(repair, "txtFee")->setText(u"3"_qs);
         child<QLineEdit>(repair, "txtBook_Target")->setText(u"装订组"_qs);
