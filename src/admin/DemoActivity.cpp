@@ -161,6 +161,10 @@ int Builder::dealBatch(const QString &type, int location, bool open)
         const DealBatch &repair = dealBatches_[std::size_t(dealBatch(QStringLiteral("01"), location, false))];
         b.number = repair.number;
         b.beginDay = repair.endDay;
+        // Some check-back batches are done with (every copy back), so that
+        // the check-back form finds a finished batch as well as open ones.
+        if (!open)
+            b.endDay = 1;
     } else {
         b.beginDay = t == 1 ? (open ? 12 : 75) : t == 3 ? (open ? 20 : 300) : t == 4 ? 60 : 15;
         if (!open)
@@ -208,7 +212,7 @@ void Builder::process(const TitleFacts &t, CopyFacts &c, DemoRandom &r)
     } else if (s == QLatin1String("41") && c.lendFlag == QLatin1String("0") && c.inDay > 100 && r.chance(2)) {
         // Repaired and checked back.
         const int repair = dealBatch(QStringLiteral("01"), c.location, false);
-        const int back = dealBatch(QStringLiteral("02"), c.location, true);
+        const int back = dealBatch(QStringLiteral("02"), c.location, c.location % 2 == 1);
         processRow(repair, t, c, QStringLiteral("41"), within(dealBatches_[std::size_t(repair)]), r);
         c.statusDay = r.between(1, dealBatches_[std::size_t(back)].beginDay);
         processRow(back, t, c, QStringLiteral("33"), c.statusDay, r);

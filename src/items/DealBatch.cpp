@@ -5,6 +5,7 @@
 #include "core/WorkLog.h"
 #include "items/ItemCodes.h"
 #include "kit/ChangeNotice.h"
+#include "kit/CopyColumns.h"
 
 namespace kestra::deal_batch {
 
@@ -55,6 +56,20 @@ int writeAll(AppContext &context, const QList<Write> &writes, const QString &log
 QString stateName(const QString &flag)
 {
     return flag.trimmed() == QLatin1String("0") ? QStringLiteral("处理中") : QStringLiteral("处理结束");
+}
+
+QStringList listCells(AppContext &context, const QueryResult &rows, int row)
+{
+    const QString worker = rows.text(row, 6);
+    const QString workerName = context.codes().staffName(worker);
+    return {rows.text(row, 0),
+            cell::location(context, rows.text(row, 1)),
+            deal_type::name(rows.text(row, 2)),
+            rows.text(row, 3),
+            rows.text(row, 4),
+            stateName(rows.text(row, 5)),
+            workerName.isEmpty() ? worker : workerName,
+            rows.text(row, 7)};
 }
 
 bool numberAllowed(AppContext &context, const QString &number)

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "db/QueryResult.h"
+
 #include <QString>
+#include <QStringList>
 
 namespace kestra {
 
@@ -27,6 +30,10 @@ namespace deal_batch {
 
 // "处理中" or "处理结束".
 QString stateName(const QString &flag);
+
+// The cells of one row of the batch pickers' list (batch_table::deal()
+// columns) as the dialogs show them: names, never codes.
+QStringList listCells(AppContext &context, const QueryResult &rows, int row);
 
 // A batch number goes into SQL texts, printed lists and scanner labels:
 // blanks, quotes and characters outside printable ASCII are refused with

@@ -101,7 +101,11 @@ QList<Column<DealRow>> columns(AppContext &context)
 } // namespace
 
 DealProcess::DealProcess(AppContext &context, const BarcodeSettings &barcode, QString type)
-    : context_(context), entry_(context, barcode), type_(std::move(type)), rows_(columns(context), true)
+    : context_(context), entry_(context, barcode), type_(std::move(type)), rows_(columns(context), true),
+      titleCopies_(
+          copyColumns(context, {CopyField::PropNo, CopyField::BarCode, CopyField::Location, CopyField::Status,
+                                CopyField::CallNo, CopyField::Price, CopyField::InDate, CopyField::Attachment}),
+          false)
 {}
 
 int DealProcess::selectBatch(const QString &location, const QString &number)
@@ -190,6 +194,7 @@ DealProcess::Outcome DealProcess::enter(const QString &text)
         return Outcome::Failed;
     if (!e.found())
         return Outcome::Refused;
+    details_ = copyDetails(context_, e.row);
     return add(e.row);
 }
 
@@ -202,6 +207,7 @@ DealProcess::Outcome DealProcess::addCode(const QString &code, InputType type)
         return Outcome::Failed;
     if (!e.found())
         return e.status == Entry::Status::Empty ? Outcome::Empty : Outcome::Refused;
+    details_ = copyDetails(context_, e.row);
     return add(e.row);
 }
 
@@ -373,6 +379,31 @@ int DealProcess::allCopiesOf(int row, QueryResult &copies)
         return -1;
     }
     return copies.rowCount();
+}
+
+int DealProcess::showAllItems(int row)
+{
+    QueryResult copies;
+    const int found = allCopiesOf(row, copies);
+    if (found < 0)
+        return -1;
+    QList<ItemRow> list;
+    list.reserve(found);
+    for (int i = 0; i < found; ++i) {
+        ItemRow r;
+        r.marcRecNo = copies.text(i, 0);
+        r.propNo = copies.text(i, 1);
+        r.barCode = copies.text(i, 2);
+        r.disLocation = copies.text(i, 3);
+        r.status = copies.text(i, 4);
+        r.callNo = copies.text(i, 5);
+        r.price = copies.number(i, 6);
+        r.inDate = copies.text(i, 7);
+        r.attachment = copies.text(i, 8);
+        list.append(std::move(r));
+    }
+    titleCopies_.reset(std::move(list));
+    return found;
 }
 
 } // namespace kestra

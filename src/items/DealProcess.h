@@ -82,6 +82,8 @@ public:
     Outcome enter(const QString &text);
     Outcome addCode(const QString &code, InputType type);
     Outcome searchAndAdd(const CopyPicker &search);
+    // The detail boxes: the copy last found, whether it was taken or not.
+    const CopyDetails &details() const { return details_; }
     // "Import": a text file of codes, each as if entered.
     ImportReport importCodes();
     ImportReport importFile(const QString &path);
@@ -97,6 +99,10 @@ public:
 
     // "ShowAllItem": every copy of the title of a listed row.
     int allCopiesOf(int row, QueryResult &copies);
+    // The same copies in titleCopies() (spdItemAll); their count, -1 on
+    // failure (shown).
+    int showAllItems(int row);
+    RowModel<ItemRow> &titleCopies() { return titleCopies_; }
 
     RowModel<DealRow> &model() { return rows_; }
     const QList<DealRow> &rows() const { return rows_.rows(); }
@@ -125,6 +131,8 @@ protected:
     QString type_;
     DealBatch batch_;
     RowModel<DealRow> rows_;
+    RowModel<ItemRow> titleCopies_;
+    CopyDetails details_;
 };
 
 } // namespace kestra

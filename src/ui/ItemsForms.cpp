@@ -1,9 +1,12 @@
 // The forms of the item processing subsystem, and the copy search that the
 // processing forms of every subsystem share.
 
+#include "items/BookDealForm.h"
 #include "items/BookGotoForm.h"
+#include "items/BookLost2Form.h"
 #include "items/BookStateForm.h"
 #include "items/CopySearchDialog.h"
+#include "items/NormStatDialog.h"
 #include "items/TransferDocForm.h"
 #include "ui/FormRegistry.h"
 
@@ -46,6 +49,25 @@ void registerItemsForms(FormRegistry &registry)
     });
     registry.add(QStringLiteral("frmTransferDoc"),
                  [](const FormServices &s, const QString &) -> QWidget * { return new TransferDocForm(s.context); });
+    // Repair (01), check-back (02), and weeding, gift and exchange (the
+    // command's mode: 03, 04, 05) share one form.
+    auto dealForm = [](const QString &type) {
+        return [type](const FormServices &s, const QString &mode) -> QWidget * {
+            const QString t = type.isEmpty() ? mode : type;
+            if (deal_form::caption(t).isEmpty())
+                return nullptr;
+            auto *form = new BookDealForm(s.context, s.barcode, t);
+            if (s.pickers.copySearch)
+                form->setCopySearch(s.pickers.copySearch(s.context, form));
+            form->setNormStatChooser(normStatDialogChooser(form));
+            return form;
+        };
+    };
+    registry.add(QStringLiteral("frmHold_BookRepair"), dealForm(QStringLiteral("01")));
+    registry.add(QStringLiteral("frmHold_BookCheckBack"), dealForm(QStringLiteral("02")));
+    registry.add(QStringLiteral("frmHold_BookPR_EX_RJ"), dealForm(QString()));
+    registry.add(QStringLiteral("frmHold_BookLost2"),
+                 [](const FormServices &s, const QString &) -> QWidget * { return new BookLost2Form(s.context); });
 }
 
 } // namespace kestra

@@ -346,7 +346,7 @@ private Q_SLOTS:
                  QStringList({"01", "02", "03", "04", "05"}));
         QCOMPARE(column(f, QStringLiteral("SELECT deal_type_code FROM deal_batch_lst GROUP BY deal_type_code "
                                           "HAVING COUNT(DISTINCT deal_stat_flag)=2 ORDER BY 1")),
-                 QStringList({"01", "03", "04", "05"}));
+                 QStringList({"01", "02", "03", "04", "05"}));
         QCOMPARE(f.one(QStringLiteral("SELECT COUNT(*) FROM indi_acct i WHERE i.book_stat_code='33' AND NOT EXISTS "
                                       "(SELECT 1 FROM deal_log d WHERE d.prop_no=i.prop_no AND d.deal_type_code='01' "
                                       "AND d.location=i.dis_location)")),

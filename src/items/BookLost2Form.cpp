@@ -1,0 +1,116 @@
+#include "items/BookLost2Form.h"
+
+#include "core/AppContext.h"
+#include "items/ReaderSearchDialog.h"
+
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace kestra {
+
+namespace {
+
+QPushButton *lostFormButton(QWidget *parent, const char *name, const QString &text)
+{
+    auto *b = new QPushButton(text, parent);
+    b->setObjectName(QLatin1String(name));
+    b->setAutoDefault(false);
+    return b;
+}
+
+} // namespace
+
+BookLost2Form::BookLost2Form(AppContext &context, QWidget *parent) : QWidget(parent), context_(context), lost_(context)
+{
+    setObjectName(QStringLiteral("frmHold_BookLost2"));
+    setWindowTitle(QStringLiteral("读者异常注销"));
+    search_ = [this]() { return ReaderSearchDialog::run(context_, this); };
+    txtCardNo_ = new QLineEdit(this);
+    txtCardNo_->setObjectName(QStringLiteral("txtCardNo"));
+    txtCardNo_->setMaxLength(30);
+    txtReason_ = new QLineEdit(lost_.reason, this);
+    txtReason_->setObjectName(QStringLiteral("txtReason"));
+    txtReason_->setMaxLength(100);
+    lblReader_ = new QLabel(this);
+    lblReader_->setObjectName(QStringLiteral("lblReader"));
+    lblReader_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    spdBookLst_ = new QTableView(this);
+    spdBookLst_->setObjectName(QStringLiteral("spdBookLst"));
+    spdBookLst_->setModel(&lost_.model());
+    spdBookLst_->verticalHeader()->setDefaultSectionSize(22);
+    QPushButton *cmdRedrQuery = lostFormButton(this, "cmdRedrQuery", QStringLiteral("读者查询"));
+    QPushButton *cmdReaderInfo = lostFormButton(this, "cmdReaderInfo", QStringLiteral("读者信息"));
+    QPushButton *cmdOK = lostFormButton(this, "cmdOK", QStringLiteral("声明丢失"));
+    QPushButton *cmdExit = lostFormButton(this, "cmdExit", QStringLiteral("退出"));
+
+    auto *top = new QHBoxLayout;
+    top->addWidget(new QLabel(QStringLiteral("读者证号"), this));
+    top->addWidget(txtCardNo_, 1);
+    top->addWidget(cmdRedrQuery);
+    top->addWidget(cmdReaderInfo);
+    auto *reason = new QFormLayout;
+    reason->addRow(QStringLiteral("注销原因"), txtReason_);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cmdOK);
+    buttons->addWidget(cmdExit);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(lblReader_);
+    layout->addLayout(reason);
+    layout->addWidget(spdBookLst_, 1);
+    layout->addLayout(buttons);
+
+    connect(txtCardNo_, &QLineEdit::returnPressed, this, [this] { readCard(txtCardNo_->text()); });
+    connect(cmdRedrQuery, &QPushButton::clicked, this, [this] {
+        if (!search_)
+            return;
+        if (const std::optional<QString> card = search_()) {
+            txtCardNo_->setText(*card);
+            readCard(*card);
+        }
+    });
+    connect(cmdReaderInfo, &QPushButton::clicked, this, &BookLost2Form::showReader);
+    connect(cmdOK, &QPushButton::clicked, this, [this] {
+        lost_.reason = txtReason_->text().trimmed();
+        lost_.declareLost();
+    });
+    connect(cmdExit, &QPushButton::clicked, this, [this] {
+        if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
+            sub->close();
+        else
+            close();
+    });
+    setFocusProxy(txtCardNo_);
+}
+
+void BookLost2Form::readCard(const QString &card)
+{
+    lost_.readReader(card);
+    const LostReader &r = lost_.reader();
+    lblReader_->setText(lost_.hasReader()
+                            ? QStringLiteral("%1  %2  %3  %4  %5  违章：%6  欠款：%7")
+                                  .arg(r.name, r.dept, r.occupation, r.typeName, r.gradeName,
+                                       r.voltFlag == QLatin1String("1") ? QStringLiteral("是") : QStringLiteral("否"),
+                                       r.debtFlag == QLatin1String("1") ? QStringLiteral("是") : QStringLiteral("否"))
+                            : QString());
+}
+
+void BookLost2Form::showReader()
+{
+    if (!lost_.hasReader())
+        return;
+    const LostReader &r = lost_.reader();
+    context_.showMsg(QStringLiteral("I读者证号：%1\n证件号：%2\n姓名：%3\n身份证号：%4\n单位：%5\n职业：%6\n"
+                                    "读者类型：%7\n借阅等级：%8")
+                         .arg(r.cardNo, r.certId, r.name, r.idCard, r.dept, r.occupation, r.typeName, r.gradeName));
+}
+
+} // namespace kestra
