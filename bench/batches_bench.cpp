@@ -18,6 +18,8 @@
 //   BENCH <name>-enter median_ms=... p99_ms=... n=...
 //   BENCH <name>-import per_s=... codes=... s=...
 
+#include "BenchSupport.h"
+
 #include "core/AppContext.h"
 #include "core/Session.h"
 #include "items/BookDeal.h"
@@ -33,42 +35,9 @@
 #include <cstdio>
 
 using namespace kestra;
+using bench::percentile;
 
 namespace {
-
-// Answers every question with yes and keeps quiet about the rest.
-class YesPrompter final : public Prompter {
-public:
-    int showMessage(const MessageBox &box) override
-    {
-        if (box.kind == u'E')
-            std::fprintf(stderr, "message: %s\n", qUtf8Printable(box.text));
-        return AnswerOk;
-    }
-    QString chooseOpenFile(const QString &, const QString &, const QString &) override { return {}; }
-    QString chooseSaveFile(const QString &, const QString &, const QString &) override { return {}; }
-    std::optional<QString> inputText(const QString &, const QString &, const QString &) override
-    {
-        return std::nullopt;
-    }
-    void beginProgress(const QString &, int) override {}
-    bool stepProgress(int) override { return true; }
-    void endProgress() override {}
-    void setBusy(bool) override {}
-};
-
-struct Clockless final : Clock {
-    QDateTime now() const override { return QDateTime::currentDateTime(); }
-};
-
-double percentile(QList<double> v, double p)
-{
-    if (v.isEmpty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    const auto at = static_cast<qsizetype>(p * double(v.size() - 1) + 0.5);
-    return v.at(std::clamp<qsizetype>(at, 0, v.size() - 1));
-}
 
 // The barcodes of the lendable copies of the location with the most of
 // them, shuffled with a fixed seed.
@@ -114,11 +83,8 @@ bool newBatch(AppContext &context, const QString &type, const QString &location,
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    const QStringList args = QCoreApplication::arguments();
-    auto option = [&args](const char *name, const QString &fallback) {
-        const qsizetype at = args.indexOf(QLatin1String(name));
-        return at >= 0 && at + 1 < args.size() ? args.at(at + 1) : fallback;
-    };
+    const bench::Options options;
+    auto option = [&options](const char *name, const QString &fallback) { return options.text(name, fallback); };
     const QString root = option("--root", QString());
     const QString name = option("--name", QStringLiteral("batches"));
     const int entries = option("--entries", QStringLiteral("2000")).toInt();
@@ -127,9 +93,9 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "usage: bench-batches --root DIR [--name NAME] [--entries N] [--import-codes N]\n");
         return 2;
     }
-    YesPrompter prompter;
+    bench::YesPrompter prompter;
     NoSound sounds;
-    Clockless clock;
+    bench::WallClock clock;
     AppContext context(root, AppServices{prompter, sounds, clock});
     if (context.loadIniSettings() < 0 || context.db().connect() < 0 || context.loadMessagesAndParams() < 0) {
         std::fprintf(stderr, "cannot open %s: %s\n", qUtf8Printable(root), qUtf8Printable(context.errors().text));

@@ -28,6 +28,8 @@
 //   BENCH <name>-search ms=... hits=...
 //   BENCH <name>-import per_s=... s=... codes=...
 
+#include "BenchSupport.h"
+
 #include "core/AppContext.h"
 #include "core/Session.h"
 #include "items/BookState.h"
@@ -42,55 +44,9 @@
 #include <cstdio>
 
 using namespace kestra;
+using bench::percentile;
 
 namespace {
-
-// Answers every question with yes: the bench changes what the form would.
-class YesPrompter final : public Prompter {
-public:
-    int showMessage(const MessageBox &box) override
-    {
-        if (box.kind == u'E')
-            std::fprintf(stderr, "message: %s\n", qUtf8Printable(box.text));
-        return AnswerOk;
-    }
-    QString chooseOpenFile(const QString &, const QString &, const QString &) override { return {}; }
-    QString chooseSaveFile(const QString &, const QString &, const QString &) override { return {}; }
-    std::optional<QString> inputText(const QString &, const QString &, const QString &) override
-    {
-        return std::nullopt;
-    }
-    // The progress steps of a long run are its statements: their times go
-    // to stderr, so that the output says where the time goes.
-    void beginProgress(const QString &, int) override { step_.start(); }
-    bool stepProgress(int value) override
-    {
-        if (value > 0 && showSteps)
-            std::fprintf(stderr, "  step %d: %.0f ms\n", value, double(step_.nsecsElapsed()) / 1e6);
-        step_.start();
-        return true;
-    }
-    void endProgress() override {}
-    void setBusy(bool) override {}
-
-    bool showSteps = true; // off for an import, whose steps are its copies
-
-private:
-    QElapsedTimer step_;
-};
-
-struct Clockless final : Clock {
-    QDateTime now() const override { return QDateTime::currentDateTime(); }
-};
-
-double percentile(QList<double> v, double p)
-{
-    if (v.isEmpty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    const auto at = static_cast<qsizetype>(p * double(v.size() - 1) + 0.5);
-    return v.at(std::clamp<qsizetype>(at, 0, v.size() - 1));
-}
 
 bool run(Session &db, const QString &sql)
 {
@@ -272,7 +228,7 @@ int benchSearch(AppContext &context, const QString &name, int searches)
     return 0;
 }
 
-int benchImport(AppContext &context, YesPrompter &prompter, const QString &name, int count)
+int benchImport(AppContext &context, bench::YesPrompter &prompter, const QString &name, int count)
 {
     Session &db = context.db();
     // N different lendable copies in a random order, with a seed of their own.
@@ -327,11 +283,8 @@ int benchImport(AppContext &context, YesPrompter &prompter, const QString &name,
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    const QStringList args = QCoreApplication::arguments();
-    auto option = [&args](const char *name, const QString &fallback) {
-        const qsizetype at = args.indexOf(QLatin1String(name));
-        return at >= 0 && at + 1 < args.size() ? args.at(at + 1) : fallback;
-    };
+    const bench::Options options;
+    auto option = [&options](const char *name, const QString &fallback) { return options.text(name, fallback); };
     const QString root = option("--root", QString());
     const QString name = option("--name", QStringLiteral("copies"));
     const int changes = option("--changes", QStringLiteral("2000")).toInt();
@@ -347,9 +300,9 @@ int main(int argc, char *argv[])
         return 2;
     }
 
-    YesPrompter prompter;
+    bench::YesPrompter prompter;
     NoSound sounds;
-    Clockless clock;
+    bench::WallClock clock;
     AppContext context(root, AppServices{prompter, sounds, clock});
     if (context.loadIniSettings() < 0 || context.db().connect() < 0 || context.loadMessagesAndParams() < 0) {
         std::fprintf(stderr, "cannot open %s: %s\n", qUtf8Printable(root), qUtf8Printable(context.errors().text));

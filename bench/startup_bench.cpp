@@ -8,6 +8,8 @@
 // the steps, so the output says where the time goes. The reference measured
 // in the same run is a bare connect to the same database.
 
+#include "BenchSupport.h"
+
 #include "core/AppContext.h"
 #include "core/Session.h"
 #include "shell/Startup.h"
@@ -31,20 +33,13 @@ double median(QList<double> v)
     return v.size() % 2 ? v.at(v.size() / 2) : (v.at(v.size() / 2 - 1) + v.at(v.size() / 2)) / 2;
 }
 
-struct Clockless final : Clock {
-    QDateTime now() const override { return QDateTime::currentDateTime(); }
-};
-
 } // namespace
 
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    const QStringList args = QCoreApplication::arguments();
-    auto option = [&args](const char *name, const QString &fallback) {
-        const qsizetype at = args.indexOf(QLatin1String(name));
-        return at >= 0 && at + 1 < args.size() ? args.at(at + 1) : fallback;
-    };
+    const bench::Options options;
+    auto option = [&options](const char *name, const QString &fallback) { return options.text(name, fallback); };
     const QString root = option("--root", QString());
     const int runs = option("--runs", QStringLiteral("9")).toInt();
     const QString name = option("--name", QStringLiteral("startup"));
@@ -55,7 +50,7 @@ int main(int argc, char *argv[])
 
     SilentPrompter prompter;
     NoSound sounds;
-    Clockless clock;
+    bench::WallClock clock;
     QList<double> totals;
     QList<double> connects;
     QMap<QString, QList<double>> steps;

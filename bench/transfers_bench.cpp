@@ -20,6 +20,8 @@
 //   BENCH <name>-list copies=... per_s=...
 //   BENCH <name>-class copies=... s=...
 
+#include "BenchSupport.h"
+
 #include "core/AppContext.h"
 #include "core/Session.h"
 #include "items/BookGoto.h"
@@ -32,42 +34,9 @@
 #include <cstdio>
 
 using namespace kestra;
+using bench::percentile;
 
 namespace {
-
-// Answers every question with yes; the times of the statements of a long
-// run go to stderr.
-class YesPrompter final : public Prompter {
-public:
-    int showMessage(const MessageBox &box) override
-    {
-        if (box.kind == u'E')
-            std::fprintf(stderr, "message: %s\n", qUtf8Printable(box.text));
-        return AnswerOk;
-    }
-    QString chooseOpenFile(const QString &, const QString &, const QString &) override { return {}; }
-    QString chooseSaveFile(const QString &, const QString &, const QString &) override { return {}; }
-    std::optional<QString> inputText(const QString &, const QString &, const QString &) override
-    {
-        return std::nullopt;
-    }
-    void beginProgress(const QString &, int) override { step_.start(); }
-    bool stepProgress(int value) override
-    {
-        std::fprintf(stderr, "  step %d: %.0f ms\n", value, double(step_.nsecsElapsed()) / 1e6);
-        step_.start();
-        return true;
-    }
-    void endProgress() override {}
-    void setBusy(bool) override {}
-
-private:
-    QElapsedTimer step_;
-};
-
-struct Clockless final : Clock {
-    QDateTime now() const override { return QDateTime::currentDateTime(); }
-};
 
 bool run(Session &db, const QString &sql)
 {
@@ -217,11 +186,8 @@ int benchClass(AppContext &context, const QString &name)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    const QStringList args = QCoreApplication::arguments();
-    auto option = [&args](const char *name, const QString &fallback) {
-        const qsizetype at = args.indexOf(QLatin1String(name));
-        return at >= 0 && at + 1 < args.size() ? args.at(at + 1) : fallback;
-    };
+    const bench::Options options;
+    auto option = [&options](const char *name, const QString &fallback) { return options.text(name, fallback); };
     const QString root = option("--root", QString());
     const QString name = option("--name", QStringLiteral("transfers"));
     const int locationCopies = option("--location-copies", QStringLiteral("100000")).toInt();
@@ -231,9 +197,9 @@ int main(int argc, char *argv[])
                              "[--list-copies N]\n");
         return 2;
     }
-    YesPrompter prompter;
+    bench::YesPrompter prompter;
     NoSound sounds;
-    Clockless clock;
+    bench::WallClock clock;
     AppContext context(root, AppServices{prompter, sounds, clock});
     if (context.loadIniSettings() < 0 || context.db().connect() < 0 || context.loadMessagesAndParams() < 0) {
         std::fprintf(stderr, "cannot open %s: %s\n", qUtf8Printable(root), qUtf8Printable(context.errors().text));

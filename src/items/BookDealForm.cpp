@@ -9,15 +9,14 @@
 #include "kit/CopyColumns.h"
 #include "ui/CommandBar.h"
 #include "ui/EntryBoxes.h"
+#include "ui/FormParts.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSplitter>
@@ -27,25 +26,6 @@
 namespace kestra {
 
 namespace {
-
-QLineEdit *dealFormBox(QWidget *parent, const char *name, int maxLength)
-{
-    auto *edit = new QLineEdit(parent);
-    edit->setObjectName(QLatin1String(name));
-    edit->setMaxLength(maxLength);
-    return edit;
-}
-
-QTableView *dealFormGrid(QWidget *parent, const char *name, QAbstractItemModel *model)
-{
-    auto *view = new QTableView(parent);
-    view->setObjectName(QLatin1String(name));
-    view->setModel(model);
-    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    view->setSelectionBehavior(QAbstractItemView::SelectRows);
-    view->verticalHeader()->setDefaultSectionSize(22);
-    return view;
-}
 
 // The detail boxes of the copy last found, with their captions.
 struct DealDetailBox {
@@ -126,38 +106,32 @@ void BookDealForm::buildControls()
     tbDC_->addCommand(QStringLiteral("Exit"), QStringLiteral("退出"));
     connect(tbDC_, &CommandBar::commandTriggered, this, &BookDealForm::runCommand);
 
-    txtBatch_ = dealFormBox(this, "txtBatch", 20);
+    txtBatch_ = makeLineEdit(QStringLiteral("txtBatch"), 20, this);
     txtBatch_->setReadOnly(true);
-    txtLocaName_ = dealFormBox(this, "txtLocaName", 60);
+    txtLocaName_ = makeLineEdit(QStringLiteral("txtLocaName"), 60, this);
     txtLocaName_->setReadOnly(true);
     lblState_ = new QLabel(this);
     lblState_->setObjectName(QStringLiteral("lblState"));
 
     optSelect_ = new QButtonGroup(this);
     optSelect_->setObjectName(QStringLiteral("optSelect"));
-    auto *byBarcode = new QRadioButton(QStringLiteral("条码号"), this);
-    byBarcode->setObjectName(QStringLiteral("optSelect_0"));
-    auto *byAccession = new QRadioButton(QStringLiteral("财产号"), this);
-    byAccession->setObjectName(QStringLiteral("optSelect_1"));
-    optSelect_->addButton(byBarcode, 0);
-    optSelect_->addButton(byAccession, 1);
+    QRadioButton *byBarcode = addOption(optSelect_, QStringLiteral("optSelect_0"), 0, QStringLiteral("条码号"), this);
+    QRadioButton *byAccession = addOption(optSelect_, QStringLiteral("optSelect_1"), 1, QStringLiteral("财产号"), this);
     byBarcode->setChecked(true);
     txtInputCode_ = new CodeEntry(this);
     txtInputCode_->setMaxLength(60);
 
-    txtFee_ = dealFormBox(this, "txtFee", 12);
-    txtBookTarget_ = dealFormBox(this, "txtBook_Target", 100);
-    txtRemark_ = dealFormBox(this, "txtRemark", 100);
+    txtFee_ = makeLineEdit(QStringLiteral("txtFee"), 12, this);
+    txtBookTarget_ = makeLineEdit(QStringLiteral("txtBook_Target"), 100, this);
+    txtRemark_ = makeLineEdit(QStringLiteral("txtRemark"), 100, this);
     cmdChange_ = new QPushButton(QStringLiteral("修改"), this);
     cmdChange_->setObjectName(QStringLiteral("cmdChange"));
     cmdChange_->setAutoDefault(false);
 
-    spdBookLst_ = dealFormGrid(this, "spdBookLst", &deal_->model());
-    spdBookLst_->setColumnWidth(0, 40); // the mark
-    spdItemAll_ = dealFormGrid(this, "spdItemAll", &deal_->titleCopies());
+    spdBookLst_ = makeRowGrid(&deal_->model(), QStringLiteral("spdBookLst"), this);
+    spdItemAll_ = makeRowGrid(&deal_->titleCopies(), QStringLiteral("spdItemAll"), this);
     spdItemAll_->hide();
-    lblCount_ = new QLabel(this);
-    lblCount_->setObjectName(QStringLiteral("lblCount"));
+    lblCount_ = makeCountLabel(this);
 
     auto *grid = new QGridLayout;
     grid->addWidget(new QLabel(QStringLiteral("处理批次"), this), 0, 0);
@@ -195,7 +169,7 @@ void BookDealForm::buildControls()
     auto *detailGrid = new QGridLayout(details);
     int at = 0;
     for (const DealDetailBox &d : kDealDetailBoxes) {
-        QLineEdit *edit = dealFormBox(details, d.name, 200);
+        QLineEdit *edit = makeLineEdit(QLatin1String(d.name), 200, details);
         edit->setReadOnly(true);
         detailGrid->addWidget(new QLabel(QString::fromUtf8(d.caption), details), at / 4, (at % 4) * 2);
         detailGrid->addWidget(edit, at / 4, (at % 4) * 2 + 1);
@@ -256,7 +230,7 @@ void BookDealForm::runCommand(const QString &key)
     } else if (key == u"UndoConnect") {
         finish(true);
     } else if (key == u"Exit") {
-        closeForm();
+        closeForm(this);
         return;
     }
     txtInputCode_->setFocus();
@@ -302,7 +276,7 @@ void BookDealForm::showBatchState()
     txtBatch_->setText(b.number);
     txtLocaName_->setText(has ? cell::location(context_, b.location) : QString());
     lblState_->setText(has ? deal_batch::stateName(b.flag) : QString());
-    lblCount_->setText(QStringLiteral("共%1册").arg(deal_->model().count()));
+    showCopyCount(lblCount_, deal_->model().count());
     tbDC_->setCommandsEnabled(
         {QStringLiteral("ShowBatch"), QStringLiteral("Import"), QStringLiteral("Print"), QStringLiteral("ExportMarc")},
         has);
@@ -370,14 +344,6 @@ void BookDealForm::finish(bool reopen)
     else
         deal_batch::finish(context_, deal_->batch());
     showBatchState();
-}
-
-void BookDealForm::closeForm()
-{
-    if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
-        sub->close();
-    else
-        close();
 }
 
 } // namespace kestra

@@ -54,7 +54,6 @@ private:
     void showBatchState();
     void syncInputs();
     void showInputs();
-    void closeForm();
 
     AppContext &context_;
     QString type_;

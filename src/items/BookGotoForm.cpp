@@ -10,6 +10,7 @@
 #include "ui/CodeBoxes.h"
 #include "ui/CommandBar.h"
 #include "ui/EntryBoxes.h"
+#include "ui/FormParts.h"
 #include "ui/GridOutput.h"
 
 #include <QAction>
@@ -19,10 +20,8 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMdiSubWindow>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
@@ -37,21 +36,6 @@ namespace {
 
 using transfer::Kind;
 
-QRadioButton *gotoOption(QButtonGroup *group, const char *name, int id, const QString &text, QWidget *parent)
-{
-    auto *button = new QRadioButton(text, parent);
-    button->setObjectName(QLatin1String(name));
-    group->addButton(button, id);
-    return button;
-}
-
-QPushButton *gotoButton(const char *name, const QString &text, QWidget *parent)
-{
-    auto *button = new QPushButton(text, parent);
-    button->setObjectName(QLatin1String(name));
-    return button;
-}
-
 // The statuses a transfer may give: those of the status change but the
 // repair (it needs its batch) and "不变", which is the blank entry here.
 QList<CodeName> gotoStatuses()
@@ -62,15 +46,6 @@ QList<CodeName> gotoStatuses()
             list.append(entry);
     }
     return list;
-}
-
-int gotoColumnOf(const QAbstractItemModel &model, const QString &heading)
-{
-    for (int c = 0; c < model.columnCount(); ++c) {
-        if (model.headerData(c, Qt::Horizontal).toString() == heading)
-            return c;
-    }
-    return -1;
 }
 
 } // namespace
@@ -111,10 +86,14 @@ void BookGotoForm::buildControls(AppContext &context)
     optKind_->setObjectName(QStringLiteral("optKindGroup"));
     auto *kindBox = new QGroupBox(QStringLiteral("调拨方式"), this);
     auto *kindLayout = new QHBoxLayout(kindBox);
-    kindLayout->addWidget(gotoOption(optKind_, "optItem", int(Kind::ByCopy), QStringLiteral("按册"), kindBox));
-    kindLayout->addWidget(gotoOption(optKind_, "optKind", int(Kind::ByClass), QStringLiteral("按类"), kindBox));
-    kindLayout->addWidget(gotoOption(optKind_, "optBatch", int(Kind::ByBatch), QStringLiteral("按批"), kindBox));
-    kindLayout->addWidget(gotoOption(optKind_, "optLocation", int(Kind::ByLocation), QStringLiteral("按地"), kindBox));
+    kindLayout->addWidget(
+        addOption(optKind_, QStringLiteral("optItem"), int(Kind::ByCopy), QStringLiteral("按册"), kindBox));
+    kindLayout->addWidget(
+        addOption(optKind_, QStringLiteral("optKind"), int(Kind::ByClass), QStringLiteral("按类"), kindBox));
+    kindLayout->addWidget(
+        addOption(optKind_, QStringLiteral("optBatch"), int(Kind::ByBatch), QStringLiteral("按批"), kindBox));
+    kindLayout->addWidget(
+        addOption(optKind_, QStringLiteral("optLocation"), int(Kind::ByLocation), QStringLiteral("按地"), kindBox));
     kindLayout->addSpacing(20);
     optGotoBatch_ = new QCheckBox(QStringLiteral("记录调拨批次"), kindBox);
     optGotoBatch_->setObjectName(QStringLiteral("optGotoBatch"));
@@ -147,18 +126,10 @@ void BookGotoForm::buildControls(AppContext &context)
     plan->setColumnStretch(1, 1);
     plan->setColumnStretch(3, 1);
 
-    auto *spdBookLst = new QTableView(this);
-    spdBookLst->setObjectName(QStringLiteral("spdBookLst"));
-    spdBookLst->setModel(&goto_.model());
-    spdBookLst->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    spdBookLst->setSelectionBehavior(QAbstractItemView::SelectRows);
-    spdBookLst->verticalHeader()->setDefaultSectionSize(22);
-    spdBookLst->setColumnWidth(0, 40);
-    spdBookLst->setColumnWidth(3, 220);
+    QTableView *spdBookLst = makeRowGrid(&goto_.model(), QStringLiteral("spdBookLst"), this);
     auto *output = new GridOutput(context, spdBookLst, windowTitle());
-    output->setCopyTotals(gotoColumnOf(goto_.model(), copyHeading(CopyField::Price)));
-    lblCount_ = new QLabel(this);
-    lblCount_->setObjectName(QStringLiteral("lblCount"));
+    output->setCopyTotals(columnOf(goto_.model(), copyHeading(CopyField::Price)));
+    lblCount_ = makeCountLabel(this);
     auto *footer = new QHBoxLayout;
     footer->addWidget(lblCount_, 1);
     footer->addWidget(output->makeButton(this));
@@ -197,8 +168,8 @@ QWidget *BookGotoForm::buildGathering()
     auto *box = new QGroupBox(QStringLiteral("选择书刊"), this);
     optSelect_ = new QButtonGroup(this);
     optSelect_->setObjectName(QStringLiteral("optSelect"));
-    QRadioButton *byBarcode = gotoOption(optSelect_, "optSelect_0", 0, QStringLiteral("条码号"), box);
-    QRadioButton *byAccession = gotoOption(optSelect_, "optSelect_1", 1, QStringLiteral("财产号"), box);
+    QRadioButton *byBarcode = addOption(optSelect_, QStringLiteral("optSelect_0"), 0, QStringLiteral("条码号"), box);
+    QRadioButton *byAccession = addOption(optSelect_, QStringLiteral("optSelect_1"), 1, QStringLiteral("财产号"), box);
     byBarcode->setChecked(true);
     txtInputCode_ = new CodeEntry(box);
     txtInputCode_->setMaxLength(60);
@@ -206,13 +177,13 @@ QWidget *BookGotoForm::buildGathering()
     txtStartCode_->setObjectName(QStringLiteral("txtStartCode"));
     txtEndCode_ = new QLineEdit(box);
     txtEndCode_->setObjectName(QStringLiteral("txtEndCode"));
-    QPushButton *cmdRange = gotoButton("cmdRange", QStringLiteral("按号段列入"), box);
+    QPushButton *cmdRange = makeButton(QStringLiteral("cmdRange"), QStringLiteral("按号段列入"), box);
     txtInputKind_ = new ClassNumberBox(box);
-    QPushButton *cmdKind = gotoButton("cmdKind", QStringLiteral("查找"), box);
+    QPushButton *cmdKind = makeButton(QStringLiteral("cmdKind"), QStringLiteral("查找"), box);
     txtMoveBatch_ = new QLineEdit(box);
     txtMoveBatch_->setObjectName(QStringLiteral("txtMoveBatch"));
-    QPushButton *cmdMoveBatch = gotoButton("cmdMoveBatch", QStringLiteral("查找"), box);
-    QPushButton *cmdLocation = gotoButton("cmdLocation", QStringLiteral("按地调拨"), box);
+    QPushButton *cmdMoveBatch = makeButton(QStringLiteral("cmdMoveBatch"), QStringLiteral("查找"), box);
+    QPushButton *cmdLocation = makeButton(QStringLiteral("cmdLocation"), QStringLiteral("按地调拨"), box);
 
     auto *grid = new QGridLayout(box);
     grid->addWidget(byBarcode, 0, 0);
@@ -376,10 +347,7 @@ void BookGotoForm::runCommand(const QString &key)
             dialog.exec();
         }
     } else if (key == u"Exit") {
-        if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
-            sub->close();
-        else
-            close();
+        closeForm(this);
         return;
     }
     if (goto_.kind() == Kind::ByCopy)
@@ -397,7 +365,7 @@ void BookGotoForm::closeEvent(QCloseEvent *event)
 
 void BookGotoForm::showCount()
 {
-    lblCount_->setText(QStringLiteral("共%1册").arg(goto_.rows().size()));
+    showCopyCount(lblCount_, goto_.rows().size());
 }
 
 } // namespace kestra

@@ -1,9 +1,9 @@
 #include "items/BookGotoPickDialog.h"
 
 #include "kit/RowModel.h"
+#include "ui/FormParts.h"
 
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableView>
@@ -11,36 +11,18 @@
 
 namespace kestra {
 
-namespace {
-
-QPushButton *pickButton(const char *name, const QString &text, QWidget *parent)
-{
-    auto *button = new QPushButton(text, parent);
-    button->setObjectName(QLatin1String(name));
-    return button;
-}
-
-} // namespace
-
 BookGotoPickDialog::BookGotoPickDialog(RowModelBase &picks, QWidget *parent) : QDialog(parent), picks_(picks)
 {
     setObjectName(QStringLiteral("frmHold_BookGoto_SearchResult"));
     setWindowTitle(QStringLiteral("选择调拨书刊"));
-    auto *grid = new QTableView(this);
-    grid->setObjectName(QStringLiteral("spdBookLst"));
-    grid->setModel(&picks_);
-    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    grid->verticalHeader()->setDefaultSectionSize(22);
-    grid->setColumnWidth(0, 40);
-    grid->setColumnWidth(3, 220);
+    auto *grid = makeRowGrid(&picks_, QStringLiteral("spdBookLst"), this);
     lblCount_ = new QLabel(this);
     lblCount_->setObjectName(QStringLiteral("lblCount"));
 
-    QPushButton *all = pickButton("cmdSelectAll", QStringLiteral("全选"), this);
-    QPushButton *none = pickButton("cmdSelectUnAll", QStringLiteral("全不选"), this);
-    QPushButton *ok = pickButton("cmdOK", QStringLiteral("确定"), this);
-    QPushButton *cancel = pickButton("cmdCancel", QStringLiteral("取消"), this);
+    QPushButton *all = makeButton(QStringLiteral("cmdSelectAll"), QStringLiteral("全选"), this);
+    QPushButton *none = makeButton(QStringLiteral("cmdSelectUnAll"), QStringLiteral("全不选"), this);
+    QPushButton *ok = makeButton(QStringLiteral("cmdOK"), QStringLiteral("确定"), this);
+    QPushButton *cancel = makeButton(QStringLiteral("cmdCancel"), QStringLiteral("取消"), this);
     ok->setDefault(true);
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(lblCount_, 1);

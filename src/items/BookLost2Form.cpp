@@ -2,53 +2,35 @@
 
 #include "core/AppContext.h"
 #include "items/ReaderSearchDialog.h"
+#include "ui/FormParts.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
 
 namespace kestra {
 
-namespace {
-
-QPushButton *lostFormButton(QWidget *parent, const char *name, const QString &text)
-{
-    auto *b = new QPushButton(text, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
-    return b;
-}
-
-} // namespace
-
 BookLost2Form::BookLost2Form(AppContext &context, QWidget *parent) : QWidget(parent), context_(context), lost_(context)
 {
     setObjectName(QStringLiteral("frmHold_BookLost2"));
     setWindowTitle(QStringLiteral("读者异常注销"));
     search_ = [this]() { return ReaderSearchDialog::run(context_, this); };
-    txtCardNo_ = new QLineEdit(this);
-    txtCardNo_->setObjectName(QStringLiteral("txtCardNo"));
-    txtCardNo_->setMaxLength(30);
+    txtCardNo_ = makeLineEdit(QStringLiteral("txtCardNo"), 30, this);
     txtReason_ = new QLineEdit(lost_.reason, this);
     txtReason_->setObjectName(QStringLiteral("txtReason"));
     txtReason_->setMaxLength(100);
     lblReader_ = new QLabel(this);
     lblReader_->setObjectName(QStringLiteral("lblReader"));
     lblReader_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    spdBookLst_ = new QTableView(this);
-    spdBookLst_->setObjectName(QStringLiteral("spdBookLst"));
-    spdBookLst_->setModel(&lost_.model());
-    spdBookLst_->verticalHeader()->setDefaultSectionSize(22);
-    QPushButton *cmdRedrQuery = lostFormButton(this, "cmdRedrQuery", QStringLiteral("读者查询"));
-    QPushButton *cmdReaderInfo = lostFormButton(this, "cmdReaderInfo", QStringLiteral("读者信息"));
-    QPushButton *cmdOK = lostFormButton(this, "cmdOK", QStringLiteral("声明丢失"));
-    QPushButton *cmdExit = lostFormButton(this, "cmdExit", QStringLiteral("退出"));
+    spdBookLst_ = makeRowGrid(&lost_.model(), QStringLiteral("spdBookLst"), this);
+    QPushButton *cmdRedrQuery = makeButton(QStringLiteral("cmdRedrQuery"), QStringLiteral("读者查询"), this);
+    QPushButton *cmdReaderInfo = makeButton(QStringLiteral("cmdReaderInfo"), QStringLiteral("读者信息"), this);
+    QPushButton *cmdOK = makeButton(QStringLiteral("cmdOK"), QStringLiteral("声明丢失"), this);
+    QPushButton *cmdExit = makeButton(QStringLiteral("cmdExit"), QStringLiteral("退出"), this);
 
     auto *top = new QHBoxLayout;
     top->addWidget(new QLabel(QStringLiteral("读者证号"), this));
@@ -82,12 +64,7 @@ BookLost2Form::BookLost2Form(AppContext &context, QWidget *parent) : QWidget(par
         lost_.reason = txtReason_->text().trimmed();
         lost_.declareLost();
     });
-    connect(cmdExit, &QPushButton::clicked, this, [this] {
-        if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
-            sub->close();
-        else
-            close();
-    });
+    connect(cmdExit, &QPushButton::clicked, this, [this] { closeForm(this); });
     setFocusProxy(txtCardNo_);
 }
 

@@ -46,8 +46,8 @@ void BookStateForm::buildControls(AppContext &context)
     optType_->setObjectName(QStringLiteral("optType"));
     auto *typeBox = new QGroupBox(QStringLiteral("修改方式"), this);
     auto *typeLayout = new QHBoxLayout(typeBox);
-    typeLayout->addWidget(addOption(optType_, QStringLiteral("optType"), 0, QStringLiteral("单册修改"), typeBox));
-    typeLayout->addWidget(addOption(optType_, QStringLiteral("optType"), 1, QStringLiteral("按馆藏地修改"), typeBox));
+    typeLayout->addWidget(addOption(optType_, QStringLiteral("optType_0"), 0, QStringLiteral("单册修改"), typeBox));
+    typeLayout->addWidget(addOption(optType_, QStringLiteral("optType_1"), 1, QStringLiteral("按馆藏地修改"), typeBox));
     optType_->button(0)->setChecked(true);
 
     cmbNewState_ = makeCodeBox(QStringLiteral("cmbNewState"), book_state::targetStatuses(), this);
@@ -57,8 +57,8 @@ void BookStateForm::buildControls(AppContext &context)
 
     optSelect_ = new QButtonGroup(this);
     optSelect_->setObjectName(QStringLiteral("optSelect"));
-    QRadioButton *byBarcode = addOption(optSelect_, QStringLiteral("optSelect"), 0, QStringLiteral("条码号"), this);
-    QRadioButton *byAccession = addOption(optSelect_, QStringLiteral("optSelect"), 1, QStringLiteral("财产号"), this);
+    QRadioButton *byBarcode = addOption(optSelect_, QStringLiteral("optSelect_0"), 0, QStringLiteral("条码号"), this);
+    QRadioButton *byAccession = addOption(optSelect_, QStringLiteral("optSelect_1"), 1, QStringLiteral("财产号"), this);
     byBarcode->setChecked(true);
     txtInputCode_ = new CodeEntry(this);
     txtInputCode_->setMaxLength(60);

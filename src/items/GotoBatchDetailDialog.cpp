@@ -1,7 +1,7 @@
 #include "items/GotoBatchDetailDialog.h"
+#include "ui/FormParts.h"
 
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableView>
@@ -9,36 +9,19 @@
 
 namespace kestra {
 
-namespace {
-
-QPushButton *detailButton(const char *name, const QString &text, QWidget *parent)
-{
-    auto *button = new QPushButton(text, parent);
-    button->setObjectName(QLatin1String(name));
-    return button;
-}
-
-} // namespace
-
 GotoBatchDetailDialog::GotoBatchDetailDialog(AppContext &context, const QString &batchNo, QWidget *parent)
     : QDialog(parent), detail_(context)
 {
     setObjectName(QStringLiteral("frmHold_BookGotoBatchDetail"));
     setWindowTitle(QStringLiteral("调拨批次明细"));
     detail_.load(batchNo);
-    auto *grid = new QTableView(this);
-    grid->setObjectName(QStringLiteral("spdDetail"));
-    grid->setModel(&detail_.model());
-    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    grid->verticalHeader()->setDefaultSectionSize(22);
-    grid->setColumnWidth(3, 220);
+    auto *grid = makeRowGrid(&detail_.model(), QStringLiteral("spdDetail"), this);
     auto *count = new QLabel(QStringLiteral("调拨批次：%1    共%2册").arg(batchNo).arg(detail_.model().count()), this);
     count->setObjectName(QStringLiteral("lblCount"));
-    QPushButton *exportButton = detailButton("cmdExport", QStringLiteral("导出"), this);
-    QPushButton *print = detailButton("cmdPrint", QStringLiteral("打印"), this);
-    QPushButton *preview = detailButton("cmdPreview", QStringLiteral("打印预览"), this);
-    QPushButton *exit = detailButton("cmdExit", QStringLiteral("退出"), this);
+    QPushButton *exportButton = makeButton(QStringLiteral("cmdExport"), QStringLiteral("导出"), this);
+    QPushButton *print = makeButton(QStringLiteral("cmdPrint"), QStringLiteral("打印"), this);
+    QPushButton *preview = makeButton(QStringLiteral("cmdPreview"), QStringLiteral("打印预览"), this);
+    QPushButton *exit = makeButton(QStringLiteral("cmdExit"), QStringLiteral("退出"), this);
     const bool any = !detail_.model().isEmpty();
     for (QPushButton *b : {exportButton, print, preview})
         b->setEnabled(any);

@@ -3,11 +3,11 @@
 #include "core/AppContext.h"
 #include "items/GotoBatchDetailDialog.h"
 #include "ui/CodeBoxes.h"
+#include "ui/FormParts.h"
 
 #include <QComboBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,42 +17,26 @@
 
 namespace kestra {
 
-namespace {
-
-QPushButton *batchButton(const char *name, const QString &text, QWidget *parent)
-{
-    auto *button = new QPushButton(text, parent);
-    button->setObjectName(QLatin1String(name));
-    return button;
-}
-
-} // namespace
-
 GotoBatchDialog::GotoBatchDialog(AppContext &context, const GotoBatch &preset, QWidget *parent)
     : QDialog(parent), context_(context), preset_(preset), list_(context)
 {
     setObjectName(QStringLiteral("frmHold_BookGotoBatch"));
     setWindowTitle(QStringLiteral("调拨批次"));
     list_.load();
-    spdBatch_ = new QTableView(this);
-    spdBatch_->setObjectName(QStringLiteral("spdBatch"));
-    spdBatch_->setModel(&list_.model());
-    spdBatch_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    spdBatch_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    spdBatch_ = makeRowGrid(&list_.model(), QStringLiteral("spdBatch"), this);
     spdBatch_->setSelectionMode(QAbstractItemView::SingleSelection);
-    spdBatch_->verticalHeader()->setDefaultSectionSize(22);
     txtFind_ = new QLineEdit(this);
     txtFind_->setObjectName(QStringLiteral("txtFind"));
     lblBatch_ = new QLabel(this);
     lblBatch_->setObjectName(QStringLiteral("lblBatch"));
     lblBatch_->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-    QPushButton *find = batchButton("cmdFind", QStringLiteral("查询"), this);
-    QPushButton *add = batchButton("cmdNew", QStringLiteral("新建"), this);
-    QPushButton *remove = batchButton("cmdDelete", QStringLiteral("删除"), this);
-    QPushButton *detail = batchButton("cmdDetail", QStringLiteral("明细"), this);
-    QPushButton *ok = batchButton("cmdOK", QStringLiteral("确定"), this);
-    QPushButton *cancel = batchButton("cmdCancel", QStringLiteral("取消"), this);
+    QPushButton *find = makeButton(QStringLiteral("cmdFind"), QStringLiteral("查询"), this);
+    QPushButton *add = makeButton(QStringLiteral("cmdNew"), QStringLiteral("新建"), this);
+    QPushButton *remove = makeButton(QStringLiteral("cmdDelete"), QStringLiteral("删除"), this);
+    QPushButton *detail = makeButton(QStringLiteral("cmdDetail"), QStringLiteral("明细"), this);
+    QPushButton *ok = makeButton(QStringLiteral("cmdOK"), QStringLiteral("确定"), this);
+    QPushButton *cancel = makeButton(QStringLiteral("cmdCancel"), QStringLiteral("取消"), this);
     auto *search = new QHBoxLayout;
     search->addWidget(new QLabel(QStringLiteral("查询"), this));
     search->addWidget(txtFind_, 1);
@@ -164,8 +148,8 @@ GotoBatchRemarkDialog::GotoBatchRemarkDialog(AppContext &context, const GotoBatc
     form->addRow(QStringLiteral("新馆藏地"), cmbDestination_);
     form->addRow(QStringLiteral("文献类型"), cmbDoc_);
     form->addRow(QStringLiteral("说明"), txtRemark_);
-    QPushButton *ok = batchButton("cmdOK", QStringLiteral("确定"), this);
-    QPushButton *cancel = batchButton("cmdCancel", QStringLiteral("取消"), this);
+    QPushButton *ok = makeButton(QStringLiteral("cmdOK"), QStringLiteral("确定"), this);
+    QPushButton *cancel = makeButton(QStringLiteral("cmdCancel"), QStringLiteral("取消"), this);
     ok->setDefault(true);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);

@@ -2,13 +2,12 @@
 
 #include "core/AppContext.h"
 #include "items/TransferDocRows.h"
+#include "ui/FormParts.h"
 
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QSplitter>
 #include <QTableView>
@@ -18,23 +17,10 @@ namespace kestra {
 
 namespace {
 
-QPushButton *docButton(const char *name, const QString &text, QWidget *parent)
+QTableView *docGrid(const QString &name, QAbstractItemModel *model, QWidget *parent)
 {
-    auto *button = new QPushButton(text, parent);
-    button->setObjectName(QLatin1String(name));
-    return button;
-}
-
-QTableView *docGrid(const char *name, QAbstractItemModel *model, QWidget *parent)
-{
-    auto *grid = new QTableView(parent);
-    grid->setObjectName(QLatin1String(name));
-    grid->setModel(model);
-    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    QTableView *grid = makeRowGrid(model, name, parent);
     grid->setSelectionMode(QAbstractItemView::SingleSelection);
-    grid->verticalHeader()->setDefaultSectionSize(22);
-    grid->setColumnWidth(0, 40);
     return grid;
 }
 
@@ -47,20 +33,20 @@ TransferDocForm::TransferDocForm(AppContext &context, QWidget *parent)
     setWindowTitle(QStringLiteral("交接批次"));
     txtFind_ = new QLineEdit(this);
     txtFind_->setObjectName(QStringLiteral("txtFind"));
-    QPushButton *find = docButton("cmdFind", QStringLiteral("查询"), this);
-    spdBatch_ = docGrid("spdBatch", &batches_, this);
-    QTableView *detail = docGrid("spdDetail", &rows_, this);
+    QPushButton *find = makeButton(QStringLiteral("cmdFind"), QStringLiteral("查询"), this);
+    spdBatch_ = docGrid(QStringLiteral("spdBatch"), &batches_, this);
+    QTableView *detail = docGrid(QStringLiteral("spdDetail"), &rows_, this);
     lblRequests_ = new QLabel(this);
     lblRequests_->setObjectName(QStringLiteral("lblRequests"));
 
-    QPushButton *set = docButton("cmdSet", QStringLiteral("新书动态调整"), this);
-    QPushButton *unset = docButton("cmdUnSet", QStringLiteral("恢复流通类型"), this);
-    QPushButton *undo = docButton("cmdUndo", QStringLiteral("取消典藏"), this);
-    QPushButton *bookMark = docButton("cmdPrintBookMark", QStringLiteral("打印书标"), this);
-    QPushButton *card = docButton("cmdPrintCard", QStringLiteral("打印卡片"), this);
-    QPushButton *email = docButton("cmdEmail", QStringLiteral("通知读者"), this);
-    QPushButton *ok = docButton("cmdOK", QStringLiteral("确定"), this);
-    QPushButton *cancel = docButton("cmdCancel", QStringLiteral("取消"), this);
+    QPushButton *set = makeButton(QStringLiteral("cmdSet"), QStringLiteral("新书动态调整"), this);
+    QPushButton *unset = makeButton(QStringLiteral("cmdUnSet"), QStringLiteral("恢复流通类型"), this);
+    QPushButton *undo = makeButton(QStringLiteral("cmdUndo"), QStringLiteral("取消典藏"), this);
+    QPushButton *bookMark = makeButton(QStringLiteral("cmdPrintBookMark"), QStringLiteral("打印书标"), this);
+    QPushButton *card = makeButton(QStringLiteral("cmdPrintCard"), QStringLiteral("打印卡片"), this);
+    QPushButton *email = makeButton(QStringLiteral("cmdEmail"), QStringLiteral("通知读者"), this);
+    QPushButton *ok = makeButton(QStringLiteral("cmdOK"), QStringLiteral("确定"), this);
+    QPushButton *cancel = makeButton(QStringLiteral("cmdCancel"), QStringLiteral("取消"), this);
     // Never a dead click: what these start is not part of the program yet.
     for (QPushButton *b : {bookMark, card, email}) {
         b->setEnabled(false);
@@ -119,9 +105,9 @@ TransferDocForm::TransferDocForm(AppContext &context, QWidget *parent)
         if (doc_.chosen().isEmpty())
             return;
         Q_EMIT batchChosen(doc_.chosen());
-        closeForm();
+        closeForm(this);
     });
-    connect(cancel, &QPushButton::clicked, this, &TransferDocForm::closeForm);
+    connect(cancel, &QPushButton::clicked, this, [this]() { closeForm(this); });
     reload();
 }
 
@@ -158,14 +144,6 @@ void TransferDocForm::act(int (TransferDoc::*action)())
         return;
     if ((doc_.*action)() == 1 && doc_.select(doc_.selected()) >= 0)
         showDetail();
-}
-
-void TransferDocForm::closeForm()
-{
-    if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
-        sub->close();
-    else
-        close();
 }
 
 } // namespace kestra

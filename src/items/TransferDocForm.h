@@ -33,7 +33,6 @@ private:
     void selectBatch(int row);
     void showDetail();
     void act(int (TransferDoc::*action)());
-    void closeForm();
 
     TransferDoc doc_;
     RowModel<HandoverBatch> batches_;

@@ -2,11 +2,16 @@
 
 #include "ui/CodeBoxes.h"
 
+#include "kit/CopyColumns.h"
+#include "kit/RowModel.h"
+
 #include <QAbstractItemModel>
 #include <QButtonGroup>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiSubWindow>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
 
@@ -23,8 +28,23 @@ constexpr int kTitleWidth = 220;
 QRadioButton *addOption(QButtonGroup *group, const QString &name, int id, const QString &text, QWidget *parent)
 {
     auto *button = new QRadioButton(text, parent);
-    button->setObjectName(name + u'_' + QString::number(id));
+    button->setObjectName(name);
     group->addButton(button, id);
+    return button;
+}
+
+QLineEdit *makeLineEdit(const QString &name, int maxLength, QWidget *parent)
+{
+    auto *edit = new QLineEdit(parent);
+    edit->setObjectName(name);
+    edit->setMaxLength(maxLength);
+    return edit;
+}
+
+QPushButton *makeButton(const QString &name, const QString &text, QWidget *parent)
+{
+    auto *button = new QPushButton(text, parent);
+    button->setObjectName(name);
     return button;
 }
 
@@ -44,9 +64,10 @@ QTableView *makeRowGrid(QAbstractItemModel *model, const QString &name, QWidget 
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
     view->verticalHeader()->setDefaultSectionSize(kRowHeight);
-    view->setColumnWidth(0, kMarkWidth);
-    if (model->columnCount() > 3)
-        view->setColumnWidth(3, kTitleWidth);
+    if (const auto *rows = dynamic_cast<const RowModelBase *>(model); rows && rows->checkable())
+        view->setColumnWidth(0, kMarkWidth);
+    if (const int title = columnOf(*model, copyHeading(CopyField::Title)); title >= 0)
+        view->setColumnWidth(title, kTitleWidth);
     return view;
 }
 

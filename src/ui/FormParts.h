@@ -8,6 +8,8 @@
 class QAbstractItemModel;
 class QButtonGroup;
 class QLabel;
+class QLineEdit;
+class QPushButton;
 class QRadioButton;
 class QTableView;
 class QWidget;
@@ -19,14 +21,21 @@ class CodeBox;
 // Small builders every form uses, so that a form file holds its layout and
 // wiring only.
 
-// A radio button in a group, named "<name>_<id>" as the form's tests find it.
+// A named radio button with its id in a group.
 QRadioButton *addOption(QButtonGroup *group, const QString &name, int id, const QString &text, QWidget *parent);
+
+// A named text box that takes at most maxLength characters.
+QLineEdit *makeLineEdit(const QString &name, int maxLength, QWidget *parent);
+
+// A named push button.
+QPushButton *makeButton(const QString &name, const QString &text, QWidget *parent);
 
 // A named drop-down of code names.
 CodeBox *makeCodeBox(const QString &name, const QList<CodeName> &entries, QWidget *parent);
 
 // A read-only grid of whole rows over a model the form's controller keeps:
-// rows are selected whole, the mark column is narrow, the title wide.
+// rows are selected whole, a RowModel's mark column is narrow, the copy
+// title wide.
 QTableView *makeRowGrid(QAbstractItemModel *model, const QString &name, QWidget *parent);
 
 // The model column under a heading; -1 when none has it.

@@ -1,0 +1,85 @@
+#pragma once
+
+// What every benchmark on the demo library needs: a Prompter that answers
+// yes and says where the time of a long run goes, the wall clock, the
+// command-line options and percentiles.
+
+#include "core/Clock.h"
+#include "core/Prompter.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QList>
+#include <QStringList>
+#include <algorithm>
+#include <cstdio>
+
+namespace kestra::bench {
+
+// Answers every question with yes: the benchmark changes what the form
+// would. Errors go to stderr; the steps of a long run (its statements) are
+// timed to stderr while showSteps is on (off for an import, whose steps are
+// its copies).
+class YesPrompter final : public Prompter {
+public:
+    int showMessage(const MessageBox &box) override
+    {
+        if (box.kind == u'E')
+            std::fprintf(stderr, "message: %s\n", qUtf8Printable(box.text));
+        return AnswerOk;
+    }
+    QString chooseOpenFile(const QString &, const QString &, const QString &) override { return {}; }
+    QString chooseSaveFile(const QString &, const QString &, const QString &) override { return {}; }
+    std::optional<QString> inputText(const QString &, const QString &, const QString &) override
+    {
+        return std::nullopt;
+    }
+    void beginProgress(const QString &, int) override { step_.start(); }
+    bool stepProgress(int value) override
+    {
+        if (value > 0 && showSteps)
+            std::fprintf(stderr, "  step %d: %.0f ms\n", value, double(step_.nsecsElapsed()) / 1e6);
+        step_.start();
+        return true;
+    }
+    void endProgress() override {}
+    void setBusy(bool) override {}
+
+    bool showSteps = true;
+
+private:
+    QElapsedTimer step_;
+};
+
+struct WallClock final : Clock {
+    QDateTime now() const override { return QDateTime::currentDateTime(); }
+};
+
+// "--name value" options of the command line.
+class Options {
+public:
+    Options() : args_(QCoreApplication::arguments()) {}
+    QString text(const char *name, const QString &fallback = QString()) const
+    {
+        const qsizetype at = args_.indexOf(QLatin1String(name));
+        return at >= 0 && at + 1 < args_.size() ? args_.at(at + 1) : fallback;
+    }
+    int number(const char *name, int fallback) const { return text(name, QString::number(fallback)).toInt(); }
+
+private:
+    QStringList args_;
+};
+
+// The value below which a share p (0..1) of the samples lie, the nearest
+// sample taken.
+inline double percentile(QList<double> v, double p)
+{
+    if (v.isEmpty())
+        return 0;
+    std::sort(v.begin(), v.end());
+    const auto at = static_cast<qsizetype>(p * double(v.size() - 1) + 0.5);
+    return v.at(std::clamp<qsizetype>(at, 0, v.size() - 1));
+}
+
+} // namespace kestra::bench
