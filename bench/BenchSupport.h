@@ -4,8 +4,13 @@
 // yes and says where the time of a long run goes, the wall clock, the
 // command-line options and percentiles.
 
+#include "core/AppContext.h"
 #include "core/Clock.h"
+#include "core/CodeTables.h"
 #include "core/Prompter.h"
+#include "core/Session.h"
+#include "core/SessionValues.h"
+#include "core/SoundPlayer.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -81,5 +86,37 @@ inline double percentile(QList<double> v, double p)
     const auto at = static_cast<qsizetype>(p * double(v.size() - 1) + 0.5);
     return v.at(std::clamp<qsizetype>(at, 0, v.size() - 1));
 }
+
+// The client's context on the library at root, logged in as DC01 at DC-01
+// with the locations of operation type 2 and the first of them as the
+// workstation's location; open() says on stderr what failed.
+struct BenchSession {
+    YesPrompter prompter;
+    NoSound sounds;
+    WallClock clock;
+    QString root;
+    AppContext context;
+
+    explicit BenchSession(const QString &folder) : root(folder), context(folder, AppServices{prompter, sounds, clock})
+    {}
+
+    bool open()
+    {
+        if (context.loadIniSettings() < 0 || context.db().connect() < 0 || context.loadMessagesAndParams() < 0) {
+            std::fprintf(stderr, "cannot open %s: %s\n", qUtf8Printable(root), qUtf8Printable(context.errors().text));
+            return false;
+        }
+        SessionValues &s = context.session();
+        s.operatorNo = QStringLiteral("DC01");
+        s.workstation = QStringLiteral("DC-01");
+        if (context.codes().load(CodeCache::AllLocations) < 0 || context.codes().load(CodeCache::DocTypes) < 0 ||
+            context.codes().loadLocations(QStringLiteral("2")) < 0) {
+            std::fprintf(stderr, "cannot read the code tables\n");
+            return false;
+        }
+        s.currentLocation = context.codes().currentLocations().text(0, 0);
+        return true;
+    }
+};
 
 } // namespace kestra::bench

@@ -93,19 +93,11 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "usage: bench-batches --root DIR [--name NAME] [--entries N] [--import-codes N]\n");
         return 2;
     }
-    bench::YesPrompter prompter;
-    NoSound sounds;
-    bench::WallClock clock;
-    AppContext context(root, AppServices{prompter, sounds, clock});
-    if (context.loadIniSettings() < 0 || context.db().connect() < 0 || context.loadMessagesAndParams() < 0) {
-        std::fprintf(stderr, "cannot open %s: %s\n", qUtf8Printable(root), qUtf8Printable(context.errors().text));
+    bench::BenchSession bench(root);
+    if (!bench.open())
         return 1;
-    }
+    AppContext &context = bench.context;
     SessionValues &s = context.session();
-    s.operatorNo = QStringLiteral("DC01");
-    s.workstation = QStringLiteral("DC-01");
-    if (context.codes().load(CodeCache::AllLocations) < 0 || context.codes().loadLocations(QStringLiteral("2")) < 0)
-        return fail(context, "the location lists");
     QString location;
     const QStringList codes = lendableBarcodes(context.db(), location);
     if (codes.size() < entries + 50 + importCodes) {

@@ -197,21 +197,10 @@ int main(int argc, char *argv[])
                              "[--list-copies N]\n");
         return 2;
     }
-    bench::YesPrompter prompter;
-    NoSound sounds;
-    bench::WallClock clock;
-    AppContext context(root, AppServices{prompter, sounds, clock});
-    if (context.loadIniSettings() < 0 || context.db().connect() < 0 || context.loadMessagesAndParams() < 0) {
-        std::fprintf(stderr, "cannot open %s: %s\n", qUtf8Printable(root), qUtf8Printable(context.errors().text));
+    bench::BenchSession bench(root);
+    if (!bench.open())
         return 1;
-    }
-    SessionValues &s = context.session();
-    s.operatorNo = QStringLiteral("DC01");
-    s.workstation = QStringLiteral("DC-01");
-    if (context.codes().load(CodeCache::AllLocations) < 0 || context.codes().load(CodeCache::DocTypes) < 0 ||
-        context.codes().loadLocations(QStringLiteral("2")) < 0)
-        return 1;
-    s.currentLocation = context.codes().currentLocations().text(0, 0);
+    AppContext &context = bench.context;
     int status = benchLocation(context, name, locationCopies);
     if (status == 0)
         status = benchList(context, name, listCopies);

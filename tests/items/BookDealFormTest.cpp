@@ -9,6 +9,7 @@
 #include "items/BookLost2Form.h"
 #include "items/CopyTestLib.h"
 #include "shell/MainWindow.h"
+#include "support/FormDriver.h"
 #include "support/RecordingPrinter.h"
 #include "support/TestRunner.h"
 #include "ui/FormRegistry.h"
@@ -30,21 +31,6 @@ using namespace kestra;
 using namespace kestra::test;
 
 namespace {
-
-void scan(QLineEdit *box, const QString &code)
-{
-    QTest::keyClicks(box, code);
-    QTest::keyClick(box, Qt::Key_Return);
-}
-
-template <typename T>
-T *child(QObject *parent, const char *name)
-{
-    T *w = parent->findChild<T *>(QLatin1String(name));
-    if (w == nullptr)
-        qWarning("no control %s", name);
-    return w;
-}
 
 // Runs `act` on the next modal dialog once it is shown (the dialogs run
 // their own event loop).
@@ -158,8 +144,8 @@ private Q_SLOTS:
             QCOMPARE(child<QLineEdit>(form, "txtLocaName")->text(), u"中文图书库"_qs);
 
             auto *input = child<QLineEdit>(form, "txtInputCode");
-            scan(input, u"bp1"_qs);
-            scan(input, u"BP2"_qs);
+            scanCode(input, u"bp1"_qs);
+            scanCode(input, u"BP2"_qs);
             QVERIFY(input->text().isEmpty());
             auto *list = child<QTableView>(form, "spdBookLst");
             QCOMPARE(list->model()->rowCount(), 2);
@@ -232,8 +218,8 @@ private Q_SLOTS:
         QCOMPARE(child<QLineEdit>(repair, "txtBatch")->text(), u"R9"_qs);
         child<QLineEdit>(repair, "txtFee")->setText(u"3"_qs);
         child<QLineEdit>(repair, "txtBook_Target")->setText(u"装订组"_qs);
-        scan(child<QLineEdit>(repair, "txtInputCode"), u"BP3"_qs);
-        scan(child<QLineEdit>(repair, "txtInputCode"), u"BP4"_qs);
+        scanCode(child<QLineEdit>(repair, "txtInputCode"), u"BP3"_qs);
+        scanCode(child<QLineEdit>(repair, "txtInputCode"), u"BP4"_qs);
         QVERIFY(!child<QAction>(repair, "UndoConnect")->isEnabled());
         prompter.answer(AnswerOk);
         child<QAction>(repair, "Connect")->trigger();
@@ -249,8 +235,8 @@ private Q_SLOTS:
             pickBatch(d, u"R9"_qs);
         });
         child<QAction>(back, "SelectBatch")->trigger();
-        scan(child<QLineEdit>(back, "txtInputCode"), u"BP3"_qs);
-        scan(child<QLineEdit>(back, "txtInputCode"), u"BP4"_qs);
+        scanCode(child<QLineEdit>(back, "txtInputCode"), u"BP3"_qs);
+        scanCode(child<QLineEdit>(back, "txtInputCode"), u"BP4"_qs);
         QCOMPARE(child<QLineEdit>(back, "txtBook_Target")->text(), u"装订组"_qs);
         QCOMPARE(lib.status(u"P3"_qs), u"41"_qs);
         auto *list = child<QTableView>(back, "spdBookLst");
@@ -273,7 +259,7 @@ private Q_SLOTS:
         QCOMPARE(child<QLineEdit>(back, "txtBatch")->text(), QString());
         QCOMPARE(list->model()->rowCount(), 0);
         QVERIFY(!child<QAction>(back, "Import")->isEnabled());
-        scan(child<QLineEdit>(back, "txtInputCode"), u"BP4"_qs);
+        scanCode(child<QLineEdit>(back, "txtInputCode"), u"BP4"_qs);
         QCOMPARE(lib.count(u"deal_log WHERE deal_type_code='02'"_qs), 0);
         QVERIFY(prompter.done());
     }
@@ -294,7 +280,7 @@ private Q_SLOTS:
         QVERIFY(form != nullptr);
         QCOMPARE(form->objectName(), u"frmHold_BookLost2"_qs);
         child<QLineEdit>(form, "txtReason")->setText(u"证件遗失"_qs);
-        scan(child<QLineEdit>(form, "txtCardNo"), u"C1"_qs);
+        scanCode(child<QLineEdit>(form, "txtCardNo"), u"C1"_qs);
         QVERIFY(child<QLabel>(form, "lblReader")->text().contains(u"王五"_qs));
         QCOMPARE(child<QTableView>(form, "spdBookLst")->model()->rowCount(), 1);
         prompter.answer(AnswerOk);

@@ -12,6 +12,7 @@
 #include "items/TransferDocForm.h"
 #include "items/TransferLib.h"
 #include "shell/MainWindow.h"
+#include "support/FormDriver.h"
 #include "support/TestRunner.h"
 #include "ui/FormRegistry.h"
 
@@ -30,25 +31,6 @@
 
 using namespace kestra;
 using namespace kestra::test;
-
-namespace {
-
-void gotoScan(QLineEdit *box, const QString &code)
-{
-    QTest::keyClicks(box, code);
-    QTest::keyClick(box, Qt::Key_Return);
-}
-
-template <typename T>
-T *gotoChild(QWidget *parent, const char *name)
-{
-    T *w = parent->findChild<T *>(QLatin1String(name));
-    if (w == nullptr)
-        qWarning("no control %s", name);
-    return w;
-}
-
-} // namespace
 
 class BookGotoFormTest : public QObject {
     Q_OBJECT
@@ -73,44 +55,44 @@ private Q_SLOTS:
         auto *form = qobject_cast<BookGotoForm *>(window.mdiArea()->subWindowList().first()->widget());
         QVERIFY(form != nullptr);
 
-        auto *source = gotoChild<QComboBox>(form, "cmbLoca_Src");
-        auto *destination = gotoChild<QComboBox>(form, "cmbLoca_Dst");
-        auto *input = gotoChild<QLineEdit>(form, "txtInputCode");
-        auto *list = gotoChild<QTableView>(form, "spdBookLst");
+        auto *source = child<QComboBox>(form, "cmbLoca_Src");
+        auto *destination = child<QComboBox>(form, "cmbLoca_Dst");
+        auto *input = child<QLineEdit>(form, "txtInputCode");
+        auto *list = child<QTableView>(form, "spdBookLst");
         QVERIFY(source && destination && input && list);
         QCOMPARE(source->currentText(), u"中文图书库"_qs);
-        QVERIFY(!gotoChild<QPushButton>(form, "cmdKind")->isEnabled());
+        QVERIFY(!child<QPushButton>(form, "cmdKind")->isEnabled());
         destination->setCurrentIndex(destination->findText(u"外文书库"_qs));
 
-        gotoScan(input, u"B0004"_qs);
-        gotoScan(input, u"B0005"_qs);
+        scanCode(input, u"B0004"_qs);
+        scanCode(input, u"B0005"_qs);
         prompter.answer(AnswerOk); // on loan: transfer it anyway
-        gotoScan(input, u"B0001"_qs);
+        scanCode(input, u"B0001"_qs);
         QCOMPARE(list->model()->rowCount(), 3);
-        QCOMPARE(gotoChild<QLabel>(form, "lblCount")->text(), u"共3册"_qs);
+        QCOMPARE(child<QLabel>(form, "lblCount")->text(), u"共3册"_qs);
 
         QVERIFY(list->model()->setData(list->model()->index(1, 0), Qt::Checked, Qt::CheckStateRole));
         prompter.answer(AnswerOk);
-        gotoChild<QAction>(form, "UndoGoto")->trigger();
+        child<QAction>(form, "UndoGoto")->trigger();
         QCOMPARE(list->model()->rowCount(), 2);
         QCOMPARE(list->model()->index(1, 1).data().toString(), u"P1"_qs);
 
         // Closing with copies listed asks; no keeps the window and the list.
         prompter.answer(AnswerCancel);
-        gotoChild<QAction>(form, "Exit")->trigger();
+        child<QAction>(form, "Exit")->trigger();
         QCOMPARE(prompter.lastText(), u"是否放弃对所选书刊的调拨？"_qs);
         QCOMPARE(window.mdiArea()->subWindowList().size(), 1);
         QCOMPARE(list->model()->rowCount(), 2);
 
         prompter.answer(AnswerOk);
-        gotoChild<QAction>(form, "Connect")->trigger();
+        child<QAction>(form, "Connect")->trigger();
         QCOMPARE(prompter.lastText(), lib.f.context().messages().messageText(u"IDC0012"_qs));
         QCOMPARE(list->model()->rowCount(), 0);
         QVERIFY(places(lib).contains(u"P4:L2:42:L2:42 P5:L1:41"_qs));
         QVERIFY(places(lib).contains(u"P1:L2:41:L2:41"_qs));
 
         // Nothing listed: closing asks nothing.
-        gotoChild<QAction>(form, "Exit")->trigger();
+        child<QAction>(form, "Exit")->trigger();
         QTRY_COMPARE(window.mdiArea()->subWindowList().size(), 0);
         QVERIFY(prompter.done());
     }
@@ -136,26 +118,26 @@ private Q_SLOTS:
         TransferDocForm form(c);
         form.show();
         QSignalSpy chosen(&form, &TransferDocForm::batchChosen);
-        auto *batches = gotoChild<QTableView>(&form, "spdBatch");
-        auto *detail = gotoChild<QTableView>(&form, "spdDetail");
+        auto *batches = child<QTableView>(&form, "spdBatch");
+        auto *detail = child<QTableView>(&form, "spdDetail");
         QVERIFY(batches && detail);
         QCOMPARE(batches->model()->rowCount(), 1);
         for (const char *name : {"cmdPrintBookMark", "cmdPrintCard", "cmdEmail"})
-            QVERIFY(!gotoChild<QPushButton>(&form, name)->isEnabled());
+            QVERIFY(!child<QPushButton>(&form, name)->isEnabled());
         batches->selectRow(0);
         QCOMPARE(detail->model()->rowCount(), 1);
         QCOMPARE(detail->model()->index(0, 5).data().toString(), u"完"_qs);
 
         prompter.answer(AnswerOk);
-        QTest::mouseClick(gotoChild<QPushButton>(&form, "cmdSet"), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(&form, "cmdSet"), Qt::LeftButton);
         QCOMPARE(lib.f.one(u"SELECT circ_type_code FROM call_no_lst"_qs), u"99"_qs);
         prompter.answer(AnswerOk);
-        QTest::mouseClick(gotoChild<QPushButton>(&form, "cmdUndo"), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(&form, "cmdUndo"), Qt::LeftButton);
         QCOMPARE(prompter.lastText(), u"该批次有书已经流通，不能取消典藏。"_qs);
         QCOMPARE(lib.status(u"P1"_qs), u"41"_qs);
         QCOMPARE(lib.count(u"item"_qs), 1);
 
-        QTest::mouseClick(gotoChild<QPushButton>(&form, "cmdOK"), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(&form, "cmdOK"), Qt::LeftButton);
         QCOMPARE(chosen.size(), 1);
         QCOMPARE(chosen.first().first().toString(), u"JJ1"_qs);
         QVERIFY(prompter.done());
@@ -173,24 +155,24 @@ private Q_SLOTS:
         preset.source = u"L1"_qs;
         preset.destination = u"L2"_qs;
         GotoBatchRemarkDialog remark(c, preset);
-        QCOMPARE(gotoChild<QComboBox>(&remark, "cmbType")->currentText(), u"按类"_qs);
-        QCOMPARE(gotoChild<QComboBox>(&remark, "cmbLoca_Dst")->currentText(), u"外文书库"_qs);
-        QTest::mouseClick(gotoChild<QPushButton>(&remark, "cmdOK"), Qt::LeftButton);
+        QCOMPARE(child<QComboBox>(&remark, "cmbType")->currentText(), u"按类"_qs);
+        QCOMPARE(child<QComboBox>(&remark, "cmbLoca_Dst")->currentText(), u"外文书库"_qs);
+        QTest::mouseClick(child<QPushButton>(&remark, "cmdOK"), Qt::LeftButton);
         QCOMPARE(prompter.lastText(), u"调拨批次不能为空！"_qs);
         QVERIFY(remark.result() != QDialog::Accepted);
-        QTest::keyClicks(gotoChild<QLineEdit>(&remark, "txtBatchNo"), u"G5"_qs);
-        QTest::mouseClick(gotoChild<QPushButton>(&remark, "cmdOK"), Qt::LeftButton);
+        QTest::keyClicks(child<QLineEdit>(&remark, "txtBatchNo"), u"G5"_qs);
+        QTest::mouseClick(child<QPushButton>(&remark, "cmdOK"), Qt::LeftButton);
         QCOMPARE(remark.result(), int(QDialog::Accepted));
         QCOMPARE(lib.snapshot(u"SELECT batch_type||src_loca||dst_loca FROM goto_batch WHERE batch_no='G5'"_qs),
                  u"1L1L2"_qs);
 
         GotoBatchDialog batches(c, preset);
-        auto *grid = gotoChild<QTableView>(&batches, "spdBatch");
+        auto *grid = child<QTableView>(&batches, "spdBatch");
         QCOMPARE(grid->model()->rowCount(), 2);
-        QTest::keyClicks(gotoChild<QLineEdit>(&batches, "txtFind"), u"g5"_qs);
-        QTest::mouseClick(gotoChild<QPushButton>(&batches, "cmdFind"), Qt::LeftButton);
-        QVERIFY(gotoChild<QLabel>(&batches, "lblBatch")->text().startsWith(u"调拨批次：G5"_qs));
-        QTest::mouseClick(gotoChild<QPushButton>(&batches, "cmdOK"), Qt::LeftButton);
+        QTest::keyClicks(child<QLineEdit>(&batches, "txtFind"), u"g5"_qs);
+        QTest::mouseClick(child<QPushButton>(&batches, "cmdFind"), Qt::LeftButton);
+        QVERIFY(child<QLabel>(&batches, "lblBatch")->text().startsWith(u"调拨批次：G5"_qs));
+        QTest::mouseClick(child<QPushButton>(&batches, "cmdOK"), Qt::LeftButton);
         QVERIFY(batches.chosen().has_value());
         QCOMPARE(batches.chosen()->kind, transfer::Kind::ByClass);
 
@@ -198,11 +180,11 @@ private Q_SLOTS:
         QVERIFY(g.chooseBatch(batches.chosen()));
         QCOMPARE(g.pickByClass(u"I"_qs), 2);
         BookGotoPickDialog pick(g.picks());
-        QCOMPARE(gotoChild<QLabel>(&pick, "lblCount")->text(), u"共2册，已选2册"_qs);
-        QTest::mouseClick(gotoChild<QPushButton>(&pick, "cmdSelectUnAll"), Qt::LeftButton);
+        QCOMPARE(child<QLabel>(&pick, "lblCount")->text(), u"共2册，已选2册"_qs);
+        QTest::mouseClick(child<QPushButton>(&pick, "cmdSelectUnAll"), Qt::LeftButton);
         QVERIFY(g.picks().markedRows().isEmpty());
         g.picks().setMarked(1, true);
-        QTest::mouseClick(gotoChild<QPushButton>(&pick, "cmdOK"), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(&pick, "cmdOK"), Qt::LeftButton);
         QCOMPARE(pick.result(), int(QDialog::Accepted));
         QCOMPARE(g.takePicks(true), 1);
         QCOMPARE(g.rows().first().row.propNo, u"P2"_qs);

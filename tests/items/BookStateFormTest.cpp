@@ -8,6 +8,7 @@
 #include "items/ItemWrite.h"
 #include "items/NormStatDialog.h"
 #include "shell/MainWindow.h"
+#include "support/FormDriver.h"
 #include "support/TestRunner.h"
 #include "ui/FormRegistry.h"
 
@@ -27,35 +28,6 @@
 
 using namespace kestra;
 using namespace kestra::test;
-
-namespace {
-
-void scan(QLineEdit *box, const QString &code)
-{
-    for (const QChar c : code) {
-        if (c.unicode() < 0x80)
-            QTest::keyClick(box, c.toLatin1());
-        else
-            QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(c), Qt::NoModifier);
-    }
-    QTest::keyClick(box, Qt::Key_Return);
-}
-
-QString cellText(QTableView *view, int row, int column)
-{
-    return view->model()->index(row, column).data().toString();
-}
-
-template <typename T>
-T *child(QWidget *parent, const char *name)
-{
-    T *w = parent->findChild<T *>(QLatin1String(name));
-    if (w == nullptr)
-        qWarning("no control %s", name);
-    return w;
-}
-
-} // namespace
 
 class BookStateFormTest : public QObject {
     Q_OBJECT
@@ -104,12 +76,12 @@ private Q_SLOTS:
         // Three scans; the weeded copy asks before it is taken back.
         cmbNewState->setCurrentIndex(cmbNewState->findText(QStringLiteral("非可借")));
         child<QCheckBox>(form, "chkOpac")->setChecked(false);
-        scan(txtInputCode, QStringLiteral("b0001"));
+        scanCode(txtInputCode, QStringLiteral("b0001"));
         QCOMPARE(txtInputCode->text(), QString());
         QVERIFY(txtInputCode->hasFocus());
         prompter.answer(AnswerOk);
-        scan(txtInputCode, QStringLiteral("B0002"));
-        scan(txtInputCode, QStringLiteral("图书3"));
+        scanCode(txtInputCode, QStringLiteral("B0002"));
+        scanCode(txtInputCode, QStringLiteral("图书3"));
         QVERIFY(txtInputCode->hasFocus());
         QCOMPARE(spdBookLst->model()->rowCount(), 3);
         QCOMPARE(lib.count(QStringLiteral("indi_acct WHERE book_stat_code='42' AND indi_opac_flag='0'")), 3);
