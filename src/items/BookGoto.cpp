@@ -154,24 +154,12 @@ void BookGoto::clearList()
 
 BookGoto::Outcome BookGoto::enter(const QString &text)
 {
-    const Entry e = entry_.enter(text);
-    if (e.status == Entry::Status::Empty)
-        return Outcome::Empty;
-    if (e.status == Entry::Status::Failed)
-        return Outcome::Failed;
-    if (!e.found())
-        return Outcome::Refused;
-    return gather(e.row);
+    return withFoundCopy<Outcome>(entry_.enter(text), [this](const ItemRow &row) { return gather(row); });
 }
 
 BookGoto::Outcome BookGoto::enterCode(const QString &code, InputType type)
 {
-    const Entry e = entry_.lookup(code, type);
-    if (e.status == Entry::Status::Failed)
-        return Outcome::Failed;
-    if (!e.found())
-        return e.status == Entry::Status::Empty ? Outcome::Empty : Outcome::Refused;
-    return gather(e.row);
+    return withFoundCopy<Outcome>(entry_.lookup(code, type), [this](const ItemRow &row) { return gather(row); });
 }
 
 BookGoto::Outcome BookGoto::gather(const ItemRow &found)

@@ -64,24 +64,12 @@ BookState::Outcome BookState::enter(const QString &text)
 {
     if (mode_ != Mode::Single)
         return Outcome::Empty;
-    const Entry e = entry_.enter(text);
-    if (e.status == Entry::Status::Empty)
-        return Outcome::Empty;
-    if (e.status == Entry::Status::Failed)
-        return Outcome::Failed;
-    if (!e.found())
-        return Outcome::Refused;
-    return change(e.row);
+    return withFoundCopy<Outcome>(entry_.enter(text), [this](const ItemRow &row) { return change(row); });
 }
 
 BookState::Outcome BookState::changeCode(const QString &code, InputType type)
 {
-    const Entry e = entry_.lookup(code, type);
-    if (e.status == Entry::Status::Failed)
-        return Outcome::Failed;
-    if (!e.found())
-        return e.status == Entry::Status::Empty ? Outcome::Empty : Outcome::Refused;
-    return change(e.row);
+    return withFoundCopy<Outcome>(entry_.lookup(code, type), [this](const ItemRow &row) { return change(row); });
 }
 
 BookState::Outcome BookState::searchAndChange(const CopyPicker &search)

@@ -187,28 +187,20 @@ DealProcess::Outcome DealProcess::enter(const QString &text)
 {
     if (!hasBatch())
         return text.trimmed().isEmpty() ? Outcome::Empty : noBatch();
-    const Entry e = entry_.enter(text);
-    if (e.status == Entry::Status::Empty)
-        return Outcome::Empty;
-    if (e.status == Entry::Status::Failed)
-        return Outcome::Failed;
-    if (!e.found())
-        return Outcome::Refused;
-    details_ = copyDetails(context_, e.row);
-    return add(e.row);
+    return withFoundCopy<Outcome>(entry_.enter(text), [this](const ItemRow &row) {
+        details_ = copyDetails(context_, row);
+        return add(row);
+    });
 }
 
 DealProcess::Outcome DealProcess::addCode(const QString &code, InputType type)
 {
     if (!hasBatch())
         return noBatch();
-    const Entry e = entry_.lookup(code, type);
-    if (e.status == Entry::Status::Failed)
-        return Outcome::Failed;
-    if (!e.found())
-        return e.status == Entry::Status::Empty ? Outcome::Empty : Outcome::Refused;
-    details_ = copyDetails(context_, e.row);
-    return add(e.row);
+    return withFoundCopy<Outcome>(entry_.lookup(code, type), [this](const ItemRow &row) {
+        details_ = copyDetails(context_, row);
+        return add(row);
+    });
 }
 
 DealProcess::Outcome DealProcess::searchAndAdd(const CopyPicker &search)

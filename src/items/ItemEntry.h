@@ -79,6 +79,19 @@ struct Entry {
     bool found() const { return status == Status::Found; }
 };
 
+// What a form does with an entry: its step on the copy found; nothing to do
+// for an empty entry; a refusal (the entry's message already shown) when no
+// copy was found; a failure when the lookup failed.
+template <class Outcome, class Step>
+Outcome withFoundCopy(const Entry &e, Step &&step)
+{
+    if (e.status == Entry::Status::Failed)
+        return Outcome::Failed;
+    if (!e.found())
+        return e.status == Entry::Status::Empty ? Outcome::Empty : Outcome::Refused;
+    return step(e.row);
+}
+
 // The copy search as a form uses it (the copy search dialog): given the form's
 // processing location ("All" for none), the accession number of the copy
 // chosen, or nothing when the person cancelled.
