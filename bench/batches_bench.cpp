@@ -97,6 +97,7 @@ int main(int argc, char *argv[])
     if (!bench.open())
         return 1;
     AppContext &context = bench.context;
+    bench.prompter.showSteps = false; // the import's steps are its copies
     SessionValues &s = context.session();
     QString location;
     const QStringList codes = lendableBarcodes(context.db(), location);
