@@ -166,11 +166,10 @@ void BookGotoForm::buildControls(AppContext &context)
 QWidget *BookGotoForm::buildGathering()
 {
     auto *box = new QGroupBox(QStringLiteral("选择书刊"), this);
-    optSelect_ = new QButtonGroup(this);
-    optSelect_->setObjectName(QStringLiteral("optSelect"));
-    QRadioButton *byBarcode = addOption(optSelect_, QStringLiteral("optSelect_0"), 0, QStringLiteral("条码号"), box);
-    QRadioButton *byAccession = addOption(optSelect_, QStringLiteral("optSelect_1"), 1, QStringLiteral("财产号"), box);
-    byBarcode->setChecked(true);
+    const InputTypeChoice select = makeInputTypeChoice(this, box);
+    optSelect_ = select.group;
+    QRadioButton *byBarcode = select.byBarcode;
+    QRadioButton *byAccession = select.byAccession;
     txtInputCode_ = new CodeEntry(box);
     txtInputCode_->setMaxLength(60);
     txtStartCode_ = new QLineEdit(box);

@@ -55,11 +55,10 @@ void BookStateForm::buildControls(AppContext &context)
     chkOpac_->setObjectName(QStringLiteral("chkOpac"));
     chkOpac_->setChecked(state_.opac());
 
-    optSelect_ = new QButtonGroup(this);
-    optSelect_->setObjectName(QStringLiteral("optSelect"));
-    QRadioButton *byBarcode = addOption(optSelect_, QStringLiteral("optSelect_0"), 0, QStringLiteral("条码号"), this);
-    QRadioButton *byAccession = addOption(optSelect_, QStringLiteral("optSelect_1"), 1, QStringLiteral("财产号"), this);
-    byBarcode->setChecked(true);
+    const InputTypeChoice select = makeInputTypeChoice(this, this);
+    optSelect_ = select.group;
+    QRadioButton *byBarcode = select.byBarcode;
+    QRadioButton *byAccession = select.byAccession;
     txtInputCode_ = new CodeEntry(this);
     txtInputCode_->setMaxLength(60);
 

@@ -48,6 +48,16 @@ QPushButton *makeButton(const QString &name, const QString &text, QWidget *paren
     return button;
 }
 
+InputTypeChoice makeInputTypeChoice(QWidget *owner, QWidget *parent)
+{
+    auto *group = new QButtonGroup(owner);
+    group->setObjectName(QStringLiteral("optSelect"));
+    InputTypeChoice choice{group, addOption(group, QStringLiteral("optSelect_0"), 0, QStringLiteral("条码号"), parent),
+                           addOption(group, QStringLiteral("optSelect_1"), 1, QStringLiteral("财产号"), parent)};
+    choice.byBarcode->setChecked(true);
+    return choice;
+}
+
 CodeBox *makeCodeBox(const QString &name, const QList<CodeName> &entries, QWidget *parent)
 {
     auto *box = new CodeBox(parent);

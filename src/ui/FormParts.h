@@ -30,6 +30,15 @@ QLineEdit *makeLineEdit(const QString &name, int maxLength, QWidget *parent);
 // A named push button.
 QPushButton *makeButton(const QString &name, const QString &text, QWidget *parent);
 
+// The choice every scan box has: barcode (optSelect_0, chosen) or accession
+// number (optSelect_1), in the group optSelect whose ids are those numbers.
+struct InputTypeChoice {
+    QButtonGroup *group;
+    QRadioButton *byBarcode;
+    QRadioButton *byAccession;
+};
+InputTypeChoice makeInputTypeChoice(QWidget *owner, QWidget *parent);
+
 // A named drop-down of code names.
 CodeBox *makeCodeBox(const QString &name, const QList<CodeName> &entries, QWidget *parent);
 

@@ -8,6 +8,7 @@
 #include "items/BookBatchDialog.h"
 #include "items/BookLost2Form.h"
 #include "items/CopyTestLib.h"
+#include "items/FormWindow.h"
 #include "shell/MainWindow.h"
 #include "support/FormDriver.h"
 #include "support/RecordingPrinter.h"
@@ -61,29 +62,6 @@ void pickBatch(QDialog *dialog, const QString &number, const char *button = "cmd
         dialog->reject();
 }
 
-struct Window {
-    QTemporaryDir dir;
-    UserSettingsStore settings{dir.filePath(QStringLiteral("user.ini"))};
-    FormRegistry forms;
-    std::unique_ptr<MainWindow> main;
-
-    explicit Window(AppContext &context)
-    {
-        registerForms(forms);
-        main = std::make_unique<MainWindow>(context, forms, settings);
-        main->show();
-        QApplication::setActiveWindow(main.get());
-    }
-    QWidget *open(const char *command)
-    {
-        QAction *action = main->action(QLatin1String(command));
-        if (action == nullptr || !action->isEnabled())
-            return nullptr;
-        main->runCommand(QLatin1String(command));
-        return main->mdiArea()->activeSubWindow() ? main->mdiArea()->activeSubWindow()->widget() : nullptr;
-    }
-};
-
 bool seed(CopyTestLib &lib)
 {
     SessionValues &s = lib.f.context().session();
@@ -114,7 +92,7 @@ private Q_SLOTS:
         RecordingPrinter printer;
         lib.f.context().setPrinter(printer);
         int printed = 0;
-        Window w(lib.f.context());
+        FormWindow w(lib.f.context());
         const struct {
             const char *command, *form, *batch, *status, *undo, *typeName;
         } kinds[] = {
@@ -187,7 +165,7 @@ private Q_SLOTS:
         OPEN_LIB(lib);
         QVERIFY(seed(lib));
         ScriptedPrompter &prompter = lib.f.prompter();
-        Window w(lib.f.context());
+        FormWindow w(lib.f.context());
         QWidget *repair = w.open("mnuHoldRepair");
         QVERIFY(repair != nullptr);
         // A new batch from the batch dialog, through its remark dialog.
@@ -275,7 +253,7 @@ private Q_SLOTS:
         QVERIFY(lib.f.exec(u"INSERT INTO reader_cert (redr_cert_id,cert_id,cert_flag) VALUES ('C1','R1','1')"_qs));
         QVERIFY(lib.f.exec(u"INSERT INTO lend_lst (prop_no,cert_id) VALUES ('P1','R1')"_qs));
         ScriptedPrompter &prompter = lib.f.prompter();
-        Window w(lib.f.context());
+        FormWindow w(lib.f.context());
         QWidget *form = w.open("mnuHoldRejectReader");
         QVERIFY(form != nullptr);
         QCOMPARE(form->objectName(), u"frmHold_BookLost2"_qs);

@@ -8,6 +8,7 @@
 #include "items/BookGotoForm.h"
 #include "core/Preferences.h"
 #include "items/BookGotoPickDialog.h"
+#include "items/FormWindow.h"
 #include "items/GotoBatchDialog.h"
 #include "items/TransferDocForm.h"
 #include "items/TransferLib.h"
@@ -41,18 +42,10 @@ private Q_SLOTS:
     {
         TRANSFER_LIB(lib);
         lib.f.context().session().rights = {u"3009"_qs, u"3019"_qs};
-        QTemporaryDir settingsDir;
-        UserSettingsStore settings(settingsDir.filePath(QStringLiteral("user.ini")));
-        FormRegistry forms;
-        registerForms(forms);
-        MainWindow window(lib.f.context(), forms, settings);
-        window.show();
-        QApplication::setActiveWindow(&window);
-        QVERIFY(QTest::qWaitForWindowActive(&window));
-        QVERIFY(window.action(QStringLiteral("mnuHoldGoto"))->isEnabled());
-        window.runCommand(QStringLiteral("mnuHoldGoto"));
-        QCOMPARE(window.mdiArea()->subWindowList().size(), 1);
-        auto *form = qobject_cast<BookGotoForm *>(window.mdiArea()->subWindowList().first()->widget());
+        FormWindow window(lib.f.context());
+        QVERIFY(QTest::qWaitForWindowActive(window.main.get()));
+        auto *form = qobject_cast<BookGotoForm *>(window.open("mnuHoldGoto"));
+        QCOMPARE(window.openWindows(), 1);
         QVERIFY(form != nullptr);
 
         auto *source = child<QComboBox>(form, "cmbLoca_Src");
@@ -81,7 +74,7 @@ private Q_SLOTS:
         prompter.answer(AnswerCancel);
         child<QAction>(form, "Exit")->trigger();
         QCOMPARE(prompter.lastText(), u"是否放弃对所选书刊的调拨？"_qs);
-        QCOMPARE(window.mdiArea()->subWindowList().size(), 1);
+        QCOMPARE(window.openWindows(), 1);
         QCOMPARE(list->model()->rowCount(), 2);
 
         prompter.answer(AnswerOk);
@@ -93,7 +86,7 @@ private Q_SLOTS:
 
         // Nothing listed: closing asks nothing.
         child<QAction>(form, "Exit")->trigger();
-        QTRY_COMPARE(window.mdiArea()->subWindowList().size(), 0);
+        QTRY_COMPARE(window.openWindows(), 0);
         QVERIFY(prompter.done());
     }
 

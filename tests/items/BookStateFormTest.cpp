@@ -5,6 +5,7 @@
 #include "items/BookStateForm.h"
 #include "core/Preferences.h"
 #include "items/CopyTestLib.h"
+#include "items/FormWindow.h"
 #include "items/ItemWrite.h"
 #include "items/NormStatDialog.h"
 #include "shell/MainWindow.h"
@@ -51,18 +52,10 @@ private Q_SLOTS:
             QVERIFY(lib.copy(QLatin1String(p), QStringLiteral("M1"), QLatin1String(p), QStringLiteral("L2"),
                              QStringLiteral("41")));
 
-        QTemporaryDir settingsDir;
-        UserSettingsStore settings(settingsDir.filePath(QStringLiteral("user.ini")));
-        FormRegistry forms;
-        registerForms(forms);
-        MainWindow window(lib.f.context(), forms, settings);
-        window.show();
-        QApplication::setActiveWindow(&window);
-        QVERIFY(QTest::qWaitForWindowActive(&window));
-        QVERIFY(window.action(QStringLiteral("mnuHoldStatus"))->isEnabled());
-        window.runCommand(QStringLiteral("mnuHoldStatus"));
-        QCOMPARE(window.mdiArea()->subWindowList().size(), 1);
-        auto *form = qobject_cast<BookStateForm *>(window.mdiArea()->subWindowList().first()->widget());
+        FormWindow window(lib.f.context());
+        QVERIFY(QTest::qWaitForWindowActive(window.main.get()));
+        auto *form = qobject_cast<BookStateForm *>(window.open("mnuHoldStatus"));
+        QCOMPARE(window.openWindows(), 1);
         QVERIFY(form != nullptr);
         QCOMPARE(form->objectName(), QStringLiteral("frmHold_BookState"));
 
@@ -119,7 +112,7 @@ private Q_SLOTS:
         QCOMPARE(spdBookLst->model()->rowCount(), 2); // a change by location is not listed
 
         child<QAction>(form, "Exit")->trigger();
-        QTRY_COMPARE(window.mdiArea()->subWindowList().size(), 0);
+        QTRY_COMPARE(window.openWindows(), 0);
         QVERIFY(prompter.done());
     }
 

@@ -1,0 +1,47 @@
+#pragma once
+
+// The real main window with every form registered, shown offscreen over a
+// test context, and its commands run as the menu runs them.
+
+#include "core/Preferences.h"
+#include "shell/MainWindow.h"
+#include "ui/FormRegistry.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTemporaryDir>
+#include <memory>
+
+namespace kestra::test {
+
+struct FormWindow {
+    QTemporaryDir dir;
+    UserSettingsStore settings{dir.filePath(QStringLiteral("user.ini"))};
+    FormRegistry forms;
+    std::unique_ptr<MainWindow> main;
+
+    explicit FormWindow(AppContext &context)
+    {
+        registerForms(forms);
+        main = std::make_unique<MainWindow>(context, forms, settings);
+        main->show();
+        QApplication::setActiveWindow(main.get());
+    }
+
+    // The form a command opens; null when the command is missing or
+    // disabled, or opened nothing.
+    QWidget *open(const char *command)
+    {
+        QAction *action = main->action(QLatin1String(command));
+        if (action == nullptr || !action->isEnabled())
+            return nullptr;
+        main->runCommand(QLatin1String(command));
+        return main->mdiArea()->activeSubWindow() ? main->mdiArea()->activeSubWindow()->widget() : nullptr;
+    }
+
+    qsizetype openWindows() const { return main->mdiArea()->subWindowList().size(); }
+};
+
+} // namespace kestra::test
