@@ -84,11 +84,10 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     const bench::Options options;
-    auto option = [&options](const char *name, const QString &fallback) { return options.text(name, fallback); };
-    const QString root = option("--root", QString());
-    const QString name = option("--name", QStringLiteral("batches"));
-    const int entries = option("--entries", QStringLiteral("2000")).toInt();
-    const int importCodes = option("--import-codes", QStringLiteral("10000")).toInt();
+    const QString root = options.text("--root");
+    const QString name = options.text("--name", QStringLiteral("batches"));
+    const int entries = options.number("--entries", 2000);
+    const int importCodes = options.number("--import-codes", 10000);
     if (root.isEmpty()) {
         std::fprintf(stderr, "usage: bench-batches --root DIR [--name NAME] [--entries N] [--import-codes N]\n");
         return 2;

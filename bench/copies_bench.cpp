@@ -284,16 +284,15 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     const bench::Options options;
-    auto option = [&options](const char *name, const QString &fallback) { return options.text(name, fallback); };
-    const QString root = option("--root", QString());
-    const QString name = option("--name", QStringLiteral("copies"));
-    const int changes = option("--changes", QStringLiteral("2000")).toInt();
-    const int locationCopies = option("--location-copies", QStringLiteral("100000")).toInt();
-    const int searches = option("--searches", QStringLiteral("30")).toInt();
-    const int rounds = option("--location-rounds", QStringLiteral("3")).toInt();
-    const int importCodes = option("--import-codes", QStringLiteral("10000")).toInt();
+    const QString root = options.text("--root");
+    const QString name = options.text("--name", QStringLiteral("copies"));
+    const int changes = options.number("--changes", 2000);
+    const int locationCopies = options.number("--location-copies", 100000);
+    const int searches = options.number("--searches", 30);
+    const int rounds = options.number("--location-rounds", 3);
+    const int importCodes = options.number("--import-codes", 10000);
     const QStringList measures =
-        option("--measures", QStringLiteral("change,location,search,import")).split(u',', Qt::SkipEmptyParts);
+        options.text("--measures", QStringLiteral("change,location,search,import")).split(u',', Qt::SkipEmptyParts);
     if (root.isEmpty()) {
         std::fprintf(stderr, "usage: bench-copies --root DIR [--name NAME] [--changes N] [--location-copies N] "
                              "[--location-rounds R] [--searches N] [--import-codes N] [--measures LIST]\n");

@@ -39,10 +39,9 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     const bench::Options options;
-    auto option = [&options](const char *name, const QString &fallback) { return options.text(name, fallback); };
-    const QString root = option("--root", QString());
-    const int runs = option("--runs", QStringLiteral("9")).toInt();
-    const QString name = option("--name", QStringLiteral("startup"));
+    const QString root = options.text("--root");
+    const int runs = options.number("--runs", 9);
+    const QString name = options.text("--name", QStringLiteral("startup"));
     if (root.isEmpty()) {
         std::fprintf(stderr, "usage: bench-startup --root DIR [--runs N] [--name NAME]\n");
         return 2;

@@ -187,11 +187,10 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     const bench::Options options;
-    auto option = [&options](const char *name, const QString &fallback) { return options.text(name, fallback); };
-    const QString root = option("--root", QString());
-    const QString name = option("--name", QStringLiteral("transfers"));
-    const int locationCopies = option("--location-copies", QStringLiteral("100000")).toInt();
-    const int listCopies = option("--list-copies", QStringLiteral("1000")).toInt();
+    const QString root = options.text("--root");
+    const QString name = options.text("--name", QStringLiteral("transfers"));
+    const int locationCopies = options.number("--location-copies", 100000);
+    const int listCopies = options.number("--list-copies", 1000);
     if (root.isEmpty()) {
         std::fprintf(stderr, "usage: bench-transfers --root DIR [--name NAME] [--location-copies N] "
                              "[--list-copies N]\n");
