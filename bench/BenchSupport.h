@@ -76,6 +76,26 @@ private:
     QStringList args_;
 };
 
+// A statement of the benchmark's own preparation; false, with the statement
+// on stderr, when it fails.
+inline bool run(Session &db, const QString &sql)
+{
+    if (db.execute(sql) == 0)
+        return true;
+    std::fprintf(stderr, "failed: %s\n%s\n", qUtf8Printable(db.error().text), qUtf8Printable(sql));
+    return false;
+}
+
+// The rows of a query of the benchmark's own; none, with the statement on
+// stderr, when it fails.
+inline QueryResult select(Session &db, const QString &sql)
+{
+    QueryResult r;
+    if (db.query(sql, r) < 0)
+        std::fprintf(stderr, "failed: %s\n%s\n", qUtf8Printable(db.error().text), qUtf8Printable(sql));
+    return r;
+}
+
 // The value below which a share p (0..1) of the samples lie, the nearest
 // sample taken.
 inline double percentile(QList<double> v, double p)

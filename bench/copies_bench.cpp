@@ -45,24 +45,10 @@
 
 using namespace kestra;
 using bench::percentile;
+using bench::run;
+using bench::select;
 
 namespace {
-
-bool run(Session &db, const QString &sql)
-{
-    if (db.execute(sql) == 0)
-        return true;
-    std::fprintf(stderr, "failed: %s\n%s\n", qUtf8Printable(db.error().text), qUtf8Printable(sql));
-    return false;
-}
-
-QueryResult select(Session &db, const QString &sql)
-{
-    QueryResult r;
-    if (db.query(sql, r) < 0)
-        std::fprintf(stderr, "failed: %s\n%s\n", qUtf8Printable(db.error().text), qUtf8Printable(sql));
-    return r;
-}
 
 // N barcodes of lendable copies, drawn with a fixed seed.
 QStringList sampleBarcodes(Session &db, int n)
