@@ -66,21 +66,7 @@ DealProcess::Outcome BookCheckBack::add(const ItemRow &found)
     if (tx.serverDate(date) < 0 ||
         writeLog(tx, row.propNo, date, std::nullopt, QString(), QStringLiteral("33"), QString()) < 0)
         return Outcome::Failed;
-    CopyChange c;
-    c.propNo = row.propNo;
-    c.status = before;
-    c.date = date;
-    c.itemOperator = context_.session().operatorNo;
-    if (tx.updateCopy(c) < 0)
-        return Outcome::Failed;
-    WriteTail tail;
-    tail.lendableRecord = row.marcRecNo;
-    tail.jobCode = deal_form::jobCode(type_);
-    tail.logCode = QStringLiteral("30017");
-    tail.marcRecNo = row.marcRecNo;
-    tail.propNo = row.propNo;
-    describe(tail);
-    if (tx.finish(tail) < 0)
+    if (finishEntry(tx, row, before, date, QString()) < 0)
         return Outcome::Failed;
     // What the repair row says about the copy, in the input boxes.
     target = repair.text(0, 6);

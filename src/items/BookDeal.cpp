@@ -101,22 +101,7 @@ DealProcess::Outcome BookDeal::write(ItemTransaction &tx, ItemRow row, const QSt
     if (writeLog(tx, row.propNo, date, logFee, target, source, remark) < 0)
         return Outcome::Failed;
     const QString status = deal_form::statusSet(type_);
-    CopyChange c;
-    c.propNo = row.propNo;
-    c.status = status;
-    c.date = date;
-    c.lendFlag = lendFlag;
-    c.itemOperator = context_.session().operatorNo;
-    if (tx.updateCopy(c) < 0)
-        return Outcome::Failed;
-    WriteTail tail;
-    tail.lendableRecord = row.marcRecNo;
-    tail.jobCode = deal_form::jobCode(type_);
-    tail.logCode = QStringLiteral("30017");
-    tail.marcRecNo = row.marcRecNo;
-    tail.propNo = row.propNo;
-    describe(tail);
-    if (tx.finish(tail) < 0)
+    if (finishEntry(tx, row, status, date, lendFlag) < 0)
         return Outcome::Failed;
     row.status = status;
     row.statusDate = date;

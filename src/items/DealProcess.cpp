@@ -350,6 +350,27 @@ StepOutcome DealProcess::undoRow(ItemTransaction &tx, const QString &propNo, con
     return tx.finish(tail) < 0 ? StepOutcome::Failed : StepOutcome::Done;
 }
 
+int DealProcess::finishEntry(ItemTransaction &tx, const ItemRow &row, const QString &status, const QString &date,
+                             const QString &lendFlag)
+{
+    CopyChange c;
+    c.propNo = row.propNo;
+    c.status = status;
+    c.date = date;
+    c.lendFlag = lendFlag;
+    c.itemOperator = context_.session().operatorNo;
+    if (tx.updateCopy(c) < 0)
+        return -1;
+    WriteTail tail;
+    tail.lendableRecord = row.marcRecNo;
+    tail.jobCode = deal_form::jobCode(type_);
+    tail.logCode = QStringLiteral("30017");
+    tail.marcRecNo = row.marcRecNo;
+    tail.propNo = row.propNo;
+    describe(tail);
+    return tx.finish(tail) < 0 ? -1 : 0;
+}
+
 void DealProcess::describe(WriteTail &tail) const
 {
     tail.data1 = deal_type::name(type_);

@@ -123,6 +123,11 @@ protected:
     // The end of one cancelled row: the copy back to a status, its row of
     // this batch removed, the lendable recount, log line 30018, commit.
     StepOutcome undoRow(ItemTransaction &tx, const QString &propNo, const QString &marcRecNo, const QString &status);
+    // The end of one entered copy: the copy to a status (with its circulation
+    // row's lend flag as given), the lendable recount, log line 30017 with
+    // the workload, commit. -1 on failure.
+    int finishEntry(ItemTransaction &tx, const ItemRow &row, const QString &status, const QString &date,
+                    const QString &lendFlag);
     // The operation-log texts of this batch: type name, location name, number.
     void describe(WriteTail &tail) const;
 
