@@ -20,13 +20,6 @@ QString msg(CopyTestLib &lib, const QString &code)
     return lib.f.context().messages().messageText(code);
 }
 
-bool batch(CopyTestLib &lib, const char *number, const char *type)
-{
-    return lib.f.db().callProc(QStringLiteral("LT_deal_batch_lst 'L1',%1,%2,'2026-01-01',NULL,'0','W001','说明'")
-                                   .arg(sqlQuote(QString::fromLatin1(number)), sqlQuote(QString::fromLatin1(type)))) ==
-           0;
-}
-
 // P1 (41, circulating) and P2 (42) sent out in repair batch R1 (fee 5,
 // target and remark), P3 (41) in repair batch R2; weeding batch R1 shares
 // the number.
@@ -35,8 +28,8 @@ bool seed(CopyTestLib &lib)
     if (!(lib.record(u"M1"_qs, u"红楼梦"_qs) && lib.copy(u"P1"_qs, u"M1"_qs, u"B0001"_qs, u"L1"_qs, u"41"_qs) &&
           lib.item(u"P1"_qs) && lib.copy(u"P2"_qs, u"M1"_qs, u"B0002"_qs, u"L1"_qs, u"42"_qs) &&
           lib.copy(u"P3"_qs, u"M1"_qs, u"B0003"_qs, u"L1"_qs, u"41"_qs) &&
-          lib.copy(u"P4"_qs, u"M1"_qs, u"B0004"_qs, u"L1"_qs, u"41"_qs) && batch(lib, "R1", "01") &&
-          batch(lib, "R2", "01") && batch(lib, "R1", "03")))
+          lib.copy(u"P4"_qs, u"M1"_qs, u"B0004"_qs, u"L1"_qs, u"41"_qs) && lib.dealBatch("R1", "01") &&
+          lib.dealBatch("R2", "01") && lib.dealBatch("R1", "03")))
         return false;
     BookDeal r1(lib.f.context(), BarcodeSettings{}, u"01"_qs);
     BookDeal r2(lib.f.context(), BarcodeSettings{}, u"01"_qs);
@@ -46,12 +39,6 @@ bool seed(CopyTestLib &lib)
     return r1.selectBatch(u"L1"_qs, u"R1"_qs) == 1 && r2.selectBatch(u"L1"_qs, u"R2"_qs) == 1 &&
            r1.enter(u"B0001"_qs) == DealProcess::Outcome::Added &&
            r1.enter(u"B0002"_qs) == DealProcess::Outcome::Added && r2.enter(u"B0003"_qs) == DealProcess::Outcome::Added;
-}
-
-QString batches(CopyTestLib &lib)
-{
-    return lib.snapshot(u"SELECT deal_batch_no,deal_type_code,deal_stat_flag,deal_end_date FROM deal_batch_lst "
-                        "ORDER BY deal_batch_no,deal_type_code"_qs);
 }
 
 #define SEEDED(lib)                                                                                                    \
@@ -78,7 +65,7 @@ private Q_SLOTS:
         prompter.answer(AnswerOk);
         QCOMPARE(deal_batch::finish(context, r1), 1);
         const QString today = lib.today();
-        QCOMPARE(batches(lib),
+        QCOMPARE(lib.dealBatches(),
                  QStringList({u"R1|01|1|"_qs + today, u"R1|02|0|"_qs, u"R1|03|0|"_qs, u"R2|01|0|"_qs}).join(u'\n'));
         QCOMPARE(lib.f.one(u"SELECT remark FROM deal_batch_lst WHERE deal_type_code='02'"_qs), u"修补回验用批次"_qs);
         // Finished twice would open the check-back batch twice.
@@ -154,7 +141,7 @@ private Q_SLOTS:
         QCOMPARE(prompter.lastText(), msg(lib, u"QDC003"_qs));
         prompter.answer(AnswerOk);
         QCOMPARE(deal_batch::reopen(context, r1), 1);
-        QCOMPARE(batches(lib), u"R1|01|0|\nR1|03|0|\nR2|01|0|"_qs);
+        QCOMPARE(lib.dealBatches(), u"R1|01|0|\nR1|03|0|\nR2|01|0|"_qs);
         QVERIFY(prompter.done());
     }
 };

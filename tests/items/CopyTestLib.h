@@ -93,6 +93,19 @@ public:
                           .arg(sqlQuote(cert), sqlQuote(flag)));
     }
 
+    // An open processing batch at L1 made on 2026-01-01 by W001, remark 说明.
+    bool dealBatch(const char *number, const char *type)
+    {
+        return f.db().callProc(QStringLiteral("LT_deal_batch_lst 'L1',%1,%2,'2026-01-01',NULL,'0','W001','说明'")
+                                   .arg(sqlQuote(QString::fromLatin1(number)), sqlQuote(QString::fromLatin1(type)))) ==
+               0;
+    }
+    // The processing batches: number, type, state, end date.
+    QString dealBatches()
+    {
+        return snapshot(u"SELECT deal_batch_no,deal_type_code,deal_stat_flag,deal_end_date FROM deal_batch_lst "
+                        "ORDER BY deal_batch_no,deal_type_code"_qs);
+    }
     bool dealRow(const QString &location, const QString &batch, const QString &type, const QString &prop,
                  const QString &source = QStringLiteral("41"))
     {

@@ -20,27 +20,14 @@ QString msg(CopyTestLib &lib, const QString &code)
     return lib.f.context().messages().messageText(code);
 }
 
-bool batch(CopyTestLib &lib, const char *number, const char *type)
-{
-    return lib.f.db().callProc(QStringLiteral("LT_deal_batch_lst 'L1',%1,%2,'2026-01-01',NULL,'0','W001','说明'")
-                                   .arg(sqlQuote(QString::fromLatin1(number)), sqlQuote(QString::fromLatin1(type)))) ==
-           0;
-}
-
 // P1 and P2 sent out for repair in R1 (status 33); a weeding batch R1 and a
 // repair batch R2 besides.
 bool seed(CopyTestLib &lib)
 {
     return lib.record(u"M1"_qs, u"红楼梦"_qs) && lib.copy(u"P1"_qs, u"M1"_qs, u"B0001"_qs, u"L1"_qs, u"33"_qs) &&
-           lib.copy(u"P2"_qs, u"M1"_qs, u"B0002"_qs, u"L1"_qs, u"33"_qs) && batch(lib, "R1", "01") &&
-           batch(lib, "R2", "01") && batch(lib, "R1", "03") && lib.dealRow(u"L1"_qs, u"R1"_qs, u"01"_qs, u"P1"_qs) &&
-           lib.dealRow(u"L1"_qs, u"R1"_qs, u"01"_qs, u"P2"_qs);
-}
-
-QString batches(CopyTestLib &lib)
-{
-    return lib.snapshot(u"SELECT deal_batch_no,deal_type_code,deal_stat_flag,deal_end_date FROM deal_batch_lst "
-                        "ORDER BY deal_batch_no,deal_type_code"_qs);
+           lib.copy(u"P2"_qs, u"M1"_qs, u"B0002"_qs, u"L1"_qs, u"33"_qs) && lib.dealBatch("R1", "01") &&
+           lib.dealBatch("R2", "01") && lib.dealBatch("R1", "03") &&
+           lib.dealRow(u"L1"_qs, u"R1"_qs, u"01"_qs, u"P1"_qs) && lib.dealRow(u"L1"_qs, u"R1"_qs, u"01"_qs, u"P2"_qs);
 }
 
 #define SEEDED(lib)                                                                                                    \
@@ -71,7 +58,7 @@ private Q_SLOTS:
         QCOMPARE(deal_batch::finish(context, r1), 1);
         QVERIFY(r1.finished());
         const QString today = lib.today();
-        QCOMPARE(batches(lib),
+        QCOMPARE(lib.dealBatches(),
                  QStringList({u"R1|01|1|"_qs + today, u"R1|02|0|"_qs, u"R1|03|0|"_qs, u"R2|01|0|"_qs}).join(u'\n'));
         QCOMPARE(lib.f.one(u"SELECT remark||'/'||deal_bgn_date FROM deal_batch_lst WHERE deal_type_code='02'"_qs),
                  u"修补回验用批次/"_qs + today);
@@ -94,7 +81,7 @@ private Q_SLOTS:
         prompter.answer(AnswerOk);
         QCOMPARE(deal_batch::reopen(context, r1), 1);
         QVERIFY(!r1.finished());
-        QCOMPARE(batches(lib), u"R1|01|0|\nR1|03|0|\nR2|01|0|"_qs);
+        QCOMPARE(lib.dealBatches(), u"R1|01|0|\nR1|03|0|\nR2|01|0|"_qs);
         QVERIFY(prompter.done());
     }
 
