@@ -178,7 +178,7 @@ struct ImportRun {
     bool ok = false;
     QString why;
     double seconds = 0;
-    ImportReport report;
+    MarcImportReport report;
 };
 
 // Installs the schema into a database reached through Qt's driver; for

@@ -106,7 +106,7 @@ CommandLine parse(const QStringList &args)
 } // namespace
 
 int importMarcFile(Session &session, const BibParams &params, const CodePage &codePage, const QString &path,
-                   const ImportOptions &options, ImportReport &report, std::FILE *progress)
+                   const ImportOptions &options, MarcImportReport &report, std::FILE *progress)
 {
     FileRecordSource source(options.encoding);
     QString error;
@@ -264,7 +264,7 @@ int runMarcImport(const QStringList &args, std::FILE *out, std::FILE *err)
                      qUtf8Printable(run.context->errors().text));
         return 1;
     }
-    ImportReport report;
+    MarcImportReport report;
     QElapsedTimer timer;
     timer.start();
     const int status = importMarcFile(session, params, run.context->codePage(), c.words.first(),

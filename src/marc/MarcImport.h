@@ -9,7 +9,7 @@
 
 namespace kestra {
 
-struct ImportReport {
+struct MarcImportReport {
     qint64 read = 0;
     qint64 stored = 0;
     qint64 refused = 0;
@@ -35,9 +35,9 @@ struct ImportOptions {
 // progress (optional) gets a line every 1000 records. 0, or -1 when the
 // file cannot be read.
 int importMarcFile(Session &session, const BibParams &params, const CodePage &codePage, const QString &path,
-                   const ImportOptions &options, ImportReport &report, std::FILE *progress = nullptr);
+                   const ImportOptions &options, MarcImportReport &report, std::FILE *progress = nullptr);
 inline int importMarcFile(Session &session, const BibParams &params, const CodePage &codePage, const QString &path,
-                          const MarcEncodingChoice &encoding, ImportReport &report, std::FILE *progress = nullptr)
+                          const MarcEncodingChoice &encoding, MarcImportReport &report, std::FILE *progress = nullptr)
 {
     return importMarcFile(session, params, codePage, path, ImportOptions{encoding, false}, report, progress);
 }
