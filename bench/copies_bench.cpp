@@ -51,6 +51,7 @@ using namespace kestra;
 using bench::percentile;
 using bench::run;
 using bench::select;
+using bench::vacuum;
 
 namespace {
 
@@ -106,17 +107,6 @@ int benchChange(AppContext &context, const QString &name, int changes)
     return 0;
 }
 
-// PostgreSQL keeps the old versions of changed rows until a vacuum: in a
-// library in use autovacuum clears them soon after the change that made
-// them. The benchmark's own preparation and rolled-back references leave
-// 100,000 to 200,000 of them; clear those before the clock starts, or each
-// round would also measure the previous rounds' leftovers.
-bool vacuumCopies(Session &db)
-{
-    return db.backend()->kind() != BackendTarget::Kind::Postgres ||
-           run(db, QStringLiteral("VACUUM ANALYZE indi_acct, item, marc"));
-}
-
 // Puts exactly `copies` copies of the location in 45 (保留本), their
 // circulation rows with them: the first ones by accession number among its
 // lendable copies, the same ones in every round.
@@ -142,7 +132,7 @@ bool prepareLocation(Session &db, const QString &loc, int copies)
         db.rollback();
         return false;
     }
-    return vacuumCopies(db);
+    return vacuum(db, QStringLiteral("indi_acct, item, marc"));
 }
 
 // The references of the location change: the client's writes for 45 -> 41
@@ -188,7 +178,7 @@ double directLocationChange(Session &db, const QString &loc, bool bare)
     if (bare || !ok) {
         const double seconds = double(timer.nsecsElapsed()) / 1e9;
         db.rollback();
-        return ok && vacuumCopies(db) ? seconds : -1;
+        return ok && vacuum(db, QStringLiteral("indi_acct, item, marc")) ? seconds : -1;
     }
     return db.commitTrans() == 0 ? double(timer.nsecsElapsed()) / 1e9 : -1;
 }

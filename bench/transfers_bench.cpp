@@ -37,6 +37,7 @@ using namespace kestra;
 using bench::percentile;
 using bench::run;
 using bench::select;
+using bench::vacuum;
 
 namespace {
 
@@ -84,7 +85,7 @@ int benchLocation(AppContext &context, const QString &name, int copies)
         db.rollback();
         return 1;
     }
-    if (context.codes().load(CodeCache::AllLocations) < 0)
+    if (!vacuum(db, QStringLiteral("indi_acct, item, lend_lst")) || context.codes().load(CodeCache::AllLocations) < 0)
         return 1;
     LocationTransfer transfer(context);
     QElapsedTimer timer;
