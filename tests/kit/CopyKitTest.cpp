@@ -354,6 +354,11 @@ private Q_SLOTS:
         QCOMPARE(prompter.lastText(), u"未查询到相应调拨批次。"_s);
         QCOMPARE(repair.find(u" "_s), -1);
         QCOMPARE(prompter.lastText(), u"请输入查询内容。"_s);
+        // Find again moves on from the current row, then starts at the top.
+        QCOMPARE(nextFoundRow({1, 3}, -1), 1);
+        QCOMPARE(nextFoundRow({1, 3}, 1), 3);
+        QCOMPARE(nextFoundRow({1, 3}, 3), 1);
+        QCOMPARE(nextFoundRow({}, 0), -1);
 
         // ShowDate: months back for the processing and transfer batches,
         // days for the stock-taking ones; "All" lists everything.
