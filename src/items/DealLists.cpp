@@ -94,9 +94,8 @@ std::optional<ListReport> build(AppContext &context, const DealBatch &b, const Q
         total += r.number(i, Price);
         report.rows.append(cells);
     }
-    const QString op = context.session().operatorNo;
-    const QString maker = context.codes().staffName(op);
-    report.setCopyFooter(r.rowCount(), total, context.db().serverDate().left(10), maker.isEmpty() ? op : maker);
+    report.setCopyFooter(r.rowCount(), total, context.db().serverDate().left(10),
+                         cell::staff(context, context.session().operatorNo));
     return report;
 }
 
