@@ -55,19 +55,19 @@ BookBatchDialog::BookBatchDialog(AppContext &context, const QString &type, const
     txtFind_ = top.text;
     QPushButton *cmdFind = top.button;
     cmdFind->setAutoDefault(false);
-    QList<QWidget *> edits;
+    QList<QWidget *> batchButtons;
     if (kind == Kind::Full) {
         QPushButton *cmdNew = dialogButton(this, "cmdNew", QStringLiteral("新增"));
         QPushButton *cmdModify = dialogButton(this, "cmdModify", QStringLiteral("修改"));
-        edits = {cmdNew, cmdModify};
+        batchButtons = {cmdNew, cmdModify};
         connect(cmdNew, &QPushButton::clicked, this, &BookBatchDialog::create);
         connect(cmdModify, &QPushButton::clicked, this, &BookBatchDialog::amend);
     }
     QPushButton *cmdDelete = dialogButton(this, "cmdDelete", QStringLiteral("删除"));
     QPushButton *cmdOK = dialogButton(this, "cmdOK", QStringLiteral("确定"));
     QPushButton *cmdCancel = dialogButton(this, "cmdCancel", QStringLiteral("取消"));
-    edits.append(cmdDelete);
-    QHBoxLayout *buttons = makeFootRow(edits, {cmdOK, cmdCancel});
+    batchButtons.append(cmdDelete);
+    QHBoxLayout *buttons = makeFootRow(batchButtons, {cmdOK, cmdCancel});
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top.row);
     layout->addWidget(grid_, 1);
