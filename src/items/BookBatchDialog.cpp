@@ -4,6 +4,7 @@
 #include "items/ItemCodes.h"
 #include "kit/MessageCollector.h"
 #include "ui/CodeBoxes.h"
+#include "ui/FormParts.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -32,14 +33,6 @@ enum BatchColumn {
     BatchColumns
 };
 
-QPushButton *batchDialogButton(QWidget *parent, const char *name, const QString &text)
-{
-    auto *b = new QPushButton(text, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
-    return b;
-}
-
 } // namespace
 
 BookBatchDialog::BookBatchDialog(AppContext &context, const QString &type, const QString &location, Kind kind,
@@ -58,38 +51,30 @@ BookBatchDialog::BookBatchDialog(AppContext &context, const QString &type, const
     grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid_->setSelectionMode(QAbstractItemView::SingleSelection);
     grid_->horizontalHeader()->setStretchLastSection(true);
-    txtFind_ = new QLineEdit(this);
-    txtFind_->setObjectName(QStringLiteral("txtFind"));
-
-    auto *top = new QHBoxLayout;
-    top->addWidget(new QLabel(QStringLiteral("查询内容"), this));
-    top->addWidget(txtFind_, 1);
-    QPushButton *cmdFind = batchDialogButton(this, "cmdFind", QStringLiteral("查询"));
-    top->addWidget(cmdFind);
-    auto *buttons = new QHBoxLayout;
+    const FindRow top = makeFindRow(QStringLiteral("查询内容"), this);
+    txtFind_ = top.text;
+    QPushButton *cmdFind = top.button;
+    cmdFind->setAutoDefault(false);
+    QList<QWidget *> batchButtons;
     if (kind == Kind::Full) {
-        QPushButton *cmdNew = batchDialogButton(this, "cmdNew", QStringLiteral("新增"));
-        QPushButton *cmdModify = batchDialogButton(this, "cmdModify", QStringLiteral("修改"));
-        buttons->addWidget(cmdNew);
-        buttons->addWidget(cmdModify);
+        QPushButton *cmdNew = dialogButton(this, "cmdNew", QStringLiteral("新增"));
+        QPushButton *cmdModify = dialogButton(this, "cmdModify", QStringLiteral("修改"));
+        batchButtons = {cmdNew, cmdModify};
         connect(cmdNew, &QPushButton::clicked, this, &BookBatchDialog::create);
         connect(cmdModify, &QPushButton::clicked, this, &BookBatchDialog::amend);
     }
-    QPushButton *cmdDelete = batchDialogButton(this, "cmdDelete", QStringLiteral("删除"));
-    QPushButton *cmdOK = batchDialogButton(this, "cmdOK", QStringLiteral("确定"));
-    QPushButton *cmdCancel = batchDialogButton(this, "cmdCancel", QStringLiteral("取消"));
-    buttons->addWidget(cmdDelete);
-    buttons->addStretch(1);
-    buttons->addWidget(cmdOK);
-    buttons->addWidget(cmdCancel);
+    QPushButton *cmdDelete = dialogButton(this, "cmdDelete", QStringLiteral("删除"));
+    QPushButton *cmdOK = dialogButton(this, "cmdOK", QStringLiteral("确定"));
+    QPushButton *cmdCancel = dialogButton(this, "cmdCancel", QStringLiteral("取消"));
+    batchButtons.append(cmdDelete);
+    QHBoxLayout *buttons = makeFootRow(batchButtons, {cmdOK, cmdCancel});
     auto *layout = new QVBoxLayout(this);
-    layout->addLayout(top);
+    layout->addLayout(top.row);
     layout->addWidget(grid_, 1);
     layout->addLayout(buttons);
     resize(760, 420);
 
     connect(cmdFind, &QPushButton::clicked, this, &BookBatchDialog::find);
-    connect(txtFind_, &QLineEdit::returnPressed, this, &BookBatchDialog::find);
     connect(cmdDelete, &QPushButton::clicked, this, &BookBatchDialog::remove);
     connect(cmdOK, &QPushButton::clicked, this, &BookBatchDialog::accept);
     connect(cmdCancel, &QPushButton::clicked, this, &BookBatchDialog::reject);
@@ -189,18 +174,16 @@ BookBatchRemarkDialog::BookBatchRemarkDialog(AppContext &context, const QString 
     const bool creating = batch.isEmpty();
     setWindowTitle(deal_type::name(type) + QStringLiteral("批次") +
                    (creating ? QStringLiteral("-新增") : QStringLiteral("-修改")));
-    txtBatch_ = new QLineEdit(batch.number, this);
-    txtBatch_->setObjectName(QStringLiteral("txtBatch"));
-    txtBatch_->setMaxLength(20);
+    txtBatch_ = makeLineEdit(QStringLiteral("txtBatch"), 20, this);
+    txtBatch_->setText(batch.number);
     txtBatch_->setReadOnly(!creating);
     cboLocation_ = new LocationBox(context, QStringLiteral("2"), this);
     cboLocation_->setObjectName(QStringLiteral("cboLocation"));
     if (!creating)
         cboLocation_->setCurrentCode(batch.location);
     cboLocation_->setEnabled(creating);
-    txtRemark_ = new QLineEdit(batch.remark, this);
-    txtRemark_->setObjectName(QStringLiteral("txtRemark"));
-    txtRemark_->setMaxLength(100);
+    txtRemark_ = makeLineEdit(QStringLiteral("txtRemark"), 100, this);
+    txtRemark_->setText(batch.remark);
     auto *form = new QFormLayout;
     form->addRow(QStringLiteral("处理批次"), txtBatch_);
     form->addRow(QStringLiteral("馆藏地"), cboLocation_);

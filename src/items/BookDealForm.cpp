@@ -11,7 +11,6 @@
 #include "ui/EntryBoxes.h"
 #include "ui/FormParts.h"
 
-#include <QButtonGroup>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -113,12 +112,10 @@ void BookDealForm::buildControls()
     lblState_ = new QLabel(this);
     lblState_->setObjectName(QStringLiteral("lblState"));
 
-    const InputTypeChoice select = makeInputTypeChoice(this, this);
-    optSelect_ = select.group;
-    QRadioButton *byBarcode = select.byBarcode;
-    QRadioButton *byAccession = select.byAccession;
-    txtInputCode_ = new CodeEntry(this);
-    txtInputCode_->setMaxLength(60);
+    const ScanInput scan = makeScanInput(deal_->entry(), this, this);
+    QRadioButton *byBarcode = scan.byBarcode;
+    QRadioButton *byAccession = scan.byAccession;
+    txtInputCode_ = scan.code;
 
     txtFee_ = makeLineEdit(QStringLiteral("txtFee"), 12, this);
     txtBookTarget_ = makeLineEdit(QStringLiteral("txtBook_Target"), 100, this);
@@ -186,10 +183,6 @@ void BookDealForm::buildControls()
     layout->addWidget(split, 1);
     layout->addWidget(lblCount_);
 
-    connect(optSelect_, &QButtonGroup::idClicked, this, [this](int id) {
-        deal_->entry().setInputType(id == 1 ? InputType::Accession : InputType::Barcode);
-        txtInputCode_->setFocus();
-    });
     connect(txtInputCode_, &CodeEntry::entered, this, &BookDealForm::enterCode);
     connect(cmdChange_, &QPushButton::clicked, this, [this]() {
         syncInputs();

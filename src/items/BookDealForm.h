@@ -7,7 +7,6 @@
 #include <QWidget>
 #include <memory>
 
-class QButtonGroup;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -64,7 +63,6 @@ private:
     QLineEdit *txtBatch_ = nullptr;
     QLineEdit *txtLocaName_ = nullptr;
     QLabel *lblState_ = nullptr;
-    QButtonGroup *optSelect_ = nullptr;
     CodeEntry *txtInputCode_ = nullptr;
     QLineEdit *txtFee_ = nullptr;
     QLineEdit *txtBookTarget_ = nullptr;

@@ -262,17 +262,19 @@ int BookGoto::gatherRange(const QString &start, const QString &end)
 
 int BookGoto::pickByClass(const QString &cls)
 {
-    QList<GatheredCopy> found;
-    const int n = TransferGather(context_).byClass(plan_, cls, found);
-    picks_.reset(found);
-    picks_.markAll();
-    return n;
+    return offerPicks(&TransferGather::byClass, cls);
 }
 
 int BookGoto::pickByHandoverBatch(const QString &batch)
 {
+    return offerPicks(&TransferGather::byHandoverBatch, batch);
+}
+
+int BookGoto::offerPicks(Gathering gathering, const QString &key)
+{
     QList<GatheredCopy> found;
-    const int n = TransferGather(context_).byHandoverBatch(plan_, batch, found);
+    TransferGather gather(context_);
+    const int n = (gather.*gathering)(plan_, key, found);
     picks_.reset(found);
     picks_.markAll();
     return n;

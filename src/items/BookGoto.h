@@ -98,6 +98,9 @@ private:
     void append(const GatheredCopy &copy);
     void clearList();
     int runList();
+    // The copies one way of gathering finds, offered in picks() all marked.
+    using Gathering = int (TransferGather::*)(const TransferPlan &, const QString &, QList<GatheredCopy> &);
+    int offerPicks(Gathering gathering, const QString &key);
 
     AppContext &context_;
     ItemEntry entry_;

@@ -166,12 +166,10 @@ void BookGotoForm::buildControls(AppContext &context)
 QWidget *BookGotoForm::buildGathering()
 {
     auto *box = new QGroupBox(QStringLiteral("选择书刊"), this);
-    const InputTypeChoice select = makeInputTypeChoice(this, box);
-    optSelect_ = select.group;
-    QRadioButton *byBarcode = select.byBarcode;
-    QRadioButton *byAccession = select.byAccession;
-    txtInputCode_ = new CodeEntry(box);
-    txtInputCode_->setMaxLength(60);
+    const ScanInput scan = makeScanInput(goto_.entry(), this, box);
+    QRadioButton *byBarcode = scan.byBarcode;
+    QRadioButton *byAccession = scan.byAccession;
+    txtInputCode_ = scan.code;
     txtStartCode_ = new QLineEdit(box);
     txtStartCode_->setObjectName(QStringLiteral("txtStartCode"));
     txtEndCode_ = new QLineEdit(box);
@@ -211,10 +209,6 @@ QWidget *BookGotoForm::buildGathering()
     byBatch_ = {batchLabel, txtMoveBatch_, cmdMoveBatch};
     byLocation_ = {cmdLocation};
 
-    connect(optSelect_, &QButtonGroup::idClicked, this, [this](int id) {
-        goto_.entry().setInputType(id == 1 ? InputType::Accession : InputType::Barcode);
-        txtInputCode_->setFocus();
-    });
     connect(txtInputCode_, &CodeEntry::entered, this, [this](const QString &text) { goto_.enter(text); });
     connect(cmdRange, &QPushButton::clicked, this,
             [this]() { goto_.gatherRange(txtStartCode_->text(), txtEndCode_->text()); });

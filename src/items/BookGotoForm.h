@@ -52,7 +52,6 @@ private:
     BookGoto goto_;
     CopyPicker search_;
     QButtonGroup *optKind_ = nullptr;
-    QButtonGroup *optSelect_ = nullptr;
     QCheckBox *optGotoBatch_ = nullptr;
     QLabel *lblGotoBatch_ = nullptr;
     CodeBox *cmbSource_ = nullptr;

@@ -24,10 +24,7 @@ BookGotoPickDialog::BookGotoPickDialog(RowModelBase &picks, QWidget *parent) : Q
     QPushButton *ok = makeButton(QStringLiteral("cmdOK"), QStringLiteral("确定"), this);
     QPushButton *cancel = makeButton(QStringLiteral("cmdCancel"), QStringLiteral("取消"), this);
     ok->setDefault(true);
-    auto *buttons = new QHBoxLayout;
-    buttons->addWidget(lblCount_, 1);
-    for (QPushButton *b : {all, none, ok, cancel})
-        buttons->addWidget(b);
+    QHBoxLayout *buttons = makeFootRow({lblCount_}, {all, none, ok, cancel});
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(grid, 1);
     layout->addLayout(buttons);

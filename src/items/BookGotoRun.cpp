@@ -72,9 +72,8 @@ std::optional<ListReport> BookGoto::report()
         list.rows.append(cells);
         total += c.row.price;
     }
-    const QString no = context_.session().operatorNo;
-    const QString name = codes.staffName(no);
-    list.setCopyFooter(rows_.count(), total, context_.db().serverDate().left(10), name.isEmpty() ? no : name);
+    list.setCopyFooter(rows_.count(), total, context_.db().serverDate().left(10),
+                       cell::staff(context_, context_.session().operatorNo));
     return list;
 }
 

@@ -20,9 +20,8 @@ BookLost2Form::BookLost2Form(AppContext &context, QWidget *parent) : QWidget(par
     setWindowTitle(QStringLiteral("读者异常注销"));
     search_ = [this]() { return ReaderSearchDialog::run(context_, this); };
     txtCardNo_ = makeLineEdit(QStringLiteral("txtCardNo"), 30, this);
-    txtReason_ = new QLineEdit(lost_.reason, this);
-    txtReason_->setObjectName(QStringLiteral("txtReason"));
-    txtReason_->setMaxLength(100);
+    txtReason_ = makeLineEdit(QStringLiteral("txtReason"), 100, this);
+    txtReason_->setText(lost_.reason);
     lblReader_ = new QLabel(this);
     lblReader_->setObjectName(QStringLiteral("lblReader"));
     lblReader_->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -39,10 +38,7 @@ BookLost2Form::BookLost2Form(AppContext &context, QWidget *parent) : QWidget(par
     top->addWidget(cmdReaderInfo);
     auto *reason = new QFormLayout;
     reason->addRow(QStringLiteral("注销原因"), txtReason_);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(cmdOK);
-    buttons->addWidget(cmdExit);
+    QHBoxLayout *buttons = makeFootRow({}, {cmdOK, cmdExit});
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(lblReader_);

@@ -55,12 +55,10 @@ void BookStateForm::buildControls(AppContext &context)
     chkOpac_->setObjectName(QStringLiteral("chkOpac"));
     chkOpac_->setChecked(state_.opac());
 
-    const InputTypeChoice select = makeInputTypeChoice(this, this);
-    optSelect_ = select.group;
-    QRadioButton *byBarcode = select.byBarcode;
-    QRadioButton *byAccession = select.byAccession;
-    txtInputCode_ = new CodeEntry(this);
-    txtInputCode_->setMaxLength(60);
+    const ScanInput scan = makeScanInput(state_.entry(), this, this);
+    QRadioButton *byBarcode = scan.byBarcode;
+    QRadioButton *byAccession = scan.byAccession;
+    txtInputCode_ = scan.code;
 
     cmbDisLoca_ = new LocationBox(context, QString(), this);
     cmbDisLoca_->setObjectName(QStringLiteral("cmbDisLoca"));
@@ -104,10 +102,6 @@ void BookStateForm::buildControls(AppContext &context)
 
     connect(optType_, &QButtonGroup::idClicked, this,
             [this](int id) { setMode(id == 1 ? BookState::Mode::ByLocation : BookState::Mode::Single); });
-    connect(optSelect_, &QButtonGroup::idClicked, this, [this](int id) {
-        state_.entry().setInputType(id == 1 ? InputType::Accession : InputType::Barcode);
-        txtInputCode_->setFocus();
-    });
     connect(cmbNewState_, &QComboBox::currentIndexChanged, this,
             [this]() { state_.setNewStatus(cmbNewState_->currentCode()); });
     connect(chkOpac_, &QCheckBox::toggled, this, [this](bool on) { state_.setOpac(on); });

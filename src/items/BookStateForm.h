@@ -41,7 +41,6 @@ private:
     BookState state_;
     CopyPicker search_;
     QButtonGroup *optType_ = nullptr;
-    QButtonGroup *optSelect_ = nullptr;
     CodeEntry *txtInputCode_ = nullptr;
     CodeBox *cmbNewState_ = nullptr;
     QCheckBox *chkOpac_ = nullptr;

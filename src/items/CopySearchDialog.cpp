@@ -3,6 +3,7 @@
 #include "core/AppContext.h"
 #include "items/ItemCodes.h"
 #include "items/SearchRowsWidget.h"
+#include "ui/FormParts.h"
 #include "ui/GridOutput.h"
 
 #include <QComboBox>
@@ -39,11 +40,7 @@ CopySearchDialog::CopySearchDialog(CopySearch &search, const QString &location, 
     history->addWidget(cboHistory_, 1);
     history->addWidget(cmdSearch_);
     auto *output = new GridOutput(search_.context(), spdBookLst_, windowTitle());
-    auto *buttons = new QHBoxLayout;
-    buttons->addWidget(output->makeButton(this));
-    buttons->addStretch(1);
-    buttons->addWidget(cmdOK_);
-    buttons->addWidget(cmdCancel_);
+    QHBoxLayout *buttons = makeFootRow({output->makeButton(this)}, {cmdOK_, cmdCancel_});
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(rows_);
     layout->addLayout(history);

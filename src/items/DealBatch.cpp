@@ -60,15 +60,13 @@ QString stateName(const QString &flag)
 
 QStringList listCells(AppContext &context, const QueryResult &rows, int row)
 {
-    const QString worker = rows.text(row, 6);
-    const QString workerName = context.codes().staffName(worker);
     return {rows.text(row, 0),
             cell::location(context, rows.text(row, 1)),
             deal_type::name(rows.text(row, 2)),
             rows.text(row, 3),
             rows.text(row, 4),
             stateName(rows.text(row, 5)),
-            workerName.isEmpty() ? worker : workerName,
+            cell::staff(context, rows.text(row, 6)),
             rows.text(row, 7)};
 }
 

@@ -94,10 +94,26 @@ std::optional<ListReport> build(AppContext &context, const DealBatch &b, const Q
         total += r.number(i, Price);
         report.rows.append(cells);
     }
-    const QString op = context.session().operatorNo;
-    const QString maker = context.codes().staffName(op);
-    report.setCopyFooter(r.rowCount(), total, context.db().serverDate().left(10), maker.isEmpty() ? op : maker);
+    report.setCopyFooter(r.rowCount(), total, context.db().serverDate().left(10),
+                         cell::staff(context, context.session().operatorNo));
     return report;
+}
+
+// The copies of a repair batch that came back (returned) or did not in the
+// check-back batch of the same number. The fee, target and remark are the
+// repair row's: the check-back row has none of its own.
+std::optional<ListReport> checkBackList(AppContext &context, const DealBatch &b, bool returned)
+{
+    const QString sql = rowsSql(
+        QString(deal_type::Repair), b,
+        QStringLiteral(" AND deal_log.prop_no ") + (returned ? QStringLiteral("IN") : QStringLiteral("NOT IN")) +
+            QStringLiteral(" (SELECT prop_no FROM deal_log WHERE deal_type_code=") +
+            sqlQuote(QString(deal_type::CheckBack)) + QStringLiteral(" AND deal_batch_no=") + sqlQuote(b.number) +
+            QStringLiteral(" AND location=") + sqlQuote(b.location) + u')');
+    const QString title = returned ? QStringLiteral("修补回验清单") : QStringLiteral("修补验收未到清单");
+    const QString none =
+        returned ? QStringLiteral("该批次无已验收书刊记录!") : QStringLiteral("该批次无验收未到书刊记录!");
+    return build(context, b, sql, title, Layout::CheckBack, none);
 }
 
 } // namespace
@@ -110,26 +126,12 @@ std::optional<ListReport> batchList(AppContext &context, const DealBatch &b)
 
 std::optional<ListReport> returnedList(AppContext &context, const DealBatch &b)
 {
-    // The fee, target and remark are the repair row's: the check-back row
-    // has none of its own.
-    const QString sql =
-        rowsSql(QString(deal_type::Repair), b,
-                QStringLiteral(" AND deal_log.prop_no IN (SELECT prop_no FROM deal_log WHERE deal_type_code='02' "
-                               "AND deal_batch_no=") +
-                    sqlQuote(b.number) + QStringLiteral(" AND location=") + sqlQuote(b.location) + u')');
-    return build(context, b, sql, QStringLiteral("修补回验清单"), Layout::CheckBack,
-                 QStringLiteral("该批次无已验收书刊记录!"));
+    return checkBackList(context, b, true);
 }
 
 std::optional<ListReport> stillOutList(AppContext &context, const DealBatch &b)
 {
-    const QString sql =
-        rowsSql(QString(deal_type::Repair), b,
-                QStringLiteral(" AND deal_log.prop_no NOT IN (SELECT prop_no FROM deal_log WHERE deal_type_code='02' "
-                               "AND deal_batch_no=") +
-                    sqlQuote(b.number) + QStringLiteral(" AND location=") + sqlQuote(b.location) + u')');
-    return build(context, b, sql, QStringLiteral("修补验收未到清单"), Layout::CheckBack,
-                 QStringLiteral("该批次无验收未到书刊记录!"));
+    return checkBackList(context, b, false);
 }
 
 int preview(AppContext &context, const ListReport &report)

@@ -15,7 +15,6 @@ namespace {
 QList<Column<GotoDetailRow>> detailColumns(AppContext &context)
 {
     using R = GotoDetailRow;
-    const CodeTables &codes = context.codes();
     return {
         {QStringLiteral("财产号"), [](const R &r) { return r.propNo; }},
         {QStringLiteral("条码号"), [](const R &r) { return r.barCode; }},
@@ -29,11 +28,7 @@ QList<Column<GotoDetailRow>> detailColumns(AppContext &context)
         {QStringLiteral("现馆藏地"), [&context](const R &r) { return cell::location(context, r.disLocation); }},
         {QStringLiteral("现状态"), [](const R &r) { return cell::status(r.status); }},
         {QStringLiteral("调拨日期"), [](const R &r) { return r.dealDate; }},
-        {QStringLiteral("操作员"),
-         [&codes](const R &r) {
-             const QString name = codes.staffName(r.operatorNo);
-             return name.isEmpty() ? r.operatorNo : name;
-         }},
+        {QStringLiteral("操作员"), [&context](const R &r) { return cell::staff(context, r.operatorNo); }},
         {QStringLiteral("年卷期"), [](const R &r) { return r.yearVolume; }},
         {QStringLiteral("附件"), [](const R &r) { return r.attachment; }},
         {QStringLiteral("排架号"), [](const R &r) { return r.shelfNo; }},
@@ -81,11 +76,9 @@ std::optional<ListReport> GotoBatchDetail::report()
     const PaperSetup paper = PaperSetup::a4(true);
     ListReport list = reportFromModel(rows_, QStringLiteral("调拨批次明细"), {}, {}, paper.printable().width());
     list.headerLines = {QStringLiteral("调拨批次：") + batchNo_};
-    const QString no = context_.session().operatorNo;
-    const QString name = context_.codes().staffName(no);
     list.footer = {{QStringLiteral("总计："), QString::number(rows_.count()) + QStringLiteral("册")},
                    {QStringLiteral("制表日期："), context_.db().serverDate().left(10)},
-                   {QStringLiteral("制表人："), name.isEmpty() ? no : name}};
+                   {QStringLiteral("制表人："), cell::staff(context_, context_.session().operatorNo)}};
     return list;
 }
 

@@ -25,10 +25,7 @@ GotoBatchDetailDialog::GotoBatchDetailDialog(AppContext &context, const QString 
     const bool any = !detail_.model().isEmpty();
     for (QPushButton *b : {exportButton, print, preview})
         b->setEnabled(any);
-    auto *buttons = new QHBoxLayout;
-    buttons->addWidget(count, 1);
-    for (QPushButton *b : {exportButton, print, preview, exit})
-        buttons->addWidget(b);
+    QHBoxLayout *buttons = makeFootRow({count}, {exportButton, print, preview, exit});
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(grid, 1);
     layout->addLayout(buttons);

@@ -25,28 +25,21 @@ GotoBatchDialog::GotoBatchDialog(AppContext &context, const GotoBatch &preset, Q
     list_.load();
     spdBatch_ = makeRowGrid(&list_.model(), QStringLiteral("spdBatch"), this);
     spdBatch_->setSelectionMode(QAbstractItemView::SingleSelection);
-    txtFind_ = new QLineEdit(this);
-    txtFind_->setObjectName(QStringLiteral("txtFind"));
+    const FindRow search = makeFindRow(QStringLiteral("查询"), this);
+    txtFind_ = search.text;
+    QPushButton *find = search.button;
     lblBatch_ = new QLabel(this);
     lblBatch_->setObjectName(QStringLiteral("lblBatch"));
     lblBatch_->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-    QPushButton *find = makeButton(QStringLiteral("cmdFind"), QStringLiteral("查询"), this);
     QPushButton *add = makeButton(QStringLiteral("cmdNew"), QStringLiteral("新建"), this);
     QPushButton *remove = makeButton(QStringLiteral("cmdDelete"), QStringLiteral("删除"), this);
     QPushButton *detail = makeButton(QStringLiteral("cmdDetail"), QStringLiteral("明细"), this);
     QPushButton *ok = makeButton(QStringLiteral("cmdOK"), QStringLiteral("确定"), this);
     QPushButton *cancel = makeButton(QStringLiteral("cmdCancel"), QStringLiteral("取消"), this);
-    auto *search = new QHBoxLayout;
-    search->addWidget(new QLabel(QStringLiteral("查询"), this));
-    search->addWidget(txtFind_, 1);
-    search->addWidget(find);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    for (QPushButton *b : {add, remove, detail, ok, cancel})
-        buttons->addWidget(b);
+    QHBoxLayout *buttons = makeFootRow({}, {add, remove, detail, ok, cancel});
     auto *layout = new QVBoxLayout(this);
-    layout->addLayout(search);
+    layout->addLayout(search.row);
     layout->addWidget(spdBatch_, 1);
     layout->addWidget(lblBatch_);
     layout->addLayout(buttons);
@@ -56,7 +49,6 @@ GotoBatchDialog::GotoBatchDialog(AppContext &context, const GotoBatch &preset, Q
         if (row >= 0)
             spdBatch_->selectRow(row);
     });
-    connect(txtFind_, &QLineEdit::returnPressed, find, &QPushButton::click);
     connect(add, &QPushButton::clicked, this, &GotoBatchDialog::newBatch);
     connect(remove, &QPushButton::clicked, this, [this]() {
         list_.remove(currentRow());
@@ -118,9 +110,7 @@ GotoBatchRemarkDialog::GotoBatchRemarkDialog(AppContext &context, const GotoBatc
 {
     setObjectName(QStringLiteral("frmHold_BookGotoBatchRemark"));
     setWindowTitle(QStringLiteral("新建调拨批次"));
-    txtBatchNo_ = new QLineEdit(this);
-    txtBatchNo_->setObjectName(QStringLiteral("txtBatchNo"));
-    txtBatchNo_->setMaxLength(30);
+    txtBatchNo_ = makeLineEdit(QStringLiteral("txtBatchNo"), 30, this);
     cmbType_ = new QComboBox(this);
     cmbType_->setObjectName(QStringLiteral("cmbType"));
     for (transfer::Kind kind :
@@ -137,9 +127,7 @@ GotoBatchRemarkDialog::GotoBatchRemarkDialog(AppContext &context, const GotoBatc
     cmbDoc_ = new CodeTableBox(context, CodeCache::DocTypes, this, QStringLiteral("<不限>"));
     cmbDoc_->setObjectName(QStringLiteral("cmbDoc"));
     cmbDoc_->setCurrentCode(preset.docType);
-    txtRemark_ = new QLineEdit(this);
-    txtRemark_->setObjectName(QStringLiteral("txtRemark"));
-    txtRemark_->setMaxLength(100);
+    txtRemark_ = makeLineEdit(QStringLiteral("txtRemark"), 100, this);
 
     auto *form = new QFormLayout;
     form->addRow(QStringLiteral("调拨批次"), txtBatchNo_);
@@ -151,10 +139,7 @@ GotoBatchRemarkDialog::GotoBatchRemarkDialog(AppContext &context, const GotoBatc
     QPushButton *ok = makeButton(QStringLiteral("cmdOK"), QStringLiteral("确定"), this);
     QPushButton *cancel = makeButton(QStringLiteral("cmdCancel"), QStringLiteral("取消"), this);
     ok->setDefault(true);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    QHBoxLayout *buttons = makeFootRow({}, {ok, cancel});
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addLayout(buttons);

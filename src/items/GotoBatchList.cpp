@@ -52,12 +52,7 @@ int GotoBatchList::load()
 
 int GotoBatchList::find(const QString &text, int after)
 {
-    const QList<int> found = GotoBatches(context_).search(rows_.rows(), text);
-    for (int row : found) {
-        if (row > after)
-            return row;
-    }
-    return found.isEmpty() ? -1 : found.first();
+    return nextFoundRow(GotoBatches(context_).search(rows_.rows(), text), after);
 }
 
 int GotoBatchList::remove(int row)

@@ -2,6 +2,7 @@
 
 #include "core/AppContext.h"
 #include "items/SearchRowsWidget.h"
+#include "ui/FormParts.h"
 #include "ui/GridOutput.h"
 
 #include <QButtonGroup>
@@ -61,11 +62,7 @@ MarcNoSearchDialog::MarcNoSearchDialog(AppContext &context, MarcNoSearch &search
     history->addWidget(cboHistory_, 1);
     history->addWidget(cmdSearch_);
     auto *output = new GridOutput(context_, spdMarcLst_, windowTitle());
-    auto *buttons = new QHBoxLayout;
-    buttons->addWidget(output->makeButton(this));
-    buttons->addStretch(1);
-    buttons->addWidget(cmdOK_);
-    buttons->addWidget(cmdCancel_);
+    QHBoxLayout *buttons = makeFootRow({output->makeButton(this)}, {cmdOK_, cmdCancel_});
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(rows_);

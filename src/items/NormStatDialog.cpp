@@ -1,5 +1,7 @@
 #include "items/NormStatDialog.h"
 
+#include "ui/FormParts.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -29,10 +31,7 @@ NormStatDialog::NormStatDialog(ItemTransaction &tx, const QString &propNo, QWidg
     cmdCancel_ = new QPushButton(QStringLiteral("取消"), this);
     cmdCancel_->setObjectName(QStringLiteral("cmdCancel"));
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(cmdOK_);
-    buttons->addWidget(cmdCancel_);
+    QHBoxLayout *buttons = makeFootRow({}, {cmdOK_, cmdCancel_});
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(lblPropNo);
     layout->addWidget(lstState_, 1);

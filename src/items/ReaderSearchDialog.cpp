@@ -2,6 +2,7 @@
 
 #include "core/AppContext.h"
 #include "items/SearchRowsWidget.h"
+#include "ui/FormParts.h"
 #include "ui/GridOutput.h"
 
 #include <QComboBox>
@@ -42,11 +43,7 @@ ReaderSearchDialog::ReaderSearchDialog(AppContext &context, QWidget *parent) : Q
     query->addWidget(txtQuery_, 1);
     query->addWidget(cmdQuery_);
     auto *output = new GridOutput(context, spdRedr_, windowTitle());
-    auto *buttons = new QHBoxLayout;
-    buttons->addWidget(output->makeButton(this));
-    buttons->addWidget(lblStatus_, 1);
-    buttons->addWidget(cmdOK_);
-    buttons->addWidget(cmdCancel_);
+    QHBoxLayout *buttons = makeFootRow({output->makeButton(this), lblStatus_}, {cmdOK_, cmdCancel_});
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(query);
     layout->addWidget(spdRedr_, 1);

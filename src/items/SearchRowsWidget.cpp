@@ -77,14 +77,6 @@ void SearchRowsWidget::clearValues()
         r.value->clear();
 }
 
-QPushButton *dialogButton(QWidget *parent, const char *objectName, const QString &text)
-{
-    auto *b = new QPushButton(text, parent);
-    b->setObjectName(QLatin1String(objectName));
-    b->setAutoDefault(false);
-    return b;
-}
-
 QTableWidget *makeResultGrid(QWidget *parent, const QString &objectName, const QStringList &headings, bool multiSelect)
 {
     auto *grid = new QTableWidget(0, int(headings.size()), parent);

@@ -41,10 +41,6 @@ private:
     QList<Row> rows_;
 };
 
-// A button of the search dialogs. Enter belongs to the value boxes (it
-// searches), so no button is a default one.
-QPushButton *dialogButton(QWidget *parent, const char *objectName, const QString &text);
-
 // A read-only result grid that selects whole rows.
 QTableWidget *makeResultGrid(QWidget *parent, const QString &objectName, const QStringList &headings, bool multiSelect);
 // Replaces the grid's rows with the given texts.

@@ -2,6 +2,7 @@
 
 #include "core/AppContext.h"
 #include "items/TransferDocRows.h"
+#include "kit/BatchPicker.h"
 #include "ui/FormParts.h"
 
 #include <QHBoxLayout>
@@ -31,9 +32,9 @@ TransferDocForm::TransferDocForm(AppContext &context, QWidget *parent)
 {
     setObjectName(QStringLiteral("frmTransferDoc"));
     setWindowTitle(QStringLiteral("交接批次"));
-    txtFind_ = new QLineEdit(this);
-    txtFind_->setObjectName(QStringLiteral("txtFind"));
-    QPushButton *find = makeButton(QStringLiteral("cmdFind"), QStringLiteral("查询"), this);
+    const FindRow search = makeFindRow(QStringLiteral("交接批次"), this);
+    txtFind_ = search.text;
+    QPushButton *find = search.button;
     spdBatch_ = docGrid(QStringLiteral("spdBatch"), &batches_, this);
     QTableView *detail = docGrid(QStringLiteral("spdDetail"), &rows_, this);
     lblRequests_ = new QLabel(this);
@@ -53,14 +54,10 @@ TransferDocForm::TransferDocForm(AppContext &context, QWidget *parent)
         b->setToolTip(QStringLiteral("暂不可用"));
     }
 
-    auto *search = new QHBoxLayout;
-    search->addWidget(new QLabel(QStringLiteral("交接批次"), this));
-    search->addWidget(txtFind_, 1);
-    search->addWidget(find);
     auto *left = new QWidget(this);
     auto *leftLayout = new QVBoxLayout(left);
     leftLayout->setContentsMargins(0, 0, 0, 0);
-    leftLayout->addLayout(search);
+    leftLayout->addLayout(search.row);
     leftLayout->addWidget(spdBatch_, 1);
     auto *right = new QWidget(this);
     auto *rightLayout = new QVBoxLayout(right);
@@ -71,31 +68,17 @@ TransferDocForm::TransferDocForm(AppContext &context, QWidget *parent)
     split->addWidget(left);
     split->addWidget(right);
     split->setStretchFactor(1, 2);
-    auto *buttons = new QHBoxLayout;
-    for (QPushButton *b : {set, unset, undo, bookMark, card, email})
-        buttons->addWidget(b);
-    buttons->addStretch(1);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    QHBoxLayout *buttons = makeFootRow({set, unset, undo, bookMark, card, email}, {ok, cancel});
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(split, 1);
     layout->addLayout(buttons);
 
     connect(find, &QPushButton::clicked, this, [this]() {
-        const QList<int> found = doc_.find(txtFind_->text());
-        if (found.isEmpty())
-            return;
         const int current = spdBatch_->currentIndex().isValid() ? spdBatch_->currentIndex().row() : -1;
-        int row = found.first();
-        for (int r : found) {
-            if (r > current) {
-                row = r;
-                break;
-            }
-        }
-        spdBatch_->selectRow(row);
+        const int row = nextFoundRow(doc_.find(txtFind_->text()), current);
+        if (row >= 0)
+            spdBatch_->selectRow(row);
     });
-    connect(txtFind_, &QLineEdit::returnPressed, find, &QPushButton::click);
     connect(spdBatch_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) { selectBatch(current.row()); });
     connect(set, &QPushButton::clicked, this, [this]() { act(&TransferDoc::setNewBookType); });

@@ -97,6 +97,15 @@ int BatchPicker::list(const QString &location)
     return 0;
 }
 
+int nextFoundRow(const QList<int> &found, int after)
+{
+    for (int row : found) {
+        if (row > after)
+            return row;
+    }
+    return found.isEmpty() ? -1 : found.first();
+}
+
 int BatchPicker::find(const QString &text, int from)
 {
     const QString needle = text.trimmed();

@@ -34,6 +34,10 @@ const BatchTable &count();
 
 } // namespace batch_table
 
+// Of the rows a search found, in order, the first below the current row
+// `after`; the first of all when none lies below; -1 when none was found.
+int nextFoundRow(const QList<int> &found, int after);
+
 // The logic of a batch picker: the list of one table (of one processing
 // type, at one location or "All"), the search, and for deal_batch_lst the
 // creation with its checks. The dialog only shows rows().

@@ -13,6 +13,12 @@ QString location(AppContext &context, const QString &code)
     return name.isEmpty() ? code : name;
 }
 
+QString staff(AppContext &context, const QString &code)
+{
+    const QString name = context.codes().staffName(code);
+    return name.isEmpty() ? code : name;
+}
+
 QString status(const QString &code)
 {
     const QString name = item_status::name(code);

@@ -16,6 +16,7 @@ namespace cell {
 
 QString location(AppContext &context, const QString &code); // the code itself when it has no name
 QString status(const QString &code);                        // likewise
+QString staff(AppContext &context, const QString &code);    // a worker's name; likewise
 QString price(double value);
 QString yesNo(bool on);
 QString flag(const QString &value); // "1" 是, anything else 否

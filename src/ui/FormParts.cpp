@@ -1,12 +1,15 @@
 #include "ui/FormParts.h"
 
 #include "ui/CodeBoxes.h"
+#include "ui/EntryBoxes.h"
 
+#include "items/ItemEntry.h"
 #include "kit/CopyColumns.h"
 #include "kit/RowModel.h"
 
 #include <QAbstractItemModel>
 #include <QButtonGroup>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -48,14 +51,51 @@ QPushButton *makeButton(const QString &name, const QString &text, QWidget *paren
     return button;
 }
 
-InputTypeChoice makeInputTypeChoice(QWidget *owner, QWidget *parent)
+FindRow makeFindRow(const QString &caption, QWidget *parent)
+{
+    FindRow find{new QHBoxLayout, new QLineEdit(parent),
+                 makeButton(QStringLiteral("cmdFind"), QStringLiteral("查询"), parent)};
+    find.text->setObjectName(QStringLiteral("txtFind"));
+    find.row->addWidget(new QLabel(caption, parent));
+    find.row->addWidget(find.text, 1);
+    find.row->addWidget(find.button);
+    QObject::connect(find.text, &QLineEdit::returnPressed, find.button, &QPushButton::click);
+    return find;
+}
+
+QPushButton *dialogButton(QWidget *parent, const char *objectName, const QString &text)
+{
+    QPushButton *b = makeButton(QLatin1String(objectName), text, parent);
+    b->setAutoDefault(false);
+    return b;
+}
+
+QHBoxLayout *makeFootRow(const QList<QWidget *> &left, const QList<QWidget *> &right)
+{
+    auto *row = new QHBoxLayout;
+    for (QWidget *w : left)
+        row->addWidget(w);
+    row->addStretch(1);
+    for (QWidget *w : right)
+        row->addWidget(w);
+    return row;
+}
+
+ScanInput makeScanInput(ItemEntry &entry, QWidget *owner, QWidget *parent)
 {
     auto *group = new QButtonGroup(owner);
     group->setObjectName(QStringLiteral("optSelect"));
-    InputTypeChoice choice{group, addOption(group, QStringLiteral("optSelect_0"), 0, QStringLiteral("条码号"), parent),
-                           addOption(group, QStringLiteral("optSelect_1"), 1, QStringLiteral("财产号"), parent)};
-    choice.byBarcode->setChecked(true);
-    return choice;
+    ScanInput scan{group, addOption(group, QStringLiteral("optSelect_0"), 0, QStringLiteral("条码号"), parent),
+                   addOption(group, QStringLiteral("optSelect_1"), 1, QStringLiteral("财产号"), parent),
+                   new CodeEntry(parent)};
+    scan.byBarcode->setChecked(true);
+    scan.code->setMaxLength(60);
+    CodeEntry *code = scan.code;
+    QObject::connect(group, &QButtonGroup::idClicked, code, [&entry, code](int id) {
+        entry.setInputType(id == 1 ? InputType::Accession : InputType::Barcode);
+        code->setFocus();
+    });
+    return scan;
 }
 
 CodeBox *makeCodeBox(const QString &name, const QList<CodeName> &entries, QWidget *parent)

@@ -7,6 +7,7 @@
 
 class QAbstractItemModel;
 class QButtonGroup;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -17,6 +18,8 @@ class QWidget;
 namespace kestra {
 
 class CodeBox;
+class CodeEntry;
+class ItemEntry;
 
 // Small builders every form uses, so that a form file holds its layout and
 // wiring only.
@@ -30,14 +33,35 @@ QLineEdit *makeLineEdit(const QString &name, int maxLength, QWidget *parent);
 // A named push button.
 QPushButton *makeButton(const QString &name, const QString &text, QWidget *parent);
 
-// The choice every scan box has: barcode (optSelect_0, chosen) or accession
-// number (optSelect_1), in the group optSelect whose ids are those numbers.
-struct InputTypeChoice {
+// The find row over a list: a caption, the box txtFind taking the free
+// width, the button cmdFind (查询), which Enter in the box clicks.
+struct FindRow {
+    QHBoxLayout *row;
+    QLineEdit *text;
+    QPushButton *button;
+};
+FindRow makeFindRow(const QString &caption, QWidget *parent);
+
+// A named button that never takes Enter, for dialogs in which Enter belongs
+// to a text box (it searches or finds).
+QPushButton *dialogButton(QWidget *parent, const char *objectName, const QString &text);
+
+// The row of buttons at the foot of a window: `left` from the left edge,
+// `right` against the right edge, the free width between them.
+QHBoxLayout *makeFootRow(const QList<QWidget *> &left, const QList<QWidget *> &right);
+
+// The scan box of a processing form (txtInputCode, at most 60 characters)
+// with its choice of what is scanned: barcode (optSelect_0, chosen) or
+// accession number (optSelect_1), in the group optSelect whose ids are those
+// numbers. A choice goes to the form's entry and puts the focus back in the
+// box, ready for the next scan.
+struct ScanInput {
     QButtonGroup *group;
     QRadioButton *byBarcode;
     QRadioButton *byAccession;
+    CodeEntry *code;
 };
-InputTypeChoice makeInputTypeChoice(QWidget *owner, QWidget *parent);
+ScanInput makeScanInput(ItemEntry &entry, QWidget *owner, QWidget *parent);
 
 // A named drop-down of code names.
 CodeBox *makeCodeBox(const QString &name, const QList<CodeName> &entries, QWidget *parent);

@@ -4,6 +4,7 @@
 
 #include "core/AppContext.h"
 #include "core/Session.h"
+#include "kit/CopyColumns.h"
 #include "output/GridReport.h"
 
 #include <QAbstractItemView>
@@ -145,9 +146,7 @@ PageDocument GridOutput::document() const
     QString date = context_.db().serverDate().left(10);
     if (date.isEmpty())
         date = context_.clock().now().date().toString(QStringLiteral("yyyy-MM-dd"));
-    const QString no = context_.session().operatorNo;
-    const QString name = context_.codes().staffName(no);
-    const QString maker = name.isEmpty() ? no : name;
+    const QString maker = cell::staff(context_, context_.session().operatorNo);
     if (priceColumn_ >= 0)
         report.setCopyFooter(model.rowCount(), columnTotal(model, priceColumn_), date, maker);
     else

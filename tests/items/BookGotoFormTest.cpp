@@ -103,10 +103,8 @@ private Q_SLOTS:
         QVERIFY(lib.item(u"P1"_qs));
         QVERIFY(lib.f.exec(u"UPDATE indi_acct SET move_batch='JJ1', chk_batch_no='YS1'"_qs));
         QVERIFY(lib.f.exec(u"UPDATE item SET total_circ_times=2"_qs));
-        QVERIFY(lib.f.exec(u"INSERT INTO transfer_doc (move_batch,chk_batch_no,marc_rec_no,copys,store_flag,"
-                           "send_store_date,cata_flag) VALUES ('JJ1','YS1','M1',1,'1','2026-12-01','3')"_qs));
-        QVERIFY(lib.f.exec(u"INSERT INTO call_no_lst (call_no,marc_rec_no,cls_id,circ_type_code) "
-                           "VALUES ('I247.5/1','M1','1','01')"_qs));
+        QVERIFY(lib.transferDoc(u"JJ1"_qs, u"YS1"_qs, u"M1"_qs, 1, u"1"_qs, u"2026-12-01"_qs, u"3"_qs));
+        QVERIFY(lib.callNumber(u"I247.5/1"_qs, u"M1"_qs, u"01"_qs));
 
         TransferDocForm form(c);
         form.show();

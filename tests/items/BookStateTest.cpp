@@ -37,6 +37,15 @@ bool seed(CopyTestLib &lib)
            lib.f.exec(QStringLiteral("UPDATE marc SET lendable_copies=2 WHERE marc_rec_no='M1'"));
 }
 
+// Reader R1's reservations at L1: P2 has arrived for R1 (and is flagged so
+// on its circulation row), and R1 waits for another copy of I247.5/1.
+bool reserveAtL1(CopyTestLib &lib)
+{
+    return lib.reader(u"R1"_qs, u"1"_qs) && lib.f.exec(u"UPDATE item SET book_lend_flag='2' WHERE prop_no='P2'"_qs) &&
+           lib.f.exec(u"INSERT INTO preg_arri_lst (prop_no,cert_id,location_f) VALUES ('P2','R1','L1')"_qs) &&
+           lib.callNumber(u"I247.5/1"_qs, u"M1"_qs) && lib.reservation(u"Y1"_qs, u"R1"_qs, u"I247.5/1"_qs, u"L1"_qs);
+}
+
 #define SEEDED_LIB(lib)                                                                                                \
     OPEN_LIB(lib);                                                                                                     \
     QVERIFY(seed(lib));                                                                                                \
@@ -407,15 +416,8 @@ private Q_SLOTS:
         QVERIFY(lib.copy(u"P5"_qs, u"M2"_qs, u"B0005"_qs, u"L1"_qs, u"42"_qs, u"K825/9"_qs, u"0"_qs));
         QVERIFY(lib.copy(u"P6"_qs, u"M2"_qs, u"B0006"_qs, u"L1"_qs, u"41"_qs, u"K825/9"_qs, u"0"_qs));
         QVERIFY(lib.copy(u"P7"_qs, u"M2"_qs, u"B0007"_qs, u"L2"_qs, u"42"_qs, u"K825/9"_qs, u"0"_qs));
-        QVERIFY(lib.reader(u"R1"_qs, u"1"_qs));
-        QVERIFY(lib.f.exec(u"UPDATE item SET book_lend_flag='2' WHERE prop_no='P2'"_qs));
-        QVERIFY(lib.f.exec(u"INSERT INTO preg_arri_lst (prop_no,cert_id,location_f) VALUES ('P2','R1','L1')"_qs));
-        QVERIFY(lib.f.exec(u"INSERT INTO call_no_lst (call_no,marc_rec_no) VALUES ('I247.5/1','M1')"_qs));
-        QVERIFY(lib.f.exec(u"INSERT INTO call_no_lst (call_no,marc_rec_no) VALUES ('K825/9','M2')"_qs));
-        QVERIFY(lib.f.exec(u"INSERT INTO preg_lst (preg_no,cert_id,call_no,location) VALUES "
-                           "('Y1','R1','I247.5/1','L1')"_qs));
-        QVERIFY(lib.f.exec(u"INSERT INTO preg_lst (preg_no,cert_id,call_no,location) VALUES "
-                           "('Y2','R1','K825/9','L2')"_qs));
+        QVERIFY(reserveAtL1(lib));
+        QVERIFY(lib.callNumber(u"K825/9"_qs, u"M2"_qs) && lib.reservation(u"Y2"_qs, u"R1"_qs, u"K825/9"_qs, u"L2"_qs));
 
         state.setMode(BookState::Mode::ByLocation);
         state.setLocation(u"L1"_qs);
@@ -546,12 +548,7 @@ private Q_SLOTS:
         // its circulation row at L2.
         QVERIFY(lib.copy(u"PL"_qs, u"M2"_qs, u"B000L"_qs, u"L1"_qs, u"41"_qs) && lib.item(u"PL"_qs, u"1"_qs));
         QVERIFY(lib.copy(u"P7"_qs, u"M2"_qs, u"B0007"_qs, u"L2"_qs, u"41"_qs) && lib.item(u"P7"_qs));
-        QVERIFY(lib.reader(u"R1"_qs, u"1"_qs));
-        QVERIFY(lib.f.exec(u"UPDATE item SET book_lend_flag='2' WHERE prop_no='P2'"_qs));
-        QVERIFY(lib.f.exec(u"INSERT INTO preg_arri_lst (prop_no,cert_id,location_f) VALUES ('P2','R1','L1')"_qs));
-        QVERIFY(lib.f.exec(u"INSERT INTO call_no_lst (call_no,marc_rec_no) VALUES ('I247.5/1','M1')"_qs));
-        QVERIFY(lib.f.exec(u"INSERT INTO preg_lst (preg_no,cert_id,call_no,location) VALUES "
-                           "('Y1','R1','I247.5/1','L1')"_qs));
+        QVERIFY(reserveAtL1(lib));
         QVERIFY(lib.f.exec(u"UPDATE indi_acct SET rec_flag_upt_date='2000-01-01',resp_wkr='W000'"_qs) &&
                 lib.f.exec(u"UPDATE item SET rec_flag_upt_date='2000-01-01',resp_wkr='W000'"_qs));
         state.setMode(BookState::Mode::ByLocation);

@@ -93,6 +93,38 @@ public:
                           .arg(sqlQuote(cert), sqlQuote(flag)));
     }
 
+    // A call number of record no; with a circulation type, in class 1.
+    bool callNumber(const QString &callNo, const QString &no, const QString &circType = QString())
+    {
+        const QString cls = circType.isEmpty() ? QStringLiteral("NULL") : QStringLiteral("'1'");
+        const QString type = circType.isEmpty() ? QStringLiteral("NULL") : sqlQuote(circType);
+        return f.exec(QStringLiteral("INSERT INTO call_no_lst (call_no,marc_rec_no,cls_id,circ_type_code) "
+                                     "VALUES (%1,%2,%3,%4)")
+                          .arg(sqlQuote(callNo), sqlQuote(no), cls, type));
+    }
+
+    // A reader's reservation of a call number at a location; its flag NULL
+    // when empty.
+    bool reservation(const QString &no, const QString &cert, const QString &callNo, const QString &location,
+                     const QString &flag = QString())
+    {
+        return f.exec(QStringLiteral("INSERT INTO preg_lst (preg_no,cert_id,call_no,location,preg_flag) "
+                                     "VALUES (%1,%2,%3,%4,%5)")
+                          .arg(sqlQuote(no), sqlQuote(cert), sqlQuote(callNo), sqlQuote(location),
+                               flag.isEmpty() ? QStringLiteral("NULL") : sqlQuote(flag)));
+    }
+
+    // A handover row of a record: its batches, copies, stored flag, sending
+    // date and cataloguing kind.
+    bool transferDoc(const QString &batch, const QString &checkBatch, const QString &no, int copies,
+                     const QString &stored, const QString &sent, const QString &kind)
+    {
+        return f.exec(QStringLiteral("INSERT INTO transfer_doc (move_batch,chk_batch_no,marc_rec_no,copys,store_flag,"
+                                     "send_store_date,cata_flag) VALUES (%1,%2,%3,%4,%5,%6,%7)")
+                          .arg(sqlQuote(batch), sqlQuote(checkBatch), sqlQuote(no), QString::number(copies),
+                               sqlQuote(stored), sqlQuote(sent), sqlQuote(kind)));
+    }
+
     // An open processing batch at L1 made on 2026-01-01 by W001, remark 说明.
     bool dealBatch(const char *number, const char *type)
     {

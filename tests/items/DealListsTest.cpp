@@ -8,12 +8,12 @@
 #include "marc/BibWriter.h"
 #include "marc/MarcDump.h"
 #include "marc/MarcTestData.h"
+#include "support/CommandOutput.h"
 #include "support/RecordingPrinter.h"
 #include "support/TestRunner.h"
 
 #include <QTemporaryDir>
 #include <QTest>
-#include <cstdio>
 
 using namespace kestra;
 using namespace kestra::test;
@@ -55,17 +55,6 @@ QStringList headings(const ListReport &report)
     for (const ReportColumn &c : report.columns)
         out.append(c.heading);
     return out;
-}
-
-QByteArray drainFile(std::FILE *f)
-{
-    std::rewind(f);
-    QByteArray bytes;
-    char buf[4096];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;)
-        bytes.append(buf, qsizetype(n));
-    std::fclose(f);
-    return bytes;
 }
 
 } // namespace
@@ -170,13 +159,10 @@ private Q_SLOTS:
         QCOMPARE(deal_lists::exportMarc(context, batchOf("W1", "03")), 1); // two copies, one title
         QCOMPARE(lib.f.prompter().lastText(), u"导出MARC完成。"_qs);
 
-        std::FILE *out = std::tmpfile();
-        std::FILE *err = std::tmpfile();
-        const int status = runMarcDump({path}, out, err);
-        const QString dumped = QString::fromUtf8(drainFile(out));
-        const QByteArray problems = drainFile(err);
-        QCOMPARE(status, 0);
-        QVERIFY2(problems.isEmpty(), problems.constData());
+        const CommandRun run = runCommand(&runMarcDump, {path});
+        const QString dumped = QString::fromUtf8(run.out);
+        QCOMPARE(run.status, 0);
+        QVERIFY2(run.err.isEmpty(), run.err.constData());
         QCOMPARE(dumped.count(u"\n001 "_qs), 1);
         QVERIFY(dumped.contains(u"CAL012005000123"_qs));
         QVERIFY(dumped.contains(u"$a 红楼梦"_qs));

@@ -22,20 +22,14 @@ namespace {
 // JJ3 is a cataloguing row of another kind and is never listed.
 bool seed(CopyTestLib &lib)
 {
-    const QString today = sqlQuote(lib.today());
+    const QString today = lib.today();
     auto doc = [&](const char *batch, const char *chk, const char *rec, int copies, const char *stored,
                    const QString &date, const char *kind) {
-        return lib.f.exec(
-            QStringLiteral("INSERT INTO transfer_doc (move_batch,chk_batch_no,marc_rec_no,copys,"
-                           "store_flag,send_store_date,cata_flag) VALUES ('%1','%2','%3',%4,'%5',%6,'%7')")
-                .arg(QLatin1String(batch), QLatin1String(chk), QLatin1String(rec))
-                .arg(copies)
-                .arg(QLatin1String(stored), date, QLatin1String(kind)));
+        return lib.transferDoc(QLatin1String(batch), QLatin1String(chk), QLatin1String(rec), copies,
+                               QLatin1String(stored), date, QLatin1String(kind));
     };
     auto call = [&](const char *callNo, const char *rec, const char *type) {
-        return lib.f.exec(QStringLiteral("INSERT INTO call_no_lst (call_no,marc_rec_no,cls_id,circ_type_code) "
-                                         "VALUES ('%1','%2','1','%3')")
-                              .arg(QLatin1String(callNo), QLatin1String(rec), QLatin1String(type)));
+        return lib.callNumber(QLatin1String(callNo), QLatin1String(rec), QLatin1String(type));
     };
     return lib.f.setParam(u"47"_qs, u"1"_qs) && lib.reload() &&
            lib.f.context().codes().load(CodeCache::CircTypeByClass) == 0 && lib.record(u"M1"_qs, u"红楼梦"_qs) &&
@@ -52,7 +46,7 @@ bool seed(CopyTestLib &lib)
            lib.f.exec(u"UPDATE indi_acct SET asord_no='A1' WHERE prop_no='P3'"_qs) &&
            lib.f.exec(u"UPDATE marc SET lendable_copies=2 WHERE marc_rec_no='M1'"_qs) &&
            doc("JJ1", "YS1", "M1", 2, "1", today, "3") && doc("JJ1", "YS1", "M2", 1, "0", today, "3") &&
-           doc("JJ2", "YS2", "M3", 1, "1", u"'2020-01-01'"_qs, "3") && doc("JJ3", "YS3", "M3", 1, "0", today, "1") &&
+           doc("JJ2", "YS2", "M3", 1, "1", u"2020-01-01"_qs, "3") && doc("JJ3", "YS3", "M3", 1, "0", today, "1") &&
            call("I247.5/1", "M1", "01") && call("Z228/1", "M2", "02") && call("K825/9", "M3", "01") &&
            call("K900/1", "M3", "01") && lib.reader(u"R1"_qs, u"1"_qs) &&
            lib.f.exec(u"INSERT INTO recm_doc (asord_no,cert_id,dc_reply_flag) VALUES ('A1','R1',NULL)"_qs) &&

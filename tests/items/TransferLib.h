@@ -28,17 +28,15 @@ inline bool seedTransfers(CopyTestLib &lib)
            lib.copy(u"P4"_qs, u"M2"_qs, u"B0004"_qs, u"L1"_qs, u"42"_qs, u"K825/9"_qs) && lib.item(u"P4"_qs) &&
            lib.copy(u"P5"_qs, u"M2"_qs, u"B0005"_qs, u"L1"_qs, u"41"_qs, u"K825/9"_qs) &&
            lib.copy(u"P6"_qs, u"M3"_qs, u"B0006"_qs, u"L2"_qs, u"41"_qs, u"K825/10"_qs) && lib.item(u"P6"_qs) &&
-           lib.reader(u"R1"_qs, u"1"_qs) &&
-           lib.f.exec(u"INSERT INTO call_no_lst (call_no,marc_rec_no) VALUES ('I247.5/1','M1')"_qs) &&
-           lib.f.exec(u"INSERT INTO call_no_lst (call_no,marc_rec_no) VALUES ('K825/9','M2')"_qs) &&
+           lib.reader(u"R1"_qs, u"1"_qs) && lib.callNumber(u"I247.5/1"_qs, u"M1"_qs) &&
+           lib.callNumber(u"K825/9"_qs, u"M2"_qs) &&
            lib.f.exec(u"INSERT INTO lend_lst (prop_no,cert_id,location_f,lend_date) "
                       "VALUES ('P1','R1','L1','2026-11-01')"_qs) &&
            lib.f.exec(u"INSERT INTO lend_hist (prop_no_f,cert_id_f,location_f,lend_date,ret_date) "
                       "VALUES ('P1','R1','L1','2026-11-01',NULL)"_qs) &&
            lib.f.exec(u"INSERT INTO lend_hist (prop_no_f,cert_id_f,location_f,lend_date,ret_date) "
                       "VALUES ('P1','R1','L1','2026-01-01','2026-02-01')"_qs) &&
-           lib.f.exec(u"INSERT INTO preg_lst (preg_no,cert_id,call_no,location,preg_flag) "
-                      "VALUES ('Y1','R1','I247.5/1','L1','1')"_qs) &&
+           lib.reservation(u"Y1"_qs, u"R1"_qs, u"I247.5/1"_qs, u"L1"_qs, u"1"_qs) &&
            lib.f.exec(u"INSERT INTO preg_arri_lst (prop_no,cert_id,preg_no,location_f,pregarri_deal_flag) "
                       "VALUES ('P2','R1','Y1','L1','0')"_qs) &&
            lib.f.exec(u"INSERT INTO goto_batch (batch_no,batch_type,src_loca,dst_loca,doc_type_code,deal_date,wkr_no) "

@@ -85,6 +85,9 @@ private Q_SLOTS:
         QCOMPARE(line(1), u"P2|LX|声明丢失|0.00|否"_s);
         QCOMPARE(line(2), u"P3|外文书库|99|1234.57|否"_s);
         QCOMPARE(model.index(0, 2).data().toString(), u"中文图书库"_s);
+        QVERIFY(lib.f.exec(u"INSERT INTO lib_worker (wkr_no,wkr_name) VALUES ('W777','李四')"_s));
+        QCOMPARE(context.codes().load(CodeCache::Staff), 0);
+        QCOMPARE(cell::staff(context, u"W777"_s) + u'|' + cell::staff(context, u"W404"_s), u"李四|W404"_s);
         QCOMPARE(model.index(0, 4).data(Qt::TextAlignmentRole).toInt() & Qt::AlignRight, int(Qt::AlignRight));
 
         // Marks live with their rows: a removal above moves them up.
@@ -354,6 +357,11 @@ private Q_SLOTS:
         QCOMPARE(prompter.lastText(), u"未查询到相应调拨批次。"_s);
         QCOMPARE(repair.find(u" "_s), -1);
         QCOMPARE(prompter.lastText(), u"请输入查询内容。"_s);
+        // Find again moves on from the current row, then starts at the top.
+        QCOMPARE(nextFoundRow({1, 3}, -1), 1);
+        QCOMPARE(nextFoundRow({1, 3}, 1), 3);
+        QCOMPARE(nextFoundRow({1, 3}, 3), 1);
+        QCOMPARE(nextFoundRow({}, 0), -1);
 
         // ShowDate: months back for the processing and transfer batches,
         // days for the stock-taking ones; "All" lists everything.

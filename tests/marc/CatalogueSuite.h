@@ -6,32 +6,14 @@
 
 #include "db/Backends.h"
 #include "db/SchemaInstaller.h"
+#include "support/CommandOutput.h"
 #include "support/TestContext.h"
 #include "support/TestDatabase.h"
 
-#include <QFile>
 #include <QSqlDatabase>
 #include <QSqlError>
-#include <cstdio>
 
 namespace kestra::test {
-
-inline QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-inline QByteArray drain(std::FILE *f)
-{
-    std::rewind(f);
-    QByteArray bytes;
-    char buf[4096];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;)
-        bytes.append(buf, qsizetype(n));
-    std::fclose(f);
-    return bytes;
-}
 
 struct Suite {
     TestContext tc;
@@ -82,21 +64,16 @@ struct Suite {
         return r.text(0, 0);
     }
 
-    int run(int (*command)(const QStringList &, std::FILE *, std::FILE *), QStringList args, QByteArray *out = nullptr,
-            QByteArray *err = nullptr)
+    int run(CommandMain command, QStringList args, QByteArray *out = nullptr, QByteArray *err = nullptr)
     {
-        std::FILE *o = std::tmpfile();
-        std::FILE *e = std::tmpfile();
         args.prepend(tc.root());
         args.prepend(QStringLiteral("--root"));
-        const int status = command(args, o, e);
-        const QByteArray outText = drain(o);
-        const QByteArray errText = drain(e);
+        const CommandRun r = runCommand(command, args);
         if (out)
-            *out = outText;
+            *out = r.out;
         if (err)
-            *err = errText;
-        return status;
+            *err = r.err;
+        return r.status;
     }
 };
 

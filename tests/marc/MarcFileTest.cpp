@@ -1,12 +1,12 @@
 #include "marc/MarcFile.h"
 #include "MarcTestData.h"
 #include "marc/MarcDump.h"
+#include "support/CommandOutput.h"
 #include "support/TestRunner.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-#include <cstdio>
 
 using namespace kestra;
 using namespace kestra::test;
@@ -18,44 +18,15 @@ QString u(const char *utf8)
     return QString::fromUtf8(utf8);
 }
 
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 bool writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
-struct DumpResult {
-    int status = 0;
-    QByteArray out;
-    QByteArray err;
-};
-
-QByteArray drain(std::FILE *f)
+CommandRun dump(const QStringList &args)
 {
-    std::rewind(f);
-    QByteArray bytes;
-    char buf[4096];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;)
-        bytes.append(buf, qsizetype(n));
-    std::fclose(f);
-    return bytes;
-}
-
-DumpResult dump(const QStringList &args)
-{
-    std::FILE *out = std::tmpfile();
-    std::FILE *err = std::tmpfile();
-    DumpResult r;
-    r.status = runMarcDump(args, out, err);
-    r.out = drain(out);
-    r.err = drain(err);
-    return r;
+    return runCommand(&runMarcDump, args);
 }
 
 struct ReadBack {
@@ -106,11 +77,11 @@ private Q_SLOTS:
         const QString line = marcTestFile(name + QStringLiteral(".yaz-line"));
         QVERIFY(!mrc.isEmpty() && !line.isEmpty());
         const QByteArray yaz = readAll(line);
-        const DumpResult raw = dump({mrc, QStringLiteral("--raw")});
+        const CommandRun raw = dump({mrc, QStringLiteral("--raw")});
         QCOMPARE(raw.status, 0);
         QCOMPARE(raw.err, QByteArray());
         QCOMPARE(raw.out, yaz);
-        const DumpResult text = dump({QStringLiteral("--encoding=auto"), mrc});
+        const CommandRun text = dump({QStringLiteral("--encoding=auto"), mrc});
         QCOMPARE(text.status, 0);
         const QByteArray expected = MarcCodec(CodePage(QStringLiteral("GB18030"))).decode(yaz).toUtf8();
         QCOMPARE(text.out, name.contains(QLatin1String("utf8")) ? yaz : expected);
@@ -122,7 +93,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("bad.mrc"));
         QVERIFY(writeFile(path, chineseUnimarc() + chineseUnimarc().left(100)));
-        const DumpResult r = dump({path});
+        const CommandRun r = dump({path});
         QCOMPARE(r.status, 3);
         const QByteArray refusal = "record 2 at byte " + QByteArray::number(chineseUnimarc().size()) + " refused";
         QVERIFY2(r.err.contains(refusal), r.err.constData());

@@ -5,6 +5,7 @@
 #include "output/GridExport.h"
 #include "core/CodePage.h"
 #include "output/GridReport.h"
+#include "support/CommandOutput.h"
 #include "support/TestContext.h"
 #include "support/TestRunner.h"
 
@@ -70,12 +71,6 @@ const QString kCsv = QStringLiteral("选择,财产号,题名,价格\r\n"
                                     "是,00012,\"呐喊, 彷徨\",12.50\r\n"
                                     "否,00013,\"他说\"\"好\"\"\n第二行\",7.25\r\n"
                                     "否,00014,\" 朝花夕拾\",\r\n");
-
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 // One member of a zip file, or the listing when member is empty.
 QString unzip(const QString &zip, const QString &member)

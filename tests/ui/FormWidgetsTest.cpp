@@ -1,21 +1,28 @@
 // The shared form widgets, offscreen and by object name: the command bar's
-// keys, the scan box that keeps the focus, the class-number box, the
+// keys, the scan box that keeps the focus and its choice of what is scanned,
+// the find row, the class-number box, the
 // location list under the operator's rights, and forms that open showing
 // their grid and come back at the size and column widths the operator left.
 
 #include "core/Preferences.h"
+#include "items/ItemEntry.h"
 #include "shell/LoginFixture.h"
+#include "support/TestContext.h"
 #include "support/TestRunner.h"
 #include "ui/CodeBoxes.h"
 #include "ui/CommandBar.h"
 #include "ui/EntryBoxes.h"
 #include "ui/FormLayout.h"
+#include "ui/FormParts.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QButtonGroup>
 #include <QHeaderView>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QSignalSpy>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -106,6 +113,52 @@ private Q_SLOTS:
         QVERIFY(entry->hasFocus());
         QCOMPARE(entry->objectName(), QStringLiteral("txtInputCode"));
         QCOMPARE(entry->text(), QString());
+    }
+
+    // What is scanned: barcode until the operator picks the accession
+    // number; each pick reaches the entry and hands the focus back to the box.
+    void scanInputChoosesWhatIsScanned()
+    {
+        TestContext tc;
+        ItemEntry entry(tc.context(), BarcodeSettings());
+        QWidget form;
+        auto *layout = new QVBoxLayout(&form);
+        const ScanInput scan = makeScanInput(entry, &form, &form);
+        layout->addWidget(scan.byBarcode);
+        layout->addWidget(scan.byAccession);
+        layout->addWidget(scan.code);
+        auto *other = new QLineEdit(&form);
+        layout->addWidget(other);
+        form.show();
+        QApplication::setActiveWindow(&form);
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+
+        QVERIFY(form.findChild<QRadioButton *>(QStringLiteral("optSelect_0"))->isChecked());
+        QCOMPARE(form.findChild<QButtonGroup *>(QStringLiteral("optSelect")), scan.group);
+        QCOMPARE(scan.code->objectName(), QStringLiteral("txtInputCode"));
+        QCOMPARE(scan.code->maxLength(), 60);
+        QCOMPARE(entry.inputType(), InputType::Barcode);
+
+        other->setFocus();
+        scan.byAccession->click();
+        QCOMPARE(entry.inputType(), InputType::Accession);
+        QVERIFY(scan.code->hasFocus());
+        other->setFocus();
+        scan.byBarcode->click();
+        QCOMPARE(entry.inputType(), InputType::Barcode);
+        QVERIFY(scan.code->hasFocus());
+    }
+
+    void findRowEnterFinds()
+    {
+        QWidget form;
+        const FindRow find = makeFindRow(QStringLiteral("查询内容"), &form);
+        QCOMPARE(form.findChild<QLineEdit *>(QStringLiteral("txtFind")), find.text);
+        QCOMPARE(form.findChild<QPushButton *>(QStringLiteral("cmdFind")), find.button);
+        QSignalSpy clicked(find.button, &QPushButton::clicked);
+        QTest::keyClicks(find.text, QStringLiteral("R1"));
+        QTest::keyClick(find.text, Qt::Key_Return);
+        QCOMPARE(clicked.size(), 1);
     }
 
     void classNumberBox()
