@@ -153,6 +153,7 @@ private Q_SLOTS:
     {
         QWidget form;
         const FindRow find = makeFindRow(QStringLiteral("查询内容"), &form);
+        (new QVBoxLayout(&form))->addLayout(find.row);
         QCOMPARE(form.findChild<QLineEdit *>(QStringLiteral("txtFind")), find.text);
         QCOMPARE(form.findChild<QPushButton *>(QStringLiteral("cmdFind")), find.button);
         QSignalSpy clicked(find.button, &QPushButton::clicked);
