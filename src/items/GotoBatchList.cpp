@@ -30,7 +30,7 @@ QList<Column<GotoBatch>> batchColumns(AppContext &context)
          }},
         {QStringLiteral("说明"), [](const B &b) { return b.remark; }},
         {QStringLiteral("调拨日期"), [](const B &b) { return b.dealDate; }},
-        {QStringLiteral("操作员"), [](const B &b) { return b.operatorNo; }},
+        {QStringLiteral("操作员"), [&context](const B &b) { return cell::staff(context, b.operatorNo); }},
     };
 }
 

@@ -136,10 +136,13 @@ private Q_SLOTS:
         QCOMPARE(lib.count(u"goto_detl"_qs), 3);
         // The batch window deletes and reads its list again.
         c.preferences().showDate = u"All"_qs;
+        QVERIFY(lib.f.exec(u"INSERT INTO lib_worker (wkr_no,wkr_name) VALUES ('W001','王五')"_qs));
+        QCOMPARE(c.codes().load(CodeCache::Staff), 0);
         GotoBatchList list2(c);
         QCOMPARE(list2.load(), 2); // "All" takes in G9, which has no date
         const int g1 = list2.find(u"g1"_qs);
         QCOMPARE(list2.at(g1).batchNo, u"G1"_qs);
+        QCOMPARE(list2.model().text(g1, 7), u"王五"_qs); // the operator by name, as in the detail
         prompter.answer(AnswerOk);
         QCOMPARE(list2.remove(g1), 1);
         QCOMPARE(list2.model().count(), 1);
