@@ -1,0 +1,61 @@
+#pragma once
+
+#include "oplog/LogSearch.h"
+
+#include <QWidget>
+#include <array>
+
+class QComboBox;
+class QDateEdit;
+class QLabel;
+class QLineEdit;
+class QTableView;
+
+namespace kestra {
+
+class CommandBar;
+class GridOutput;
+
+// frmLogSearch (日志查询): the widgets over LogSearch. Controls keep the
+// suite's names: the date pickers dtpBegin and dtpEnd, cboType (module),
+// cboTypeDetail (operation type), cboWkr, cboCpt, txtMarc, txtPropno,
+// txtCertId, txtData_1..3 labelled lblData_1..3, the grids spdLog and
+// spdInfo split by a draggable splitter, and the command bar Toolbar1 with
+// the keys go, print and exit. Each grid exports and prints through its
+// context menu; cmdOutput beside the count is the log grid's.
+class LogSearchForm : public QWidget {
+    Q_OBJECT
+public:
+    explicit LogSearchForm(AppContext &context, QWidget *parent = nullptr);
+
+    LogSearch &controller() { return search_; }
+
+private:
+    void buildControls(AppContext &context);
+    QWidget *buildFilters();
+    void fillTypes();
+    void chooseType();
+    void runCommand(const QString &key);
+    void runSearch();
+    LogConditions conditions() const;
+    QString headerLine() const;
+
+    LogSearch search_;
+    CommandBar *toolbar_ = nullptr;
+    QDateEdit *dtpBegin_ = nullptr;
+    QDateEdit *dtpEnd_ = nullptr;
+    QComboBox *cboType_ = nullptr;
+    QComboBox *cboTypeDetail_ = nullptr;
+    QComboBox *cboWkr_ = nullptr;
+    QComboBox *cboCpt_ = nullptr;
+    QLineEdit *txtMarc_ = nullptr;
+    QLineEdit *txtPropno_ = nullptr;
+    QLineEdit *txtCertId_ = nullptr;
+    std::array<QLineEdit *, 3> txtData_{};
+    std::array<QLabel *, 3> lblData_{};
+    QTableView *spdLog_ = nullptr;
+    QLabel *lblCount_ = nullptr;
+    GridOutput *output_ = nullptr;
+};
+
+} // namespace kestra
