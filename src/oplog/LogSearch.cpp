@@ -245,21 +245,26 @@ int LogSearch::showDetail(int row)
         return 0;
     info_.reset();
     const LogRow r = log_->rows_.at(row);
+    // A copy deleted since the operation no longer names its record: the
+    // row's record number still does.
     int status = 0;
     if (!r.propNo.trimmed().isEmpty()) {
         status = addRecord(QStringLiteral("SELECT a.CALL_NO,b.M_TITLE,b.M_AUTHOR, b.M_ISBN,b.M_PUBLISHER, "
                                           "b.M_PUB_YEAR,b.DOC_TYPE_CODE FROM INDI_ACCT a ,MARC b WHERE a.PROP_NO = ") +
                            sqlQuote(r.propNo.trimmed()) + QStringLiteral(" AND a.MARC_REC_NO = b.MARC_REC_NO"));
-    } else if (!r.marcRecNo.trimmed().isEmpty()) {
+    }
+    if (status == 0 && !r.marcRecNo.trimmed().isEmpty()) {
         status = addRecord(QStringLiteral("SELECT M_CALL_NO,M_TITLE,M_AUTHOR, M_ISBN,M_PUBLISHER, M_PUB_YEAR,"
                                           "DOC_TYPE_CODE FROM MARC WHERE MARC.MARC_REC_NO = ") +
                            sqlQuote(r.marcRecNo.trimmed()));
     }
     if (status >= 0 && !r.certId.trimmed().isEmpty())
         status = addReader(r.certId.trimmed());
-    if (status < 0)
+    if (status < 0) {
         context_.db().showDbError();
-    return status;
+        return -1;
+    }
+    return 0;
 }
 
 int LogSearch::addRecord(const QString &sql)
@@ -279,7 +284,7 @@ int LogSearch::addRecord(const QString &sql)
             value = nameOr(context_.codes().docTypeName(value), value);
         info_.append(InfoLine{fields.at(c), value});
     }
-    return 0;
+    return 1;
 }
 
 int LogSearch::addReader(const QString &certId)

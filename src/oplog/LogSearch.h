@@ -80,8 +80,9 @@ public:
     // operator told to narrow the search.
     Outcome search(const LogConditions &conditions);
 
-    // Fills the detail grid for a row of the log grid: the copy (or else
-    // the record) and the reader the row names. -1 after showing the
+    // Fills the detail grid for a row of the log grid: the copy (or, when
+    // the row names none or the copy is gone, the record) and the reader
+    // the row names. -1 after showing the
     // database error; nothing for a row that is not listed.
     int showDetail(int row);
 
@@ -91,6 +92,7 @@ public:
     const QList<InfoLine> &infoLines() const;
 
 private:
+    // 1 with the lines added, 0 when nothing was found, -1 on failure.
     int addRecord(const QString &sql);
     int addReader(const QString &certId);
 

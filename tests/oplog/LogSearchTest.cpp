@@ -201,8 +201,8 @@ private Q_SLOTS:
         QCOMPARE(s.log().headings().mid(9), (QStringList{"事务内容一", "事务内容二", "事务内容三"}));
     }
 
-    void rowLimit_data() { addBackendRows(); }
-    void rowLimit()
+    void rowLimitAndFailure_data() { addBackendRows(); }
+    void rowLimitAndFailure()
     {
         OPEN_LIB(lib);
         QVERIFY(seedLog(lib));
@@ -213,6 +213,14 @@ private Q_SLOTS:
         LogSearch four(lib.f.context(), 4);
         QCOMPARE(four.search(march()), LogSearch::Outcome::Listed);
         QCOMPARE(four.rows().size(), 4);
+
+        // A failing search shows the database error and lists nothing.
+        QVERIFY(lib.f.exec(QStringLiteral("DROP TABLE log_type")));
+        lib.f.prompter().clear();
+        QCOMPARE(four.search(march()), LogSearch::Outcome::Failed);
+        QVERIFY(four.rows().isEmpty());
+        QCOMPARE(four.log().rowCount(), 0);
+        QCOMPARE(lib.f.prompter().texts().size(), 1);
     }
 
     void detail_data() { addBackendRows(); }
@@ -229,11 +237,13 @@ private Q_SLOTS:
                                           "VALUES ('C-OLD','R1','2','2025-01-01')")));
         QVERIFY(lib.f.exec(QStringLiteral("INSERT INTO reader_cert (redr_cert_id,cert_id,cert_flag,oper_date) "
                                           "VALUES ('C-NEW','R1','1','2026-01-01')")));
-        // A copy and a reader; a record; a reader alone; nothing known.
+        // A copy and a reader; a record; a reader alone; nothing known; a
+        // copy since deleted.
         QVERIFY(logRow(lib, {"42020", "2026-03-01", "09:00:00", "W1", "PC", "", "M2", "P1", "R1", "", "", ""}));
         QVERIFY(logRow(lib, {"30019", "2026-03-01", "10:00:00", "W1", "PC", "", "M2", "", "", "", "", ""}));
         QVERIFY(logRow(lib, {"42021", "2026-03-01", "11:00:00", "W1", "PC", "", "", "", "R1", "", "", ""}));
         QVERIFY(logRow(lib, {"42021", "2026-03-01", "12:00:00", "W1", "PC", "", "", "P9", "", "", "", ""}));
+        QVERIFY(logRow(lib, {"30017", "2026-03-01", "13:00:00", "W1", "PC", "", "M2", "P9", "", "", "", ""}));
         LogSearch s(lib.f.context());
         QCOMPARE(s.search(march()), LogSearch::Outcome::Listed);
         auto info = [&s](int row) {
@@ -257,9 +267,10 @@ private Q_SLOTS:
         QCOMPARE(reader.size(), 7);
         QCOMPARE(reader.at(1), QStringLiteral("读者证件号=R1"));
         QCOMPARE(info(3), QStringList());
+        QCOMPARE(info(4), record);
         // A row that is not listed leaves the detail as it was.
         info(0);
-        QCOMPARE(s.showDetail(4), 0);
+        QCOMPARE(s.showDetail(5), 0);
         QCOMPARE(s.infoLines().size(), 14);
         QCOMPARE(lib.f.prompter().texts(), QStringList());
     }
