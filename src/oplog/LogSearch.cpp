@@ -27,6 +27,20 @@ void appendEqual(QString &sql, const char *column, const QString &value)
         sql += QStringLiteral(" AND ") + QLatin1String(column) + QStringLiteral(" = ") + sqlQuote(value);
 }
 
+// The list shows a service code of three letters by those letters alone;
+// the interfaces may have logged it four wide, with the blank.
+void appendWorker(QString &sql, const QString &code)
+{
+    for (const CodeName &service : log_codes::serviceCodes()) {
+        if (service.code != code && service.code.trimmed() == code) {
+            sql += QStringLiteral(" AND a.WKR_NO IN (") + sqlQuote(code) + QLatin1Char(',') + sqlQuote(service.code) +
+                   QLatin1Char(')');
+            return;
+        }
+    }
+    appendEqual(sql, "a.WKR_NO", code);
+}
+
 } // namespace
 
 // The log grid: fixed columns, except that the three data columns are headed
@@ -198,7 +212,7 @@ QString LogSearch::buildSql(const LogConditions &c) const
                   QStringLiteral(" AND a.LOG_TYPE = b.LOG_TYPE");
     appendEqual(sql, "SUBSTR(a.LOG_TYPE,1,1)", c.module);
     appendEqual(sql, "b.LOG_TYPE", c.type);
-    appendEqual(sql, "a.WKR_NO", c.worker);
+    appendWorker(sql, c.worker);
     appendEqual(sql, "a.COMPUTER", c.computer);
     appendEqual(sql, "a.MARC_REC_NO", c.marcRecNo.trimmed());
     appendEqual(sql, "a.PROP_NO", c.propNo.trimmed());

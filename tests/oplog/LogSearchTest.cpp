@@ -133,6 +133,15 @@ private Q_SLOTS:
         c.data = {QStringLiteral("  "), QString(), QString()};
         c.propNo = QStringLiteral(" ");
         QCOMPARE(only(c).size(), 4);
+
+        // A three-letter service code finds its rows with and without the
+        // blank that makes it four wide.
+        QVERIFY(logRow(lib, {"42021", "2026-03-03", "12:00:00", "ACS ", "PC-B", "", "", "", "", "", "", ""}));
+        c = march();
+        c.worker = log_codes::entryCode(log_codes::entry(QStringLiteral("ACS "), QStringLiteral("自助借还接口"), 4, 4));
+        QCOMPARE(only(c), (QStringList{"03-02 10", "03-03 12"}));
+        c.worker = QStringLiteral("W2");
+        QCOMPARE(only(c), QStringList{"03-02 08"});
     }
 
     void hostileTexts_data() { addBackendRows(); }
