@@ -132,56 +132,48 @@ const QList<InfoLine> &LogSearch::infoLines() const
     return info_.rows();
 }
 
-int LogSearch::typeEntries(const QString &moduleCode, QStringList &entries)
+int LogSearch::fillList(const QString &sql, QStringList &entries,
+                        const std::function<QString(const QueryResult &, int)> &entryOf)
 {
     entries = {log_codes::anyEntry()};
-    QString sql = QStringLiteral("SELECT distinct log_type,log_name FROM log_type");
-    if (!moduleCode.isEmpty())
-        sql += QStringLiteral(" WHERE substr(log_type,1,1) = ") + sqlQuote(moduleCode);
-    sql += QStringLiteral(" ORDER BY log_type");
     QueryResult result;
     if (context_.db().query(sql, result) < 0) {
         context_.db().showDbError();
         return -1;
     }
     for (int r = 0; r < result.rowCount(); ++r)
-        entries.append(log_codes::entry(result.text(r, 0), result.text(r, 1), 0, 4));
+        entries.append(entryOf(result, r));
     return 0;
+}
+
+int LogSearch::typeEntries(const QString &moduleCode, QStringList &entries)
+{
+    QString sql = QStringLiteral("SELECT distinct log_type,log_name FROM log_type");
+    if (!moduleCode.isEmpty())
+        sql += QStringLiteral(" WHERE substr(log_type,1,1) = ") + sqlQuote(moduleCode);
+    return fillList(sql + QStringLiteral(" ORDER BY log_type"), entries,
+                    [](const QueryResult &q, int r) { return log_codes::entry(q.text(r, 0), q.text(r, 1), 0, 4); });
 }
 
 int LogSearch::workerEntries(const QString &only, bool services, QStringList &entries)
 {
-    entries = {log_codes::anyEntry()};
     QString sql = QStringLiteral("SELECT distinct wkr_no, wkr_name FROM lib_worker");
     if (!only.isEmpty())
         sql += QStringLiteral(" WHERE wkr_no = ") + sqlQuote(only);
-    sql += QStringLiteral(" ORDER BY wkr_no");
-    QueryResult result;
-    if (context_.db().query(sql, result) < 0) {
-        context_.db().showDbError();
-        return -1;
-    }
-    for (int r = 0; r < result.rowCount(); ++r)
-        entries.append(log_codes::entry(result.text(r, 0), result.text(r, 1), 4, 4));
-    if (services) {
+    const int status = fillList(sql + QStringLiteral(" ORDER BY wkr_no"), entries, [](const QueryResult &q, int r) {
+        return log_codes::entry(q.text(r, 0), q.text(r, 1), 4, 4);
+    });
+    if (status == 0 && services) {
         for (const CodeName &s : log_codes::serviceCodes())
             entries.append(log_codes::entry(s.code, s.name, 4, 4));
     }
-    return 0;
+    return status;
 }
 
 int LogSearch::computerEntries(QStringList &entries)
 {
-    entries = {log_codes::anyEntry()};
-    QueryResult result;
-    if (context_.db().query(QStringLiteral("SELECT distinct comp_name FROM loca_comp_lst ORDER BY comp_name"), result) <
-        0) {
-        context_.db().showDbError();
-        return -1;
-    }
-    for (int r = 0; r < result.rowCount(); ++r)
-        entries.append(result.text(r, 0));
-    return 0;
+    return fillList(QStringLiteral("SELECT distinct comp_name FROM loca_comp_lst ORDER BY comp_name"), entries,
+                    [](const QueryResult &q, int r) { return q.text(r, 0); });
 }
 
 int LogSearch::setDataCaptions(const QString &typeCode)

@@ -5,11 +5,13 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <functional>
 #include <memory>
 
 namespace kestra {
 
 class AppContext;
+class QueryResult;
 
 // What the filters of the log search hold. Codes, not list entries; an
 // empty code or text restricts nothing.
@@ -92,6 +94,8 @@ public:
     const QList<InfoLine> &infoLines() const;
 
 private:
+    int fillList(const QString &sql, QStringList &entries,
+                 const std::function<QString(const QueryResult &, int)> &entryOf);
     // 1 with the lines added, 0 when nothing was found, -1 on failure.
     int addRecord(const QString &sql);
     int addReader(const QString &certId);
