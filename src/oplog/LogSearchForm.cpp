@@ -68,7 +68,6 @@ void LogSearchForm::buildControls(AppContext &context)
 
     QWidget *filters = buildFilters();
     spdLog_ = makeRowGrid(&search_.log(), QStringLiteral("spdLog"), this);
-    spdLog_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     QTableView *spdInfo = makeRowGrid(&search_.info(), QStringLiteral("spdInfo"), this);
     spdInfo->horizontalHeader()->setStretchLastSection(true);
     output_ = new GridOutput(context, spdLog_, windowTitle());
@@ -205,6 +204,9 @@ LogConditions LogSearchForm::conditions() const
 void LogSearchForm::runSearch()
 {
     search_.search(conditions());
+    // Once per search, from a sample of the rows: the operator may widen
+    // a column afterwards.
+    spdLog_->resizeColumnsToContents();
     lblCount_->setText(QStringLiteral("共%1条").arg(search_.rows().size()));
 }
 
