@@ -11,6 +11,7 @@ QWidget *FormRegistry::create(const QString &formName, const FormServices &servi
 void registerForms(FormRegistry &registry)
 {
     registerItemsForms(registry);
+    registerAssignForms(registry);
 }
 
 } // namespace kestra

@@ -57,6 +57,7 @@ private:
 
 // The registrations of each subsystem.
 void registerItemsForms(FormRegistry &registry);
+void registerAssignForms(FormRegistry &registry);
 
 // Registers every form the program has.
 void registerForms(FormRegistry &registry);
