@@ -6,6 +6,7 @@
 #include "ui/CommandBar.h"
 #include "ui/FormParts.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -13,6 +14,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSplitter>
+#include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -36,6 +38,10 @@ QString threeDigits(int n)
 QTreeWidgetItem *node(QTreeWidgetItem *parent, const QString &key, const QString &text, int subscriber, int rule, int k)
 {
     auto *item = new QTreeWidgetItem(parent, {text});
+    // One picture per node kind: subscriber, class rule, distribution.
+    const QStyle::StandardPixmap picture =
+        k > 0 ? QStyle::SP_FileIcon : (rule >= 0 ? QStyle::SP_FileDialogListView : QStyle::SP_DirIcon);
+    item->setIcon(0, QApplication::style()->standardIcon(picture));
     item->setData(0, KeyRole, key);
     item->setData(0, SubscriberRole, subscriber);
     item->setData(0, RuleRole, rule);
@@ -138,7 +144,7 @@ void AutoAssignCfgForm::buildLayout()
                                                        {"cmdReduceMany", QStringLiteral("批量减少")},
                                                        {"cmdUp", QStringLiteral("上移")},
                                                        {"cmdDown", QStringLiteral("下移")}};
-    const QList<std::function<void()>> acts = {[this] { addLocation(); },    [this] { reduceLocation(); },
+    const QList<std::function<void()>> acts = {[this] { changeOne(true); },  [this] { changeOne(false); },
                                                [this] { changeMany(true); }, [this] { changeMany(false); },
                                                [this] { moveClass(-1); },    [this] { moveClass(1); }};
     buttons->addStretch();
@@ -216,6 +222,7 @@ void AutoAssignCfgForm::rebuildTree(const QString &selectKey)
     trvAutoAssignCfg_->clear();
     auto *root = new QTreeWidgetItem(trvAutoAssignCfg_, {context_.params().text(1)});
     root->setData(0, KeyRole, QStringLiteral("Root"));
+    root->setIcon(0, style()->standardIcon(QStyle::SP_ComputerIcon));
     QTreeWidgetItem *chosen = root;
     const auto keep = [&chosen, &selectKey](QTreeWidgetItem *item) {
         if (item->data(0, KeyRole).toString() == selectKey)
@@ -404,23 +411,18 @@ void AutoAssignCfgForm::moveClass(int step)
         changed(classKey(n.subscriber, n.rule + step));
 }
 
-void AutoAssignCfgForm::addLocation()
+// cmdAdd gives the distribution one more of the location chosen in
+// lstLocationAll, cmdReduce takes one of the line chosen in lstLocationName.
+void AutoAssignCfgForm::changeOne(bool add)
 {
     const Node n = current();
-    const QListWidgetItem *item = lstLocationAll_->currentItem();
+    const QListWidgetItem *item = add ? lstLocationAll_->currentItem() : lstLocationName_->currentItem();
     if (n.kind != u'Z' || item == nullptr)
         return;
-    if (!refused(editor_.addLocation(n.subscriber, n.rule, n.k, item->data(Qt::UserRole).toString())))
-        changed(currentKey());
-}
-
-void AutoAssignCfgForm::reduceLocation()
-{
-    const Node n = current();
-    const QListWidgetItem *item = lstLocationName_->currentItem();
-    if (n.kind != u'Z' || item == nullptr)
-        return;
-    if (!refused(editor_.removeLocation(n.subscriber, n.rule, n.k, item->data(Qt::UserRole).toString())))
+    const QString code = item->data(Qt::UserRole).toString();
+    const QString message = add ? editor_.addLocation(n.subscriber, n.rule, n.k, code)
+                                : editor_.removeLocation(n.subscriber, n.rule, n.k, code);
+    if (!refused(message))
         changed(currentKey());
 }
 

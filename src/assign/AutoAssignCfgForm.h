@@ -68,8 +68,7 @@ private:
     void modifyClass();
     void deleteClass();
     void moveClass(int step);
-    void addLocation();
-    void reduceLocation();
+    void changeOne(bool add);
     void changeMany(bool add);
     bool save();
     void openInitialStatus();
