@@ -1,4 +1,5 @@
 #include "admin/DemoCommand.h"
+#include "admin/DemoAssignRules.h"
 
 #include "admin/DemoData.h"
 #include "core/AppContext.h"
@@ -93,6 +94,10 @@ int runDemo(const DatabaseTarget &target, const QString &root, const QCommandLin
     QString error;
     if (generateDemoLibrary(session, options, &report, &error) < 0) {
         printErr(QStringLiteral("kestra-admin demo: ") + error);
+        return 1;
+    }
+    if (!writeDemoAssignRules(InstallFolders(root), ini.status == 0 ? ini.codePage : CodePage(), &error)) {
+        printErr(QStringLiteral("kestra-admin demo: assignment rules: ") + error);
         return 1;
     }
     if (report.skipped) {

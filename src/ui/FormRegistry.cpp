@@ -12,6 +12,7 @@ void registerForms(FormRegistry &registry)
 {
     registerItemsForms(registry);
     registerOplogForms(registry);
+    registerAssignForms(registry);
 }
 
 } // namespace kestra

@@ -58,6 +58,7 @@ private:
 // The registrations of each subsystem.
 void registerItemsForms(FormRegistry &registry);
 void registerOplogForms(FormRegistry &registry);
+void registerAssignForms(FormRegistry &registry);
 
 // Registers every form the program has.
 void registerForms(FormRegistry &registry);

@@ -33,21 +33,6 @@ using namespace kestra::test;
 
 namespace {
 
-// Runs `act` on the next modal dialog once it is shown (the dialogs run
-// their own event loop).
-void onNextDialog(std::function<void(QDialog *)> act)
-{
-    QTimer::singleShot(0, [act = std::move(act)] {
-        QWidget *modal = nullptr;
-        for (int i = 0; i < 200 && modal == nullptr; ++i) {
-            QTest::qWait(5);
-            modal = QApplication::activeModalWidget();
-        }
-        if (auto *dialog = qobject_cast<QDialog *>(modal))
-            act(dialog);
-    });
-}
-
 // In the batch dialog: the row of a batch number chosen, then a button.
 void pickBatch(QDialog *dialog, const QString &number, const char *button = "cmdOK")
 {

@@ -9,12 +9,31 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <functional>
 #include <memory>
 
 namespace kestra::test {
+
+// Runs `act` on the next modal dialog once it is shown (the dialogs run
+// their own event loop).
+inline void onNextDialog(std::function<void(QDialog *)> act)
+{
+    QTimer::singleShot(0, [act = std::move(act)] {
+        QWidget *modal = nullptr;
+        for (int i = 0; i < 200 && modal == nullptr; ++i) {
+            QTest::qWait(5);
+            modal = QApplication::activeModalWidget();
+        }
+        if (auto *dialog = qobject_cast<QDialog *>(modal))
+            act(dialog);
+    });
+}
 
 struct FormWindow {
     QTemporaryDir dir;

@@ -1,0 +1,161 @@
+#include "assign/AssignRules.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace kestra {
+
+namespace {
+
+// The leading decimal number of a text ("12.5/3" -> 12.5); nothing when the
+// text does not begin with a digit, so that a letter class never falls into
+// a numeric range as zero.
+std::optional<double> leadingNumber(const QString &text)
+{
+    qsizetype end = 0;
+    while (end < text.size() && text.at(end).isDigit())
+        ++end;
+    if (end == 0)
+        return std::nullopt;
+    if (end + 1 < text.size() && text.at(end) == u'.' && text.at(end + 1).isDigit()) {
+        end += 2;
+        while (end < text.size() && text.at(end).isDigit())
+            ++end;
+    }
+    return text.left(end).toDouble();
+}
+
+bool elementMatches(const QString &element, const QString &classNumber)
+{
+    const QChar sep = element.contains(u'~') ? u'~' : u'-';
+    const qsizetype at = element.indexOf(sep);
+    if (at > 0 && at < element.size() - 1) {
+        const QString low = element.left(at);
+        const QString high = element.mid(at + 1);
+        if (element.at(0).isDigit() && element.at(0).unicode() < 128) {
+            const auto value = leadingNumber(classNumber);
+            const auto lo = leadingNumber(low);
+            const auto hi = leadingNumber(high);
+            return value && lo && hi && *lo <= *value && *value <= *hi;
+        }
+        return low <= classNumber && classNumber <= high;
+    }
+    return classNumber.startsWith(element);
+}
+
+const QString kLineEnd = QStringLiteral("\r\n");
+
+} // namespace
+
+std::optional<ClassRule> parseRuleLine(const QString &line)
+{
+    QStringList fields;
+    qsizetype at = 0;
+    while (at < line.size()) {
+        if (line.at(at) != u'<')
+            return std::nullopt;
+        const qsizetype close = line.indexOf(u'>', at + 1);
+        if (close < 0)
+            return std::nullopt;
+        fields.append(line.mid(at + 1, close - at - 1));
+        at = close + 1;
+    }
+    if (fields.size() < 2)
+        return std::nullopt;
+    ClassRule rule{fields.at(0), fields.at(1), {}};
+    for (qsizetype i = 2; i < fields.size(); ++i)
+        rule.distributions.append(fields.at(i).isEmpty() ? QStringList() : fields.at(i).split(u','));
+    return rule;
+}
+
+AssignRuleSet ruleSetFromGroups(const AssignGroups &groups)
+{
+    AssignRuleSet set;
+    set.present = groups.hadLines;
+    for (const LocationGroup &group : groups.groups) {
+        SubscriberRules subscriber{group.name, {}};
+        for (const QString &line : group.members) {
+            if (auto rule = parseRuleLine(line))
+                subscriber.rules.append(*rule);
+            else
+                ++set.skippedLines;
+        }
+        set.subscribers.append(subscriber);
+    }
+    return set;
+}
+
+AssignRuleSet loadRuleSet(const InstallFolders &folders, const CodePage &cp)
+{
+    return ruleSetFromGroups(loadAssignGroups(folders, cp));
+}
+
+QString formatRuleSet(const AssignRuleSet &rules)
+{
+    QString text;
+    for (const SubscriberRules &subscriber : rules.subscribers) {
+        text += u'[' + subscriber.code + u']' + kLineEnd;
+        for (const ClassRule &rule : subscriber.rules) {
+            text += u'<' + rule.label + u'>' + u'<' + rule.spec + u'>';
+            for (const QStringList &codes : rule.distributions)
+                text += u'<' + codes.join(u',') + u'>';
+            text += kLineEnd;
+        }
+    }
+    return text;
+}
+
+QString formatInitialStatus(const InitialStatusTable &table)
+{
+    QString text;
+    for (const InitialStatus &row : table.rows)
+        text += row.location + u',' + row.status + u',' + (row.release.isEmpty() ? QStringLiteral("0") : row.release) +
+                kLineEnd;
+    return text;
+}
+
+QString ruleFilePath(const InstallFolders &folders)
+{
+    return folders.file(InstallFolders::Cfg, QStringLiteral("Dc/DCcfg.ini"));
+}
+
+QString statusFilePath(const InstallFolders &folders)
+{
+    return folders.file(InstallFolders::Cfg, QStringLiteral("Dc/dccfg1.ini"));
+}
+
+bool writeSettingsText(const QString &path, const QString &text, const CodePage &cp, QString *error)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(cp.encode(text)) < 0 || !file.commit()) {
+        if (error != nullptr)
+            *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+QString classNumberOf(const QString &callNo, const QString &separator)
+{
+    if (separator.isEmpty())
+        return callNo;
+    const qsizetype at = callNo.indexOf(separator.at(0));
+    return at < 0 ? callNo : callNo.left(at);
+}
+
+bool classSpecMatches(const QString &spec, const QString &classNumber)
+{
+    if (spec == u"*")
+        return true;
+    for (const QString &element : spec.split(u',')) {
+        if (element.isEmpty())
+            return false;
+        if (elementMatches(element, classNumber))
+            return true;
+    }
+    return false;
+}
+
+} // namespace kestra

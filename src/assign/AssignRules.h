@@ -1,0 +1,59 @@
+#pragma once
+
+#include "core/CodePage.h"
+#include "core/InstallFolders.h"
+#include "core/SettingsFiles.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace kestra {
+
+// One class rule of a subscriber: which call numbers it covers and, for
+// every number of copies k up to its maximum, the k target locations.
+struct ClassRule {
+    QString label;
+    QString spec;                     // comma-separated elements, or "*" for every class
+    QList<QStringList> distributions; // entry k-1: the locations for a title of k copies
+    int maximum() const { return int(distributions.size()); }
+    bool operator==(const ClassRule &) const = default;
+};
+
+// The rules of one ordering location, tried from the top.
+struct SubscriberRules {
+    QString code;
+    QList<ClassRule> rules;
+    bool operator==(const SubscriberRules &) const = default;
+};
+
+// The rule file in memory: the subscriber sections in file order.
+struct AssignRuleSet {
+    QList<SubscriberRules> subscribers;
+    bool present = false; // the file had content
+    int skippedLines = 0; // rule lines that were not a run of <...> fields
+};
+
+// "<label><spec><codes>..." ; nothing when the line is not made of fields.
+std::optional<ClassRule> parseRuleLine(const QString &line);
+AssignRuleSet ruleSetFromGroups(const AssignGroups &groups);
+AssignRuleSet loadRuleSet(const InstallFolders &folders, const CodePage &cp);
+
+// The file texts as written back, CRLF lines as the workstations keep them.
+QString formatRuleSet(const AssignRuleSet &rules);
+QString formatInitialStatus(const InitialStatusTable &table);
+
+QString ruleFilePath(const InstallFolders &folders);
+QString statusFilePath(const InstallFolders &folders);
+
+// Replaces a settings file as a whole in the code page: the old file stays
+// until the new one is complete, so a crash never leaves half a file.
+bool writeSettingsText(const QString &path, const QString &text, const CodePage &cp, QString *error = nullptr);
+
+// The class number of a call number: the part before the first occurrence
+// of the separator's first character (system parameter 20).
+QString classNumberOf(const QString &callNo, const QString &separator);
+bool classSpecMatches(const QString &spec, const QString &classNumber);
+
+} // namespace kestra

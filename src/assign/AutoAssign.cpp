@@ -1,0 +1,98 @@
+#include "assign/AutoAssign.h"
+
+#include "items/ItemCodes.h"
+
+namespace kestra {
+
+namespace {
+
+// The special states whose copies only their own processing forms may change.
+constexpr const char16_t *kLockedStates[] = {u"书刊修补", u"破损报废", u"剔旧报废", u"赠送出",  u"交换出",
+                                             u"丢失",     u"遗失赔偿", u"下架装订", u"声明丢失"};
+
+bool isLocked(const QString &statusName)
+{
+    for (const char16_t *name : kLockedStates) {
+        if (statusName.contains(QString::fromUtf16(name)))
+            return true;
+    }
+    return false;
+}
+
+// The first rule of the subscriber's section that covers the class number.
+// Only the run's own section can place its copies, so the first section of
+// that code decides, as the first rule within it does.
+const ClassRule *matchingRule(const AssignRuleSet &rules, const QString &subscriber, const QString &classNumber)
+{
+    for (const SubscriberRules &section : rules.subscribers) {
+        if (section.code != subscriber)
+            continue;
+        for (const ClassRule &rule : section.rules) {
+            if (classSpecMatches(rule.spec, classNumber))
+                return &rule;
+        }
+        return nullptr;
+    }
+    return nullptr;
+}
+
+void placeRuns(QList<AssignCopy> &copies, const AutoAssignTables &tables)
+{
+    qsizetype begin = 0;
+    while (begin < copies.size()) {
+        qsizetype end = begin + 1;
+        while (end < copies.size() && copies.at(end).subscriber == copies.at(begin).subscriber)
+            ++end;
+        const AssignCopy &first = copies.at(begin);
+        const ClassRule *rule =
+            matchingRule(tables.rules, first.subscriber, classNumberOf(first.callNo, tables.separator));
+        if (rule != nullptr) {
+            const QStringList codes = distributionFor(*rule, int(end - begin));
+            for (qsizetype i = begin, next = 0; i < end && next < codes.size(); ++i, ++next)
+                copies[i].location = codes.at(next);
+        }
+        begin = end;
+    }
+}
+
+void applyStatus(QList<AssignCopy> &copies, const InitialStatusTable &table)
+{
+    for (AssignCopy &copy : copies) {
+        for (const InitialStatus &entry : table.rows) {
+            if (entry.location == copy.location) {
+                copy.status = entry.status;
+                copy.statusName = item_status::name(entry.status);
+                copy.release = entry.release.trimmed().toInt() == 1;
+                break;
+            }
+        }
+    }
+}
+
+} // namespace
+
+QStringList distributionFor(const ClassRule &rule, int copies)
+{
+    if (rule.distributions.isEmpty() || copies < 1)
+        return {};
+    return rule.distributions.at(qMin(copies, rule.maximum()) - 1);
+}
+
+QString autoAssign(QList<AssignCopy> &copies, const AutoAssignTables &tables)
+{
+    for (const AssignCopy &copy : copies) {
+        if (isLocked(copy.statusName))
+            return QStringLiteral("I有书处于不可修改状态，请在书刊特别状态处理模块中处理该书！");
+    }
+    for (const AssignCopy &copy : copies) {
+        if (tables.mayProcess && !tables.mayProcess(copy.location))
+            return QStringLiteral("W该种书包含不可处理馆藏地，无法操作。");
+    }
+    if (tables.rules.present)
+        placeRuns(copies, tables);
+    if (!tables.status.rows.isEmpty())
+        applyStatus(copies, tables.status);
+    return {};
+}
+
+} // namespace kestra

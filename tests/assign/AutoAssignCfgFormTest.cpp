@@ -1,0 +1,179 @@
+// The rule editor in the real main window, offscreen, driven by its
+// controls' names: a subscriber and two classes added through the dialogs,
+// a distribution filled, the order changed, the file saved and applied.
+
+#include "assign/AutoAssignCfgForm.h"
+#include "assign/AutoAssign.h"
+#include "items/CopyTestLib.h"
+#include "items/FormWindow.h"
+#include "support/FormDriver.h"
+#include "support/TestRunner.h"
+
+#include <QCheckBox>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+
+using namespace kestra;
+using namespace kestra::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+bool selectNode(QWidget *form, const QString &key)
+{
+    auto *tree = child<QTreeWidget>(form, "trvAutoAssignCfg");
+    for (QTreeWidgetItemIterator it(tree); *it != nullptr; ++it) {
+        if ((*it)->data(0, Qt::UserRole).toString() == key) {
+            tree->setCurrentItem(*it);
+            return true;
+        }
+    }
+    return false;
+}
+
+QString nodeText(QWidget *form, const QString &key)
+{
+    auto *tree = child<QTreeWidget>(form, "trvAutoAssignCfg");
+    for (QTreeWidgetItemIterator it(tree); *it != nullptr; ++it) {
+        if ((*it)->data(0, Qt::UserRole).toString() == key)
+            return (*it)->text(0);
+    }
+    return QString();
+}
+
+void pickLocation(QWidget *form, const QString &name)
+{
+    auto *all = child<QListWidget>(form, "lstLocationAll");
+    const QList<QListWidgetItem *> found = all->findItems(name, Qt::MatchExactly);
+    if (!found.isEmpty())
+        all->setCurrentItem(found.first());
+}
+
+void click(QWidget *form, const char *name)
+{
+    QTest::mouseClick(child<QPushButton>(form, name), Qt::LeftButton);
+}
+
+// Fills the class dialog and presses OK; the dialog stays open when refused.
+void enterClass(QDialog *d, const QString &label, const QString &spec, const QString &maximum, bool all)
+{
+    child<QLineEdit>(d, "txtLabel")->setText(label);
+    child<QLineEdit>(d, "txtSpec")->setText(spec);
+    child<QLineEdit>(d, "txtMaximum")->setText(maximum);
+    child<QCheckBox>(d, "chkAll")->setChecked(all);
+    click(d, "cmdOK");
+}
+
+} // namespace
+
+class AutoAssignCfgFormTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void editSaveAndApply_data() { addBackendRows(); }
+    void editSaveAndApply()
+    {
+        OPEN_LIB(lib);
+        AppContext &c = lib.f.context();
+        c.session().rights = {u"3001"_s};
+        ScriptedPrompter &prompter = lib.f.prompter();
+        FormWindow w(c);
+        QWidget *form = w.open("mnuAutoAssignCfg");
+        QVERIFY(form != nullptr);
+        QCOMPARE(form->objectName(), u"frmAutoAssignCfg"_s);
+        auto *save = child<QAction>(form, "Save");
+        QVERIFY(!save->isEnabled());
+
+        // Only the holdings locations are offered as subscribers.
+        QStringList offered;
+        onNextDialog([&offered](QDialog *d) {
+            auto *list = child<QListWidget>(d, "lstSubscriber");
+            for (int i = 0; i < list->count(); ++i)
+                offered << list->item(i)->text();
+            list->setCurrentRow(0);
+            click(d, "cmdOK");
+        });
+        child<QAction>(form, "New")->trigger();
+        QCOMPARE(offered, QStringList({u"中文图书库"_s, u"外文书库"_s}));
+        QCOMPARE(nodeText(form, u"XL1"_s), u"中文图书库"_s);
+        QVERIFY(save->isEnabled());
+
+        // The class dialog refuses each incomplete entry with its message.
+        QStringList refusals;
+        onNextDialog([&](QDialog *d) {
+            enterClass(d, u"工业"_s, QString(), u"2"_s, false);
+            refusals << prompter.lastText();
+            enterClass(d, u"工业"_s, QString(), QString(), true);
+            refusals << prompter.lastText();
+            enterClass(d, u"工业"_s, u"TP3"_s, u"0"_s, false);
+            refusals << prompter.lastText();
+            enterClass(d, u"工业"_s, u"TP3"_s, u"2"_s, false);
+        });
+        child<QAction>(form, "New")->trigger();
+        QCOMPARE(refusals, QStringList({u"类别标识，类别代码，最大复本数均不能为空！"_s,
+                                        u"类别标识，最大复本数均不能为空！"_s, u"最大复本数不能为零！"_s}));
+        QCOMPARE(nodeText(form, u"L1Y1"_s), u"工业(TP3)"_s);
+
+        // The two-copy distribution: counted lines, and no more than two.
+        QVERIFY(selectNode(form, u"L1Z1(2)"_s));
+        pickLocation(form, u"中文图书库"_s);
+        click(form, "cmdAdd");
+        click(form, "cmdAdd");
+        QCOMPARE(child<QListWidget>(form, "lstLocationName")->item(0)->text(), u"002中文图书库"_s);
+        prompter.clear();
+        click(form, "cmdAdd");
+        QCOMPARE(prompter.lastText(), u"已经达到最大复本数！"_s);
+        prompter.answerText(u"x"_s);
+        click(form, "cmdAddMany");
+        QCOMPARE(prompter.lastText(), u"输入必须是数字，请重新增加。"_s);
+        QCOMPARE(nodeText(form, u"L1Z1(2)"_s), u"(002)中文图书库,中文图书库"_s);
+        QVERIFY(selectNode(form, u"L1Z1(1)"_s));
+        pickLocation(form, u"中文图书库"_s);
+        click(form, "cmdAdd");
+
+        // A catch-all below it, placing one copy in L2.
+        QVERIFY(selectNode(form, u"XL1"_s));
+        onNextDialog([](QDialog *d) { enterClass(d, u"全部"_s, QString(), u"1"_s, true); });
+        child<QAction>(form, "New")->trigger();
+        QCOMPARE(nodeText(form, u"L1Y2"_s), u"全部(*)"_s);
+        QVERIFY(selectNode(form, u"L1Z2(1)"_s));
+        pickLocation(form, u"外文书库"_s);
+        prompter.answerText(u"1"_s);
+        click(form, "cmdAddMany");
+
+        // Saved, the rules apply at once: the upper rule decides ...
+        child<QAction>(form, "Save")->trigger();
+        QVERIFY(!save->isEnabled());
+        QCOMPARE(lib.f.context().codes().settings().assignGroups.groups.value(0).members,
+                 QStringList({u"<工业><TP3><L1><L1,L1>"_s, u"<全部><*><L2>"_s}));
+        const auto placed = [&c] {
+            const AssignRuleSet rules = ruleSetFromGroups(c.codes().settings().assignGroups);
+            QList<AssignCopy> copies{{u"L1"_s, u"TP312/45"_s, u"L9"_s, u"33"_s, QString(), false}};
+            autoAssign(copies, {rules, c.codes().settings().initialStatus, u"/"_s, {}});
+            return copies.at(0).location;
+        };
+        QCOMPARE(placed(), u"L1"_s);
+        // ... and moving the catch-all up changes the result.
+        QVERIFY(selectNode(form, u"L1Y2"_s));
+        click(form, "cmdUp");
+        QCOMPARE(nodeText(form, u"L1Y1"_s), u"全部(*)"_s);
+        child<QAction>(form, "Save")->trigger();
+        QCOMPARE(placed(), u"L2"_s);
+
+        // Closing with a change asks; "no" leaves the file as saved.
+        QVERIFY(selectNode(form, u"L1Y2"_s));
+        child<QAction>(form, "Delete")->trigger();
+        QVERIFY(save->isEnabled());
+        prompter.answer(AnswerCancel);
+        child<QAction>(form, "Exit")->trigger();
+        QCOMPARE(prompter.lastText(), u"自动分配规则已被修改，是否保存？"_s);
+        QCOMPARE(loadRuleSet(c.folders(), c.codePage()).subscribers.value(0).rules.size(), 2);
+        QVERIFY(prompter.done());
+    }
+};
+
+KESTRA_TEST(AutoAssignCfgFormTest)
+#include "AutoAssignCfgFormTest.moc"
