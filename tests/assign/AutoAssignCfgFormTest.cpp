@@ -3,15 +3,18 @@
 // a distribution filled, the order changed, the file saved and applied.
 
 #include "assign/AutoAssignCfgForm.h"
+#include "assign/AssignRules.h"
 #include "assign/AutoAssign.h"
 #include "items/CopyTestLib.h"
 #include "items/FormWindow.h"
 #include "support/FormDriver.h"
 #include "support/TestRunner.h"
+#include "ui/CodeBoxes.h"
 
 #include <QCheckBox>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
@@ -172,6 +175,44 @@ private Q_SLOTS:
         QCOMPARE(prompter.lastText(), u"自动分配规则已被修改，是否保存？"_s);
         QCOMPARE(loadRuleSet(c.folders(), c.codePage()).subscribers.value(0).rules.size(), 2);
         QVERIFY(prompter.done());
+    }
+
+    // The initial-status dialog shows the file's rows, takes a new one and
+    // drops one; OK writes the file and the rules in use read it again.
+    void initialStatusDialog_data() { addBackendRows(); }
+    void initialStatusDialog()
+    {
+        OPEN_LIB(lib);
+        AppContext &c = lib.f.context();
+        c.session().rights = {u"3001"_s};
+        QVERIFY(writeSettingsText(statusFilePath(c.folders()), u"L1,41,1\r\nL9,44,0\r\n"_s, c.codePage()));
+        FormWindow w(c);
+        QWidget *form = w.open("mnuAutoAssignCfg");
+        QVERIFY(form != nullptr);
+        QStringList shown;
+        onNextDialog([&shown](QDialog *d) {
+            auto *grid = child<QTableWidget>(d, "spdStatus");
+            const auto code = [grid](int r, int col) { return qobject_cast<CodeBox *>(grid->cellWidget(r, col)); };
+            for (int r = 0; r < grid->rowCount(); ++r)
+                shown << code(r, 0)->currentCode() + u',' + code(r, 1)->currentCode();
+            grid->setCurrentCell(1, 0);
+            click(d, "cmdRemoveRow");
+            click(d, "cmdAddRow");
+            QVERIFY(code(1, 0)->setCurrentCode(u"L2"_s));
+            QVERIFY(code(1, 1)->setCurrentCode(u"43"_s));
+            qobject_cast<QCheckBox *>(grid->cellWidget(1, 2))->setChecked(false);
+            click(d, "cmdOK");
+        });
+        child<QAction>(form, "InitStatus")->trigger();
+        // L9 is no location of the list: its row keeps the code rather than
+        // showing another location.
+        QCOMPARE(shown, QStringList({u"L1,41"_s, u"L9,44"_s}));
+        const InitialStatusTable saved = loadInitialStatus(c.folders(), c.codePage());
+        QCOMPARE(saved.rows.size(), 2);
+        QCOMPARE(saved.rows.at(1).location + saved.rows.at(1).status + saved.rows.at(1).release, u"L2430"_s);
+        QList<AssignCopy> copies{{u"L1"_s, u"TP312/45"_s, u"L2"_s, u"41"_s, QString(), true}};
+        autoAssign(copies, {AssignRuleSet{}, c.codes().settings().initialStatus, u"/"_s, {}});
+        QCOMPARE(copies.at(0).status + (copies.at(0).release ? u"+" : u"-"), u"43-"_s);
     }
 };
 
