@@ -13,6 +13,7 @@ void registerForms(FormRegistry &registry)
     registerItemsForms(registry);
     registerOplogForms(registry);
     registerAssignForms(registry);
+    registerStatsForms(registry);
 }
 
 } // namespace kestra

@@ -59,6 +59,7 @@ private:
 void registerItemsForms(FormRegistry &registry);
 void registerOplogForms(FormRegistry &registry);
 void registerAssignForms(FormRegistry &registry);
+void registerStatsForms(FormRegistry &registry);
 
 // Registers every form the program has.
 void registerForms(FormRegistry &registry);

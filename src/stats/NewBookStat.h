@@ -1,0 +1,82 @@
+#pragma once
+
+#include "kit/RowModel.h"
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+namespace kestra {
+
+class AppContext;
+
+// An entry of a filter list.
+struct FilterCode {
+    QString code;
+    QString name;
+};
+
+// The span of a new-book statistic: a year, a month of a year, or a period.
+enum class IntakeSpan { Year, Month, Period };
+
+// What the new-book statistic counts. Codes, not list entries; an empty
+// code restricts nothing. No batch marked counts every copy that came
+// through acceptance.
+struct IntakeConditions {
+    IntakeSpan span = IntakeSpan::Year;
+    int year = 0;
+    int month = 0; // 1-12
+    QDate begin;   // a period's bounds, inclusive
+    QDate end;
+    QString docType;
+    QString language;
+    QStringList batches;
+};
+
+// One row of the grid: a location, or the total ("合计").
+struct LocationCount {
+    QString location;
+    QString name;
+    qint64 titles = 0;
+    qint64 copies = 0;
+    double price = 0;
+};
+
+// frmNewBookAllStat without its widgets: new copies counted per holdings
+// location, with a total that counts a title once however many locations
+// hold it. It changes nothing.
+class NewBookStat {
+public:
+    explicit NewBookStat(AppContext &context);
+
+    AppContext &context() { return context_; }
+
+    // The month of a cobMonth entry ("3月" -> 3); 0 for a text that names none.
+    static int monthOf(const QString &entry);
+    // The span as printed: "2025", "2025-03" or "2025-03-01 到 2025-03-31".
+    static QString spanText(const IntakeConditions &conditions);
+
+    // The code lists of the filters; loaded on first use. -1 after showing
+    // the database error.
+    int docTypes(QList<FilterCode> &out);
+    int languages(QList<FilterCode> &out);
+    // The handover batches sent to the stores in the span, in order.
+    int batches(const IntakeConditions &conditions, QStringList &out);
+
+    // The conditions after the join of copies and records.
+    QString conditionSql(const IntakeConditions &conditions) const;
+    // Fills the grid, total last; on a failure the database error is
+    // shown and the grid left as it was. -1 on failure.
+    int run(const IntakeConditions &conditions);
+
+    RowModelBase &grid() { return grid_; }
+    const QList<LocationCount> &rows() const { return grid_.rows(); }
+
+private:
+    int codeList(int cache, QList<FilterCode> &out);
+
+    AppContext &context_;
+    RowModel<LocationCount> grid_;
+};
+
+} // namespace kestra

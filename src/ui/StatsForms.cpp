@@ -1,0 +1,18 @@
+// The statistics windows.
+
+#include "stats/JobStatForm.h"
+#include "stats/NewBookStatForm.h"
+#include "ui/FormRegistry.h"
+
+namespace kestra {
+
+void registerStatsForms(FormRegistry &registry)
+{
+    registry.add(QStringLiteral("frmStatJob"), [](const FormServices &s, const QString &mode) -> QWidget * {
+        return new JobStatForm(s.context, mode);
+    });
+    registry.add(QStringLiteral("frmNewBookAllStat"),
+                 [](const FormServices &s, const QString &) -> QWidget * { return new NewBookStatForm(s.context); });
+}
+
+} // namespace kestra
