@@ -1,9 +1,5 @@
 #include "assign/AssignRules.h"
 
-#include <QDir>
-#include <QFileInfo>
-#include <QSaveFile>
-
 namespace kestra {
 
 namespace {
@@ -113,28 +109,6 @@ QString formatInitialStatus(const InitialStatusTable &table)
         text += row.location + u',' + row.status + u',' + (row.release.isEmpty() ? QStringLiteral("0") : row.release) +
                 kLineEnd;
     return text;
-}
-
-QString ruleFilePath(const InstallFolders &folders)
-{
-    return folders.file(InstallFolders::Cfg, QStringLiteral("Dc/DCcfg.ini"));
-}
-
-QString statusFilePath(const InstallFolders &folders)
-{
-    return folders.file(InstallFolders::Cfg, QStringLiteral("Dc/dccfg1.ini"));
-}
-
-bool writeSettingsText(const QString &path, const QString &text, const CodePage &cp, QString *error)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(cp.encode(text)) < 0 || !file.commit()) {
-        if (error != nullptr)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
 }
 
 QString classNumberOf(const QString &callNo, const QString &separator)

@@ -44,13 +44,6 @@ AssignRuleSet loadRuleSet(const InstallFolders &folders, const CodePage &cp);
 QString formatRuleSet(const AssignRuleSet &rules);
 QString formatInitialStatus(const InitialStatusTable &table);
 
-QString ruleFilePath(const InstallFolders &folders);
-QString statusFilePath(const InstallFolders &folders);
-
-// Replaces a settings file as a whole in the code page: the old file stays
-// until the new one is complete, so a crash never leaves half a file.
-bool writeSettingsText(const QString &path, const QString &text, const CodePage &cp, QString *error = nullptr);
-
 // The class number of a call number: the part before the first occurrence
 // of the separator's first character (system parameter 20).
 QString classNumberOf(const QString &callNo, const QString &separator);

@@ -2,7 +2,10 @@
 
 #include "core/IniFile.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
 
 namespace kestra {
 
@@ -49,7 +52,7 @@ AssignGroups parseAssignGroups(const QString &text)
 
 AssignGroups loadAssignGroups(const InstallFolders &folders, const CodePage &cp)
 {
-    return parseAssignGroups(readSettingsText(folders.file(InstallFolders::Cfg, QStringLiteral("Dc/DCcfg.ini")), cp));
+    return parseAssignGroups(readSettingsText(ruleFilePath(folders), cp));
 }
 
 InitialStatusTable parseInitialStatus(const QString &text)
@@ -75,7 +78,7 @@ InitialStatusTable parseInitialStatus(const QString &text)
 
 InitialStatusTable loadInitialStatus(const InstallFolders &folders, const CodePage &cp)
 {
-    return parseInitialStatus(readSettingsText(folders.file(InstallFolders::Cfg, QStringLiteral("Dc/dccfg1.ini")), cp));
+    return parseInitialStatus(readSettingsText(statusFilePath(folders), cp));
 }
 
 QList<FundType> loadFundTypes(const InstallFolders &folders, const CodePage &cp)
@@ -161,6 +164,28 @@ SoundSettings loadSoundSettings(const InstallFolders &folders, const CodePage &c
     settings.locations = parseSoundLines(read("snd_loca.ini"));
     settings.others = parseSoundLines(read("other_loca.ini"), MaxOtherLocationSounds);
     return settings;
+}
+
+QString ruleFilePath(const InstallFolders &folders)
+{
+    return folders.file(InstallFolders::Cfg, QStringLiteral("Dc/DCcfg.ini"));
+}
+
+QString statusFilePath(const InstallFolders &folders)
+{
+    return folders.file(InstallFolders::Cfg, QStringLiteral("Dc/dccfg1.ini"));
+}
+
+bool writeSettingsText(const QString &path, const QString &text, const CodePage &cp, QString *error)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(cp.encode(text)) < 0 || !file.commit()) {
+        if (error != nullptr)
+            *error = file.errorString();
+        return false;
+    }
+    return true;
 }
 
 } // namespace kestra

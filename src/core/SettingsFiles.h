@@ -87,4 +87,13 @@ QList<SoundAssignment> parseSoundLines(const QString &text, int maxLines = -1);
 // empty text and sets *exists to false.
 QString readSettingsText(const QString &path, const CodePage &cp, bool *exists = nullptr);
 
+// Replaces a settings file as a whole in the code page: the old file stays
+// until the new one is complete, so a crash never leaves half a file.
+bool writeSettingsText(const QString &path, const QString &text, const CodePage &cp, QString *error = nullptr);
+
+// The automatic assignment rules (Dc/DCcfg.ini) and the initial statuses of
+// their target locations (Dc/dccfg1.ini) under the configuration folder.
+QString ruleFilePath(const InstallFolders &folders);
+QString statusFilePath(const InstallFolders &folders);
+
 } // namespace kestra

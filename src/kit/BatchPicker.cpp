@@ -4,6 +4,7 @@
 #include "core/Session.h"
 #include "core/WorkLog.h"
 #include "kit/ChangeNotice.h"
+#include "kit/Days.h"
 
 #include <QDate>
 
@@ -66,12 +67,12 @@ BatchPicker::BatchPicker(AppContext &context, const BatchTable &table, QString t
 QString BatchPicker::startDate(const QString &showDate, const QString &today, bool months)
 {
     const QString back = showDate.trimmed();
-    const QDate date = QDate::fromString(today.left(10), QStringLiteral("yyyy-MM-dd"));
+    const QDate date = day::from(today);
     bool ok = false;
     const int n = back.toInt(&ok);
     if (back.compare(QLatin1String("All"), Qt::CaseInsensitive) == 0 || !ok || !date.isValid())
         return {};
-    return (months ? date.addMonths(-n) : date.addDays(-n)).toString(QStringLiteral("yyyy-MM-dd"));
+    return day::text(months ? date.addMonths(-n) : date.addDays(-n));
 }
 
 int BatchPicker::list(const QString &location)

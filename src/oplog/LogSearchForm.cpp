@@ -2,6 +2,7 @@
 
 #include "core/AppContext.h"
 #include "core/Session.h"
+#include "kit/Days.h"
 #include "oplog/LogCodes.h"
 #include "ui/CommandBar.h"
 #include "ui/FormParts.h"
@@ -28,8 +29,6 @@ namespace {
 // without reading months of a busy suite.
 constexpr int DefaultDays = 7;
 
-const QString DateFormat = QStringLiteral("yyyy-MM-dd");
-
 QComboBox *makeList(const QString &name, const QStringList &entries, QWidget *parent)
 {
     auto *box = new QComboBox(parent);
@@ -37,15 +36,6 @@ QComboBox *makeList(const QString &name, const QStringList &entries, QWidget *pa
     box->addItems(entries);
     box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     return box;
-}
-
-QDateEdit *makeDate(const QString &name, const QDate &date, QWidget *parent)
-{
-    auto *edit = new QDateEdit(date, parent);
-    edit->setObjectName(name);
-    edit->setCalendarPopup(true);
-    edit->setDisplayFormat(DateFormat);
-    return edit;
 }
 
 } // namespace
@@ -108,11 +98,9 @@ void LogSearchForm::buildControls(AppContext &context)
 QWidget *LogSearchForm::buildFilters()
 {
     AppContext &context = search_.context();
-    QDate today = QDate::fromString(context.db().serverDate().left(10), DateFormat);
-    if (!today.isValid())
-        today = context.clock().now().date();
-    dtpBegin_ = makeDate(QStringLiteral("dtpBegin"), today.addDays(1 - DefaultDays), this);
-    dtpEnd_ = makeDate(QStringLiteral("dtpEnd"), today, this);
+    const QDate today = day::today(context);
+    dtpBegin_ = makeDateEdit(QStringLiteral("dtpBegin"), today.addDays(1 - DefaultDays), this);
+    dtpEnd_ = makeDateEdit(QStringLiteral("dtpEnd"), today, this);
     cboType_ = makeList(QStringLiteral("cboType"), QStringList{log_codes::anyEntry()} + log_codes::moduleNames(), this);
     cboTypeDetail_ = makeList(QStringLiteral("cboTypeDetail"), {log_codes::anyEntry()}, this);
     QStringList entries;
@@ -186,8 +174,8 @@ void LogSearchForm::runCommand(const QString &key)
 LogConditions LogSearchForm::conditions() const
 {
     LogConditions c;
-    c.begin = dtpBegin_->date().toString(DateFormat);
-    c.end = dtpEnd_->date().toString(DateFormat);
+    c.begin = day::text(dtpBegin_->date());
+    c.end = day::text(dtpEnd_->date());
     if (cboType_->currentIndex() > 0)
         c.module = log_codes::moduleCode(cboType_->currentText());
     c.type = log_codes::entryCode(cboTypeDetail_->currentText());

@@ -2,12 +2,12 @@
 
 #include "core/AppContext.h"
 #include "core/Session.h"
+#include "kit/CopyColumns.h"
+#include "kit/Days.h"
 
 namespace kestra {
 
 namespace {
-
-const QString JobDateFormat = QStringLiteral("yyyy-MM-dd");
 
 QString jobFigure(const JobRow &row, qint64 value)
 {
@@ -16,7 +16,7 @@ QString jobFigure(const JobRow &row, qint64 value)
 
 bool isWholeDate(const QString &text)
 {
-    return text.size() == 10 && QDate::fromString(text, JobDateFormat).isValid();
+    return text.size() == 10 && day::from(text).isValid();
 }
 
 } // namespace
@@ -26,8 +26,8 @@ JobStat::JobStat(AppContext &context, QString prefix)
       grid_({{QStringLiteral("工作类型"), [](const JobRow &r) { return r.name; }},
              {QStringLiteral("种数"), [](const JobRow &r) { return jobFigure(r, r.titles); }, true},
              {QStringLiteral("册数"), [](const JobRow &r) { return jobFigure(r, r.copies); }, true},
-             {QStringLiteral("价格"),
-              [](const JobRow &r) { return r.counted ? QString::number(r.amount, 'f', 2) : QString(); }, true}},
+             {QStringLiteral("价格"), [](const JobRow &r) { return r.counted ? cell::price(r.amount) : QString(); },
+              true}},
             false)
 {}
 
@@ -62,7 +62,7 @@ QString JobStat::buildSql(const JobConditions &c) const
         sql += QStringLiteral(" AND oper_date >= ") + sqlQuote(c.begin) + QStringLiteral(" AND oper_date<=") +
                sqlQuote(c.end);
     } else {
-        const QString d = c.day.toString(JobDateFormat);
+        const QString d = day::text(c.day);
         const int width = c.span == JobSpan::Year ? 4 : c.span == JobSpan::Month ? 7 : 10;
         sql += QStringLiteral(" AND oper_date LIKE ") + sqlQuote(d.left(width) + QLatin1Char('%'));
     }

@@ -2,6 +2,7 @@
 
 #include "core/AppContext.h"
 #include "core/Session.h"
+#include "kit/Days.h"
 #include "output/ListReport.h"
 #include "ui/FormParts.h"
 #include "ui/GridOutput.h"
@@ -24,14 +25,12 @@ namespace kestra {
 
 namespace {
 
-const QString JobDayFormat = QStringLiteral("yyyy-MM-dd");
-
-QLineEdit *makeJobDay(const QString &name, const QDate &day, QWidget *parent)
+QLineEdit *makeJobDay(const QString &name, const QDate &date, QWidget *parent)
 {
     auto *edit = new QLineEdit(parent);
     edit->setObjectName(name);
     edit->setInputMask(QStringLiteral("9999-99-99"));
-    edit->setText(day.toString(JobDayFormat));
+    edit->setText(day::text(date));
     return edit;
 }
 
@@ -49,9 +48,7 @@ JobStatForm::JobStatForm(AppContext &context, const QString &prefix, QWidget *pa
 
 void JobStatForm::buildControls(AppContext &context)
 {
-    QDate today = QDate::fromString(context.db().serverDate().left(10), JobDayFormat);
-    if (!today.isValid())
-        today = context.clock().now().date();
+    const QDate today = day::today(context);
 
     lblTitle_ = new QLabel(QStringLiteral("工号:") + stat_.operatorNo(), this);
     lblTitle_->setObjectName(QStringLiteral("lblTitle"));
@@ -126,14 +123,14 @@ void JobStatForm::runStat()
 QString JobStatForm::spanText() const
 {
     const JobConditions c = conditions();
-    const QString day = c.day.toString(JobDayFormat);
+    const QString shown = day::text(c.day);
     switch (c.span) {
     case JobSpan::Year:
-        return day.left(4);
+        return shown.left(4);
     case JobSpan::Month:
-        return day.left(7);
+        return shown.left(7);
     case JobSpan::Day:
-        return day;
+        return shown;
     case JobSpan::Period:
         break;
     }

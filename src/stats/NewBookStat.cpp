@@ -3,12 +3,11 @@
 #include "core/AppContext.h"
 #include "core/CodeTables.h"
 #include "core/Session.h"
+#include "kit/Days.h"
 
 namespace kestra {
 
 namespace {
-
-const QString IntakeDateFormat = QStringLiteral("yyyy-MM-dd");
 
 QString twoDigits(int n)
 {
@@ -27,8 +26,8 @@ QString intakeSpanSql(const IntakeConditions &c, const QString &column)
     case IntakeSpan::Period:
         break;
     }
-    return sub + QStringLiteral(",1,10) >= ") + sqlQuote(c.begin.toString(IntakeDateFormat)) + sub +
-           QStringLiteral(",1,10) <= ") + sqlQuote(c.end.toString(IntakeDateFormat));
+    return sub + QStringLiteral(",1,10) >= ") + sqlQuote(day::text(c.begin)) + sub + QStringLiteral(",1,10) <= ") +
+           sqlQuote(day::text(c.end));
 }
 
 } // namespace
@@ -60,7 +59,7 @@ QString NewBookStat::spanText(const IntakeConditions &c)
     case IntakeSpan::Period:
         break;
     }
-    return c.begin.toString(IntakeDateFormat) + QStringLiteral(" 到 ") + c.end.toString(IntakeDateFormat);
+    return day::text(c.begin) + QStringLiteral(" 到 ") + day::text(c.end);
 }
 
 int NewBookStat::codeList(int cache, QList<FilterCode> &out)

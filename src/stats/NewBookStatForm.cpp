@@ -2,6 +2,7 @@
 
 #include "core/AppContext.h"
 #include "core/Session.h"
+#include "kit/Days.h"
 #include "output/ListReport.h"
 #include "ui/CommandBar.h"
 #include "ui/FormParts.h"
@@ -38,24 +39,13 @@ QComboBox *makeFilterList(const QString &name, const QList<FilterCode> &codes, Q
     return box;
 }
 
-QDateEdit *makeIntakeDate(const QString &name, const QDate &date, QWidget *parent)
-{
-    auto *edit = new QDateEdit(date, parent);
-    edit->setObjectName(name);
-    edit->setCalendarPopup(true);
-    edit->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
-    return edit;
-}
-
 } // namespace
 
 NewBookStatForm::NewBookStatForm(AppContext &context, QWidget *parent) : QWidget(parent), stat_(context)
 {
     setObjectName(QStringLiteral("frmNewBookAllStat"));
     setWindowTitle(QStringLiteral("按馆藏地统计"));
-    QDate today = QDate::fromString(context.db().serverDate().left(10), QStringLiteral("yyyy-MM-dd"));
-    if (!today.isValid())
-        today = context.clock().now().date();
+    const QDate today = day::today(context);
 
     auto *toolbar = new CommandBar(this, QStringLiteral("Toolbar1"));
     toolbar->addCommand(QStringLiteral("go"), QStringLiteral("统计"));
@@ -102,8 +92,8 @@ QWidget *NewBookStatForm::buildSpan(const QDate &today)
     cobMonth_->setCurrentIndex(today.month() - 1);
     // The twelve months up to today, so that a first look shows recent
     // intake even early in a year.
-    dtpBegin_ = makeIntakeDate(QStringLiteral("dtpBegin"), today.addYears(-1).addDays(1), this);
-    dtpEnd_ = makeIntakeDate(QStringLiteral("dtpEnd"), today, this);
+    dtpBegin_ = makeDateEdit(QStringLiteral("dtpBegin"), today.addYears(-1).addDays(1), this);
+    dtpEnd_ = makeDateEdit(QStringLiteral("dtpEnd"), today, this);
     cobStatType_->setCurrentIndex(int(IntakeSpan::Period));
     txtStatTime_ = new QLineEdit(this);
     txtStatTime_->setObjectName(QStringLiteral("txtStatTime"));

@@ -9,6 +9,7 @@
 
 #include <QAbstractItemModel>
 #include <QButtonGroup>
+#include <QDateEdit>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -41,6 +42,15 @@ QLineEdit *makeLineEdit(const QString &name, int maxLength, QWidget *parent)
     auto *edit = new QLineEdit(parent);
     edit->setObjectName(name);
     edit->setMaxLength(maxLength);
+    return edit;
+}
+
+QDateEdit *makeDateEdit(const QString &name, const QDate &date, QWidget *parent)
+{
+    auto *edit = new QDateEdit(date, parent);
+    edit->setObjectName(name);
+    edit->setCalendarPopup(true);
+    edit->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
     return edit;
 }
 

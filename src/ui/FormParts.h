@@ -7,6 +7,8 @@
 
 class QAbstractItemModel;
 class QButtonGroup;
+class QDate;
+class QDateEdit;
 class QHBoxLayout;
 class QLabel;
 class QLineEdit;
@@ -29,6 +31,9 @@ QRadioButton *addOption(QButtonGroup *group, const QString &name, int id, const 
 
 // A named text box that takes at most maxLength characters.
 QLineEdit *makeLineEdit(const QString &name, int maxLength, QWidget *parent);
+
+// A named date box with a calendar, showing days as the suite stores them.
+QDateEdit *makeDateEdit(const QString &name, const QDate &date, QWidget *parent);
 
 // A named push button.
 QPushButton *makeButton(const QString &name, const QString &text, QWidget *parent);
