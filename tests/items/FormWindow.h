@@ -60,6 +60,17 @@ struct FormWindow {
         return main->mdiArea()->activeSubWindow() ? main->mdiArea()->activeSubWindow()->widget() : nullptr;
     }
 
+    // The form a command opens, as its class, once the main window is
+    // active; null when it opens nothing or a form of another name.
+    template <class F>
+    F *openAs(const char *command, const char *formName)
+    {
+        if (!QTest::qWaitForWindowActive(main.get()))
+            return nullptr;
+        auto *form = qobject_cast<F *>(open(command));
+        return form != nullptr && form->objectName() == QLatin1String(formName) ? form : nullptr;
+    }
+
     qsizetype openWindows() const { return main->mdiArea()->subWindowList().size(); }
 };
 

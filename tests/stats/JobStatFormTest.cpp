@@ -6,6 +6,7 @@
 #include "stats/JobStatForm.h"
 #include "items/CopyTestLib.h"
 #include "items/FormWindow.h"
+#include "kit/Days.h"
 #include "support/FormDriver.h"
 #include "support/RecordingPrinter.h"
 #include "support/TestRunner.h"
@@ -51,20 +52,17 @@ private Q_SLOTS:
     void countAndPrint()
     {
         OPEN_LIB(lib);
-        const QDate today = QDate::fromString(lib.f.db().serverDate().left(10), QStringLiteral("yyyy-MM-dd"));
+        const QDate today = day::today(lib.f.context());
         QVERIFY(today.isValid());
-        auto day = [](const QDate &d) { return d.toString(QStringLiteral("yyyy-MM-dd")); };
-        QVERIFY(work(lib, QStringLiteral("301"), day(today), 2));
-        QVERIFY(work(lib, QStringLiteral("301"), day(today.addYears(-1)), 40));
-        QVERIFY(work(lib, QStringLiteral("309"), day(today.addYears(-1).addDays(1)), 3));
+        QVERIFY(work(lib, QStringLiteral("301"), day::text(today), 2));
+        QVERIFY(work(lib, QStringLiteral("301"), day::text(today.addYears(-1)), 40));
+        QVERIFY(work(lib, QStringLiteral("309"), day::text(today.addYears(-1).addDays(1)), 3));
         RecordingPrinter printer;
         lib.f.context().setPrinter(printer);
 
         FormWindow window(lib.f.context());
-        QVERIFY(QTest::qWaitForWindowActive(window.main.get()));
-        auto *form = qobject_cast<JobStatForm *>(window.open("mnuStatJob"));
+        auto *form = window.openAs<JobStatForm>("mnuStatJob", "frmStatJob");
         QVERIFY(form != nullptr);
-        QCOMPARE(form->objectName(), QStringLiteral("frmStatJob"));
         auto *spdJob = child<QTableView>(form, "spdJob");
         auto *cmdStat = child<QPushButton>(form, "cmdStat");
         QVERIFY(spdJob && cmdStat);
@@ -86,7 +84,7 @@ private Q_SLOTS:
 
         child<QRadioButton>(form, "optStatType_3")->setChecked(true);
         auto *txtBgnDay = child<QLineEdit>(form, "txtBgnDay");
-        txtBgnDay->setText(day(today));
+        txtBgnDay->setText(day::text(today));
         QTest::mouseClick(cmdStat, Qt::LeftButton);
         QCOMPARE(cellText(spdJob, allot, 2), QStringLiteral("2"));
         QCOMPARE(cellText(spdJob, transfer, 2), QString());
@@ -104,8 +102,8 @@ private Q_SLOTS:
         QCOMPARE(printer.jobs.at(0).target, PrintTarget::Preview);
         const QStringList texts = pageTexts(printer.jobs.at(0).document.pages.at(0));
         QVERIFY(texts.contains(QStringLiteral("工作量统计")));
-        QVERIFY(texts.contains(QStringLiteral("工号:W001    统计时期：") + day(today) + QStringLiteral(" 到 ") +
-                               day(today)));
+        QVERIFY(texts.contains(QStringLiteral("工号:W001    统计时期：") + day::text(today) + QStringLiteral(" 到 ") +
+                               day::text(today)));
         QVERIFY(texts.contains(QStringLiteral("新书分配")));
 
         QTest::mouseClick(child<QPushButton>(form, "cmdExit"), Qt::LeftButton);

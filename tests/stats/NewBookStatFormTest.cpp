@@ -6,6 +6,7 @@
 #include "stats/NewBookStatForm.h"
 #include "items/CopyTestLib.h"
 #include "items/FormWindow.h"
+#include "kit/Days.h"
 #include "support/FormDriver.h"
 #include "support/RecordingPrinter.h"
 #include "support/TestRunner.h"
@@ -54,9 +55,9 @@ private Q_SLOTS:
     void countAndPrint()
     {
         OPEN_LIB(lib);
-        const QDate today = QDate::fromString(lib.f.db().serverDate().left(10), QStringLiteral("yyyy-MM-dd"));
+        const QDate today = day::today(lib.f.context());
         QVERIFY(today.isValid());
-        const QString recent = today.addDays(-3).toString(QStringLiteral("yyyy-MM-dd"));
+        const QString recent = day::text(today.addDays(-3));
         QVERIFY(lib.record(QStringLiteral("M1"), QStringLiteral("呐喊"), QStringLiteral("鲁迅")));
         QVERIFY(copy(lib, QStringLiteral("P1"), QStringLiteral("L1"), recent, QStringLiteral("B9")));
         QVERIFY(
@@ -69,10 +70,8 @@ private Q_SLOTS:
         lib.f.context().setPrinter(printer);
 
         FormWindow window(lib.f.context());
-        QVERIFY(QTest::qWaitForWindowActive(window.main.get()));
-        auto *form = qobject_cast<NewBookStatForm *>(window.open("mnuNewBookAllotStat"));
+        auto *form = window.openAs<NewBookStatForm>("mnuNewBookAllotStat", "frmNewBookAllStat");
         QVERIFY(form != nullptr);
-        QCOMPARE(form->objectName(), QStringLiteral("frmNewBookAllStat"));
         auto *grid = child<QTableView>(form, "SpdNewBookAllotStat");
         QAction *go = child<QAction>(form, "go");
         QVERIFY(grid && go);
