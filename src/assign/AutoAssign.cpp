@@ -1,6 +1,6 @@
 #include "assign/AutoAssign.h"
 
-#include "items/ItemCodes.h"
+#include "copies/ItemCodes.h"
 
 namespace kestra {
 

@@ -2,8 +2,8 @@
 
 #include "assign/AssignRules.h"
 #include "assign/RuleEditor.h"
+#include "copies/ItemCodes.h"
 #include "core/AppContext.h"
-#include "items/ItemCodes.h"
 #include "ui/CodeBoxes.h"
 #include "ui/FormParts.h"
 

@@ -1,9 +1,9 @@
 #include "items/BookGoto.h"
 
+#include "copies/ItemWrite.h"
 #include "core/AppContext.h"
 #include "core/Prompter.h"
 #include "core/Session.h"
-#include "items/ItemWrite.h"
 #include "kit/CodeFile.h"
 #include "kit/CopyChecks.h"
 #include "kit/CopyColumns.h"

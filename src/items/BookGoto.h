@@ -1,8 +1,8 @@
 #pragma once
 
+#include "copies/ItemEntry.h"
+#include "copies/NormStat.h"
 #include "items/GotoBatch.h"
-#include "items/ItemEntry.h"
-#include "items/NormStat.h"
 #include "items/Transfer.h"
 #include "items/TransferGather.h"
 #include "kit/CodeImport.h"

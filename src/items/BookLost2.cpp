@@ -1,17 +1,17 @@
 #include "items/BookLost2.h"
 
+#include "copies/ItemCodes.h"
+#include "copies/ItemWrite.h"
 #include "core/AppContext.h"
 #include "core/Session.h"
 #include "core/WorkLog.h"
-#include "items/ItemCodes.h"
-#include "items/ItemWrite.h"
 #include "kit/CopyColumns.h"
 
 namespace kestra {
 
 namespace {
 
-QList<Column<LoanCopy>> columns(AppContext &context)
+QList<Column<LoanCopy>> loanColumns(AppContext &context)
 {
     QList<Column<LoanCopy>> list = columnsOf(copyColumns(context, lookupFields()), &LoanCopy::row);
     list.append({QStringLiteral("状态"), [](const LoanCopy &c) { return cell::status(c.row.status); }});
@@ -26,7 +26,7 @@ QString q(const QString &text)
 
 } // namespace
 
-BookLost2::BookLost2(AppContext &context) : context_(context), rows_(columns(context), false) {}
+BookLost2::BookLost2(AppContext &context) : context_(context), rows_(loanColumns(context), false) {}
 
 int BookLost2::readReader(const QString &cardNo)
 {

@@ -1,10 +1,10 @@
 #include "items/DealBatch.h"
 
+#include "copies/ChangeNotice.h"
+#include "copies/ItemCodes.h"
 #include "core/AppContext.h"
 #include "core/Session.h"
 #include "core/WorkLog.h"
-#include "items/ItemCodes.h"
-#include "kit/ChangeNotice.h"
 #include "kit/CopyColumns.h"
 
 namespace kestra::deal_batch {

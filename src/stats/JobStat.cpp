@@ -2,7 +2,7 @@
 
 #include "core/AppContext.h"
 #include "core/Session.h"
-#include "kit/CopyColumns.h"
+#include "kit/CellText.h"
 #include "kit/Days.h"
 
 namespace kestra {

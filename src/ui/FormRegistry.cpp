@@ -8,12 +8,4 @@ QWidget *FormRegistry::create(const QString &formName, const FormServices &servi
     return it == factories_.constEnd() ? nullptr : it.value()(services, mode);
 }
 
-void registerForms(FormRegistry &registry)
-{
-    registerItemsForms(registry);
-    registerOplogForms(registry);
-    registerAssignForms(registry);
-    registerStatsForms(registry);
-}
-
 } // namespace kestra

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "copies/ItemEntry.h"
 #include "core/AppContext.h"
 #include "core/SettingsFiles.h"
-#include "items/ItemEntry.h"
 
 #include <QHash>
 #include <QString>
@@ -34,8 +34,9 @@ struct FormServices {
 };
 
 // The forms the main window can open, by form name ("frmHold_BookState").
-// Each subsystem registers its own forms (registerItemsForms ...); the
-// composition root calls registerForms. A command whose form is not
+// Each subsystem registers its own forms (registerItemsForms in
+// src/items/ItemsForms.cpp ...); the composition root calls registerForms
+// (src/shell/ProgramForms). A command whose form is not
 // registered is shown disabled.
 class FormRegistry {
 public:
@@ -54,14 +55,5 @@ private:
     QHash<QString, Factory> factories_;
     FormPickers pickers_;
 };
-
-// The registrations of each subsystem.
-void registerItemsForms(FormRegistry &registry);
-void registerOplogForms(FormRegistry &registry);
-void registerAssignForms(FormRegistry &registry);
-void registerStatsForms(FormRegistry &registry);
-
-// Registers every form the program has.
-void registerForms(FormRegistry &registry);
 
 } // namespace kestra

@@ -1,6 +1,8 @@
 // The forms of the item processing subsystem, and the copy search that the
 // processing forms of every subsystem share.
 
+#include "items/ItemsForms.h"
+
 #include "items/BookDealForm.h"
 #include "items/BookGotoForm.h"
 #include "items/BookLost2Form.h"

@@ -1,5 +1,7 @@
 // The forms of the operation log review.
 
+#include "oplog/OplogForms.h"
+
 #include "oplog/LogSearchForm.h"
 #include "ui/FormRegistry.h"
 

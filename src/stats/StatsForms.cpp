@@ -1,5 +1,7 @@
 // The statistics windows.
 
+#include "stats/StatsForms.h"
+
 #include "stats/JobStatForm.h"
 #include "stats/NewBookStatForm.h"
 #include "ui/FormRegistry.h"

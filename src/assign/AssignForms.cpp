@@ -1,5 +1,7 @@
 // The forms of the new-book assignment subsystem.
 
+#include "assign/AssignForms.h"
+
 #include "assign/AutoAssignCfgForm.h"
 #include "ui/FormRegistry.h"
 
