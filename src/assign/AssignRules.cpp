@@ -111,6 +111,23 @@ QString formatInitialStatus(const InitialStatusTable &table)
     return text;
 }
 
+QString checkInitialStatus(const InitialStatusTable &table)
+{
+    QStringList seen;
+    for (qsizetype r = 0; r < table.rows.size(); ++r) {
+        const InitialStatus &row = table.rows.at(r);
+        const QString line = QString::number(r + 1);
+        if (row.location.trimmed().isEmpty())
+            return QStringLiteral("E第%1行没有选择馆藏地！").arg(line);
+        if (row.status.trimmed().isEmpty())
+            return QStringLiteral("E第%1行没有选择状态！").arg(line);
+        if (seen.contains(row.location))
+            return QStringLiteral("E第%1行的馆藏地%2重复！").arg(line, row.location);
+        seen.append(row.location);
+    }
+    return {};
+}
+
 QString classNumberOf(const QString &callNo, const QString &separator)
 {
     if (separator.isEmpty())

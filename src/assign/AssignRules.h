@@ -43,6 +43,12 @@ AssignRuleSet loadRuleSet(const InstallFolders &folders, const CodePage &cp);
 // The file texts as written back, CRLF lines as the workstations keep them.
 QString formatRuleSet(const AssignRuleSet &rules);
 QString formatInitialStatus(const InitialStatusTable &table);
+// The status table as the initial-status dialog is about to write it: a
+// row without a location or a status, or a location twice, refuses it (the
+// message to show; empty when it may be written). A row without a location
+// would match every copy that has none, and of a location twice only the
+// first row would ever be used.
+QString checkInitialStatus(const InitialStatusTable &table);
 
 // The class number of a call number: the part before the first occurrence
 // of the separator's first character (system parameter 20).
