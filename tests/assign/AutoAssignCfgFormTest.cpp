@@ -222,6 +222,20 @@ private Q_SLOTS:
         QCOMPARE(copies.at(0).status + (copies.at(0).release ? u"+" : u"-"), u"43-"_s);
     }
 
+    // A rule file with lines that are no rule says so when the editor opens.
+    void namesLinesNotUnderstood_data() { addBackendRows(); }
+    void namesLinesNotUnderstood()
+    {
+        OPEN_LIB(lib);
+        AppContext &c = lib.f.context();
+        c.session().rights = {u"3001"_s};
+        lib.f.tc.writeFile(u"CFG/Dc/DCcfg.ini"_s, QByteArray("[L1]\r\n<a><*><L1>\r\n<b><I\r\n"));
+        FormWindow w(c);
+        QVERIFY(w.open("mnuAutoAssignCfg") != nullptr);
+        QCOMPARE(lib.f.prompter().lastText(),
+                 u"自动分配规则文件中有1行无法识别，分配时不使用，保存时原样保留：\n<b><I"_s);
+    }
+
     // Rows the dialog does not know keep their codes, shown as unknown: OK
     // without an edit writes the file back as it was, also when the
     // location list could not be read. Empty and repeated locations are
