@@ -19,9 +19,9 @@ bool isLocked(const QString &statusName)
     return false;
 }
 
-// The first rule of the subscriber's section that covers the class number.
-// Only the run's own section can place its copies, so the first section of
-// that code decides, as the first rule within it does.
+// The first rule that covers the class number among the sections of the
+// subscriber, in file order: a section repeated by hand is tried after the
+// one before it, and the earlier rule in the file wins.
 const ClassRule *matchingRule(const AssignRuleSet &rules, const QString &subscriber, const QString &classNumber)
 {
     for (const SubscriberRules &section : rules.subscribers) {
@@ -31,7 +31,6 @@ const ClassRule *matchingRule(const AssignRuleSet &rules, const QString &subscri
             if (classSpecMatches(rule.spec, classNumber))
                 return &rule;
         }
-        return nullptr;
     }
     return nullptr;
 }

@@ -223,6 +223,20 @@ private Q_SLOTS:
         QCOMPARE(autoAssign(copies, {rules, {}, u"/"_s, onlyL1}), u"W该种书包含不可处理馆藏地，无法操作。"_s);
         QCOMPARE(locationsOf(copies), locationsOf(before));
     }
+
+    // A subscriber's section written twice by hand: its sections are tried
+    // in file order, the first rule that matches wins.
+    void repeatedSection()
+    {
+        const AssignRuleSet rules = parseRuleSet(u"[S1]\r\n<工业><TP><L1>\r\n"
+                                                 u"[S2]\r\n<全部><*><L2>\r\n"
+                                                 u"[S1]\r\n<文学><I><L3>\r\n<全部><*><L4>\r\n"_s);
+        QCOMPARE(rules.subscribers.size(), 3);
+        QList<AssignCopy> copies{copy(u"S1"_s, u"TP312/4"_s), copy(u"S2"_s, u"I247/1"_s), copy(u"S1"_s, u"I247/1"_s),
+                                 copy(u"S2"_s, u"I247/1"_s), copy(u"S1"_s, u"K825/9"_s)};
+        QVERIFY(autoAssign(copies, {rules, {}, u"/"_s, {}}).isEmpty());
+        QCOMPARE(locationsOf(copies), QStringList({u"L1"_s, u"L2"_s, u"L3"_s, u"L2"_s, u"L4"_s}));
+    }
 };
 
 KESTRA_TEST(AssignRulesTest)
