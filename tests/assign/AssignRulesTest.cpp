@@ -3,6 +3,7 @@
 
 #include "assign/AutoAssign.h"
 #include "assign/RuleEditor.h"
+#include "copies/ItemCodes.h"
 #include "support/TestContext.h"
 #include "support/TestRunner.h"
 
@@ -16,7 +17,7 @@ namespace {
 
 AssignCopy copy(const QString &subscriber, const QString &callNo, const QString &location = u"OLD"_s)
 {
-    return AssignCopy{subscriber, callNo, location, u"33"_s, u"已验收"_s, false};
+    return AssignCopy{subscriber, callNo, location, u"17"_s, u"典藏处理"_s, false};
 }
 
 QStringList locationsOf(const QList<AssignCopy> &copies)
@@ -187,7 +188,7 @@ private Q_SLOTS:
         QCOMPARE(copies.at(1).statusName, u"阅览"_s);
         QVERIFY(!copies.at(1).release);
         QVERIFY(copies.at(0).release);
-        QCOMPARE(copies.at(2).status, u"33"_s);
+        QCOMPARE(copies.at(2).status, u"17"_s);
 
         // The earlier rule wins; moved down, the catch-all places the copy.
         QList<AssignCopy> one{copy(u"S1"_s, u"TP312/45"_s)};
@@ -206,22 +207,35 @@ private Q_SLOTS:
         QCOMPARE(alone.at(0).status, u"43"_s);
     }
 
+    // A special status refuses the whole title by its code, whatever name
+    // the row shows; a location the operator may not process refuses too.
     void autoAssignRefusals()
     {
         AssignRuleSet rules;
         rules.present = true;
         rules.subscribers = {{u"S1"_s, {{u"a"_s, u"*"_s, {{u"L1"_s}, {u"L1"_s, u"L1"_s}}}}}};
         QList<AssignCopy> copies{copy(u"S1"_s, u"I/1"_s), copy(u"S1"_s, u"I/1"_s)};
-        copies[1].statusName = u"下架装订"_s;
         const QList<AssignCopy> before = copies;
-        QCOMPARE(autoAssign(copies, {rules, {}, u"/"_s, {}}),
-                 u"I有书处于不可修改状态，请在书刊特别状态处理模块中处理该书！"_s);
+        const QString locked = u"I有书处于不可修改状态，请在书刊特别状态处理模块中处理该书！"_s;
+        copies[1].statusName = u"下架装订"_s;
+        copies[1].status = QString();
+        QCOMPARE(autoAssign(copies, {rules, {}, u"/"_s, {}}), locked);
+        QCOMPARE(locationsOf(copies), locationsOf(before));
+        for (const QString &code : {u"33"_s, u"34"_s, u"39"_s, u"3a"_s, u"3B"_s}) {
+            copies[1].status = code;
+            copies[1].statusName = item_status::name(code) + u"（旧名）"_s;
+            QCOMPARE(autoAssign(copies, {rules, {}, u"/"_s, {}}), locked);
+        }
+        copies[1].statusName = QString();
+        QCOMPARE(autoAssign(copies, {rules, {}, u"/"_s, {}}), locked);
         QCOMPARE(locationsOf(copies), locationsOf(before));
 
-        copies[1].statusName = u"已验收"_s;
+        copies[1] = copy(u"S1"_s, u"I/1"_s);
         const auto onlyL1 = [](const QString &location) { return location == u"L1"; };
         QCOMPARE(autoAssign(copies, {rules, {}, u"/"_s, onlyL1}), u"W该种书包含不可处理馆藏地，无法操作。"_s);
         QCOMPARE(locationsOf(copies), locationsOf(before));
+        QVERIFY(autoAssign(copies, {rules, {}, u"/"_s, {}}).isEmpty());
+        QCOMPARE(locationsOf(copies), QStringList({u"L1"_s, u"L1"_s}));
     }
 
     // A subscriber's section written twice by hand: its sections are tried

@@ -161,7 +161,7 @@ private Q_SLOTS:
                  QStringList({u"<工业><TP3><L1><L1,L1>"_s, u"<全部><*><L2>"_s}));
         const auto placed = [&c] {
             const AssignRuleSet rules = ruleSetFromGroups(c.codes().settings().assignGroups);
-            QList<AssignCopy> copies{{u"L1"_s, u"TP312/45"_s, u"L9"_s, u"33"_s, QString(), false}};
+            QList<AssignCopy> copies{{u"L1"_s, u"TP312/45"_s, u"L9"_s, u"17"_s, QString(), false}};
             autoAssign(copies, {rules, c.codes().settings().initialStatus, u"/"_s, {}});
             return copies.at(0).location;
         };
