@@ -259,6 +259,42 @@ private Q_SLOTS:
         QCOMPARE(lib.count(u"indi_acct WHERE dis_location='L1'"_qs), 0);
         QVERIFY(prompter.done());
     }
+
+    // The transfer batch the form records into, deleted meanwhile, is let
+    // go: the run says so and moves nothing; the next run moves the copy
+    // without a batch.
+    void aDeletedTransferBatchIsLetGo_data() { addBackendRows(); }
+    void aDeletedTransferBatchIsLetGo()
+    {
+        GOTO_LIB(lib);
+        AppContext &c = lib.f.context();
+        c.session().rights.append(u"3013"_qs);
+        GotoBatches batches(c);
+        GotoBatch g9{u"G9"_qs, transfer::Kind::ByCopy, u"L1"_qs, u"L2"_qs, QString(), QString(), {}, {}};
+        QCOMPARE(batches.create(g9), 1);
+        QVERIFY(g.chooseBatch(g9));
+        QCOMPARE(g.enter(u"B0004"_qs), BookGoto::Outcome::Listed);
+        prompter.answer(AnswerOk);
+        QCOMPARE(batches.remove(u"G9"_qs), 1);
+        QCOMPARE(g.run(), 0);
+        QCOMPARE(prompter.lastText(), u"调拨批次G9已被删除，请重新选择调拨批次。"_qs);
+        QVERIFY(!g.batch().has_value());
+        QVERIFY(g.plan().batchNo.isEmpty());
+        QCOMPARE(lib.status(u"P4"_qs), u"42"_qs);
+        prompter.answer(AnswerOk);
+        QCOMPARE(g.run(), 1);
+        QCOMPARE(lib.count(u"goto_detl"_qs), 0);
+
+        // Deleted from the batch window: let go when it closes.
+        QCOMPARE(batches.create(g9), 1);
+        QVERIFY(g.chooseBatch(g9));
+        QCOMPARE(g.checkBatch(), 1);
+        prompter.answer(AnswerOk);
+        QCOMPARE(batches.remove(u"G9"_qs), 1);
+        QCOMPARE(g.checkBatch(), 0);
+        QVERIFY(!g.batch().has_value());
+        QVERIFY(prompter.done());
+    }
 };
 
 KESTRA_TEST(BookGotoTest)
