@@ -1,5 +1,6 @@
 #include "items/BookGoto.h"
 
+#include "copies/ItemCodes.h"
 #include "copies/ItemWrite.h"
 #include "core/AppContext.h"
 #include "core/Prompter.h"
@@ -222,22 +223,31 @@ BookGoto::Outcome BookGoto::takeBack(ItemRow &row, QString &lendFlag)
     // gets back the status it had before, as an undone weeding or repair
     // would leave it, rather than a status no record explains.
     restored = restored.trimmed();
-    if (!restored.isEmpty() && restored != row.status) {
-        QString date;
-        if (tx.serverDate(date) < 0)
-            return Outcome::Failed;
-        CopyChange change;
-        change.propNo = row.propNo;
-        change.status = restored;
-        change.date = date;
-        change.itemOperator = context_.session().operatorNo;
-        if (tx.updateCopy(change) < 0 ||
-            (!row.marcRecNo.isEmpty() &&
-             tx.callProc(QStringLiteral("update_lendable_copies ") + sqlQuote(row.marcRecNo)) < 0))
-            return Outcome::Failed;
-        row.status = restored;
-    }
-    return tx.commit() < 0 ? Outcome::Failed : Outcome::Listed;
+    if (restored.isEmpty() || restored == row.status)
+        return tx.commit() < 0 ? Outcome::Failed : Outcome::Listed;
+    QString date;
+    if (tx.serverDate(date) < 0)
+        return Outcome::Failed;
+    CopyChange change;
+    change.propNo = row.propNo;
+    change.status = restored;
+    change.date = date;
+    change.itemOperator = context_.session().operatorNo;
+    if (tx.updateCopy(change) < 0)
+        return Outcome::Failed;
+    // A status change like any other, logged as one (the work counted is
+    // the transfer's).
+    WriteTail tail;
+    tail.lendableRecord = row.marcRecNo;
+    tail.logCode = QStringLiteral("30019");
+    tail.marcRecNo = row.marcRecNo;
+    tail.propNo = row.propNo;
+    tail.data1 = item_status::name(row.status);
+    tail.data2 = item_status::name(restored);
+    if (tx.finish(tail) < 0)
+        return Outcome::Failed;
+    row.status = restored;
+    return Outcome::Listed;
 }
 
 int BookGoto::gatherRange(const QString &start, const QString &end)

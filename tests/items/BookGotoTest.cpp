@@ -260,6 +260,29 @@ private Q_SLOTS:
         QVERIFY(prompter.done());
     }
 
+    // A weeded or repaired copy taken back by a scan changes its status as
+    // a status change does: with its log line.
+    void takeBackIsLogged_data() { addBackendRows(); }
+    void takeBackIsLogged()
+    {
+        GOTO_LIB(lib);
+        QVERIFY(lib.copy(u"P7"_qs, u"M2"_qs, u"B0007"_qs, u"L1"_qs, u"36"_qs, u"K825/9"_qs));
+        QVERIFY(lib.dealRow(u"L1"_qs, u"T1"_qs, u"04"_qs, u"P7"_qs, u"43"_qs));
+        prompter.answer(AnswerOk);
+        QCOMPARE(g.enter(u"B0007"_qs), BookGoto::Outcome::Listed);
+        QCOMPARE(lib.status(u"P7"_qs), u"43"_qs);
+        QCOMPARE(lib.snapshot(u"SELECT log_type,marc_rec_no,prop_no,data1,data2 FROM log_detl"_qs),
+                 u"30019|M2|P7|赠送出|阅览"_qs);
+        // Declined: nothing changes, nothing is logged.
+        QVERIFY(lib.copy(u"P8"_qs, u"M2"_qs, u"B0008"_qs, u"L1"_qs, u"35"_qs, u"K825/9"_qs));
+        QVERIFY(lib.dealRow(u"L1"_qs, u"T2"_qs, u"03"_qs, u"P8"_qs, u"42"_qs));
+        prompter.answer(AnswerCancel);
+        QCOMPARE(g.enter(u"B0008"_qs), BookGoto::Outcome::Cancelled);
+        QCOMPARE(lib.count(u"log_detl"_qs), 1);
+        QCOMPARE(lib.status(u"P8"_qs), u"35"_qs);
+        QVERIFY(prompter.done());
+    }
+
     // The transfer batch the form records into, deleted meanwhile, is let
     // go: the run says so and moves nothing; the next run moves the copy
     // without a batch.
