@@ -188,9 +188,12 @@ BookGoto::Outcome BookGoto::gather(const ItemRow &found)
         if (context_.showMsg(QStringLiteral("Q该书处于借出状态，是否仍然调拨？")) != AnswerOk)
             return Outcome::Cancelled;
     }
-    const copy_check::Verdict verdict = copy_check::noOpenClaim(context_, found);
-    if (verdict != copy_check::Verdict::Pass)
-        return outcomeOf<Outcome>(verdict);
+    // Lost and paid for: the copy is the reader's replacement case, whether
+    // or not the claim is still open; a transfer never takes it.
+    if (found.status == QLatin1String("39")) {
+        context_.showMsg(QStringLiteral("EDC005"));
+        return Outcome::Refused;
+    }
     GatheredCopy copy{found, circ.exists, circ.lendFlag, circ.totalCircTimes};
     const Outcome taken = takeBack(copy.row, copy.lendFlag);
     if (taken != Outcome::Listed)
@@ -285,9 +288,21 @@ int BookGoto::offerPicks(Gathering gathering, const QString &key)
     QList<GatheredCopy> found;
     TransferGather gather(context_);
     const int n = (gather.*gathering)(plan_, key, found);
-    picks_.reset(found);
+    if (n <= 0) {
+        picks_.reset();
+        return n;
+    }
+    // What a scan would refuse is not offered: a copy lost and paid for.
+    QList<GatheredCopy> offered;
+    for (const GatheredCopy &copy : std::as_const(found)) {
+        if (copy.row.status != QLatin1String("39"))
+            offered.append(copy);
+    }
+    if (offered.isEmpty())
+        context_.showMsg(QStringLiteral("I找到的%1册书刊处于遗失赔偿状态，不能调拨。").arg(n));
+    picks_.reset(offered);
     picks_.markAll();
-    return n;
+    return static_cast<int>(offered.size());
 }
 
 int BookGoto::takePicks(bool accept)

@@ -98,6 +98,13 @@ StepOutcome transferStep(ItemTransaction &tx, const TransferPlan &plan, const QS
         context.showMsg(QStringLiteral("EDC002") + context.codes().locationName(copy.disLocation));
         return StepOutcome::Refused;
     }
+    // Lost and paid for since it was listed: a transfer refuses it, as a
+    // scan would.
+    if (copy.status == QLatin1String("39")) {
+        tx.cancel();
+        context.showMsg(QStringLiteral("EDC005"));
+        return StepOutcome::Refused;
+    }
     // With "All" as the source each copy comes from its own location: the
     // history row, the loan and the reservations name that one.
     const QString from = copy.disLocation;

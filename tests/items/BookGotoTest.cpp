@@ -260,6 +260,32 @@ private Q_SLOTS:
         QVERIFY(prompter.done());
     }
 
+    // What a transfer refuses: a copy lost and paid for, with or without an
+    // open claim, whether scanned, offered in the pick list or met by the
+    // run.
+    void refusals_data() { addBackendRows(); }
+    void refusals()
+    {
+        GOTO_LIB(lib);
+        QVERIFY(lib.copy(u"P7"_qs, u"M2"_qs, u"B0007"_qs, u"L1"_qs, u"39"_qs, u"K825/9"_qs));
+        QCOMPARE(g.enter(u"B0007"_qs), BookGoto::Outcome::Refused);
+        QCOMPARE(prompter.lastText(), gotoMsg(lib, u"EDC005"_qs));
+        QCOMPARE(g.pickByClass(u"K825/9"_qs), 2); // P4 and P5, not P7
+        QCOMPARE(g.takePicks(false), 0);
+
+        // Listed, then paid for meanwhile: the run stops at it, moving and
+        // logging nothing.
+        QCOMPARE(g.enter(u"B0004"_qs), BookGoto::Outcome::Listed);
+        QVERIFY(lib.f.exec(u"UPDATE indi_acct SET book_stat_code='39' WHERE prop_no='P4'"_qs));
+        prompter.answer(AnswerOk);
+        QCOMPARE(g.run(), 0);
+        QCOMPARE(prompter.lastText(), gotoMsg(lib, u"EDC005"_qs));
+        QCOMPARE(g.rows().size(), 1);
+        QCOMPARE(lib.count(u"log_detl"_qs), 0);
+        QCOMPARE(lib.count(u"wkr_job_qty"_qs), 0);
+        QVERIFY(prompter.done());
+    }
+
     // A weeded or repaired copy taken back by a scan changes its status as
     // a status change does: with its log line.
     void takeBackIsLogged_data() { addBackendRows(); }
