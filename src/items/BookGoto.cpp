@@ -175,6 +175,12 @@ BookGoto::Outcome BookGoto::gather(const ItemRow &found)
                                     : QStringLiteral("EDC002") + context_.codes().locationName(found.disLocation));
         return Outcome::Refused;
     }
+    // From "All" a copy may already stand where it is to go: moving it onto
+    // itself would count and log a transfer that did nothing.
+    if (!plan_.destination.isEmpty() && found.disLocation == plan_.destination) {
+        context_.showMsg(QStringLiteral("EDC017"));
+        return Outcome::Refused;
+    }
     CirculationRow circ;
     if (readCirculation(context_.db(), found.propNo, circ) < 0) {
         context_.db().showDbError();
@@ -292,14 +298,16 @@ int BookGoto::offerPicks(Gathering gathering, const QString &key)
         picks_.reset();
         return n;
     }
-    // What a scan would refuse is not offered: a copy lost and paid for.
+    // What a scan would refuse is not offered: a copy lost and paid for,
+    // and (from "All") a copy already at the destination.
     QList<GatheredCopy> offered;
     for (const GatheredCopy &copy : std::as_const(found)) {
-        if (copy.row.status != QLatin1String("39"))
+        if (copy.row.status != QLatin1String("39") &&
+            (plan_.destination.isEmpty() || copy.row.disLocation != plan_.destination))
             offered.append(copy);
     }
     if (offered.isEmpty())
-        context_.showMsg(QStringLiteral("I找到的%1册书刊处于遗失赔偿状态，不能调拨。").arg(n));
+        context_.showMsg(QStringLiteral("I找到的%1册书刊已在新馆藏地或处于遗失赔偿状态，不能调拨。").arg(n));
     picks_.reset(offered);
     picks_.markAll();
     return static_cast<int>(offered.size());

@@ -98,11 +98,11 @@ StepOutcome transferStep(ItemTransaction &tx, const TransferPlan &plan, const QS
         context.showMsg(QStringLiteral("EDC002") + context.codes().locationName(copy.disLocation));
         return StepOutcome::Refused;
     }
-    // Lost and paid for since it was listed: a transfer refuses it, as a
-    // scan would.
-    if (copy.status == QLatin1String("39")) {
+    // Lost and paid for since it was listed, or (from "All") already where
+    // it is to go: a transfer refuses it, as a scan would.
+    if (copy.status == QLatin1String("39") || copy.disLocation == plan.destination) {
         tx.cancel();
-        context.showMsg(QStringLiteral("EDC005"));
+        context.showMsg(copy.status == QLatin1String("39") ? QStringLiteral("EDC005") : QStringLiteral("EDC017"));
         return StepOutcome::Refused;
     }
     // With "All" as the source each copy comes from its own location: the

@@ -260,9 +260,9 @@ private Q_SLOTS:
         QVERIFY(prompter.done());
     }
 
-    // What a transfer refuses: a copy lost and paid for, with or without an
-    // open claim, whether scanned, offered in the pick list or met by the
-    // run.
+    // What a transfer refuses: a copy lost and paid for (with or without
+    // an open claim) and, from "All", a copy already at the destination,
+    // whether scanned, offered in the pick list or met by the run.
     void refusals_data() { addBackendRows(); }
     void refusals()
     {
@@ -273,10 +273,23 @@ private Q_SLOTS:
         QCOMPARE(g.pickByClass(u"K825/9"_qs), 2); // P4 and P5, not P7
         QCOMPARE(g.takePicks(false), 0);
 
-        // Listed, then paid for meanwhile: the run stops at it, moving and
-        // logging nothing.
+        QVERIFY(g.setSource(u"All"_qs));
+        QCOMPARE(g.enter(u"B0003"_qs), BookGoto::Outcome::Refused); // at L2 already
+        QCOMPARE(prompter.lastText(), gotoMsg(lib, u"EDC017"_qs));
+        QCOMPARE(g.pickByClass(u"I"_qs), 2); // P1 and P2; P3 stands at L2
+        QCOMPARE(g.picks().count(), 2);
+        QCOMPARE(g.takePicks(false), 0);
+        QCOMPARE(g.pickByClass(u"K825/10"_qs), 0); // P6 stands at L2
+        QVERIFY(prompter.lastText().contains(u"不能调拨"_qs));
+
+        // Listed, then moved to the destination or paid for meanwhile: the
+        // run stops at it, moving and logging nothing.
         QCOMPARE(g.enter(u"B0004"_qs), BookGoto::Outcome::Listed);
-        QVERIFY(lib.f.exec(u"UPDATE indi_acct SET book_stat_code='39' WHERE prop_no='P4'"_qs));
+        QVERIFY(lib.f.exec(u"UPDATE indi_acct SET dis_location='L2' WHERE prop_no='P4'"_qs));
+        prompter.answer(AnswerOk);
+        QCOMPARE(g.run(), 0);
+        QCOMPARE(prompter.texts().at(prompter.texts().size() - 1), gotoMsg(lib, u"EDC017"_qs));
+        QVERIFY(lib.f.exec(u"UPDATE indi_acct SET dis_location='L1', book_stat_code='39' WHERE prop_no='P4'"_qs));
         prompter.answer(AnswerOk);
         QCOMPARE(g.run(), 0);
         QCOMPARE(prompter.lastText(), gotoMsg(lib, u"EDC005"_qs));
