@@ -4,6 +4,7 @@
 #include "core/CodeTables.h"
 #include "core/Session.h"
 #include "core/WorkLog.h"
+#include "kit/CellText.h"
 
 namespace kestra {
 
@@ -87,19 +88,8 @@ int GotoBatches::list(const QString &since, QList<GotoBatch> &batches)
         return -1;
     }
     batches.clear();
-    for (int i = 0; i < r.rowCount(); ++i) {
-        GotoBatch b;
-        b.batchNo = r.text(i, 0);
-        transfer::kindOfBatchType(r.text(i, 1), b.kind);
-        b.source = r.text(i, 2);
-        b.destination = r.text(i, 3);
-        const QString type = r.text(i, 4);
-        b.docType = type == transfer::AnyDocType ? QString() : type;
-        b.remark = r.text(i, 5);
-        b.dealDate = r.text(i, 6);
-        b.operatorNo = r.text(i, 7);
-        batches.append(b);
-    }
+    for (int i = 0; i < r.rowCount(); ++i)
+        batches.append(fromRow(r, i));
     return static_cast<int>(batches.size());
 }
 
@@ -119,6 +109,44 @@ QList<int> GotoBatches::search(const QList<GotoBatch> &batches, const QString &t
     if (found.isEmpty())
         context_.showMsg(QStringLiteral("I未查询到相应调拨批次。"));
     return found;
+}
+
+GotoBatch GotoBatches::fromRow(const QueryResult &r, int i)
+{
+    GotoBatch b;
+    b.batchNo = r.text(i, 0);
+    transfer::kindOfBatchType(r.text(i, 1), b.kind);
+    b.source = r.text(i, 2);
+    b.destination = r.text(i, 3);
+    const QString type = r.text(i, 4);
+    b.docType = type == transfer::AnyDocType ? QString() : type;
+    b.remark = r.text(i, 5);
+    b.dealDate = r.text(i, 6);
+    b.operatorNo = r.text(i, 7);
+    return b;
+}
+
+QList<QueryColumn> GotoBatches::listColumns(AppContext &context)
+{
+    const auto kind = [](const QString &type) {
+        transfer::Kind k = transfer::Kind::ByCopy;
+        return transfer::kindOfBatchType(type, k) ? transfer::kindName(k) : type;
+    };
+    const auto source = [&context](const QString &code) {
+        return code == transfer::AllLocations ? QStringLiteral("所有馆藏地") : cell::location(context, code);
+    };
+    const auto docType = [&context](const QString &code) {
+        return code.isEmpty() || code == transfer::AnyDocType ? QStringLiteral("<不限>")
+                                                              : context.codes().docTypeName(code);
+    };
+    return {{QStringLiteral("调拨批次"), QStringLiteral("batch_no")},
+            {QStringLiteral("调拨类型"), QStringLiteral("batch_type"), kind},
+            {QStringLiteral("原馆藏地"), QStringLiteral("src_loca"), source},
+            {QStringLiteral("新馆藏地"), QStringLiteral("dst_loca"), query_format::location(context)},
+            {QStringLiteral("文献类型"), QStringLiteral("doc_type_code"), docType},
+            {QStringLiteral("说明"), QStringLiteral("remark")},
+            {QStringLiteral("调拨日期"), QStringLiteral("deal_date")},
+            {QStringLiteral("操作员"), QStringLiteral("wkr_no"), query_format::staff(context)}};
 }
 
 QStringList GotoBatches::describe(const GotoBatch &b) const
