@@ -7,6 +7,7 @@
 #include "assign/AutoAssign.h"
 #include "items/CopyTestLib.h"
 #include "items/FormWindow.h"
+#include "kit/TreeModel.h"
 #include "support/FormDriver.h"
 #include "support/TestRunner.h"
 #include "ui/CodeBoxes.h"
@@ -16,8 +17,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTimer>
-#include <QTreeWidget>
-#include <QTreeWidgetItemIterator>
+#include <QTreeView>
 
 using namespace kestra;
 using namespace kestra::test;
@@ -25,26 +25,21 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+TreeModel *treeOf(QWidget *form)
+{
+    return qobject_cast<TreeModel *>(child<QTreeView>(form, "trvAutoAssignCfg")->model());
+}
+
 bool selectNode(QWidget *form, const QString &key)
 {
-    auto *tree = child<QTreeWidget>(form, "trvAutoAssignCfg");
-    for (QTreeWidgetItemIterator it(tree); *it != nullptr; ++it) {
-        if ((*it)->data(0, Qt::UserRole).toString() == key) {
-            tree->setCurrentItem(*it);
-            return true;
-        }
-    }
-    return false;
+    const QModelIndex at = treeOf(form)->indexOf(key);
+    child<QTreeView>(form, "trvAutoAssignCfg")->setCurrentIndex(at);
+    return at.isValid();
 }
 
 QString nodeText(QWidget *form, const QString &key)
 {
-    auto *tree = child<QTreeWidget>(form, "trvAutoAssignCfg");
-    for (QTreeWidgetItemIterator it(tree); *it != nullptr; ++it) {
-        if ((*it)->data(0, Qt::UserRole).toString() == key)
-            return (*it)->text(0);
-    }
-    return QString();
+    return treeOf(form)->textOf(key);
 }
 
 void pickLocation(QWidget *form, const QString &name)
