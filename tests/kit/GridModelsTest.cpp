@@ -48,6 +48,7 @@ QList<Column<NewCopy>> newCopyColumns()
     };
     Column<NewCopy> lend{u"可借"_s, [](const NewCopy &c) { return c.lend ? u"是"_s : u"否"_s; }};
     lend.editor = CellEditor::Check;
+    lend.editable = [](const NewCopy &c) { return !c.written; };
     lend.value = [](const NewCopy &c) { return c.lend ? u"1"_s : u"0"_s; };
     lend.set = [](NewCopy &c, const QString &v) {
         c.lend = v == u"1";
@@ -124,7 +125,7 @@ private Q_SLOTS:
         AppContext &c = lib.f.context();
         QVERIFY(lib.record(u"M1"_s, u"红楼梦"_s));
         QVERIFY(lib.copy(u"P1"_s, u"M1"_s, u"B1"_s, u"L1"_s, u"41"_s));
-        QVERIFY(lib.copy(u"P2"_s, u"M1"_s, u"B2"_s, u"L9"_s, u"99"_s, u"I247.5/1"_s, u"0"_s));
+        QVERIFY(lib.copy(u"P2"_s, u"M1"_s, u"B2"_s, u"LX"_s, u"99"_s, u"I247.5/1"_s, u"0"_s));
         QVERIFY(lib.f.exec(u"INSERT INTO lib_worker (wkr_no,wkr_name) VALUES ('W001','王五')"_s));
         QCOMPARE(c.codes().load(CodeCache::Staff), 0);
 
@@ -150,7 +151,7 @@ private Q_SLOTS:
         }
         QCOMPARE(first, QStringList({u"P1"_s, u"中文图书库"_s, u"可借"_s, u"25.50"_s, u"是"_s, u"王五"_s, QString()}));
         // Codes without a name show as codes.
-        QCOMPARE(second.mid(1, 2), QStringList({u"L9"_s, u"99"_s}));
+        QCOMPARE(second.mid(1, 2), QStringList({u"LX"_s, u"99"_s}));
         QCOMPARE(second.at(4), u"否"_s);
         QCOMPARE(model.data(model.index(0, 4), Qt::TextAlignmentRole).toInt(), int(Qt::AlignRight | Qt::AlignVCenter));
         QCOMPARE(model.value(1, u"PROP_NO"_s), u"P2"_s);
