@@ -10,7 +10,7 @@ namespace kestra {
 void registerAssignForms(FormRegistry &registry)
 {
     registry.add(QStringLiteral("frmAutoAssignCfg"),
-                 [](const FormServices &s, const QString &) -> QWidget * { return new AutoAssignCfgForm(s.context); });
+                 [](const FormServices &s, const FormArgs &) -> QWidget * { return new AutoAssignCfgForm(s.context); });
 }
 
 } // namespace kestra

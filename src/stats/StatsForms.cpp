@@ -10,11 +10,11 @@ namespace kestra {
 
 void registerStatsForms(FormRegistry &registry)
 {
-    registry.add(QStringLiteral("frmStatJob"), [](const FormServices &s, const QString &mode) -> QWidget * {
-        return new JobStatForm(s.context, mode);
+    registry.add(QStringLiteral("frmStatJob"), [](const FormServices &s, const FormArgs &args) -> QWidget * {
+        return new JobStatForm(s.context, formMode(args));
     });
     registry.add(QStringLiteral("frmNewBookAllStat"),
-                 [](const FormServices &s, const QString &) -> QWidget * { return new NewBookStatForm(s.context); });
+                 [](const FormServices &s, const FormArgs &) -> QWidget * { return new NewBookStatForm(s.context); });
 }
 
 } // namespace kestra

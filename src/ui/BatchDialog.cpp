@@ -1,6 +1,7 @@
 #include "ui/BatchDialog.h"
 
 #include "core/AppContext.h"
+#include "kit/CopyWatch.h"
 #include "kit/MessageCollector.h"
 #include "ui/FormParts.h"
 
@@ -53,6 +54,8 @@ BatchDialog::BatchDialog(AppContext &context, const BatchTable &table, BatchDial
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(spdBatch_, &QTableView::doubleClicked, this, &BatchDialog::choose);
     connect(spdBatch_->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &BatchDialog::showCurrent);
+    // A batch made, amended or deleted by another window shows here at once.
+    reloadOnChange(context_, *this, false, table.table, [this] { reload(); });
     reload();
 }
 

@@ -42,7 +42,8 @@ struct BatchDialogSetup {
 // The batch dialog over the batch picker: the list of one batch table
 // (spdBatch) since the operator's ShowDate, the search (txtFind, cmdFind:
 // from below the current row, then from the top), the setup's buttons,
-// cmdOK (or a double click) and cmdCancel.
+// cmdOK (or a double click) and cmdCancel. The list is read again when a
+// commit changes its table.
 class BatchDialog : public QDialog {
     Q_OBJECT
 public:
