@@ -1,9 +1,11 @@
 #include "items/GotoBatch.h"
 
+#include "copies/ChangeNotice.h"
 #include "core/AppContext.h"
 #include "core/CodeTables.h"
 #include "core/Session.h"
 #include "core/WorkLog.h"
+#include "kit/BatchPicker.h"
 #include "kit/CellText.h"
 
 namespace kestra {
@@ -72,6 +74,7 @@ int GotoBatches::create(const GotoBatch &b)
         db.showDbError();
         return -1;
     }
+    Q_EMIT ChangeNotice::of(context_).batchesChanged(batch_table::transfer().table);
     return 1;
 }
 
@@ -182,6 +185,7 @@ int GotoBatches::remove(const QString &batchNo)
         db.showDbError();
         return -1;
     }
+    Q_EMIT ChangeNotice::of(context_).batchesChanged(batch_table::transfer().table);
     return 1;
 }
 
