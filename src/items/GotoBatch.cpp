@@ -78,42 +78,6 @@ int GotoBatches::create(const GotoBatch &b)
     return 1;
 }
 
-int GotoBatches::list(const QString &since, QList<GotoBatch> &batches)
-{
-    QueryResult r;
-    // No start date (ShowDate "All"): every batch, undated ones too.
-    QString sql = QStringLiteral(" SELECT batch_no,batch_type,src_loca,dst_loca,doc_type_code,remark,"
-                                 "deal_date,wkr_no    FROM goto_batch ");
-    if (!since.isEmpty())
-        sql += QStringLiteral(" WHERE deal_date>=") + sqlQuote(since);
-    if (context_.db().query(sql + QStringLiteral("  ORDER BY deal_date desc,batch_no desc  "), r) < 0) {
-        context_.db().showDbError();
-        return -1;
-    }
-    batches.clear();
-    for (int i = 0; i < r.rowCount(); ++i)
-        batches.append(fromRow(r, i));
-    return static_cast<int>(batches.size());
-}
-
-QList<int> GotoBatches::search(const QList<GotoBatch> &batches, const QString &text)
-{
-    const QString wanted = text.trimmed();
-    if (wanted.isEmpty()) {
-        context_.showMsg(QStringLiteral("I请输入查询内容。"));
-        return {};
-    }
-    QList<int> found;
-    for (int i = 0; i < batches.size(); ++i) {
-        if (batches.at(i).batchNo.contains(wanted, Qt::CaseInsensitive) ||
-            batches.at(i).remark.contains(wanted, Qt::CaseInsensitive))
-            found.append(i);
-    }
-    if (found.isEmpty())
-        context_.showMsg(QStringLiteral("I未查询到相应调拨批次。"));
-    return found;
-}
-
 GotoBatch GotoBatches::fromRow(const QueryResult &r, int i)
 {
     GotoBatch b;

@@ -51,6 +51,7 @@ BatchDialogSetup gotoSetup(AppContext &context, const GotoBatch &preset)
         return GotoBatches(context).describe(GotoBatches::fromRow(rows.rows(), row)).join(QStringLiteral("    "));
     };
     setup.nothingChosen = QStringLiteral("I请选择调拨批次。");
+    setup.searchColumns = GotoBatches::searchColumns();
     return setup;
 }
 

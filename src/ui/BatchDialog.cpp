@@ -88,10 +88,10 @@ void BatchDialog::find()
     int r = -1;
     if (const int from = currentRow() + 1; from > 0) {
         MessageCollector quiet(context_);
-        r = picker_.find(txtFind_->text(), from);
+        r = picker_.find(txtFind_->text(), from, setup_.searchColumns);
     }
     if (r < 0)
-        r = picker_.find(txtFind_->text(), 0);
+        r = picker_.find(txtFind_->text(), 0, setup_.searchColumns);
     if (r >= 0)
         spdBatch_->selectRow(r);
 }

@@ -36,7 +36,8 @@ struct BatchDialogSetup {
     QList<QueryColumn> columns;
     QList<Action> actions;
     std::function<QString(const QueryModel &, int)> describe{}; // none: no line (lblBatch)
-    QString nothingChosen{}; // the message of OK without a row; none: OK does nothing
+    QString nothingChosen{};    // the message of OK without a row; none: OK does nothing
+    QList<int> searchColumns{}; // the columns of the select list the search reads; none: all
 };
 
 // The batch dialog over the batch picker: the list of one batch table

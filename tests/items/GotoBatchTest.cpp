@@ -66,21 +66,26 @@ private Q_SLOTS:
         QCOMPARE(lib.f.one(u"SELECT data1||'/'||data2 FROM log_detl WHERE log_type='30011' AND data1='G3'"_qs),
                  u"G3/按类 中文图书库 -> 外文书库 | 文献类型:西文图书"_qs);
 
-        QList<GotoBatch> listed;
-        QCOMPARE(batches.list(lib.today(), listed), 2);
-        QCOMPARE(listed.at(0).batchNo, u"G3"_qs);
-        QCOMPARE(listed.at(1).docType, QString()); // "AA" reads as every type
-        QCOMPARE(batches.list(u"2026-01-01"_qs, listed), 3);
-        QCOMPARE(listed.at(2).kind, transfer::Kind::ByLocation);
-        QCOMPARE(batches.search(listed, u"g3"_qs), QList<int>{0});
-        QCOMPARE(batches.search(listed, u"专架"_qs), (QList<int>{0, 1}));
-        QVERIFY(batches.search(listed, u"none"_qs).isEmpty());
+        // The batch dialog's list: the picker's rows since ShowDate (months),
+        // newest first; its search reads the number and the remark only.
+        AppContext &c = lib.f.context();
+        BatchPicker picker(c, batch_table::transfer());
+        c.preferences().showDate = u"0"_qs;
+        QCOMPARE(picker.list(u"All"_qs), 0);
+        QCOMPARE(picker.rows().rowCount(), 2);
+        QCOMPARE(GotoBatches::fromRow(picker.rows(), 0).batchNo, u"G3"_qs);
+        QCOMPARE(GotoBatches::fromRow(picker.rows(), 1).docType, QString()); // "AA" reads as every type
+        c.preferences().showDate = u"All"_qs;
+        QCOMPARE(picker.list(u"All"_qs), 0);
+        QCOMPARE(picker.rows().rowCount(), 3);
+        QCOMPARE(GotoBatches::fromRow(picker.rows(), 2).kind, transfer::Kind::ByLocation);
+        const QList<int> numberAndRemark = GotoBatches::searchColumns();
+        QCOMPARE(picker.find(u"g3"_qs, 0, numberAndRemark), 0);
+        QCOMPARE(picker.find(u"专架"_qs, 1, numberAndRemark), 1);
+        QCOMPARE(picker.find(u"L1"_qs, 0, numberAndRemark), -1); // a source location, not searched
         QCOMPARE(prompter.lastText(), u"未查询到相应调拨批次。"_qs);
-        QVERIFY(batches.search(listed, u" "_qs).isEmpty());
+        QCOMPARE(picker.find(u" "_qs, 0, numberAndRemark), -1);
         QCOMPARE(prompter.lastText(), u"请输入查询内容。"_qs);
-        QCOMPARE(batches.describe(listed.at(1)),
-                 (QStringList{u"调拨批次：G2"_qs, u"调拨类型：按类"_qs, u"原馆藏地：所有馆藏地"_qs,
-                              u"新馆藏地：外文书库"_qs, u"文献类型：<不限>"_qs, u"说明：O'Neill 专架"_qs}));
         QVERIFY(prompter.done());
     }
 
