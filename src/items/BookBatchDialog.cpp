@@ -40,7 +40,7 @@ BatchDialogSetup dealSetup(AppContext &context, const QString &type, const QStri
                      remark(dialog, deal_batch::fromRow(dialog.rows(), row));
              }});
     }
-    // A finished batch is deleted from the check-back dialog only.
+    // The check-back dialog words its second question differently.
     setup.actions.append(
         {QStringLiteral("cmdDelete"), QStringLiteral("删除"), [full](BatchDialog &dialog, int row) {
              if (row >= 0 && deal_batch::remove(dialog.context(), deal_batch::fromRow(dialog.rows(), row), !full) > 0)
