@@ -2,7 +2,6 @@
 
 #include "assign/AssignSettings.h"
 #include "core/AppContext.h"
-#include "core/Session.h"
 #include "ui/CommandBar.h"
 #include "ui/FormParts.h"
 
@@ -10,64 +9,37 @@
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QItemSelectionModel>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QSplitter>
 #include <QStyle>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 namespace kestra {
 
 namespace {
 
-constexpr int KeyRole = Qt::UserRole;
-constexpr int SubscriberRole = Qt::UserRole + 1;
-constexpr int RuleRole = Qt::UserRole + 2;
-constexpr int CopiesRole = Qt::UserRole + 3;
-
 const QString kAdded = QStringLiteral("-新增");
 const QString kModified = QStringLiteral("-修改");
-
-QString threeDigits(int n)
-{
-    return QStringLiteral("%1").arg(n, 3, 10, QLatin1Char('0'));
-}
-
-QTreeWidgetItem *node(QTreeWidgetItem *parent, const QString &key, const QString &text, int subscriber, int rule, int k)
-{
-    auto *item = new QTreeWidgetItem(parent, {text});
-    // One picture per node kind: subscriber, class rule, distribution.
-    const QStyle::StandardPixmap picture =
-        k > 0 ? QStyle::SP_FileIcon : (rule >= 0 ? QStyle::SP_FileDialogListView : QStyle::SP_DirIcon);
-    item->setIcon(0, QApplication::style()->standardIcon(picture));
-    item->setData(0, KeyRole, key);
-    item->setData(0, SubscriberRole, subscriber);
-    item->setData(0, RuleRole, rule);
-    item->setData(0, CopiesRole, k);
-    return item;
-}
 
 } // namespace
 
 AutoAssignCfgForm::AutoAssignCfgForm(AppContext &context, QWidget *parent)
-    : QWidget(parent), context_(context), editor_(loadRuleSet(context.folders(), context.codePage())),
-      bar_(new CommandBar(this, QStringLiteral("tbAutoAssignCfg"))), trvAutoAssignCfg_(new QTreeWidget(this)),
-      lvwAutoAssignCfg_(new QTreeWidget(this)), lstLocationName_(new QListWidget(this)),
+    : QWidget(parent), context_(context), rules_(context),
+      bar_(new CommandBar(this, QStringLiteral("tbAutoAssignCfg"))), trvAutoAssignCfg_(new QTreeView(this)),
+      lvwAutoAssignCfg_(new QTreeView(this)), lstLocationName_(new QListWidget(this)),
       lstLocationAll_(new QListWidget(this)), menu_(new QMenu(this))
 {
     setObjectName(QStringLiteral("frmAutoAssignCfg"));
     setWindowTitle(QStringLiteral("新书自动分配规则设置"));
-    if (loadLocationChoices(context_, locations_) < 0)
-        context_.db().showDbError();
     chooseSubscriber_ = [this](const QString &caption, const QString &current) -> std::optional<QString> {
-        QueryResult choices;
-        if (loadSubscriberChoices(context_, choices) < 0) {
-            context_.db().showDbError();
+        const std::optional<QueryResult> choices = rules_.subscriberChoices();
+        if (!choices)
             return std::nullopt;
-        }
-        SubscriberDialog dialog(choices, caption, current, this);
+        SubscriberDialog dialog(*choices, caption, current, this);
         if (dialog.exec() != QDialog::Accepted || dialog.chosen().isEmpty())
             return std::nullopt;
         return dialog.chosen();
@@ -79,8 +51,8 @@ AutoAssignCfgForm::AutoAssignCfgForm(AppContext &context, QWidget *parent)
         return dialog.input();
     };
     buildLayout();
-    rebuildTree(QStringLiteral("Root"));
-    if (const QString notice = unreadLinesNotice(editor_.rules()); !notice.isEmpty())
+    showChosen();
+    if (const QString notice = unreadLinesNotice(rules_.editor().rules()); !notice.isEmpty())
         context_.showMsg(notice);
 }
 
@@ -102,13 +74,34 @@ void AutoAssignCfgForm::buildLayout()
     trvAutoAssignCfg_->setObjectName(QStringLiteral("trvAutoAssignCfg"));
     trvAutoAssignCfg_->setHeaderHidden(true);
     trvAutoAssignCfg_->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(trvAutoAssignCfg_, &QTreeWidget::currentItemChanged, this, &AutoAssignCfgForm::showSelection);
-    const QList<QPair<const char *, std::function<void()>>> menu = {{"mnuRightNewLibrary", [this] { newSubscriber(); }},
-                                                                    {"mnuRightModifyLibrary", [this] { modifySubscriber(); }},
-                                                                    {"mnuRightDeleteLibrary", [this] { deleteSubscriber(); }},
-                                                                    {"mnuRightNewClass", [this] { newClass(); }},
-                                                                    {"mnuRightModifyClass", [this] { modifyClass(); }},
-                                                                    {"mnuRightDeleteClass", [this] { deleteClass(); }}};
+    // One picture per node kind: the library, a subscriber, a class rule, a distribution.
+    rules_.tree().setDecoration([](int kind) -> QVariant {
+        static constexpr QStyle::StandardPixmap pictures[] = {QStyle::SP_ComputerIcon, QStyle::SP_DirIcon,
+                                                              QStyle::SP_FileDialogListView, QStyle::SP_FileIcon};
+        return QApplication::style()->standardIcon(pictures[qBound(0, kind, 3)]);
+    });
+    trvAutoAssignCfg_->setModel(&rules_.tree());
+    connect(trvAutoAssignCfg_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex &current) {
+                if (!current.isValid())
+                    return;
+                rules_.select(rules_.tree().keyOf(current));
+                showDistribution();
+            });
+    const QList<QPair<const char *, std::function<void()>>> menu = {
+        {"mnuRightNewLibrary", [this] { newSubscriber(); }},
+        {"mnuRightModifyLibrary", [this] { modifySubscriber(); }},
+        {"mnuRightDeleteLibrary",
+         [this] {
+             rules_.removeSubscriber();
+             changed();
+         }},
+        {"mnuRightNewClass", [this] { newClass(); }},
+        {"mnuRightModifyClass", [this] { modifyClass(); }},
+        {"mnuRightDeleteClass", [this] {
+             rules_.removeClass();
+             changed();
+         }}};
     const QStringList texts = {QStringLiteral("新增订户"), QStringLiteral("修改订户"), QStringLiteral("删除订户"),
                                QStringLiteral("新增类别"), QStringLiteral("修改类别"), QStringLiteral("删除类别")};
     for (int i = 0; i < menu.size(); ++i) {
@@ -116,11 +109,11 @@ void AutoAssignCfgForm::buildLayout()
         action->setObjectName(QLatin1String(menu.at(i).first));
     }
     connect(trvAutoAssignCfg_, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
-        const QChar kind = current().kind;
+        const RuleTree::Kind kind = rules_.node().kind;
         // New subscriber always; the subscriber's own items on a subscriber;
         // a new class under a subscriber or beside a class; a class's own on it.
-        const bool onLibrary = kind == u'X';
-        const bool onClass = kind == u'Y';
+        const bool onLibrary = kind == RuleTree::Subscriber;
+        const bool onClass = kind == RuleTree::Class;
         const QList<bool> enabled = {true, onLibrary, onLibrary, onLibrary || onClass, onClass, onClass};
         const QList<QAction *> actions = menu_->actions();
         for (int i = 0; i < actions.size(); ++i)
@@ -130,13 +123,13 @@ void AutoAssignCfgForm::buildLayout()
 
     lvwAutoAssignCfg_->setObjectName(QStringLiteral("lvwAutoAssignCfg"));
     lvwAutoAssignCfg_->setRootIsDecorated(false);
-    lvwAutoAssignCfg_->setHeaderLabels({QStringLiteral("订户"), QStringLiteral("分类说明"), QStringLiteral("分类号"),
-                                        QStringLiteral("数量"), QStringLiteral("分配情况")});
+    lvwAutoAssignCfg_->setModel(&rules_.list());
     lstLocationName_->setObjectName(QStringLiteral("lstLocationName"));
     lstLocationAll_->setObjectName(QStringLiteral("lstLocationAll"));
-    for (int r = 0; r < locations_.rowCount(); ++r) {
-        auto *item = new QListWidgetItem(locations_.text(r, 1), lstLocationAll_);
-        item->setData(Qt::UserRole, locations_.text(r, 0));
+    const QueryResult &locations = rules_.locations();
+    for (int r = 0; r < locations.rowCount(); ++r) {
+        auto *item = new QListWidgetItem(locations.text(r, 1), lstLocationAll_);
+        item->setData(Qt::UserRole, locations.text(r, 0));
     }
 
     auto *buttons = new QVBoxLayout;
@@ -146,9 +139,13 @@ void AutoAssignCfgForm::buildLayout()
                                                        {"cmdReduceMany", QStringLiteral("批量减少")},
                                                        {"cmdUp", QStringLiteral("上移")},
                                                        {"cmdDown", QStringLiteral("下移")}};
+    const auto move = [this](int step) {
+        if (rules_.moveClass(step))
+            changed();
+    };
     const QList<std::function<void()>> acts = {[this] { changeOne(true); },  [this] { changeOne(false); },
                                                [this] { changeMany(true); }, [this] { changeMany(false); },
-                                               [this] { moveClass(-1); },    [this] { moveClass(1); }};
+                                               [move] { move(-1); },         [move] { move(1); }};
     buttons->addStretch();
     for (int i = 0; i < names.size(); ++i) {
         QPushButton *button = makeButton(QLatin1String(names.at(i).first), names.at(i).second, this);
@@ -165,6 +162,7 @@ void AutoAssignCfgForm::buildLayout()
     grid->addLayout(buttons, 1, 1);
     grid->addWidget(lstLocationAll_, 1, 2);
     auto *split = new QSplitter(this);
+    split->setObjectName(QStringLiteral("splAutoAssignCfg"));
     split->addWidget(trvAutoAssignCfg_);
     split->addWidget(right);
     split->setStretchFactor(1, 2);
@@ -176,31 +174,33 @@ void AutoAssignCfgForm::buildLayout()
 
 void AutoAssignCfgForm::runCommand(const QString &key)
 {
-    const QChar kind = current().kind;
+    const RuleTree::Kind kind = rules_.node().kind;
     if (key == u"Save") {
         save();
     } else if (key == u"Expand") {
         trvAutoAssignCfg_->expandAll();
     } else if (key == u"New") {
-        if (kind == u'R')
+        if (kind == RuleTree::Root)
             newSubscriber();
-        else if (kind == u'X' || kind == u'Y')
+        else if (kind == RuleTree::Subscriber || kind == RuleTree::Class)
             newClass();
     } else if (key == u"Modify") {
-        if (kind == u'X')
+        if (kind == RuleTree::Subscriber)
             modifySubscriber();
-        else if (kind == u'Y')
+        else if (kind == RuleTree::Class)
             modifyClass();
     } else if (key == u"Delete") {
-        if (kind == u'X')
-            deleteSubscriber();
-        else if (kind == u'Y')
-            deleteClass();
+        if (kind == RuleTree::Subscriber)
+            rules_.removeSubscriber();
+        else if (kind == RuleTree::Class)
+            rules_.removeClass();
+        else
+            return;
+        changed();
     } else if (key == u"Cancel") {
-        // Back to the file as saved.
-        editor_ = RuleEditor(loadRuleSet(context_.folders(), context_.codePage()));
+        rules_.revert();
         bar_->setCommandEnabled(QStringLiteral("Save"), false);
-        rebuildTree(QStringLiteral("Root"));
+        showChosen();
     } else if (key == u"InitStatus") {
         openInitialStatus();
     } else if (key == u"Exit") {
@@ -208,133 +208,28 @@ void AutoAssignCfgForm::runCommand(const QString &key)
     }
 }
 
-QString AutoAssignCfgForm::nameOf(const QString &code) const
+void AutoAssignCfgForm::showChosen()
 {
-    const int row = locations_.findRow(0, code);
-    return row >= 0 ? locations_.text(row, 1) : code;
+    const QModelIndex chosen = rules_.tree().indexOf(rules_.selectedKey());
+    for (QModelIndex up = chosen; up.isValid(); up = up.parent())
+        trvAutoAssignCfg_->expand(up);
+    trvAutoAssignCfg_->setCurrentIndex(chosen);
+    showDistribution();
 }
 
-QString AutoAssignCfgForm::classKey(int subscriber, int rule) const
-{
-    return editor_.rules().subscribers.at(subscriber).code + u'Y' + QString::number(rule + 1);
-}
-
-void AutoAssignCfgForm::rebuildTree(const QString &selectKey)
-{
-    trvAutoAssignCfg_->clear();
-    auto *root = new QTreeWidgetItem(trvAutoAssignCfg_, {context_.params().text(1)});
-    root->setData(0, KeyRole, QStringLiteral("Root"));
-    root->setIcon(0, style()->standardIcon(QStyle::SP_ComputerIcon));
-    QTreeWidgetItem *chosen = root;
-    const auto keep = [&chosen, &selectKey](QTreeWidgetItem *item) {
-        if (item->data(0, KeyRole).toString() == selectKey)
-            chosen = item;
-    };
-    const QList<SubscriberRules> &subscribers = editor_.rules().subscribers;
-    for (int s = 0; s < subscribers.size(); ++s) {
-        const SubscriberRules &sub = subscribers.at(s);
-        QTreeWidgetItem *library = node(root, u'X' + sub.code, nameOf(sub.code), s, -1, 0);
-        keep(library);
-        for (int r = 0; r < sub.rules.size(); ++r) {
-            const ClassRule &rule = sub.rules.at(r);
-            QTreeWidgetItem *cls = node(library, classKey(s, r), rule.label + u'(' + rule.spec + u')', s, r, 0);
-            keep(cls);
-            for (int k = 1; k <= rule.maximum(); ++k) {
-                QStringList names;
-                for (const QString &code : rule.distributions.at(k - 1))
-                    names << nameOf(code);
-                keep(node(cls, classKey(s, r).replace(sub.code.size(), 1, u'Z') + u'(' + QString::number(k) + u')',
-                          u'(' + threeDigits(k) + u')' + names.join(u','), s, r, k));
-            }
-        }
-    }
-    root->setExpanded(true);
-    for (QTreeWidgetItem *up = chosen->parent(); up != nullptr; up = up->parent())
-        up->setExpanded(true);
-    trvAutoAssignCfg_->setCurrentItem(chosen);
-    showSelection();
-}
-
-AutoAssignCfgForm::Node AutoAssignCfgForm::current() const
-{
-    const QTreeWidgetItem *item = trvAutoAssignCfg_->currentItem();
-    if (item == nullptr || item->data(0, KeyRole).toString() == u"Root")
-        return Node{u'R'};
-    const int k = item->data(0, CopiesRole).toInt();
-    const int rule = item->data(0, RuleRole).toInt();
-    const QChar kind = k > 0 ? u'Z' : (rule >= 0 ? u'Y' : u'X');
-    return Node{kind, item->data(0, SubscriberRole).toInt(), rule, k};
-}
-
-QString AutoAssignCfgForm::currentKey() const
-{
-    const QTreeWidgetItem *item = trvAutoAssignCfg_->currentItem();
-    return item != nullptr ? item->data(0, KeyRole).toString() : QStringLiteral("Root");
-}
-
-void AutoAssignCfgForm::showSelection()
-{
-    const Node n = current();
-    fillList(n);
-    fillDistribution(n);
-}
-
-void AutoAssignCfgForm::fillList(const Node &n)
-{
-    lvwAutoAssignCfg_->clear();
-    const auto row = [this](const QStringList &cells) { new QTreeWidgetItem(lvwAutoAssignCfg_, cells); };
-    const QList<SubscriberRules> &subscribers = editor_.rules().subscribers;
-    if (n.kind == u'R')
-        row({QStringLiteral("(所有订户)")});
-    else if (n.kind == u'X')
-        row({nameOf(subscribers.at(n.subscriber).code), QStringLiteral("(所有类别)")});
-    for (int s = 0; s < subscribers.size(); ++s) {
-        if (n.kind != u'R' && s != n.subscriber)
-            continue;
-        const QString name = nameOf(subscribers.at(s).code);
-        for (int r = 0; r < subscribers.at(s).rules.size(); ++r) {
-            if ((n.kind == u'Y' || n.kind == u'Z') && r != n.rule)
-                continue;
-            const ClassRule &rule = subscribers.at(s).rules.at(r);
-            if (n.kind == u'R' || n.kind == u'X') {
-                row({name, rule.label, rule.spec, QString::number(rule.maximum()), QString()});
-                continue;
-            }
-            if (n.kind == u'Y')
-                row({name, rule.label, rule.spec, QStringLiteral("最大复本数：") + QString::number(rule.maximum()),
-                     QStringLiteral("(所有复本分配情况)")});
-            for (int k = 1; k <= rule.maximum(); ++k) {
-                if (n.kind == u'Z' && k != n.k)
-                    continue;
-                QStringList names;
-                for (const QString &code : rule.distributions.at(k - 1))
-                    names << nameOf(code);
-                row({name, rule.label, rule.spec, QString::number(k), names.join(u',')});
-            }
-        }
-    }
-}
-
-void AutoAssignCfgForm::fillDistribution(const Node &n)
+void AutoAssignCfgForm::showDistribution()
 {
     lstLocationName_->clear();
-    if (n.kind != u'Z')
-        return;
-    const QStringList &codes = editor_.distribution(n.subscriber, n.rule, n.k);
-    for (qsizetype i = 0; i < codes.size();) {
-        qsizetype end = i;
-        while (end < codes.size() && codes.at(end) == codes.at(i))
-            ++end;
-        auto *item = new QListWidgetItem(threeDigits(int(end - i)) + nameOf(codes.at(i)), lstLocationName_);
-        item->setData(Qt::UserRole, codes.at(i));
-        i = end;
+    for (const CodeChoice &line : rules_.distributionLines()) {
+        auto *item = new QListWidgetItem(line.second, lstLocationName_);
+        item->setData(Qt::UserRole, line.first);
     }
 }
 
-void AutoAssignCfgForm::changed(const QString &selectKey)
+void AutoAssignCfgForm::changed()
 {
-    bar_->setCommandEnabled(QStringLiteral("Save"), true);
-    rebuildTree(selectKey);
+    bar_->setCommandEnabled(QStringLiteral("Save"), rules_.editor().isModified());
+    showChosen();
 }
 
 bool AutoAssignCfgForm::refused(const QString &message)
@@ -348,91 +243,59 @@ bool AutoAssignCfgForm::refused(const QString &message)
 void AutoAssignCfgForm::newSubscriber()
 {
     const std::optional<QString> code = chooseSubscriber_(kAdded, QString());
-    if (code && !refused(editor_.addSubscriber(*code)))
-        changed(u'X' + *code);
+    if (code && !refused(rules_.addSubscriber(*code)))
+        changed();
 }
 
 void AutoAssignCfgForm::modifySubscriber()
 {
-    const Node n = current();
-    if (n.kind != u'X')
+    const RuleTree::Node n = rules_.node();
+    if (n.kind != RuleTree::Subscriber)
         return;
-    const std::optional<QString> code = chooseSubscriber_(kModified, editor_.rules().subscribers.at(n.subscriber).code);
-    if (code && !refused(editor_.changeSubscriber(n.subscriber, *code)))
-        changed(u'X' + *code);
-}
-
-void AutoAssignCfgForm::deleteSubscriber()
-{
-    const Node n = current();
-    if (n.kind != u'X')
-        return;
-    editor_.removeSubscriber(n.subscriber);
-    changed(QStringLiteral("Root"));
+    const std::optional<QString> code =
+        chooseSubscriber_(kModified, rules_.editor().rules().subscribers.at(n.subscriber).code);
+    if (code && !refused(rules_.changeSubscriber(*code)))
+        changed();
 }
 
 void AutoAssignCfgForm::newClass()
 {
-    const Node n = current();
-    if (n.kind != u'X' && n.kind != u'Y')
-        return;
     const std::optional<ClassInput> in = editClass_(kAdded, ClassInput{});
     if (!in)
         return;
-    editor_.addClass(n.subscriber, in->label, in->all ? QStringLiteral("*") : in->spec, in->maximum.toInt());
-    changed(classKey(n.subscriber, int(editor_.rules().subscribers.at(n.subscriber).rules.size()) - 1));
+    rules_.addClass(in->label, in->all ? QStringLiteral("*") : in->spec, in->maximum.toInt());
+    changed();
 }
 
 void AutoAssignCfgForm::modifyClass()
 {
-    const Node n = current();
-    if (n.kind != u'Y')
+    const RuleTree::Node n = rules_.node();
+    if (n.kind != RuleTree::Class)
         return;
-    const ClassRule &rule = editor_.rules().subscribers.at(n.subscriber).rules.at(n.rule);
+    const ClassRule &rule = rules_.editor().rules().subscribers.at(n.subscriber).rules.at(n.rule);
     const std::optional<ClassInput> in =
         editClass_(kModified, ClassInput{rule.label, rule.spec, QString::number(rule.maximum()), rule.spec == u"*"});
     if (!in)
         return;
-    editor_.changeClass(n.subscriber, n.rule, in->label, in->all ? QStringLiteral("*") : in->spec, in->maximum.toInt());
-    changed(classKey(n.subscriber, n.rule));
-}
-
-void AutoAssignCfgForm::deleteClass()
-{
-    const Node n = current();
-    if (n.kind != u'Y')
-        return;
-    editor_.removeClass(n.subscriber, n.rule);
-    changed(u'X' + editor_.rules().subscribers.at(n.subscriber).code);
-}
-
-void AutoAssignCfgForm::moveClass(int step)
-{
-    const Node n = current();
-    if ((n.kind == u'Y' || n.kind == u'Z') && editor_.moveClass(n.subscriber, n.rule, step))
-        changed(classKey(n.subscriber, n.rule + step));
+    rules_.changeClass(in->label, in->all ? QStringLiteral("*") : in->spec, in->maximum.toInt());
+    changed();
 }
 
 // cmdAdd gives the distribution one more of the location chosen in
 // lstLocationAll, cmdReduce takes one of the line chosen in lstLocationName.
 void AutoAssignCfgForm::changeOne(bool add)
 {
-    const Node n = current();
     const QListWidgetItem *item = add ? lstLocationAll_->currentItem() : lstLocationName_->currentItem();
-    if (n.kind != u'Z' || item == nullptr)
+    if (rules_.node().kind != RuleTree::Distribution || item == nullptr)
         return;
-    const QString code = item->data(Qt::UserRole).toString();
-    const QString message = add ? editor_.addLocation(n.subscriber, n.rule, n.k, code)
-                                : editor_.removeLocation(n.subscriber, n.rule, n.k, code);
-    if (!refused(message))
-        changed(currentKey());
+    if (!refused(rules_.changeLocation(item->data(Qt::UserRole).toString(), 1, add)))
+        changed();
 }
 
 void AutoAssignCfgForm::changeMany(bool add)
 {
-    const Node n = current();
     const QListWidgetItem *item = add ? lstLocationAll_->currentItem() : lstLocationName_->currentItem();
-    if (n.kind != u'Z' || item == nullptr)
+    if (rules_.node().kind != RuleTree::Distribution || item == nullptr)
         return;
     const std::optional<QString> text =
         add ? context_.prompter().inputText(QStringLiteral("批量增加"),
@@ -447,36 +310,32 @@ void AutoAssignCfgForm::changeMany(bool add)
         context_.showMsg(QStringLiteral("I输入必须是数字，请重新增加。"));
         return;
     }
-    const QString code = item->data(Qt::UserRole).toString();
-    const QString message = add ? editor_.addLocation(n.subscriber, n.rule, n.k, code, count)
-                                : editor_.removeLocation(n.subscriber, n.rule, n.k, code, count);
-    if (!refused(message))
-        changed(currentKey());
+    if (!refused(rules_.changeLocation(item->data(Qt::UserRole).toString(), count, add)))
+        changed();
 }
 
 bool AutoAssignCfgForm::save()
 {
     QString error;
-    if (!editor_.save(context_.folders(), context_.codePage(), &error)) {
+    if (!rules_.save(&error)) {
         context_.showMsg(QStringLiteral("E自动分配规则文件写入失败：") + error);
         return false;
     }
     bar_->setCommandEnabled(QStringLiteral("Save"), false);
-    reloadAssignSettings(context_);
     return true;
 }
 
 void AutoAssignCfgForm::openInitialStatus()
 {
-    InitialStatusDialog dialog(context_, locations_, this);
+    InitialStatusDialog dialog(context_, rules_.locations(), this);
     if (dialog.exec() == QDialog::Accepted)
         reloadAssignSettings(context_);
 }
 
 void AutoAssignCfgForm::closeEvent(QCloseEvent *event)
 {
-    if (editor_.isModified() && context_.showMsg(QStringLiteral("Q自动分配规则已被修改，是否保存？")) == AnswerOk &&
-        !save()) {
+    if (rules_.editor().isModified() &&
+        context_.showMsg(QStringLiteral("Q自动分配规则已被修改，是否保存？")) == AnswerOk && !save()) {
         event->ignore();
         return;
     }

@@ -2,7 +2,6 @@
 
 #include "assign/AutoAssignCfgDialog.h"
 #include "assign/RuleEditor.h"
-#include "db/QueryResult.h"
 
 #include <QWidget>
 #include <functional>
@@ -10,9 +9,7 @@
 
 class QListWidget;
 class QMenu;
-class QPushButton;
-class QTreeWidget;
-class QTreeWidgetItem;
+class QTreeView;
 
 namespace kestra {
 
@@ -22,7 +19,9 @@ class CommandBar;
 // frmAutoAssignCfg: the rule editor. The tree shows the rule file
 // (subscribers, their class rules, each rule's distributions); the list
 // beside it what the chosen node covers; the two location lists edit the
-// chosen distribution. Nothing is written until Save.
+// chosen distribution. Nothing is written until Save. The texts, the reads
+// and the changes are the controller's (RuleTree); the form asks through
+// its dialogs and shows.
 class AutoAssignCfgForm : public QWidget {
     Q_OBJECT
 public:
@@ -35,52 +34,36 @@ public:
 
     void setSubscriberChooser(SubscriberChooser chooser) { chooseSubscriber_ = std::move(chooser); }
     void setClassEditor(ClassEditor editor) { editClass_ = std::move(editor); }
-    const RuleEditor &editor() const { return editor_; }
+    const RuleEditor &editor() const { return rules_.editor(); }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    struct Node {
-        QChar kind; // R, X, Y, Z
-        int subscriber = -1;
-        int rule = -1;
-        int k = 0;
-    };
-
     void buildLayout();
     void runCommand(const QString &key);
-    void rebuildTree(const QString &selectKey);
-    void showSelection();
-    void fillList(const Node &node);
-    void fillDistribution(const Node &node);
-    Node current() const;
-    QString currentKey() const;
-    QString nameOf(const QString &code) const;
-    QString classKey(int subscriber, int rule) const;
-    void changed(const QString &selectKey);
+    // The view follows the controller's chosen node.
+    void showChosen();
+    void showDistribution();
+    void changed();
     bool refused(const QString &message);
 
     void newSubscriber();
     void modifySubscriber();
-    void deleteSubscriber();
     void newClass();
     void modifyClass();
-    void deleteClass();
-    void moveClass(int step);
     void changeOne(bool add);
     void changeMany(bool add);
     bool save();
     void openInitialStatus();
 
     AppContext &context_;
-    RuleEditor editor_;
-    QueryResult locations_;
+    RuleTree rules_;
     SubscriberChooser chooseSubscriber_;
     ClassEditor editClass_;
     CommandBar *bar_;
-    QTreeWidget *trvAutoAssignCfg_;
-    QTreeWidget *lvwAutoAssignCfg_;
+    QTreeView *trvAutoAssignCfg_;
+    QTreeView *lvwAutoAssignCfg_;
     QListWidget *lstLocationName_;
     QListWidget *lstLocationAll_;
     QMenu *menu_;

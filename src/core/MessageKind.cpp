@@ -18,6 +18,8 @@ MessageStyle messageStyle(QChar kind)
         return {true, B::OkCancel, I::Question, D::Cancel};
     case u'S':
         return {true, B::OkCancel, I::Question, D::Ok};
+    case u'Y':
+        return {true, B::YesNoCancel, I::Question, D::Ok};
     default:
         return {false, B::Ok, I::Critical, D::Ok};
     }

@@ -8,7 +8,7 @@ namespace kestra {
 // How a message of each kind is shown. The kind is the first letter of the
 // message or of its code.
 struct MessageStyle {
-    enum class Buttons { Ok, OkCancel };
+    enum class Buttons { Ok, OkCancel, YesNoCancel };
     enum class Icon { Critical, Information, Exclamation, Question };
     enum class Default { Ok, Cancel };
 
@@ -19,8 +19,9 @@ struct MessageStyle {
 };
 
 // E error, I information, W warning, Q question (Cancel is the default),
-// S question with OK as the default; any other letter shows as an error
-// without a beep.
+// S question with OK as the default, Y question with Yes, No and Cancel
+// (Yes the default: "save the changes before closing?"); any other letter
+// shows as an error without a beep.
 MessageStyle messageStyle(QChar kind);
 
 // One box to show: kind letter, the text, the title (system parameter 1).
@@ -31,8 +32,11 @@ struct MessageBox {
     MessageStyle style;
 };
 
-// Answers of a box.
+// Answers of a box. Only a Y box answers Yes or No, so that every caller
+// of the two-button boxes keeps comparing with AnswerOk.
 constexpr int AnswerOk = 1;
 constexpr int AnswerCancel = 2;
+constexpr int AnswerYes = 6;
+constexpr int AnswerNo = 7;
 
 } // namespace kestra

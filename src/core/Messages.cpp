@@ -41,7 +41,7 @@ QString fillCode(const QueryResult &table, int row, const QString &message)
 
 bool isQuestion(QChar kind)
 {
-    return kind == u'Q' || kind == u'S';
+    return kind == u'Q' || kind == u'S' || kind == u'Y';
 }
 
 } // namespace

@@ -45,7 +45,8 @@ public:
     // The text of a message as a box shows it, without its sound.
     QString plainText(const QString &message) const;
 
-    // ShowMsg: shows the message and returns AnswerOk or AnswerCancel.
+    // ShowMsg: shows the message and returns AnswerOk or AnswerCancel (a
+    // "Y" message: AnswerYes, AnswerNo or AnswerCancel).
     int showMsg(const QString &message);
     // Every box goes through here: to the sink while one is set (a
     // question excepted), else to the prompter.

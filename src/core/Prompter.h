@@ -16,7 +16,8 @@ public:
     virtual ~Prompter() = default;
 
     // Shows the box (beeping when its style says so) and returns AnswerOk
-    // or AnswerCancel.
+    // or AnswerCancel; a Yes/No/Cancel box returns AnswerYes, AnswerNo or
+    // AnswerCancel.
     virtual int showMessage(const MessageBox &box) = 0;
 
     // An empty text when the person cancels.

@@ -2,85 +2,59 @@
 
 #include "copies/ItemCodes.h"
 #include "core/AppContext.h"
-#include "kit/MessageCollector.h"
 #include "ui/CodeBoxes.h"
 #include "ui/FormParts.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
-#include <QHBoxLayout>
-#include <QHeaderView>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTableWidget>
 #include <QVBoxLayout>
 
 namespace kestra {
 
 namespace {
 
-// The listing's columns: number, location, type, begin, end, flag, operator, remark.
-enum BatchColumn {
-    BatchNumber,
-    BatchLocation,
-    BatchType,
-    BatchBegin,
-    BatchEnd,
-    BatchFlag,
-    BatchWorker,
-    BatchRemark,
-    BatchColumns
-};
+BatchDialogSetup dealSetup(AppContext &context, const QString &type, const QString &location,
+                           BookBatchDialog::Kind kind)
+{
+    const bool full = kind == BookBatchDialog::Kind::Full;
+    BatchDialogSetup setup{full ? QStringLiteral("frmHold_BookBatch") : QStringLiteral("frmHold_BookBatch_Done"),
+                           deal_type::name(type) + QStringLiteral("批次"),
+                           type,
+                           location,
+                           QStringLiteral("查询内容"),
+                           deal_batch::listColumns(context),
+                           {}};
+    const auto remark = [type](BatchDialog &dialog, const DealBatch &batch) {
+        BookBatchRemarkDialog remark(dialog.context(), type, batch, &dialog);
+        if (remark.exec() == QDialog::Accepted)
+            dialog.reload(remark.batch().number);
+    };
+    if (full) {
+        setup.actions.append({QStringLiteral("cmdNew"), QStringLiteral("新增"),
+                              [remark](BatchDialog &dialog, int) { remark(dialog, DealBatch{}); }});
+        setup.actions.append(
+            {QStringLiteral("cmdModify"), QStringLiteral("修改"), [remark](BatchDialog &dialog, int row) {
+                 if (row >= 0)
+                     remark(dialog, deal_batch::fromRow(dialog.rows(), row));
+             }});
+    }
+    // The check-back dialog words its second question differently.
+    setup.actions.append(
+        {QStringLiteral("cmdDelete"), QStringLiteral("删除"), [full](BatchDialog &dialog, int row) {
+             if (row >= 0 && deal_batch::remove(dialog.context(), deal_batch::fromRow(dialog.rows(), row), !full) > 0)
+                 dialog.reload();
+         }});
+    return setup;
+}
 
 } // namespace
 
 BookBatchDialog::BookBatchDialog(AppContext &context, const QString &type, const QString &location, Kind kind,
                                  QWidget *parent)
-    : QDialog(parent), context_(context), type_(type), location_(location), kind_(kind),
-      picker_(context, batch_table::deal(), type)
-{
-    setObjectName(kind == Kind::Full ? QStringLiteral("frmHold_BookBatch") : QStringLiteral("frmHold_BookBatch_Done"));
-    setWindowTitle(deal_type::name(type) + QStringLiteral("批次"));
-    grid_ = new QTableWidget(0, BatchColumns, this);
-    grid_->setObjectName(QStringLiteral("spdBatch"));
-    grid_->setHorizontalHeaderLabels({QStringLiteral("处理批次"), QStringLiteral("馆藏地"), QStringLiteral("处理类型"),
-                                      QStringLiteral("开始日期"), QStringLiteral("结束日期"), QStringLiteral("状态"),
-                                      QStringLiteral("操作员"), QStringLiteral("说明")});
-    grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    grid_->setSelectionMode(QAbstractItemView::SingleSelection);
-    grid_->horizontalHeader()->setStretchLastSection(true);
-    const FindRow top = makeFindRow(QStringLiteral("查询内容"), this);
-    txtFind_ = top.text;
-    QPushButton *cmdFind = top.button;
-    cmdFind->setAutoDefault(false);
-    QList<QWidget *> batchButtons;
-    if (kind == Kind::Full) {
-        QPushButton *cmdNew = dialogButton(this, "cmdNew", QStringLiteral("新增"));
-        QPushButton *cmdModify = dialogButton(this, "cmdModify", QStringLiteral("修改"));
-        batchButtons = {cmdNew, cmdModify};
-        connect(cmdNew, &QPushButton::clicked, this, &BookBatchDialog::create);
-        connect(cmdModify, &QPushButton::clicked, this, &BookBatchDialog::amend);
-    }
-    QPushButton *cmdDelete = dialogButton(this, "cmdDelete", QStringLiteral("删除"));
-    QPushButton *cmdOK = dialogButton(this, "cmdOK", QStringLiteral("确定"));
-    QPushButton *cmdCancel = dialogButton(this, "cmdCancel", QStringLiteral("取消"));
-    batchButtons.append(cmdDelete);
-    QHBoxLayout *buttons = makeFootRow(batchButtons, {cmdOK, cmdCancel});
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(top.row);
-    layout->addWidget(grid_, 1);
-    layout->addLayout(buttons);
-    resize(760, 420);
-
-    connect(cmdFind, &QPushButton::clicked, this, &BookBatchDialog::find);
-    connect(cmdDelete, &QPushButton::clicked, this, &BookBatchDialog::remove);
-    connect(cmdOK, &QPushButton::clicked, this, &BookBatchDialog::accept);
-    connect(cmdCancel, &QPushButton::clicked, this, &BookBatchDialog::reject);
-    connect(grid_, &QTableWidget::cellDoubleClicked, this, &BookBatchDialog::accept);
-    reload();
-}
+    : BatchDialog(context, batch_table::deal(), dealSetup(context, type, location, kind), parent)
+{}
 
 std::optional<DealBatch> BookBatchDialog::choose(AppContext &context, const QString &type, const QString &location,
                                                  Kind kind, QWidget *parent)
@@ -91,79 +65,11 @@ std::optional<DealBatch> BookBatchDialog::choose(AppContext &context, const QStr
     return dialog.chosen();
 }
 
-void BookBatchDialog::reload()
+std::optional<DealBatch> BookBatchDialog::chosen() const
 {
-    const QString keep = current() ? current()->number : QString();
-    grid_->setRowCount(0);
-    if (picker_.list(location_) < 0)
-        return;
-    const QueryResult &rows = picker_.rows();
-    grid_->setRowCount(rows.rowCount());
-    for (int r = 0; r < rows.rowCount(); ++r) {
-        const QStringList cells = deal_batch::listCells(context_, rows, r);
-        for (int c = 0; c < BatchColumns; ++c)
-            grid_->setItem(r, c, new QTableWidgetItem(cells.at(c)));
-        if (rows.text(r, BatchNumber) == keep || (keep.isEmpty() && r == 0))
-            grid_->selectRow(r);
-    }
-}
-
-std::optional<DealBatch> BookBatchDialog::current() const
-{
-    const int r = grid_->currentRow();
-    const QueryResult &rows = picker_.rows();
-    if (r < 0 || r >= rows.rowCount())
+    if (chosenRow() < 0)
         return std::nullopt;
-    return DealBatch{rows.text(r, BatchLocation), rows.text(r, BatchNumber), rows.text(r, BatchType),
-                     rows.text(r, BatchRemark),   rows.text(r, BatchBegin),  rows.text(r, BatchEnd),
-                     rows.text(r, BatchFlag)};
-}
-
-void BookBatchDialog::find()
-{
-    // From the row after the current one, then from the top again; only
-    // the last try may tell the operator that nothing matches.
-    int r = -1;
-    if (const int from = grid_->currentRow() + 1; from > 0) {
-        MessageCollector quiet(context_);
-        r = picker_.find(txtFind_->text(), from);
-    }
-    if (r < 0)
-        r = picker_.find(txtFind_->text(), 0);
-    if (r >= 0)
-        grid_->selectRow(r);
-}
-
-void BookBatchDialog::create()
-{
-    BookBatchRemarkDialog dialog(context_, type_, DealBatch{}, this);
-    if (dialog.exec() == QDialog::Accepted)
-        reload();
-}
-
-void BookBatchDialog::amend()
-{
-    const std::optional<DealBatch> b = current();
-    if (!b)
-        return;
-    BookBatchRemarkDialog dialog(context_, type_, *b, this);
-    if (dialog.exec() == QDialog::Accepted)
-        reload();
-}
-
-void BookBatchDialog::remove()
-{
-    const std::optional<DealBatch> b = current();
-    if (b && deal_batch::remove(context_, *b, kind_ == Kind::Done) > 0)
-        reload();
-}
-
-void BookBatchDialog::accept()
-{
-    chosen_ = current();
-    if (!chosen_)
-        return;
-    QDialog::accept();
+    return deal_batch::fromRow(rows(), chosenRow());
 }
 
 BookBatchRemarkDialog::BookBatchRemarkDialog(AppContext &context, const QString &type, const DealBatch &batch,
@@ -209,6 +115,7 @@ void BookBatchRemarkDialog::accept()
         BatchPicker picker(context_, batch_table::deal(), type_);
         if (picker.createDealBatch(cboLocation_->currentCode(), number, txtRemark_->text().trimmed()) < 0)
             return;
+        batch_.number = number;
     } else if (deal_batch::amend(context_, batch_, txtRemark_->text().trimmed()) < 0) {
         return;
     }

@@ -1,22 +1,21 @@
 #pragma once
 
 #include "items/DealBatch.h"
-#include "kit/BatchPicker.h"
+#include "ui/BatchDialog.h"
 
 #include <QDialog>
 #include <optional>
 
 class QLineEdit;
-class QPushButton;
-class QTableWidget;
 
 namespace kestra {
 
 class AppContext;
 
 // frmHold_BookBatch (choose, create, amend, delete a processing batch of
-// one type) and its twin frmHold_BookBatch_Done (choose and delete only).
-class BookBatchDialog : public QDialog {
+// one type) and its twin frmHold_BookBatch_Done (choose and delete only):
+// the batch dialog over deal_batch_lst.
+class BookBatchDialog : public BatchDialog {
     Q_OBJECT
 public:
     enum class Kind { Full, Done };
@@ -28,26 +27,7 @@ public:
     static std::optional<DealBatch> choose(AppContext &context, const QString &type, const QString &location, Kind kind,
                                            QWidget *parent);
 
-    const std::optional<DealBatch> &chosen() const { return chosen_; }
-    // Reads the list again (after a change).
-    void reload();
-
-private:
-    void find();
-    void create();
-    void amend();
-    void remove();
-    void accept() override;
-    std::optional<DealBatch> current() const;
-
-    AppContext &context_;
-    QString type_;
-    QString location_;
-    Kind kind_;
-    BatchPicker picker_;
-    QTableWidget *grid_;
-    QLineEdit *txtFind_;
-    std::optional<DealBatch> chosen_;
+    std::optional<DealBatch> chosen() const;
 };
 
 // frmHold_BookBatchRemark: a new batch (number, location, remark) or the
@@ -57,6 +37,8 @@ class BookBatchRemarkDialog : public QDialog {
 public:
     // Creation mode when batch is empty.
     BookBatchRemarkDialog(AppContext &context, const QString &type, const DealBatch &batch, QWidget *parent = nullptr);
+
+    const DealBatch &batch() const { return batch_; }
 
 private:
     void accept() override;

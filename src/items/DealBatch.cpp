@@ -58,16 +58,24 @@ QString stateName(const QString &flag)
     return flag.trimmed() == QLatin1String("0") ? QStringLiteral("处理中") : QStringLiteral("处理结束");
 }
 
-QStringList listCells(AppContext &context, const QueryResult &rows, int row)
+QList<QueryColumn> listColumns(AppContext &context)
 {
-    return {rows.text(row, 0),
-            cell::location(context, rows.text(row, 1)),
-            deal_type::name(rows.text(row, 2)),
-            rows.text(row, 3),
-            rows.text(row, 4),
-            stateName(rows.text(row, 5)),
-            cell::staff(context, rows.text(row, 6)),
-            rows.text(row, 7)};
+    return {{QStringLiteral("处理批次"), QStringLiteral("deal_batch_no")},
+            {QStringLiteral("馆藏地"), QStringLiteral("location"), query_format::location(context)},
+            {QStringLiteral("处理类型"), QStringLiteral("deal_type_code"),
+             [](const QString &t) { return deal_type::name(t); }},
+            {QStringLiteral("开始日期"), QStringLiteral("deal_bgn_date")},
+            {QStringLiteral("结束日期"), QStringLiteral("deal_end_date")},
+            {QStringLiteral("状态"), QStringLiteral("deal_stat_flag"), [](const QString &f) { return stateName(f); }},
+            {QStringLiteral("操作员"), QStringLiteral("resp_wkr"), query_format::staff(context)},
+            {QStringLiteral("说明"), QStringLiteral("remark")}};
+}
+
+DealBatch fromRow(const QueryModel &rows, int row)
+{
+    const auto v = [&rows, row](const char *field) { return rows.value(row, QLatin1String(field)); };
+    return DealBatch{v("location"),      v("deal_batch_no"), v("deal_type_code"), v("remark"),
+                     v("deal_bgn_date"), v("deal_end_date"), v("deal_stat_flag")};
 }
 
 bool numberAllowed(AppContext &context, const QString &number)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/QueryResult.h"
+#include "kit/QueryModel.h"
 
 #include <QString>
 #include <QStringList>
@@ -31,9 +32,11 @@ namespace deal_batch {
 // "处理中" or "处理结束".
 QString stateName(const QString &flag);
 
-// The cells of one row of the batch pickers' list (batch_table::deal()
-// columns) as the dialogs show them: names, never codes.
-QStringList listCells(AppContext &context, const QueryResult &rows, int row);
+// The columns of the batch dialog's list (batch_table::deal() rows) as it
+// shows them: names, never codes.
+QList<QueryColumn> listColumns(AppContext &context);
+// The batch of one row of that list.
+DealBatch fromRow(const QueryModel &rows, int row);
 
 // A batch number goes into SQL texts, printed lists and scanner labels:
 // blanks, quotes and characters outside printable ASCII are refused with

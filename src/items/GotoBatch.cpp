@@ -1,9 +1,12 @@
 #include "items/GotoBatch.h"
 
+#include "copies/ChangeNotice.h"
 #include "core/AppContext.h"
 #include "core/CodeTables.h"
 #include "core/Session.h"
 #include "core/WorkLog.h"
+#include "kit/BatchPicker.h"
+#include "kit/CellText.h"
 
 namespace kestra {
 
@@ -71,54 +74,46 @@ int GotoBatches::create(const GotoBatch &b)
         db.showDbError();
         return -1;
     }
+    Q_EMIT ChangeNotice::of(context_).batchesChanged(batch_table::transfer().table);
     return 1;
 }
 
-int GotoBatches::list(const QString &since, QList<GotoBatch> &batches)
+GotoBatch GotoBatches::fromRow(const QueryResult &r, int i)
 {
-    QueryResult r;
-    // No start date (ShowDate "All"): every batch, undated ones too.
-    QString sql = QStringLiteral(" SELECT batch_no,batch_type,src_loca,dst_loca,doc_type_code,remark,"
-                                 "deal_date,wkr_no    FROM goto_batch ");
-    if (!since.isEmpty())
-        sql += QStringLiteral(" WHERE deal_date>=") + sqlQuote(since);
-    if (context_.db().query(sql + QStringLiteral("  ORDER BY deal_date desc,batch_no desc  "), r) < 0) {
-        context_.db().showDbError();
-        return -1;
-    }
-    batches.clear();
-    for (int i = 0; i < r.rowCount(); ++i) {
-        GotoBatch b;
-        b.batchNo = r.text(i, 0);
-        transfer::kindOfBatchType(r.text(i, 1), b.kind);
-        b.source = r.text(i, 2);
-        b.destination = r.text(i, 3);
-        const QString type = r.text(i, 4);
-        b.docType = type == transfer::AnyDocType ? QString() : type;
-        b.remark = r.text(i, 5);
-        b.dealDate = r.text(i, 6);
-        b.operatorNo = r.text(i, 7);
-        batches.append(b);
-    }
-    return static_cast<int>(batches.size());
+    GotoBatch b;
+    b.batchNo = r.text(i, 0);
+    transfer::kindOfBatchType(r.text(i, 1), b.kind);
+    b.source = r.text(i, 2);
+    b.destination = r.text(i, 3);
+    const QString type = r.text(i, 4);
+    b.docType = type == transfer::AnyDocType ? QString() : type;
+    b.remark = r.text(i, 5);
+    b.dealDate = r.text(i, 6);
+    b.operatorNo = r.text(i, 7);
+    return b;
 }
 
-QList<int> GotoBatches::search(const QList<GotoBatch> &batches, const QString &text)
+QList<QueryColumn> GotoBatches::listColumns(AppContext &context)
 {
-    const QString wanted = text.trimmed();
-    if (wanted.isEmpty()) {
-        context_.showMsg(QStringLiteral("I请输入查询内容。"));
-        return {};
-    }
-    QList<int> found;
-    for (int i = 0; i < batches.size(); ++i) {
-        if (batches.at(i).batchNo.contains(wanted, Qt::CaseInsensitive) ||
-            batches.at(i).remark.contains(wanted, Qt::CaseInsensitive))
-            found.append(i);
-    }
-    if (found.isEmpty())
-        context_.showMsg(QStringLiteral("I未查询到相应调拨批次。"));
-    return found;
+    const auto kind = [](const QString &type) {
+        transfer::Kind k = transfer::Kind::ByCopy;
+        return transfer::kindOfBatchType(type, k) ? transfer::kindName(k) : type;
+    };
+    const auto source = [&context](const QString &code) {
+        return code == transfer::AllLocations ? QStringLiteral("所有馆藏地") : cell::location(context, code);
+    };
+    const auto docType = [&context](const QString &code) {
+        return code.isEmpty() || code == transfer::AnyDocType ? QStringLiteral("<不限>")
+                                                              : context.codes().docTypeName(code);
+    };
+    return {{QStringLiteral("调拨批次"), QStringLiteral("batch_no")},
+            {QStringLiteral("调拨类型"), QStringLiteral("batch_type"), kind},
+            {QStringLiteral("原馆藏地"), QStringLiteral("src_loca"), source},
+            {QStringLiteral("新馆藏地"), QStringLiteral("dst_loca"), query_format::location(context)},
+            {QStringLiteral("文献类型"), QStringLiteral("doc_type_code"), docType},
+            {QStringLiteral("说明"), QStringLiteral("remark")},
+            {QStringLiteral("调拨日期"), QStringLiteral("deal_date")},
+            {QStringLiteral("操作员"), QStringLiteral("wkr_no"), query_format::staff(context)}};
 }
 
 QStringList GotoBatches::describe(const GotoBatch &b) const
@@ -154,6 +149,7 @@ int GotoBatches::remove(const QString &batchNo)
         db.showDbError();
         return -1;
     }
+    Q_EMIT ChangeNotice::of(context_).batchesChanged(batch_table::transfer().table);
     return 1;
 }
 

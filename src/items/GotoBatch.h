@@ -1,6 +1,7 @@
 #pragma once
 
 #include "items/Transfer.h"
+#include "kit/QueryModel.h"
 
 #include <QList>
 #include <QString>
@@ -58,12 +59,14 @@ public:
     // 1 created, 0 refused (shown), -1 failed (shown).
     int create(const GotoBatch &batch);
 
-    // The batches made on or after the date (every batch for an empty
-    // date), newest first; -1 on failure.
-    int list(const QString &since, QList<GotoBatch> &batches);
-    // The rows whose number or remark contains the text; shows "请输入查询内容。"
-    // for an empty text and "未查询到相应调拨批次。" when none matches.
-    QList<int> search(const QList<GotoBatch> &batches, const QString &text);
+    // The batch of a row of goto_batch read with the batch picker's select
+    // list (batch_table::transfer()).
+    static GotoBatch fromRow(const QueryResult &rows, int row);
+    // The columns of the batch dialog's list: names, never codes.
+    static QList<QueryColumn> listColumns(AppContext &context);
+    // The columns of that select list a search reads: the number and the
+    // remark.
+    static QList<int> searchColumns() { return {0, 5}; }
     // The lines that show the chosen batch.
     QStringList describe(const GotoBatch &batch) const;
 

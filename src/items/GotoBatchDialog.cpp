@@ -8,101 +8,64 @@
 #include <QComboBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
-#include <QItemSelectionModel>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTableView>
 #include <QVBoxLayout>
 
 namespace kestra {
 
+namespace {
+
+BatchDialogSetup gotoSetup(AppContext &context, const GotoBatch &preset)
+{
+    BatchDialogSetup setup{QStringLiteral("frmHold_BookGotoBatch"),
+                           QStringLiteral("调拨批次"),
+                           QString(),
+                           QStringLiteral("All"),
+                           QStringLiteral("查询"),
+                           GotoBatches::listColumns(context),
+                           {}};
+    setup.actions = {
+        {QStringLiteral("cmdNew"), QStringLiteral("新建"),
+         [preset](BatchDialog &dialog, int) {
+             GotoBatchRemarkDialog remark(dialog.context(), preset, &dialog);
+             if (remark.exec() == QDialog::Accepted)
+                 dialog.reload(remark.batch().batchNo);
+         }},
+        {QStringLiteral("cmdDelete"), QStringLiteral("删除"),
+         [](BatchDialog &dialog, int row) {
+             if (row >= 0 &&
+                 GotoBatches(dialog.context()).remove(dialog.rows().value(row, QStringLiteral("batch_no"))) == 1)
+                 dialog.reload();
+         }},
+        {QStringLiteral("cmdDetail"), QStringLiteral("明细"),
+         [](BatchDialog &dialog, int row) {
+             if (row < 0)
+                 return;
+             GotoBatchDetailDialog detail(dialog.context(), dialog.rows().value(row, QStringLiteral("batch_no")),
+                                          &dialog);
+             detail.exec();
+         }},
+    };
+    setup.describe = [&context](const QueryModel &rows, int row) {
+        return GotoBatches(context).describe(GotoBatches::fromRow(rows.rows(), row)).join(QStringLiteral("    "));
+    };
+    setup.nothingChosen = QStringLiteral("I请选择调拨批次。");
+    setup.searchColumns = GotoBatches::searchColumns();
+    return setup;
+}
+
+} // namespace
+
 GotoBatchDialog::GotoBatchDialog(AppContext &context, const GotoBatch &preset, QWidget *parent)
-    : QDialog(parent), context_(context), preset_(preset), list_(context)
+    : BatchDialog(context, batch_table::transfer(), gotoSetup(context, preset), parent)
+{}
+
+std::optional<GotoBatch> GotoBatchDialog::chosen() const
 {
-    setObjectName(QStringLiteral("frmHold_BookGotoBatch"));
-    setWindowTitle(QStringLiteral("调拨批次"));
-    list_.load();
-    spdBatch_ = makeRowGrid(&list_.model(), QStringLiteral("spdBatch"), this);
-    spdBatch_->setSelectionMode(QAbstractItemView::SingleSelection);
-    const FindRow search = makeFindRow(QStringLiteral("查询"), this);
-    txtFind_ = search.text;
-    QPushButton *find = search.button;
-    lblBatch_ = new QLabel(this);
-    lblBatch_->setObjectName(QStringLiteral("lblBatch"));
-    lblBatch_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-
-    QPushButton *add = makeButton(QStringLiteral("cmdNew"), QStringLiteral("新建"), this);
-    QPushButton *remove = makeButton(QStringLiteral("cmdDelete"), QStringLiteral("删除"), this);
-    QPushButton *detail = makeButton(QStringLiteral("cmdDetail"), QStringLiteral("明细"), this);
-    QPushButton *ok = makeButton(QStringLiteral("cmdOK"), QStringLiteral("确定"), this);
-    QPushButton *cancel = makeButton(QStringLiteral("cmdCancel"), QStringLiteral("取消"), this);
-    QHBoxLayout *buttons = makeFootRow({}, {add, remove, detail, ok, cancel});
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(search.row);
-    layout->addWidget(spdBatch_, 1);
-    layout->addWidget(lblBatch_);
-    layout->addLayout(buttons);
-
-    connect(find, &QPushButton::clicked, this, [this]() {
-        const int row = list_.find(txtFind_->text(), currentRow());
-        if (row >= 0)
-            spdBatch_->selectRow(row);
-    });
-    connect(add, &QPushButton::clicked, this, &GotoBatchDialog::newBatch);
-    connect(remove, &QPushButton::clicked, this, [this]() {
-        list_.remove(currentRow());
-        showCurrent();
-    });
-    connect(detail, &QPushButton::clicked, this, &GotoBatchDialog::showDetail);
-    connect(ok, &QPushButton::clicked, this, &GotoBatchDialog::choose);
-    connect(spdBatch_, &QTableView::doubleClicked, this, &GotoBatchDialog::choose);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(spdBatch_->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &GotoBatchDialog::showCurrent);
-    resize(860, 520);
-}
-
-int GotoBatchDialog::currentRow() const
-{
-    const QModelIndex current = spdBatch_->currentIndex();
-    return current.isValid() ? current.row() : -1;
-}
-
-void GotoBatchDialog::showCurrent()
-{
-    lblBatch_->setText(list_.describe(currentRow()).join(QStringLiteral("    ")));
-}
-
-void GotoBatchDialog::newBatch()
-{
-    GotoBatchRemarkDialog remark(context_, preset_, this);
-    if (remark.exec() != QDialog::Accepted)
-        return;
-    list_.load();
-    for (int row = 0; row < list_.model().count(); ++row) {
-        if (list_.at(row).batchNo == remark.batch().batchNo)
-            spdBatch_->selectRow(row);
-    }
-}
-
-void GotoBatchDialog::showDetail()
-{
-    const int row = currentRow();
-    if (row < 0)
-        return;
-    GotoBatchDetailDialog dialog(context_, list_.at(row).batchNo, this);
-    dialog.exec();
-}
-
-void GotoBatchDialog::choose()
-{
-    const int row = currentRow();
-    if (row < 0) {
-        context_.showMsg(QStringLiteral("I请选择调拨批次。"));
-        return;
-    }
-    chosen_ = list_.at(row);
-    accept();
+    if (chosenRow() < 0)
+        return std::nullopt;
+    return GotoBatches::fromRow(rows().rows(), chosenRow());
 }
 
 GotoBatchRemarkDialog::GotoBatchRemarkDialog(AppContext &context, const GotoBatch &preset, QWidget *parent)

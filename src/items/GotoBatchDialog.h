@@ -1,46 +1,29 @@
 #pragma once
 
-#include "items/GotoBatchList.h"
+#include "items/GotoBatch.h"
+#include "ui/BatchDialog.h"
 
 #include <QDialog>
 #include <optional>
 
 class QComboBox;
-class QLabel;
 class QLineEdit;
-class QTableView;
 
 namespace kestra {
 
 class CodeBox;
 
-// frmHold_BookGotoBatch: the transfer batches (spdBatch), the search box
-// txtFind with cmdFind, cmdNew (the remark window), cmdDelete (right 3013),
-// cmdDetail, cmdOK (the chosen batch) and cmdCancel.
-class GotoBatchDialog : public QDialog {
+// frmHold_BookGotoBatch: the batch dialog over goto_batch, with cmdNew
+// (the remark window), cmdDelete (right 3013), cmdDetail and the chosen
+// batch described under the list (lblBatch).
+class GotoBatchDialog : public BatchDialog {
     Q_OBJECT
 public:
     // The new batch's kind, locations and type start as the form's.
     GotoBatchDialog(AppContext &context, const GotoBatch &preset, QWidget *parent = nullptr);
 
-    GotoBatchList &batches() { return list_; }
     // The batch chosen with cmdOK.
-    const std::optional<GotoBatch> &chosen() const { return chosen_; }
-
-private:
-    int currentRow() const;
-    void showCurrent();
-    void newBatch();
-    void showDetail();
-    void choose();
-
-    AppContext &context_;
-    GotoBatch preset_;
-    GotoBatchList list_;
-    std::optional<GotoBatch> chosen_;
-    QTableView *spdBatch_ = nullptr;
-    QLineEdit *txtFind_ = nullptr;
-    QLabel *lblBatch_ = nullptr;
+    std::optional<GotoBatch> chosen() const;
 };
 
 // frmHold_BookGotoBatchRemark: a new transfer batch (txtBatchNo, cmbType,

@@ -107,7 +107,7 @@ int nextFoundRow(const QList<int> &found, int after)
     return found.isEmpty() ? -1 : found.first();
 }
 
-int BatchPicker::find(const QString &text, int from)
+int BatchPicker::find(const QString &text, int from, const QList<int> &columns)
 {
     const QString needle = text.trimmed();
     if (needle.isEmpty()) {
@@ -116,7 +116,7 @@ int BatchPicker::find(const QString &text, int from)
     }
     for (int r = qMax(0, from); r < rows_.rowCount(); ++r) {
         for (int c = 0; c < rows_.columnCount(); ++c) {
-            if (rows_.text(r, c).contains(needle, Qt::CaseInsensitive))
+            if ((columns.isEmpty() || columns.contains(c)) && rows_.text(r, c).contains(needle, Qt::CaseInsensitive))
                 return r;
         }
     }

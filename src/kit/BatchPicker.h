@@ -53,9 +53,10 @@ public:
     // "All".
     static QString startDate(const QString &showDate, const QString &today, bool months);
 
-    // The first row from `from` on with a cell containing the text; -1 and
-    // the message when the text is empty or nothing matches.
-    int find(const QString &text, int from = 0);
+    // The first row from `from` on with a cell containing the text (of the
+    // given columns of the select list; of every column when none are
+    // given); -1 and the message when the text is empty or nothing matches.
+    int find(const QString &text, int from = 0, const QList<int> &columns = {});
 
     // A new deal_batch_lst batch (blank number refused, number taken within
     // the type at any location refused with EDC008), written with its

@@ -26,8 +26,17 @@ QVariant RowModelBase::data(const QModelIndex &index, int role) const
             return marks_.at(index.row()) ? Qt::Checked : Qt::Unchecked;
         return {};
     }
+    const CellEditor editor = editorOf(field);
+    if (editor == CellEditor::Check) {
+        // A check column shows its box; exports read the box as 是/否.
+        if (role == Qt::CheckStateRole)
+            return editValue(index.row(), field) == u"1" ? Qt::Checked : Qt::Unchecked;
+        return {};
+    }
     if (role == Qt::DisplayRole)
         return cell(index.row(), field);
+    if (role == Qt::EditRole && editor != CellEditor::None)
+        return editValue(index.row(), field);
     if (role == Qt::TextAlignmentRole && isNumber(field))
         return int(Qt::AlignRight | Qt::AlignVCenter);
     return {};
@@ -35,9 +44,28 @@ QVariant RowModelBase::data(const QModelIndex &index, int role) const
 
 bool RowModelBase::setData(const QModelIndex &index, const QVariant &value, int role)
 {
-    if (!index.isValid() || role != Qt::CheckStateRole || fieldOf(index.column()) >= 0)
+    if (!index.isValid() || index.row() >= size())
         return false;
-    setMarked(index.row(), value.toInt() == Qt::Checked);
+    const int field = fieldOf(index.column());
+    if (field < 0) {
+        if (role != Qt::CheckStateRole)
+            return false;
+        setMarked(index.row(), value.toInt() == Qt::Checked);
+        return true;
+    }
+    const bool check = editorOf(field) == CellEditor::Check;
+    if (role != (check ? Qt::CheckStateRole : Qt::EditRole) || !canEdit(index.row(), field))
+        return false;
+    const QString text = check ? QString(value.toInt() == Qt::Checked ? u'1' : u'0') : value.toString();
+    if (text == editValue(index.row(), field))
+        return true;
+    const QString message = trySet(index.row(), field, text);
+    if (!message.isEmpty()) {
+        Q_EMIT refused(message);
+        return false;
+    }
+    // A setter may change other cells of its row (a price and its total).
+    Q_EMIT dataChanged(this->index(index.row(), 0), this->index(index.row(), columnCount() - 1));
     return true;
 }
 
@@ -46,8 +74,11 @@ Qt::ItemFlags RowModelBase::flags(const QModelIndex &index) const
     if (!index.isValid())
         return Qt::NoItemFlags;
     Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-    if (fieldOf(index.column()) < 0)
+    const int field = fieldOf(index.column());
+    if (field < 0)
         f |= Qt::ItemIsUserCheckable;
+    else if (index.row() < size() && canEdit(index.row(), field))
+        f |= editorOf(field) == CellEditor::Check ? Qt::ItemIsUserCheckable : Qt::ItemIsEditable;
     return f;
 }
 
@@ -108,6 +139,18 @@ QString RowModelBase::text(int row, int field) const
     if (row < 0 || row >= size() || field < 0 || field >= fields())
         return {};
     return cell(row, field);
+}
+
+CellEditor RowModelBase::editorAt(int column) const
+{
+    const int field = fieldOf(column);
+    return field >= 0 && field < fields() ? editorOf(field) : CellEditor::None;
+}
+
+QList<CodeChoice> RowModelBase::codesAt(int column) const
+{
+    const int field = fieldOf(column);
+    return field >= 0 && field < fields() ? codesOf(field) : QList<CodeChoice>();
 }
 
 } // namespace kestra

@@ -4,16 +4,35 @@
 #include <QList>
 #include <QString>
 #include <functional>
+#include <utility>
 
 namespace kestra {
 
+// How a cell is edited: not at all, as text, by choosing from a code list
+// (the list shows names, the row keeps the code) or as a check box ("1"
+// checked, "0" not).
+enum class CellEditor { None, Text, Code, Check };
+
+// A code and its name, as a code list offers it.
+using CodeChoice = std::pair<QString, QString>;
+
 // One column of a grid: its heading and how a row becomes its text. The
 // texts are made here, in logic, once; a view only shows them.
+//
+// An editable column adds its editor, the value the editor starts from
+// (the text when none is given), which rows may be edited (all when none is
+// given) and the controller's setter: it checks the value, changes the row
+// and returns the message that refuses it (empty when taken).
 template <class T>
 struct Column {
     QString heading;
     std::function<QString(const T &)> text;
     bool number = false; // right-aligned
+    CellEditor editor = CellEditor::None;
+    std::function<QString(T &, const QString &)> set{};
+    std::function<bool(const T &)> editable{};
+    std::function<QString(const T &)> value{};
+    QList<CodeChoice> codes{};
 };
 
 // What every grid of a form shares, whatever its rows: the check marks of
@@ -45,12 +64,28 @@ public:
     QString text(int row, int field) const;
     int fieldCount() const { return fields(); }
 
+    // The editor of a view column and its code list; a view's delegate
+    // asks. CellEditor::None for the mark column and read-only columns.
+    CellEditor editorAt(int column) const;
+    QList<CodeChoice> codesAt(int column) const;
+
+Q_SIGNALS:
+    // An edit the controller's setter refused, with its message; the view
+    // shows it and the row keeps its value.
+    void refused(const QString &message);
+
 protected:
     virtual int size() const = 0;
     virtual int fields() const = 0;
     virtual QString heading(int field) const = 0;
     virtual QString cell(int row, int field) const = 0;
     virtual bool isNumber(int field) const = 0;
+    // Editing; a model whose columns are never edited keeps these.
+    virtual CellEditor editorOf(int) const { return CellEditor::None; }
+    virtual QList<CodeChoice> codesOf(int) const { return {}; }
+    virtual bool canEdit(int, int) const { return false; }
+    virtual QString editValue(int row, int field) const { return cell(row, field); }
+    virtual QString trySet(int, int, const QString &) { return {}; }
 
     // The marks follow the rows.
     QList<bool> marks_;
@@ -122,6 +157,27 @@ protected:
     QString heading(int field) const override { return columns_.at(field).heading; }
     QString cell(int row, int field) const override { return columns_.at(field).text(rows_.at(row)); }
     bool isNumber(int field) const override { return columns_.at(field).number; }
+    CellEditor editorOf(int field) const override { return columns_.at(field).editor; }
+    QList<CodeChoice> codesOf(int field) const override { return columns_.at(field).codes; }
+    bool canEdit(int row, int field) const override
+    {
+        const Column<T> &c = columns_.at(field);
+        return c.editor != CellEditor::None && c.set && (!c.editable || c.editable(rows_.at(row)));
+    }
+    QString editValue(int row, int field) const override
+    {
+        const Column<T> &c = columns_.at(field);
+        return c.value ? c.value(rows_.at(row)) : c.text(rows_.at(row));
+    }
+    QString trySet(int row, int field, const QString &value) override
+    {
+        // The setter works on a copy: a refused value leaves the row as it was.
+        T changed = rows_.at(row);
+        const QString message = columns_.at(field).set(changed, value);
+        if (message.isEmpty())
+            rows_[row] = std::move(changed);
+        return message;
+    }
 
 private:
     QList<Column<T>> columns_;

@@ -3,11 +3,13 @@
 #include "core/Preferences.h"
 
 #include <QEvent>
+#include <QHash>
 #include <QHeaderView>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QScrollBar>
+#include <QSplitter>
 #include <QTableView>
 #include <QTreeView>
 
@@ -66,17 +68,91 @@ QSize parseSize(const QString &text)
     return okW && okH && size.width() > 0 && size.height() > 0 ? size : QSize();
 }
 
-void restoreColumns(QWidget *form, UserSettingsStore &settings)
+// The heading of each column as the key of its width; a heading shown
+// twice is told apart by its count ("金额#2").
+QStringList headingKeys(const QHeaderView *header)
 {
-    for (QAbstractItemView *view : gridsOf(form)) {
-        QHeaderView *header = columnsOf(view);
-        const QStringList widths = settings.value(kSection, key(form, view->objectName()), QString()).split(u',');
-        for (int i = 0; i < widths.size() && i < header->count(); ++i) {
+    QStringList keys;
+    QHash<QString, int> seen;
+    for (int i = 0; i < header->count(); ++i) {
+        const QString heading =
+            header->model() != nullptr ? header->model()->headerData(i, header->orientation()).toString() : QString();
+        const int n = ++seen[heading];
+        keys.append(n == 1 ? heading : heading + u'#' + QString::number(n));
+    }
+    return keys;
+}
+
+// Widths are kept by heading, "heading=width" with the heading
+// percent-encoded, so that a column added to a grid or moved in it keeps
+// its width where the operator left it. A value without "=" is the older
+// list of widths by position: read once, it is written back by heading when
+// the form closes.
+void restoreColumns(QHeaderView *header, const QString &saved)
+{
+    if (saved.isEmpty())
+        return;
+    const QStringList parts = saved.split(u',');
+    if (!saved.contains(u'=')) {
+        for (int i = 0; i < parts.size() && i < header->count(); ++i) {
             bool ok = false;
-            const int width = widths.at(i).toInt(&ok);
+            const int width = parts.at(i).toInt(&ok);
             if (ok && width > 0)
                 header->resizeSection(i, width);
         }
+        return;
+    }
+    QHash<QString, int> widths;
+    for (const QString &part : parts) {
+        const qsizetype at = part.lastIndexOf(u'=');
+        bool ok = false;
+        const int width = part.mid(at + 1).toInt(&ok);
+        if (at >= 0 && ok && width > 0)
+            widths.insert(QString::fromUtf8(QByteArray::fromPercentEncoding(part.left(at).toUtf8())), width);
+    }
+    const QStringList keys = headingKeys(header);
+    for (int i = 0; i < keys.size(); ++i) {
+        if (const auto it = widths.constFind(keys.at(i)); it != widths.cend())
+            header->resizeSection(i, it.value());
+    }
+}
+
+QString savedColumns(const QHeaderView *header)
+{
+    const QStringList keys = headingKeys(header);
+    QStringList parts;
+    for (int i = 0; i < keys.size(); ++i)
+        parts.append(QString::fromLatin1(keys.at(i).toUtf8().toPercentEncoding()) + u'=' +
+                     QString::number(header->sectionSize(i)));
+    return parts.join(u',');
+}
+
+// The named splitters of a form keep their panes' sizes.
+QList<QSplitter *> splittersOf(QWidget *form)
+{
+    QList<QSplitter *> found;
+    for (QSplitter *splitter : form->findChildren<QSplitter *>()) {
+        if (!splitter->objectName().isEmpty())
+            found.append(splitter);
+    }
+    return found;
+}
+
+void restoreLayout(QWidget *form, UserSettingsStore &settings)
+{
+    for (QAbstractItemView *view : gridsOf(form))
+        restoreColumns(columnsOf(view), settings.value(kSection, key(form, view->objectName()), QString()));
+    for (QSplitter *splitter : splittersOf(form)) {
+        const QStringList parts = settings.value(kSection, key(form, splitter->objectName()), QString()).split(u',');
+        QList<int> sizes;
+        for (const QString &part : parts) {
+            bool ok = false;
+            const int size = part.toInt(&ok);
+            if (ok && size >= 0)
+                sizes.append(size);
+        }
+        if (sizes.size() == splitter->count())
+            splitter->setSizes(sizes);
     }
 }
 
@@ -85,12 +161,13 @@ void save(QWidget *form, UserSettingsStore &settings)
     const QSize size = form->size();
     settings.setValue(kSection, key(form, QStringLiteral("size")),
                       QStringLiteral("%1x%2").arg(size.width()).arg(size.height()));
-    for (QAbstractItemView *view : gridsOf(form)) {
-        const QHeaderView *header = columnsOf(view);
-        QStringList widths;
-        for (int i = 0; i < header->count(); ++i)
-            widths.append(QString::number(header->sectionSize(i)));
-        settings.setValue(kSection, key(form, view->objectName()), widths.join(u','));
+    for (QAbstractItemView *view : gridsOf(form))
+        settings.setValue(kSection, key(form, view->objectName()), savedColumns(columnsOf(view)));
+    for (QSplitter *splitter : splittersOf(form)) {
+        QStringList sizes;
+        for (int size : splitter->sizes())
+            sizes.append(QString::number(size));
+        settings.setValue(kSection, key(form, splitter->objectName()), sizes.join(u','));
     }
 }
 
@@ -144,7 +221,7 @@ QHeaderView *columnsOf(QAbstractItemView *view)
 
 QMdiSubWindow *showInWorkspace(QMdiArea *area, QWidget *form, UserSettingsStore &settings)
 {
-    restoreColumns(form, settings);
+    restoreLayout(form, settings);
     const QSize wanted = openingSize(form, settings);
     QMdiSubWindow *sub = area->addSubWindow(form);
     sub->show();
@@ -156,7 +233,7 @@ QMdiSubWindow *showInWorkspace(QMdiArea *area, QWidget *form, UserSettingsStore 
 
 void rememberLayout(QWidget *frame, QWidget *form, UserSettingsStore &settings)
 {
-    restoreColumns(form, settings);
+    restoreLayout(form, settings);
     const QSize wanted = openingSize(form, settings);
     const QSize outer = frame->size() - form->size();
     frame->resize(wanted + (frame == form ? QSize(0, 0) : outer));

@@ -15,9 +15,10 @@ QHeaderView *columnsOf(QAbstractItemView *view);
 
 // Forms open at the size the operator last left them at, or else at a size
 // that shows their grids' columns and a screenful of rows, never larger than
-// the workspace; the size and the column widths of every named grid are kept
-// per user when the form closes (section "Forms" of the per-user store,
-// keys "<form>/size" and "<form>/<grid>").
+// the workspace; the size, the column widths of every named grid (by
+// heading) and the pane sizes of every named splitter are kept per user
+// when the form closes (section "Forms" of the per-user store, keys
+// "<form>/size", "<form>/<grid>" and "<form>/<splitter>").
 QMdiSubWindow *showInWorkspace(QMdiArea *area, QWidget *form, UserSettingsStore &settings);
 
 // The same for a form shown in a window of its own (frame is that window, or

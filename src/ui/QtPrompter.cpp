@@ -42,9 +42,12 @@ int QtPrompter::showMessage(const MessageBox &box)
     // Messages carry database texts and SQL ("a<b"); never read them as HTML.
     dialog.setTextFormat(Qt::PlainText);
     dialog.setWindowModality(Qt::ApplicationModal);
-    QPushButton *ok = dialog.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
+    const bool threeWay = box.style.buttons == MessageStyle::Buttons::YesNoCancel;
+    QPushButton *ok =
+        dialog.addButton(threeWay ? QStringLiteral("是") : QStringLiteral("确定"), QMessageBox::AcceptRole);
+    QPushButton *no = threeWay ? dialog.addButton(QStringLiteral("否"), QMessageBox::DestructiveRole) : nullptr;
     QPushButton *cancel = nullptr;
-    if (box.style.buttons == MessageStyle::Buttons::OkCancel)
+    if (box.style.buttons != MessageStyle::Buttons::Ok)
         cancel = dialog.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
     dialog.setDefaultButton(box.style.defaultButton == MessageStyle::Default::Cancel && cancel != nullptr ? cancel
                                                                                                           : ok);
@@ -56,7 +59,11 @@ int QtPrompter::showMessage(const MessageBox &box)
     dialog.exec();
     if (wasBusy)
         QApplication::setOverrideCursor(Qt::WaitCursor);
-    return dialog.clickedButton() == ok ? AnswerOk : AnswerCancel;
+    if (dialog.clickedButton() == ok)
+        return threeWay ? AnswerYes : AnswerOk;
+    if (no != nullptr && dialog.clickedButton() == no)
+        return AnswerNo;
+    return AnswerCancel;
 }
 
 QString QtPrompter::chooseOpenFile(const QString &caption, const QString &folder, const QString &filter)

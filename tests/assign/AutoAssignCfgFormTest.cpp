@@ -9,6 +9,7 @@
 #include "assign/AutoAssignCfgDialog.h"
 #include "items/CopyTestLib.h"
 #include "items/FormWindow.h"
+#include "kit/TreeModel.h"
 #include "support/FormDriver.h"
 #include "support/TestRunner.h"
 #include "ui/CodeBoxes.h"
@@ -18,8 +19,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTimer>
-#include <QTreeWidget>
-#include <QTreeWidgetItemIterator>
+#include <QTreeView>
 
 using namespace kestra;
 using namespace kestra::test;
@@ -27,26 +27,21 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+TreeModel *treeOf(QWidget *form)
+{
+    return qobject_cast<TreeModel *>(child<QTreeView>(form, "trvAutoAssignCfg")->model());
+}
+
 bool selectNode(QWidget *form, const QString &key)
 {
-    auto *tree = child<QTreeWidget>(form, "trvAutoAssignCfg");
-    for (QTreeWidgetItemIterator it(tree); *it != nullptr; ++it) {
-        if ((*it)->data(0, Qt::UserRole).toString() == key) {
-            tree->setCurrentItem(*it);
-            return true;
-        }
-    }
-    return false;
+    const QModelIndex at = treeOf(form)->indexOf(key);
+    child<QTreeView>(form, "trvAutoAssignCfg")->setCurrentIndex(at);
+    return at.isValid();
 }
 
 QString nodeText(QWidget *form, const QString &key)
 {
-    auto *tree = child<QTreeWidget>(form, "trvAutoAssignCfg");
-    for (QTreeWidgetItemIterator it(tree); *it != nullptr; ++it) {
-        if ((*it)->data(0, Qt::UserRole).toString() == key)
-            return (*it)->text(0);
-    }
-    return QString();
+    return treeOf(form)->textOf(key);
 }
 
 CodeBox *statusCell(QDialog *d, int row, int column)
@@ -234,6 +229,23 @@ private Q_SLOTS:
         QVERIFY(w.open("mnuAutoAssignCfg") != nullptr);
         QCOMPARE(lib.f.prompter().lastText(),
                  u"自动分配规则文件中有1行无法识别，分配时不使用，保存时原样保留：\n<b><I"_s);
+    }
+
+    // A file may give one subscriber two sections (both are tried): each is
+    // its own branch of the tree, not the first one twice.
+    void aRepeatedSectionIsItsOwnBranch_data() { addBackendRows(); }
+    void aRepeatedSectionIsItsOwnBranch()
+    {
+        OPEN_LIB(lib);
+        AppContext &c = lib.f.context();
+        c.session().rights = {u"3001"_s};
+        lib.f.tc.writeFile(u"CFG/Dc/DCcfg.ini"_s, QByteArray("[L1]\r\n<a><*><L1>\r\n[L1]\r\n<b><I><L2>\r\n"));
+        FormWindow w(c);
+        QWidget *form = w.open("mnuAutoAssignCfg");
+        QVERIFY(form != nullptr);
+        QCOMPARE(nodeText(form, u"L1Y1"_s), u"a(*)"_s);
+        QCOMPARE(nodeText(form, u"L1#2Y1"_s), u"b(I)"_s);
+        QCOMPARE(nodeText(form, u"XL1#2"_s), nodeText(form, u"XL1"_s));
     }
 
     // Rows the dialog does not know keep their codes, shown as unknown: OK

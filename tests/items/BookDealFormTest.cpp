@@ -23,7 +23,6 @@
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QTableView>
-#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -36,9 +35,9 @@ namespace {
 // In the batch dialog: the row of a batch number chosen, then a button.
 void pickBatch(QDialog *dialog, const QString &number, const char *button = "cmdOK")
 {
-    auto *grid = child<QTableWidget>(dialog, "spdBatch");
-    for (int r = 0; grid != nullptr && r < grid->rowCount(); ++r) {
-        if (grid->item(r, 0)->text() == number)
+    auto *grid = child<QTableView>(dialog, "spdBatch");
+    for (int r = 0; grid != nullptr && r < grid->model()->rowCount(); ++r) {
+        if (cellText(grid, r, 0) == number)
             grid->selectRow(r);
     }
     QTest::mouseClick(child<QPushButton>(dialog, button), Qt::LeftButton);
@@ -93,10 +92,10 @@ private Q_SLOTS:
             QVERIFY(!child<QAction>(form, "Import")->isEnabled()); // no batch yet
             QStringList listed;                                    // the dialog's batches of the form's type, by name
             onNextDialog([&listed](QDialog *d) {
-                auto *batches = child<QTableWidget>(d, "spdBatch");
-                for (int r = 0; r < batches->rowCount(); ++r) {
+                auto *batches = child<QTableView>(d, "spdBatch");
+                for (int r = 0; r < batches->model()->rowCount(); ++r) {
                     for (int c : {0, 1, 2, 5})
-                        listed.append(batches->item(r, c)->text());
+                        listed.append(cellText(batches, r, c));
                 }
                 pickBatch(d, listed.value(0));
             });
@@ -164,19 +163,20 @@ private Q_SLOTS:
                 QTest::mouseClick(child<QPushButton>(remark, "cmdOK"), Qt::LeftButton);
             });
             QTest::mouseClick(child<QPushButton>(d, "cmdNew"), Qt::LeftButton);
-            // R1 and R9 hold "R": the search goes on from the current row and
-            // then from the top again, without a word while something matches.
-            auto *grid = child<QTableWidget>(d, "spdBatch");
+            // The new batch is the current row. R1 and R9 hold "R": the search
+            // goes on below the current row and then from the top again,
+            // without a word while something matches.
+            auto *grid = child<QTableView>(d, "spdBatch");
             child<QLineEdit>(d, "txtFind")->setText(u"R"_qs);
             for (int i = 0; i < 2; ++i) {
                 QTest::mouseClick(child<QPushButton>(d, "cmdFind"), Qt::LeftButton);
-                found.append(grid->currentRow());
+                found.append(grid->currentIndex().row());
             }
             pickBatch(d, u"R9"_qs);
         });
         prompter.clear();
         child<QAction>(repair, "SelectBatch")->trigger();
-        QCOMPARE(found, QList<int>({1, 0}));
+        QCOMPARE(found, QList<int>({0, 1}));
         QVERIFY(!prompter.texts().contains(u"未查询到相应调拨批次。"_qs));
         QCOMPARE(child<QLineEdit>(repair, "txtBatch")->text(), u"R9"_qs);
         child<QLineEdit>(repair, "txtFee")->setText(u"3"_qs);

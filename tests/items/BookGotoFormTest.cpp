@@ -160,6 +160,11 @@ private Q_SLOTS:
         GotoBatchDialog batches(c, preset);
         auto *grid = child<QTableView>(&batches, "spdBatch");
         QCOMPARE(grid->model()->rowCount(), 2);
+        // A batch made by another window is listed at once.
+        GotoBatch other = preset;
+        other.batchNo = u"G6"_qs;
+        QCOMPARE(GotoBatches(c).create(other), 1);
+        QCOMPARE(grid->model()->rowCount(), 3);
         QTest::keyClicks(child<QLineEdit>(&batches, "txtFind"), u"g5"_qs);
         QTest::mouseClick(child<QPushButton>(&batches, "cmdFind"), Qt::LeftButton);
         QVERIFY(child<QLabel>(&batches, "lblBatch")->text().startsWith(u"调拨批次：G5"_qs));

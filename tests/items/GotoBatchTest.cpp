@@ -5,8 +5,8 @@
 
 #include "items/GotoBatch.h"
 #include "items/GotoBatchDetail.h"
-#include "items/GotoBatchList.h"
 #include "items/TransferLib.h"
+#include "kit/BatchPicker.h"
 #include "support/TestRunner.h"
 
 #include <QFile>
@@ -66,21 +66,26 @@ private Q_SLOTS:
         QCOMPARE(lib.f.one(u"SELECT data1||'/'||data2 FROM log_detl WHERE log_type='30011' AND data1='G3'"_qs),
                  u"G3/按类 中文图书库 -> 外文书库 | 文献类型:西文图书"_qs);
 
-        QList<GotoBatch> listed;
-        QCOMPARE(batches.list(lib.today(), listed), 2);
-        QCOMPARE(listed.at(0).batchNo, u"G3"_qs);
-        QCOMPARE(listed.at(1).docType, QString()); // "AA" reads as every type
-        QCOMPARE(batches.list(u"2026-01-01"_qs, listed), 3);
-        QCOMPARE(listed.at(2).kind, transfer::Kind::ByLocation);
-        QCOMPARE(batches.search(listed, u"g3"_qs), QList<int>{0});
-        QCOMPARE(batches.search(listed, u"专架"_qs), (QList<int>{0, 1}));
-        QVERIFY(batches.search(listed, u"none"_qs).isEmpty());
+        // The batch dialog's list: the picker's rows since ShowDate (months),
+        // newest first; its search reads the number and the remark only.
+        AppContext &c = lib.f.context();
+        BatchPicker picker(c, batch_table::transfer());
+        c.preferences().showDate = u"0"_qs;
+        QCOMPARE(picker.list(u"All"_qs), 0);
+        QCOMPARE(picker.rows().rowCount(), 2);
+        QCOMPARE(GotoBatches::fromRow(picker.rows(), 0).batchNo, u"G3"_qs);
+        QCOMPARE(GotoBatches::fromRow(picker.rows(), 1).docType, QString()); // "AA" reads as every type
+        c.preferences().showDate = u"All"_qs;
+        QCOMPARE(picker.list(u"All"_qs), 0);
+        QCOMPARE(picker.rows().rowCount(), 3);
+        QCOMPARE(GotoBatches::fromRow(picker.rows(), 2).kind, transfer::Kind::ByLocation);
+        const QList<int> numberAndRemark = GotoBatches::searchColumns();
+        QCOMPARE(picker.find(u"g3"_qs, 0, numberAndRemark), 0);
+        QCOMPARE(picker.find(u"专架"_qs, 1, numberAndRemark), 1);
+        QCOMPARE(picker.find(u"L1"_qs, 0, numberAndRemark), -1); // a source location, not searched
         QCOMPARE(prompter.lastText(), u"未查询到相应调拨批次。"_qs);
-        QVERIFY(batches.search(listed, u" "_qs).isEmpty());
+        QCOMPARE(picker.find(u" "_qs, 0, numberAndRemark), -1);
         QCOMPARE(prompter.lastText(), u"请输入查询内容。"_qs);
-        QCOMPARE(batches.describe(listed.at(1)),
-                 (QStringList{u"调拨批次：G2"_qs, u"调拨类型：按类"_qs, u"原馆藏地：所有馆藏地"_qs,
-                              u"新馆藏地：外文书库"_qs, u"文献类型：<不限>"_qs, u"说明：O'Neill 专架"_qs}));
         QVERIFY(prompter.done());
     }
 
@@ -134,18 +139,20 @@ private Q_SLOTS:
         prompter.answer(AnswerCancel);
         QCOMPARE(batches.remove(u"G1"_qs), 0);
         QCOMPARE(lib.count(u"goto_detl"_qs), 3);
-        // The batch window deletes and reads its list again.
+        // The batch window's list: the picker's rows with names, not codes.
         c.preferences().showDate = u"All"_qs;
         QVERIFY(lib.f.exec(u"INSERT INTO lib_worker (wkr_no,wkr_name) VALUES ('W001','王五')"_qs));
         QCOMPARE(c.codes().load(CodeCache::Staff), 0);
-        GotoBatchList list2(c);
-        QCOMPARE(list2.load(), 2); // "All" takes in G9, which has no date
-        const int g1 = list2.find(u"g1"_qs);
-        QCOMPARE(list2.at(g1).batchNo, u"G1"_qs);
-        QCOMPARE(list2.model().text(g1, 7), u"王五"_qs); // the operator by name, as in the detail
+        BatchPicker picker(c, batch_table::transfer());
+        QueryModel list2(GotoBatches::listColumns(c));
+        QCOMPARE(picker.list(u"All"_qs), 0);
+        list2.reset(picker.rows());
+        QCOMPARE(list2.count(), 2); // "All" takes in G9, which has no date
+        const int g1 = picker.find(u"g1"_qs);
+        QCOMPARE(GotoBatches::fromRow(list2.rows(), g1).batchNo, u"G1"_qs);
+        QCOMPARE(list2.text(g1, 7), u"王五"_qs); // the operator by name, as in the detail
         prompter.answer(AnswerOk);
-        QCOMPARE(list2.remove(g1), 1);
-        QCOMPARE(list2.model().count(), 1);
+        QCOMPARE(batches.remove(u"G1"_qs), 1);
         QCOMPARE(lib.count(u"goto_batch WHERE batch_no='G1'"_qs), 0);
         QCOMPARE(lib.snapshot(u"SELECT batch_no||prop_no FROM goto_detl"_qs), u"G9P5"_qs);
         QCOMPARE(places(lib), places0);

@@ -24,7 +24,7 @@ ScriptedPrompter &ScriptedPrompter::answerText(const std::optional<QString> &tex
 
 int ScriptedPrompter::showMessage(const MessageBox &box)
 {
-    const bool question = box.style.buttons == MessageStyle::Buttons::OkCancel;
+    const bool question = box.style.buttons != MessageStyle::Buttons::Ok;
     shown_.append(Shown{box.kind, box.title, box.text, box.style.beep, question});
     if (!question)
         return AnswerOk;

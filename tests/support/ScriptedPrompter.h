@@ -11,7 +11,7 @@
 namespace kestra::test {
 
 // The Prompter of every test: records each box, answers questions (boxes
-// with OK and Cancel) from a queue, and fails the running test when a
+// with OK and Cancel, or Yes, No and Cancel) from a queue, and fails the running test when a
 // question comes that the script did not expect or when answers are left
 // over at the end (checked by the test with QVERIFY(prompter.done())).
 class ScriptedPrompter final : public Prompter {
@@ -24,7 +24,8 @@ public:
         bool question;
     };
 
-    // Queue answers for the next questions (AnswerOk or AnswerCancel).
+    // Queue answers for the next questions (AnswerOk or AnswerCancel;
+    // AnswerYes, AnswerNo or AnswerCancel for a Yes/No/Cancel box).
     ScriptedPrompter &answer(int answer);
     ScriptedPrompter &answerFile(const QString &path);
     ScriptedPrompter &answerText(const std::optional<QString> &text);

@@ -24,6 +24,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QSplitter>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -31,6 +32,7 @@
 
 using namespace kestra;
 using namespace kestra::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -256,6 +258,47 @@ private Q_SLOTS:
         QMdiSubWindow *inSmall = showInWorkspace(&small, gridForm(QStringLiteral("frmTest_Small")), other);
         QVERIFY(inSmall->width() <= small.viewport()->width());
         QVERIFY(inSmall->height() <= small.viewport()->height());
+    }
+
+    // Widths follow the heading when a grid gains a column in front; the
+    // older widths by position are read once and written back by heading;
+    // the named splitter keeps its panes.
+    void columnsByHeadingAndSplitters()
+    {
+        QTemporaryDir dir;
+        UserSettingsStore settings(dir.filePath(QStringLiteral("user.ini")));
+        settings.setValue(QStringLiteral("Forms"), QStringLiteral("frmTest_Grid/spdBookLst"),
+                          QStringLiteral("40,0,x,77"));
+        QMdiArea area;
+        area.resize(1800, 1000);
+        area.show();
+        const auto open = [&](const QStringList &headings) {
+            QWidget *form = gridForm();
+            gridOf(form)->setColumnCount(int(headings.size()));
+            gridOf(form)->setHorizontalHeaderLabels(headings);
+            auto *split = new QSplitter(form);
+            split->setObjectName(QStringLiteral("splMain"));
+            split->addWidget(new QWidget(split));
+            split->addWidget(new QWidget(split));
+            form->layout()->addWidget(split);
+            return std::pair{showInWorkspace(&area, form, settings), form};
+        };
+        const QStringList before = {u"条码号"_s, u"题名"_s, u"价格"_s, u"价格"_s};
+        auto [sub, form] = open(before);
+        QCOMPARE(gridOf(form)->columnWidth(0), 40);
+        QCOMPARE(gridOf(form)->columnWidth(3), 77);
+        gridOf(form)->setColumnWidth(1, 250);
+        form->findChild<QSplitter *>()->setSizes({120, 400});
+        const QList<int> panes = form->findChild<QSplitter *>()->sizes();
+        sub->close();
+        QVERIFY(settings.value(u"Forms"_s, u"frmTest_Grid/spdBookLst"_s, QString()).contains(u'='));
+
+        auto [again, later] = open(QStringList{u"选择"_s} + before);
+        QCOMPARE(gridOf(later)->columnWidth(1), 40);
+        QCOMPARE(gridOf(later)->columnWidth(2), 250);
+        QCOMPARE(gridOf(later)->columnWidth(4), 77); // the second 价格
+        QCOMPARE(later->findChild<QSplitter *>()->sizes(), panes);
+        again->close();
     }
 };
 

@@ -1,6 +1,8 @@
 // The real message boxes of every kind, answered the way a person would.
 
 #include "ui/QtPrompter.h"
+#include "core/Messages.h"
+#include "support/ScriptedPrompter.h"
 #include "support/TestRunner.h"
 #include "ui/QtSoundPlayer.h"
 
@@ -14,6 +16,7 @@
 #include <functional>
 
 using namespace kestra;
+using namespace kestra::test;
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -69,6 +72,11 @@ void whenBoxOpens(Seen *seen, std::function<void(QMessageBox *)> act, int tries 
         act(box);
     });
 }
+
+struct SinkToList final : MessageSink {
+    void take(const MessageBox &box) override { taken.append(box.text); }
+    QStringList taken;
+};
 
 MessageBox boxOf(QChar kind, const QString &text)
 {
@@ -129,6 +137,41 @@ private Q_SLOTS:
             QCOMPARE(prompter.showMessage(boxOf(kind, u"按 Esc"_s)), question ? AnswerCancel : AnswerOk);
             QVERIFY(seen.found);
         }
+    }
+
+    // The three-way question: 是 (the default), 否 and 取消 answer Yes, No and
+    // Cancel, Escape is Cancel; a collector of messages lets it through.
+    void yesNoCancel()
+    {
+        QtPrompter prompter;
+        const QList<QPair<QString, int>> presses = {
+            {u"是"_s, AnswerYes}, {u"否"_s, AnswerNo}, {u"取消"_s, AnswerCancel}};
+        for (const auto &[press, expected] : presses) {
+            Seen seen;
+            whenBoxOpens(&seen,
+                         [press](QMessageBox *box) { QTest::mouseClick(buttonWithText(box, press), Qt::LeftButton); });
+            QCOMPARE(prompter.showMessage(boxOf(u'Y', u"保存修改吗？"_s)), expected);
+            QStringList buttons = seen.buttons;
+            buttons.sort();
+            QCOMPARE(buttons, QStringList({u"取消"_s, u"否"_s, u"是"_s}));
+            QCOMPARE(seen.defaultButton, u"是"_s);
+            QCOMPARE(int(seen.icon), int(QMessageBox::Question));
+        }
+        Seen seen;
+        whenBoxOpens(&seen, [](QMessageBox *box) { QTest::keyClick(box, Qt::Key_Escape); });
+        QCOMPARE(prompter.showMessage(boxOf(u'Y', u"按 Esc"_s)), AnswerCancel);
+
+        ScriptedPrompter scripted;
+        RecordingSoundPlayer sounds;
+        InstallFolders folders;
+        Messages messages(scripted, sounds, folders);
+        SinkToList sink;
+        messages.setSink(&sink);
+        scripted.answer(AnswerNo);
+        QCOMPARE(messages.showMsg(u"Y保存修改吗？"_s), AnswerNo);
+        QCOMPARE(scripted.lastText(), u"保存修改吗？"_s);
+        QVERIFY(sink.taken.isEmpty());
+        QVERIFY(scripted.done());
     }
 
     // Database texts and SQL hold "<" and "&"; they are shown as they are.
