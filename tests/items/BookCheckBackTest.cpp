@@ -37,8 +37,8 @@ bool seed(CopyTestLib &lib)
     r1.target = u"装订组"_qs;
     r1.remark = u"散页"_qs;
     return r1.selectBatch(u"L1"_qs, u"R1"_qs) == 1 && r2.selectBatch(u"L1"_qs, u"R2"_qs) == 1 &&
-           r1.enter(u"B0001"_qs) == DealProcess::Outcome::Added &&
-           r1.enter(u"B0002"_qs) == DealProcess::Outcome::Added && r2.enter(u"B0003"_qs) == DealProcess::Outcome::Added;
+           r1.enter(u"B0001"_qs).outcome() == StepOutcome::Done &&
+           r1.enter(u"B0002"_qs).outcome() == StepOutcome::Done && r2.enter(u"B0003"_qs).outcome() == StepOutcome::Done;
 }
 
 #define SEEDED(lib)                                                                                                    \
@@ -83,13 +83,13 @@ private Q_SLOTS:
             {"B0003", msg(lib, u"EDC015"_qs)}, // sent out under R2
         };
         for (const auto &r : refusals) {
-            QCOMPARE(back.enter(QString::fromLatin1(r.code)), DealProcess::Outcome::Refused);
+            QCOMPARE(back.enter(QString::fromLatin1(r.code)).outcome(), StepOutcome::Refused);
             QVERIFY2(prompter.lastText().startsWith(r.shown.left(4)), qPrintable(prompter.lastText()));
         }
         QCOMPARE(lib.status(u"P3"_qs), u"33"_qs);
 
-        QCOMPARE(back.enter(u"B0001"_qs), DealProcess::Outcome::Added);
-        QCOMPARE(back.enter(u"B0002"_qs), DealProcess::Outcome::Added);
+        QCOMPARE(back.enter(u"B0001"_qs).outcome(), StepOutcome::Done);
+        QCOMPARE(back.enter(u"B0002"_qs).outcome(), StepOutcome::Done);
         QCOMPARE(lib.status(u"P1"_qs), u"41"_qs);
         QCOMPARE(lib.itemStatus(u"P1"_qs), u"41"_qs);
         QCOMPARE(lib.status(u"P2"_qs), u"42"_qs);
@@ -101,7 +101,7 @@ private Q_SLOTS:
                  u"P1|33|\nP2|33|"_qs);
         QCOMPARE(lib.count(u"deal_log WHERE deal_type_code='02' AND fee IS NULL"_qs), 2);
         QCOMPARE(lib.f.one(u"SELECT volume FROM wkr_job_qty WHERE job_type='303'"_qs), u"2"_qs);
-        QCOMPARE(back.enter(u"B0001"_qs), DealProcess::Outcome::Refused);
+        QCOMPARE(back.enter(u"B0001"_qs).outcome(), StepOutcome::Refused);
         QCOMPARE(prompter.lastText(), msg(lib, u"EDC012"_qs));
 
         // Copies have come back: the repair batch stays finished.
@@ -113,8 +113,8 @@ private Q_SLOTS:
         QVERIFY(lib.f.exec(u"UPDATE item SET book_lend_flag='1' WHERE prop_no='P1'"_qs));
         back.model().markAll();
         prompter.answer(AnswerOk);
-        DealProcess::CancelResult c = back.cancelMarked();
-        QCOMPARE(c.cancelled, 1);
+        ScanReport c = back.undoMarked();
+        QCOMPARE(c.done, 1);
         QVERIFY(c.stopped);
         QCOMPARE(prompter.lastText(), msg(lib, u"EDC010"_qs));
         QCOMPARE(lib.status(u"P2"_qs), u"33"_qs);
@@ -126,11 +126,11 @@ private Q_SLOTS:
         QVERIFY(lib.f.exec(u"UPDATE indi_acct SET book_stat_code='43' WHERE prop_no='P1'"_qs));
         back.model().markAll();
         prompter.answer(AnswerOk);
-        QCOMPARE(back.cancelMarked().cancelled, 0);
+        QCOMPARE(back.undoMarked().done, 0);
         QCOMPARE(prompter.lastText(), msg(lib, u"EDC009"_qs));
         QVERIFY(lib.f.exec(u"UPDATE indi_acct SET book_stat_code='41' WHERE prop_no='P1'"_qs));
         prompter.answer(AnswerOk);
-        QCOMPARE(back.cancelMarked().cancelled, 1);
+        QCOMPARE(back.undoMarked().done, 1);
         QCOMPARE(lib.count(u"deal_log WHERE deal_type_code='02'"_qs), 0);
         QCOMPARE(lib.count(u"log_detl WHERE log_type='30018'"_qs), 2);
 
