@@ -74,7 +74,8 @@ public:
     // "ShowBatch": reads the list again.
     int reload();
     // "ShowBatch" as the form runs it: the batch itself again (it may have
-    // been finished or reopened elsewhere), then its list.
+    // been finished or reopened elsewhere), then its list. -1 on failure
+    // (shown).
     int refreshBatch();
     // What the batch dialog returned: the batch chosen, or none (cancelled).
     // The dialog may have deleted the batch this form works in: then the

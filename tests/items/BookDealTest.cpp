@@ -364,6 +364,29 @@ private Q_SLOTS:
         QCOMPARE(lib.count(u"indi_acct WHERE book_stat_code='35'"_qs), 2);
         QCOMPARE(weeding.rows().size(), 2);
     }
+
+    // The batch as the form's commands read it again: finished by another
+    // workstation, then deleted while the batch dialog was open.
+    void batchReadAgainOrGone_data() { addBackendRows(); }
+    void batchReadAgainOrGone()
+    {
+        BATCH_LIB(lib, repair, "01", "R1");
+        QCOMPARE(repair.enter(u"B0002"_qs).outcome(), StepOutcome::Done);
+        QVERIFY(lib.f.exec(u"UPDATE deal_batch_lst SET deal_stat_flag='1' WHERE deal_batch_no='R1'"_qs));
+        QVERIFY(!repair.batch().finished());
+        QCOMPARE(repair.refreshBatch(), 0);
+        QVERIFY(repair.batch().finished());
+
+        repair.batchChosen(std::nullopt); // cancelled, the batch still there
+        QCOMPARE(repair.batch().number, u"R1"_qs);
+        QVERIFY(lib.f.exec(u"DELETE FROM deal_log"_qs) &&
+                lib.f.exec(u"DELETE FROM deal_batch_lst WHERE deal_batch_no='R1'"_qs));
+        repair.batchChosen(std::nullopt);
+        QVERIFY(!repair.hasBatch());
+        QCOMPARE(repair.rows().size(), 0);
+        QCOMPARE(repair.enter(u"B0001"_qs).outcome(), StepOutcome::Refused);
+        QCOMPARE(lib.count(u"deal_log"_qs), 0);
+    }
 };
 
 KESTRA_TEST(BookDealTest)
