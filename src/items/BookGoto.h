@@ -60,6 +60,13 @@ public:
     // form's, the list is kept only when they do not change it), or none.
     bool chooseBatch(const std::optional<GotoBatch> &batch);
     const std::optional<GotoBatch> &batch() const { return batch_; }
+    // What the transfer batch window starts from: the chosen batch, or a new
+    // one made for the form's kind, locations and type.
+    GotoBatch batchPreset() const;
+    // lblGotoBatch ("调拨批次：" and the number) and its tooltip (the batch's
+    // lines); empty without a batch.
+    QString batchLabel() const;
+    QString batchDescription() const;
     // Closing the form with copies listed asks as a change of kind does.
     bool mayClose();
 

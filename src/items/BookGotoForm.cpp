@@ -219,14 +219,7 @@ void BookGotoForm::toggleBatch(bool on)
 
 void BookGotoForm::selectBatch()
 {
-    GotoBatch preset = goto_.batch().value_or(GotoBatch{});
-    if (!goto_.batch()) {
-        preset.kind = goto_.kind();
-        preset.source = goto_.plan().source;
-        preset.destination = goto_.plan().destination;
-        preset.docType = goto_.plan().docType;
-    }
-    GotoBatchDialog dialog(context_, preset, this);
+    GotoBatchDialog dialog(context_, goto_.batchPreset(), this);
     if (dialog.exec() == QDialog::Accepted && dialog.chosen())
         goto_.chooseBatch(dialog.chosen());
     showPlan();
@@ -249,8 +242,8 @@ void BookGotoForm::showPlan()
     optKind_->button(int(kind))->setChecked(true);
     const bool recorded = goto_.batch().has_value();
     optGotoBatch_->setChecked(recorded);
-    lblGotoBatch_->setText(recorded ? QStringLiteral("调拨批次：") + goto_.batch()->batchNo : QString());
-    lblGotoBatch_->setToolTip(recorded ? GotoBatches(context_).describe(*goto_.batch()).join(u'\n') : QString());
+    lblGotoBatch_->setText(goto_.batchLabel());
+    lblGotoBatch_->setToolTip(goto_.batchDescription());
     // A recorded batch fixes what it was made for.
     for (QAbstractButton *b : optKind_->buttons())
         b->setEnabled(!recorded);

@@ -2,8 +2,8 @@
 
 #include "items/BookState.h"
 
-// The transfer's list as the form shows it: the statuses it offers and the
-// copies of a listed title.
+// The transfer as the form shows it: the statuses it offers, the transfer
+// batch, the copies of a listed title.
 
 namespace kestra {
 
@@ -15,6 +15,28 @@ QList<CodeName> transfer::newStatuses()
             list.append(entry);
     }
     return list;
+}
+
+GotoBatch BookGoto::batchPreset() const
+{
+    if (batch_)
+        return *batch_;
+    GotoBatch preset;
+    preset.kind = kind_;
+    preset.source = plan_.source;
+    preset.destination = plan_.destination;
+    preset.docType = plan_.docType;
+    return preset;
+}
+
+QString BookGoto::batchLabel() const
+{
+    return batch_ ? QStringLiteral("调拨批次：") + batch_->batchNo : QString();
+}
+
+QString BookGoto::batchDescription() const
+{
+    return batch_ ? GotoBatches(context_).describe(*batch_).join(u'\n') : QString();
 }
 
 int BookGoto::showAllItems(int row)
