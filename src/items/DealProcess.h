@@ -71,7 +71,7 @@ public:
     // The batch chosen in the batch dialog: reads it and its list. -1 on
     // failure (shown), 0 when it does not exist.
     int selectBatch(const QString &location, const QString &number);
-    // "ShowBatch": reads the list again.
+    // Reads the list again.
     int reload();
     // "ShowBatch" as the form runs it: the batch itself again (it may have
     // been finished or reopened elsewhere), then its list. -1 on failure
