@@ -118,9 +118,9 @@ int main(int argc, char *argv[])
     for (int i = 0; i < entries + 50; ++i) {
         QElapsedTimer timer;
         timer.start();
-        const DealProcess::Outcome outcome = repair.enter(codes.at(i));
+        const ScanReport report = repair.enter(codes.at(i));
         const double ms = double(timer.nsecsElapsed()) / 1e6;
-        if (outcome != DealProcess::Outcome::Added) {
+        if (report.outcome() != StepOutcome::Done) {
             std::fprintf(stderr, "copy %s not entered\n", qUtf8Printable(codes.at(i)));
             return 1;
         }
@@ -144,7 +144,7 @@ int main(int argc, char *argv[])
         return fail(context, "choosing the weeding batch");
     QElapsedTimer timer;
     timer.start();
-    const ImportReport report = weeding.importFile(path);
+    const ScanReport report = weeding.importFile(path);
     const double seconds = double(timer.nsecsElapsed()) / 1e9;
     if (report.done != importCodes) {
         std::fprintf(stderr, "imported %d of %d codes\n", report.done, importCodes);

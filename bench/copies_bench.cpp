@@ -87,9 +87,9 @@ int benchChange(AppContext &context, const QString &name, int changes)
         const double lookupMs = double(lookup.nsecsElapsed()) / 1e6;
         QElapsedTimer timer;
         timer.start();
-        const BookState::Outcome outcome = state.enter(codes.at(i));
+        const ScanReport report = state.enter(codes.at(i));
         const double ms = double(timer.nsecsElapsed()) / 1e6;
-        if (outcome != BookState::Outcome::Changed) {
+        if (report.outcome() != StepOutcome::Done) {
             std::fprintf(stderr, "copy %s not changed\n", qUtf8Printable(codes.at(i)));
             return 1;
         }

@@ -127,7 +127,7 @@ int benchList(AppContext &context, const QString &name, int copies)
     // transaction, with the progress bar.
     QElapsedTimer timer;
     timer.start();
-    const RunReport report = transferCopies(context, plan, props);
+    const ScanReport report = transferCopies(context, plan, props);
     const double s = double(timer.nsecsElapsed()) / 1e9;
     if (report.done != copies) {
         std::fprintf(stderr, "%d of %d copies moved\n", report.done, copies);

@@ -81,7 +81,7 @@ DealProcess::Outcome BookCheckBack::add(const ItemRow &found)
     return Outcome::Added;
 }
 
-DealProcess::CancelResult BookCheckBack::cancelMarked()
+ScanReport BookCheckBack::undoMarked()
 {
     return cancelRows([&](ItemTransaction &tx, const DealRow &d) {
         const QString &propNo = d.row.propNo;

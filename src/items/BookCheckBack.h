@@ -14,7 +14,7 @@ public:
     // Cancelling marked rows (after the confirmation): each copy back to 33
     // and its check-back row removed, from the last row up, each in its own
     // transaction; EDC010 when the copy is on loan again.
-    CancelResult cancelMarked() override;
+    ScanReport undoMarked() override;
 
 protected:
     Outcome add(const ItemRow &row) override;

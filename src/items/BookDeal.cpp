@@ -115,7 +115,7 @@ DealProcess::Outcome BookDeal::write(ItemTransaction &tx, ItemRow row, const QSt
     return Outcome::Added;
 }
 
-DealProcess::CancelResult BookDeal::cancelMarked()
+ScanReport BookDeal::undoMarked()
 {
     const QString status = deal_form::statusSet(type_);
     return cancelRows([&](ItemTransaction &tx, const DealRow &d) {

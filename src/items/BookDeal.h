@@ -15,7 +15,7 @@ public:
 
     // "UndoRepair" / "UndoDelete": after the confirmation, the marked rows
     // from the last one up, each in its own transaction.
-    CancelResult cancelMarked() override;
+    ScanReport undoMarked() override;
 
 protected:
     Outcome add(const ItemRow &row) override;

@@ -64,7 +64,8 @@ StepOutcome gotoImportStep(BookGoto::Outcome outcome)
 } // namespace
 
 BookGoto::BookGoto(AppContext &context, const BarcodeSettings &barcode)
-    : context_(context), entry_(context, barcode), rows_(gotoColumns(context), true), picks_(gotoColumns(context), true)
+    : context_(context), entry_(context, barcode), rows_(gotoColumns(context), true),
+      picks_(gotoColumns(context), true), titleCopies_(context)
 {
     plan_.source = context.session().currentLocation;
 }
@@ -153,14 +154,34 @@ void BookGoto::clearList()
     rows_.reset();
 }
 
-BookGoto::Outcome BookGoto::enter(const QString &text)
+BookGoto::Outcome BookGoto::enterText(const QString &text)
 {
     return withFoundCopy<Outcome>(entry_.enter(text), [this](const ItemRow &row) { return gather(row); });
 }
 
-BookGoto::Outcome BookGoto::enterCode(const QString &code, InputType type)
+BookGoto::Outcome BookGoto::lookupCode(const QString &code, InputType type)
 {
     return withFoundCopy<Outcome>(entry_.lookup(code, type), [this](const ItemRow &row) { return gather(row); });
+}
+
+ScanReport BookGoto::enter(const QString &text)
+{
+    return scanReportOf(enterText(text), Outcome::Listed);
+}
+
+ScanReport BookGoto::enterCode(const QString &code, InputType type)
+{
+    return scanReportOf(lookupCode(code, type), Outcome::Listed);
+}
+
+ScanReport BookGoto::searchAndEnter(const CopyPicker &search)
+{
+    if (!search || kind_ != transfer::Kind::ByCopy)
+        return {};
+    const std::optional<QString> propNo = search(plan_.source);
+    if (!propNo || propNo->isEmpty())
+        return {};
+    return enterCode(*propNo, InputType::Accession);
 }
 
 BookGoto::Outcome BookGoto::gather(const ItemRow &found)
@@ -270,7 +291,7 @@ int BookGoto::gatherRange(const QString &start, const QString &end)
         return 0;
     int listed = 0;
     for (const QString &code : std::as_const(codes)) {
-        const Outcome outcome = enterCode(code, type);
+        const Outcome outcome = lookupCode(code, type);
         if (outcome == Outcome::Failed)
             return -1;
         if (outcome == Outcome::Listed)
@@ -328,7 +349,7 @@ int BookGoto::takePicks(bool accept)
     return taken;
 }
 
-ImportReport BookGoto::importCodes()
+ScanReport BookGoto::importCodes()
 {
     const QString path =
         context_.prompter().chooseOpenFile(QStringLiteral("导入文件"), context_.folders().folder(InstallFolders::Dat),
@@ -338,30 +359,32 @@ ImportReport BookGoto::importCodes()
     return importFile(path);
 }
 
-ImportReport BookGoto::importFile(const QString &path)
+ScanReport BookGoto::importFile(const QString &path)
 {
     ProblemFile problems(ProblemFile::besideFile(path), QString(), QStringLiteral("|"));
     CodeImport import(context_, QStringLiteral("正在导入调拨书刊……"), QStringLiteral("导入%1个号码，列入%2册书刊。"));
     import.setProblemFile(&problems);
     importing_ = true;
-    const ImportReport report =
-        import.runFile(path, [this](const QString &code) { return gotoImportStep(enter(code)); });
+    const ScanReport report =
+        import.runFile(path, [this](const QString &code) { return gotoImportStep(enterText(code)); });
     importing_ = false;
     return report;
 }
 
-int BookGoto::dropMarked()
+ScanReport BookGoto::undoMarked()
 {
     const QList<int> marked = rows_.markedRows();
     if (marked.isEmpty())
-        return 0;
+        return {};
     if (context_.showMsg(QStringLiteral("Q是否确认对选择图书的取消操作？")) != AnswerOk)
-        return 0;
+        return ScanReport::of(StepOutcome::Declined);
+    ScanReport report;
     for (auto it = marked.crbegin(); it != marked.crend(); ++it) {
         listed_.remove(rows_.at(*it).row.propNo);
         rows_.remove(*it);
+        report.add(StepOutcome::Done);
     }
-    return static_cast<int>(marked.size());
+    return report;
 }
 
 } // namespace kestra

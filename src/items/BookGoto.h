@@ -7,6 +7,8 @@
 #include "items/TransferGather.h"
 #include "kit/CodeImport.h"
 #include "kit/RowModel.h"
+#include "kit/ScanController.h"
+#include "kit/TitleCopies.h"
 #include "output/ListReport.h"
 
 #include <QSet>
@@ -19,18 +21,28 @@ class AppContext;
 class ItemTransaction;
 class ProblemFile;
 
+namespace transfer {
+
+// cmbNewState of the transfer: the statuses of the status change but the
+// repair (it needs its batch) and "不变", which is the blank entry here.
+QList<CodeName> newStatuses();
+
+} // namespace transfer
+
 // frmHold_BookGoto_New without its widgets: the transfer plan (kind,
 // locations, new status, document type, transfer batch), the list of copies
 // gathered by scanning, importing, a range of codes, a class number or a
 // handover batch (the last two through the pick list), and the transfer of
 // that list or of a whole location.
-class BookGoto {
+class BookGoto : public ScanController {
 public:
+    // One copy's outcome inside the controller.
     enum class Outcome { Empty, Listed, Refused, Cancelled, Failed };
 
     BookGoto(AppContext &context, const BarcodeSettings &barcode);
 
-    ItemEntry &entry() { return entry_; }
+    ItemEntry &entry() override { return entry_; }
+    RowModelBase &listModel() override { return rows_; }
     const TransferPlan &plan() const { return plan_; }
     transfer::Kind kind() const { return kind_; }
 
@@ -54,13 +66,22 @@ public:
     // no longer exists. 1 still there (or none chosen), 0 let go, -1 failed
     // (shown).
     int checkBatch();
+    // What the transfer batch window starts from: the chosen batch, or a new
+    // one made for the form's kind, locations and type.
+    GotoBatch batchPreset() const;
+    // lblGotoBatch ("调拨批次：" and the number) and its tooltip (the batch's
+    // lines); empty without a batch.
+    QString batchLabel() const;
+    QString batchDescription() const;
     // Closing the form with copies listed asks as a change of kind does.
     bool mayClose();
 
-    // Enter in txtInputCode: one copy gathered with every check of a scan.
-    Outcome enter(const QString &text);
-    // A code that needs no normalising (the copy search, a range).
-    Outcome enterCode(const QString &code, InputType type);
+    // The scan operations (ScanController): each copy entered is gathered
+    // into the list with every check of a scan; the copy search looks at the
+    // source location.
+    ScanReport enter(const QString &text) override;
+    ScanReport enterCode(const QString &code, InputType type) override;
+    ScanReport searchAndEnter(const CopyPicker &search) override;
     // The codes from start to end, each gathered as if scanned. The number
     // of copies listed; -1 on failure.
     int gatherRange(const QString &start, const QString &end);
@@ -75,12 +96,12 @@ public:
 
     // "Import": a text file of codes, each gathered as if scanned; codes
     // that fail go to the problem file beside it, each after its reason.
-    ImportReport importCodes();
-    ImportReport importFile(const QString &path);
+    ScanReport importCodes() override;
+    ScanReport importFile(const QString &path) override;
 
     // "UndoGoto": the marked rows leave the list after the question; the
-    // database does not change. The number of rows dropped.
-    int dropMarked();
+    // database does not change. done: the rows dropped.
+    ScanReport undoMarked() override;
 
     // "Connect": the list, or the whole location. The number of copies
     // moved; 0 when refused or declined; -1 on failure.
@@ -91,12 +112,19 @@ public:
     std::optional<ListReport> report();
     int print(PrintTarget target, const QString &pdfPath = QString());
 
+    // "ShowAllItem": every copy of the title of a listed row in
+    // titleCopies() (spdItemAll); their count, -1 on failure (shown).
+    int showAllItems(int row);
+    RowModel<ItemRow> &titleCopies() { return titleCopies_.model(); }
+
     RowModel<GatheredCopy> &model() { return rows_; }
     const QList<GatheredCopy> &rows() const { return rows_.rows(); }
 
     void setNormStatChooser(NormStatChooser choose) { choose_ = std::move(choose); }
 
 private:
+    Outcome enterText(const QString &text);
+    Outcome lookupCode(const QString &code, InputType type);
     bool mayChangeList();
     bool hasKindRight(transfer::Kind kind);
     Outcome gather(const ItemRow &found);
@@ -115,6 +143,7 @@ private:
     std::optional<GotoBatch> batch_;
     RowModel<GatheredCopy> rows_;
     RowModel<GatheredCopy> picks_;
+    TitleCopies titleCopies_;
     QSet<QString> listed_;
     NormStatChooser choose_;
     bool importing_ = false;

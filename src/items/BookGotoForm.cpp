@@ -1,17 +1,13 @@
 #include "items/BookGotoForm.h"
 
-#include "core/AppContext.h"
 #include "items/BookGotoPickDialog.h"
-#include "items/BookState.h"
 #include "items/GotoBatchDetailDialog.h"
 #include "items/GotoBatchDialog.h"
 #include "items/NormStatDialog.h"
-#include "kit/CopyColumns.h"
 #include "ui/CodeBoxes.h"
 #include "ui/CommandBar.h"
 #include "ui/EntryBoxes.h"
-#include "ui/FormParts.h"
-#include "ui/GridOutput.h"
+#include "ui/WaitWindow.h"
 
 #include <QAction>
 #include <QButtonGroup>
@@ -26,8 +22,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
+#include <QSplitter>
 #include <QTableView>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace kestra {
@@ -36,51 +32,51 @@ namespace {
 
 using transfer::Kind;
 
-// The statuses a transfer may give: those of the status change but the
-// repair (it needs its batch) and "不变", which is the blank entry here.
-QList<CodeName> gotoStatuses()
-{
-    QList<CodeName> list;
-    for (const CodeName &entry : book_state::targetStatuses()) {
-        if (entry.code != QLatin1String("33") && entry.code != book_state::Unchanged)
-            list.append(entry);
-    }
-    return list;
-}
-
 } // namespace
 
 BookGotoForm::BookGotoForm(AppContext &context, const BarcodeSettings &barcode, QWidget *parent)
-    : QWidget(parent), context_(context), goto_(context, barcode)
+    : ScanForm(context, QStringLiteral("frmHold_BookGoto_New"), QStringLiteral("书刊调拨"), parent), context_(context),
+      goto_(context, barcode)
 {
-    setObjectName(QStringLiteral("frmHold_BookGoto_New"));
-    setWindowTitle(QStringLiteral("书刊调拨"));
+    attach(goto_);
     goto_.setNormStatChooser(normStatDialogChooser(this));
+    bindCommands();
     buildControls(context);
     showPlan();
-    setFocusProxy(txtInputCode_);
 }
 
-void BookGotoForm::buildControls(AppContext &context)
+void BookGotoForm::bindCommands()
 {
-    tbDC_ = new CommandBar(this);
-    tbDC_->addCommand(QStringLiteral("SelectBatch"), QStringLiteral("调拨批次"));
-    tbDC_->addCommand(QStringLiteral("Import"), QStringLiteral("导入"));
-    tbDC_->addCommand(QStringLiteral("SearchBook"), QStringLiteral("检索"));
-    tbDC_->addCommand(QStringLiteral("SelectAll"), QStringLiteral("全选"));
-    tbDC_->addCommand(QStringLiteral("UndoGoto"), QStringLiteral("取消调拨"));
-    QAction *print = tbDC_->addCommand(QStringLiteral("Print"), QStringLiteral("打印"));
+    bind(QStringLiteral("SelectBatch"), QStringLiteral("调拨批次"), [this]() { selectBatch(); });
+    bindImportAndSearch();
+    bind(QStringLiteral("ShowAllItem"), QStringLiteral("所有复本"), [this]() { showAllItems(); });
+    bindSelectAndUndo(QStringLiteral("UndoGoto"), QStringLiteral("取消调拨"));
+    QAction *print =
+        bind(QStringLiteral("Print"), QStringLiteral("打印"), [this]() { goto_.print(PrintTarget::Printer); });
     auto *printMenu = new QMenu(this);
     QAction *print1 = printMenu->addAction(QStringLiteral("打印调拨清单"));
     print1->setObjectName(QStringLiteral("Print1"));
     QAction *print2 = printMenu->addAction(QStringLiteral("打印预览"));
     print2->setObjectName(QStringLiteral("Print2"));
     print->setMenu(printMenu);
-    tbDC_->addSplit();
-    tbDC_->addCommand(QStringLiteral("Connect"), QStringLiteral("调拨"));
-    tbDC_->addCommand(QStringLiteral("Detail"), QStringLiteral("明细"));
-    tbDC_->addSplit();
-    tbDC_->addCommand(QStringLiteral("Exit"), QStringLiteral("退出"));
+    connect(print1, &QAction::triggered, this, [this]() { goto_.print(PrintTarget::Printer); });
+    connect(print2, &QAction::triggered, this, [this]() { goto_.print(PrintTarget::Preview); });
+    commandBar()->addSplit();
+    bind(QStringLiteral("Connect"), QStringLiteral("调拨"), [this]() {
+        goto_.run();
+        showPlan(); // a batch deleted meanwhile has been let go
+    });
+    bind(QStringLiteral("Detail"), QStringLiteral("明细"), [this]() {
+        if (goto_.batch()) {
+            GotoBatchDetailDialog dialog(context_, goto_.batch()->batchNo, this);
+            dialog.exec();
+        }
+    });
+    bindExit();
+}
+
+void BookGotoForm::buildControls(AppContext &context)
+{
 
     optKind_ = new QButtonGroup(this);
     optKind_->setObjectName(QStringLiteral("optKindGroup"));
@@ -111,7 +107,7 @@ void BookGotoForm::buildControls(AppContext &context)
     cmbDestination_->setCurrentIndex(0);
     cmbNewState_ = new CodeBox(this);
     cmbNewState_->setObjectName(QStringLiteral("cmbNewState"));
-    cmbNewState_->setEntries(gotoStatuses(), QStringLiteral("不变"));
+    cmbNewState_->setEntries(transfer::newStatuses(), QStringLiteral("不变"));
     cmbDoc_ = new CodeTableBox(context, CodeCache::DocTypes, this, QStringLiteral("<不限>"));
     cmbDoc_->setObjectName(QStringLiteral("cmbDoc"));
     auto *plan = new QGridLayout;
@@ -126,21 +122,17 @@ void BookGotoForm::buildControls(AppContext &context)
     plan->setColumnStretch(1, 1);
     plan->setColumnStretch(3, 1);
 
-    QTableView *spdBookLst = makeRowGrid(&goto_.model(), QStringLiteral("spdBookLst"), this);
-    auto *output = new GridOutput(context, spdBookLst, windowTitle());
-    output->setCopyTotals(columnOf(goto_.model(), copyHeading(CopyField::Price)));
-    lblCount_ = makeCountLabel(this);
-    auto *footer = new QHBoxLayout;
-    footer->addWidget(lblCount_, 1);
-    footer->addWidget(output->makeButton(this));
+    spdItemAll_ = makeRowGrid(&goto_.titleCopies(), QStringLiteral("spdItemAll"), this);
+    spdItemAll_->hide();
+    auto *split = new QSplitter(Qt::Vertical, this);
+    split->addWidget(list());
+    split->addWidget(spdItemAll_);
 
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(tbDC_);
+    QVBoxLayout *layout = beginLayout();
     layout->addWidget(kindBox);
     layout->addLayout(plan);
     layout->addWidget(buildGathering());
-    layout->addWidget(spdBookLst, 1);
-    layout->addLayout(footer);
+    endLayout(layout, split);
 
     connect(optKind_, &QButtonGroup::idClicked, this, &BookGotoForm::chooseKind);
     connect(optGotoBatch_, &QCheckBox::clicked, this, &BookGotoForm::toggleBatch);
@@ -150,26 +142,14 @@ void BookGotoForm::buildControls(AppContext &context)
     connect(cmbNewState_, &QComboBox::currentIndexChanged, this,
             [this]() { goto_.setNewStatus(cmbNewState_->currentCode()); });
     connect(cmbDoc_, &QComboBox::currentIndexChanged, this, [this]() { goto_.setDocType(cmbDoc_->currentCode()); });
-    connect(tbDC_, &CommandBar::commandTriggered, this, &BookGotoForm::runCommand);
-    connect(print1, &QAction::triggered, this, [this]() { goto_.print(PrintTarget::Printer); });
-    connect(print2, &QAction::triggered, this, [this]() { goto_.print(PrintTarget::Preview); });
-    connect(&goto_.model(), &QAbstractItemModel::rowsInserted, this, [this, spdBookLst]() {
-        spdBookLst->scrollToBottom();
-        showCount();
-    });
-    connect(&goto_.model(), &QAbstractItemModel::rowsRemoved, this, &BookGotoForm::showCount);
-    connect(&goto_.model(), &QAbstractItemModel::modelReset, this, &BookGotoForm::showCount);
     goto_.setSource(cmbSource_->currentCode());
-    showCount();
 }
 
 QWidget *BookGotoForm::buildGathering()
 {
     auto *box = new QGroupBox(QStringLiteral("选择书刊"), this);
-    const ScanInput scan = makeScanInput(goto_.entry(), this, box);
-    QRadioButton *byBarcode = scan.byBarcode;
-    QRadioButton *byAccession = scan.byAccession;
-    txtInputCode_ = scan.code;
+    QRadioButton *byBarcode = scanInput().byBarcode;
+    QRadioButton *byAccession = scanInput().byAccession;
     txtStartCode_ = new QLineEdit(box);
     txtStartCode_->setObjectName(QStringLiteral("txtStartCode"));
     txtEndCode_ = new QLineEdit(box);
@@ -185,7 +165,7 @@ QWidget *BookGotoForm::buildGathering()
     auto *grid = new QGridLayout(box);
     grid->addWidget(byBarcode, 0, 0);
     grid->addWidget(byAccession, 0, 1);
-    grid->addWidget(txtInputCode_, 0, 2, 1, 2);
+    grid->addWidget(scanBox(), 0, 2, 1, 2);
     auto *startLabel = new QLabel(QStringLiteral("起始号"), box);
     auto *endLabel = new QLabel(QStringLiteral("终止号"), box);
     grid->addWidget(startLabel, 1, 0);
@@ -204,12 +184,11 @@ QWidget *BookGotoForm::buildGathering()
     grid->addWidget(cmdLocation, 3, 4);
     grid->setColumnStretch(3, 1);
 
-    byCopy_ = {byBarcode, byAccession, txtInputCode_, startLabel, txtStartCode_, endLabel, txtEndCode_, cmdRange};
+    byCopy_ = {byBarcode, byAccession, scanBox(), startLabel, txtStartCode_, endLabel, txtEndCode_, cmdRange};
     byClass_ = {kindLabel, txtInputKind_, cmdKind};
     byBatch_ = {batchLabel, txtMoveBatch_, cmdMoveBatch};
     byLocation_ = {cmdLocation};
 
-    connect(txtInputCode_, &CodeEntry::entered, this, [this](const QString &text) { goto_.enter(text); });
     connect(cmdRange, &QPushButton::clicked, this,
             [this]() { goto_.gatherRange(txtStartCode_->text(), txtEndCode_->text()); });
     connect(txtInputKind_, &ClassNumberBox::entered, this, [this]() { pick(true); });
@@ -218,12 +197,6 @@ QWidget *BookGotoForm::buildGathering()
     connect(cmdMoveBatch, &QPushButton::clicked, this, [this]() { pick(false); });
     connect(cmdLocation, &QPushButton::clicked, this, [this]() { goto_.run(); });
     return box;
-}
-
-void BookGotoForm::setCopySearch(CopyPicker search)
-{
-    search_ = std::move(search);
-    showPlan();
 }
 
 void BookGotoForm::chooseKind(int id)
@@ -249,14 +222,7 @@ void BookGotoForm::toggleBatch(bool on)
 
 void BookGotoForm::selectBatch()
 {
-    GotoBatch preset = goto_.batch().value_or(GotoBatch{});
-    if (!goto_.batch()) {
-        preset.kind = goto_.kind();
-        preset.source = goto_.plan().source;
-        preset.destination = goto_.plan().destination;
-        preset.docType = goto_.plan().docType;
-    }
-    GotoBatchDialog dialog(context_, preset, this);
+    GotoBatchDialog dialog(context_, goto_.batchPreset(), this);
     if (dialog.exec() == QDialog::Accepted && dialog.chosen())
         goto_.chooseBatch(dialog.chosen());
     else
@@ -281,8 +247,8 @@ void BookGotoForm::showPlan()
     optKind_->button(int(kind))->setChecked(true);
     const bool recorded = goto_.batch().has_value();
     optGotoBatch_->setChecked(recorded);
-    lblGotoBatch_->setText(recorded ? QStringLiteral("调拨批次：") + goto_.batch()->batchNo : QString());
-    lblGotoBatch_->setToolTip(recorded ? GotoBatches(context_).describe(*goto_.batch()).join(u'\n') : QString());
+    lblGotoBatch_->setText(goto_.batchLabel());
+    lblGotoBatch_->setToolTip(goto_.batchDescription());
     // A recorded batch fixes what it was made for.
     for (QAbstractButton *b : optKind_->buttons())
         b->setEnabled(!recorded);
@@ -297,57 +263,39 @@ void BookGotoForm::showPlan()
         w->setEnabled(kind == Kind::ByBatch);
     for (QWidget *w : std::as_const(byLocation_))
         w->setEnabled(kind == Kind::ByLocation);
-    const bool list = kind != Kind::ByLocation;
-    tbDC_->setCommandsEnabled({QStringLiteral("Import")}, kind == Kind::ByCopy);
-    tbDC_->setCommandEnabled(QStringLiteral("SearchBook"), kind == Kind::ByCopy && static_cast<bool>(search_));
-    tbDC_->setCommandsEnabled({QStringLiteral("SelectAll"), QStringLiteral("UndoGoto"), QStringLiteral("Print")}, list);
-    tbDC_->setCommandEnabled(QStringLiteral("Detail"), recorded);
+    const bool listed = kind != Kind::ByLocation;
+    CommandBar *bar = commandBar();
+    bar->setCommandsEnabled({QStringLiteral("Import")}, kind == Kind::ByCopy);
+    bar->setCommandEnabled(QStringLiteral("SearchBook"), kind == Kind::ByCopy && hasCopySearch());
+    bar->setCommandsEnabled({QStringLiteral("ShowAllItem"), QStringLiteral("SelectAll"), QStringLiteral("UndoGoto"),
+                             QStringLiteral("Print")},
+                            listed);
+    bar->setCommandEnabled(QStringLiteral("Detail"), recorded);
     if (kind == Kind::ByCopy)
-        txtInputCode_->setFocus();
+        scanBox()->setFocus();
 }
 
 void BookGotoForm::pick(bool byClass)
 {
-    const int found =
-        byClass ? goto_.pickByClass(txtInputKind_->classNumber()) : goto_.pickByHandoverBatch(txtMoveBatch_->text());
+    int found = 0;
+    {
+        const WaitText wait(this, QStringLiteral("正在准备书刊调拨..."));
+        found = byClass ? goto_.pickByClass(txtInputKind_->classNumber())
+                        : goto_.pickByHandoverBatch(txtMoveBatch_->text());
+    }
     if (found <= 0)
         return;
     BookGotoPickDialog dialog(goto_.picks(), this);
     goto_.takePicks(dialog.exec() == QDialog::Accepted);
 }
 
-void BookGotoForm::runCommand(const QString &key)
+void BookGotoForm::showAllItems()
 {
-    if (key == u"SelectBatch") {
-        selectBatch();
-    } else if (key == u"Import") {
-        goto_.importCodes();
-    } else if (key == u"SearchBook") {
-        if (search_) {
-            const std::optional<QString> propNo = search_(goto_.plan().source);
-            if (propNo && !propNo->isEmpty())
-                goto_.enterCode(*propNo, InputType::Accession);
-        }
-    } else if (key == u"SelectAll") {
-        goto_.model().markAll();
-    } else if (key == u"UndoGoto") {
-        goto_.dropMarked();
-    } else if (key == u"Print") {
-        goto_.print(PrintTarget::Printer);
-    } else if (key == u"Connect") {
-        goto_.run();
-        showPlan(); // a batch deleted meanwhile has been let go
-    } else if (key == u"Detail") {
-        if (goto_.batch()) {
-            GotoBatchDetailDialog dialog(context_, goto_.batch()->batchNo, this);
-            dialog.exec();
-        }
-    } else if (key == u"Exit") {
-        closeForm(this);
+    const QModelIndex at = list()->currentIndex();
+    if (!at.isValid())
         return;
-    }
-    if (goto_.kind() == Kind::ByCopy)
-        txtInputCode_->setFocus();
+    if (goto_.showAllItems(at.row()) >= 0)
+        spdItemAll_->show();
 }
 
 void BookGotoForm::closeEvent(QCloseEvent *event)
@@ -357,11 +305,6 @@ void BookGotoForm::closeEvent(QCloseEvent *event)
         return;
     }
     QWidget::closeEvent(event);
-}
-
-void BookGotoForm::showCount()
-{
-    showCopyCount(lblCount_, goto_.rows().size());
 }
 
 } // namespace kestra

@@ -59,7 +59,7 @@ int BookGoto::runList()
     for (const GatheredCopy &c : rows_.rows())
         props.append(c.row.propNo);
     QList<int> moved;
-    const RunReport report = transferCopies(context_, plan_, props, &moved);
+    const ScanReport report = transferCopies(context_, plan_, props, &moved);
     // What moved leaves the list; what is left can be transferred again
     // once the reason it stopped is dealt with.
     for (auto it = moved.crbegin(); it != moved.crend(); ++it) {

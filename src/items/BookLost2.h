@@ -41,6 +41,12 @@ public:
     int readReader(const QString &cardNo);
     bool hasReader() const { return !reader_.certId.isEmpty(); }
     const LostReader &reader() const { return reader_; }
+    // lblReader: the reader in one line (name, department, occupation,
+    // type, grade, violation and debt flags); empty without a reader.
+    QString readerLine() const;
+    // cmdReaderInfo: the reader's details, one per line; empty without a
+    // reader.
+    QString readerDetails() const;
 
     // The reason written to the reader row (position 25).
     QString reason = QStringLiteral("声明丢失");

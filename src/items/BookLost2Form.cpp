@@ -67,23 +67,13 @@ BookLost2Form::BookLost2Form(AppContext &context, QWidget *parent) : QWidget(par
 void BookLost2Form::readCard(const QString &card)
 {
     lost_.readReader(card);
-    const LostReader &r = lost_.reader();
-    lblReader_->setText(lost_.hasReader()
-                            ? QStringLiteral("%1  %2  %3  %4  %5  违章：%6  欠款：%7")
-                                  .arg(r.name, r.dept, r.occupation, r.typeName, r.gradeName,
-                                       r.voltFlag == QLatin1String("1") ? QStringLiteral("是") : QStringLiteral("否"),
-                                       r.debtFlag == QLatin1String("1") ? QStringLiteral("是") : QStringLiteral("否"))
-                            : QString());
+    lblReader_->setText(lost_.readerLine());
 }
 
 void BookLost2Form::showReader()
 {
-    if (!lost_.hasReader())
-        return;
-    const LostReader &r = lost_.reader();
-    context_.showMsg(QStringLiteral("I读者证号：%1\n证件号：%2\n姓名：%3\n身份证号：%4\n单位：%5\n职业：%6\n"
-                                    "读者类型：%7\n借阅等级：%8")
-                         .arg(r.cardNo, r.certId, r.name, r.idCard, r.dept, r.occupation, r.typeName, r.gradeName));
+    if (lost_.hasReader())
+        context_.showMsg(QStringLiteral("I") + lost_.readerDetails());
 }
 
 } // namespace kestra

@@ -60,26 +60,33 @@ BookState::BookState(AppContext &context, const BarcodeSettings &barcode)
     location_ = context.session().currentLocation;
 }
 
-BookState::Outcome BookState::enter(const QString &text)
+BookState::Outcome BookState::enterText(const QString &text)
 {
     if (mode_ != Mode::Single)
         return Outcome::Empty;
     return withFoundCopy<Outcome>(entry_.enter(text), [this](const ItemRow &row) { return change(row); });
 }
 
-BookState::Outcome BookState::changeCode(const QString &code, InputType type)
+ScanReport BookState::enter(const QString &text)
 {
-    return withFoundCopy<Outcome>(entry_.lookup(code, type), [this](const ItemRow &row) { return change(row); });
+    return scanReportOf(enterText(text), Outcome::Changed);
 }
 
-BookState::Outcome BookState::searchAndChange(const CopyPicker &search)
+ScanReport BookState::enterCode(const QString &code, InputType type)
+{
+    return scanReportOf(
+        withFoundCopy<Outcome>(entry_.lookup(code, type), [this](const ItemRow &row) { return change(row); }),
+        Outcome::Changed);
+}
+
+ScanReport BookState::searchAndEnter(const CopyPicker &search)
 {
     if (!search || mode_ != Mode::Single)
-        return Outcome::Empty;
+        return {};
     const std::optional<QString> propNo = search(QStringLiteral("All"));
     if (!propNo || propNo->isEmpty())
-        return Outcome::Empty;
-    return changeCode(*propNo, InputType::Accession);
+        return {};
+    return enterCode(*propNo, InputType::Accession);
 }
 
 BookState::Outcome BookState::change(const ItemRow &row)
@@ -158,18 +165,20 @@ CodeImport BookState::import()
                       QStringLiteral("导入%1个号码，修改%2册书刊状态。"));
 }
 
-ImportReport BookState::importCodes()
+ScanReport BookState::importCodes()
 {
     if (mode_ != Mode::Single)
         return {};
-    return import().chooseAndRun([this](const QString &code) { return stepOutcomeOf(enter(code), Outcome::Changed); });
+    return import().chooseAndRun(
+        [this](const QString &code) { return stepOutcomeOf(enterText(code), Outcome::Changed); });
 }
 
-ImportReport BookState::importFile(const QString &path)
+ScanReport BookState::importFile(const QString &path)
 {
     if (mode_ != Mode::Single)
         return {};
-    return import().runFile(path, [this](const QString &code) { return stepOutcomeOf(enter(code), Outcome::Changed); });
+    return import().runFile(path,
+                            [this](const QString &code) { return stepOutcomeOf(enterText(code), Outcome::Changed); });
 }
 
 StepOutcome BookState::undo(ItemTransaction &tx, const ChangedCopy &copy)
@@ -215,13 +224,13 @@ StepOutcome BookState::undo(ItemTransaction &tx, const ChangedCopy &copy)
     return tx.commit() < 0 ? StepOutcome::Failed : StepOutcome::Done;
 }
 
-BookState::UndoResult BookState::undoMarked()
+ScanReport BookState::undoMarked()
 {
     QList<int> order = rows_.markedRows();
     std::reverse(order.begin(), order.end());
     QList<int> undone;
     CopyRunner runner(context_, CopyRunner::Policy{true, false, QString()});
-    const RunReport report = runner.run(order, [&](ItemTransaction &tx, int row) {
+    const ScanReport report = runner.run(order, [&](ItemTransaction &tx, int row) {
         const StepOutcome outcome = undo(tx, rows_.at(row));
         if (outcome == StepOutcome::Done)
             undone.append(row);
@@ -229,7 +238,7 @@ BookState::UndoResult BookState::undoMarked()
     });
     for (int row : std::as_const(undone)) // bottom up: the rows above keep their places
         rows_.remove(row);
-    return UndoResult{report.done, report.stopped};
+    return report;
 }
 
 } // namespace kestra

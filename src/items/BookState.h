@@ -5,6 +5,7 @@
 #include "copies/ItemRecord.h"
 #include "kit/CodeImport.h"
 #include "kit/RowModel.h"
+#include "kit/ScanController.h"
 
 #include <QList>
 #include <QString>
@@ -37,19 +38,15 @@ struct ChangedCopy {
 // catalogue flag of single copies (scanned, imported or found by the copy
 // search), undoes such changes, and changes every copy of one status at one
 // location at once.
-class BookState {
+class BookState : public ScanController {
 public:
     enum class Mode { Single, ByLocation };
     enum class Outcome { Empty, Changed, Refused, Cancelled, Failed };
 
-    struct UndoResult {
-        int undone = 0;
-        bool stopped = false; // EDC001, EDC009 or a failure ended it early
-    };
-
     BookState(AppContext &context, const BarcodeSettings &barcode);
 
-    ItemEntry &entry() { return entry_; }
+    ItemEntry &entry() override { return entry_; }
+    RowModelBase &listModel() override { return rows_; }
     Mode mode() const { return mode_; }
     void setMode(Mode mode) { mode_ = mode; }
 
@@ -65,21 +62,17 @@ public:
     const QString &sourceStatus() const { return sourceStatus_; }
     void setSourceStatus(const QString &code) { sourceStatus_ = code; }
 
-    // Enter in txtInputCode: normalise, look up, check and change the copy.
-    Outcome enter(const QString &text);
-    // A code that needs no normalising (the copy search gives accession
-    // numbers).
-    Outcome changeCode(const QString &code, InputType type);
-    // Asks the copy search for a copy and changes it.
-    Outcome searchAndChange(const CopyPicker &search);
-
-    // "Import": asks for a text file of codes and changes each as if it had
-    // been entered.
-    ImportReport importCodes();
-    ImportReport importFile(const QString &path);
-
-    // "UndoState": the marked rows, from the last one up.
-    UndoResult undoMarked();
+    // The scan operations (ScanController): each copy entered is changed
+    // at once; the copy search looks at every location. Single-copy mode
+    // only: in the by-location mode they do nothing.
+    ScanReport enter(const QString &text) override;
+    ScanReport enterCode(const QString &code, InputType type) override;
+    ScanReport searchAndEnter(const CopyPicker &search) override;
+    ScanReport importCodes() override;
+    ScanReport importFile(const QString &path) override;
+    // "UndoState": the marked rows, from the last one up; stops at the first
+    // copy changed since (EDC001, EDC009) or a failure.
+    ScanReport undoMarked() override;
 
     // cmdChange: the change by location. The number of copies changed, 0
     // when nothing was changed (declined, none found, stopped), -1 on
@@ -90,9 +83,9 @@ public:
     RowModel<ChangedCopy> &model() { return rows_; }
     const QList<ChangedCopy> &rows() const { return rows_.rows(); }
     void setMarked(int row, bool marked) { rows_.setMarked(row, marked); }
-    void markAll() { rows_.markAll(); }
 
 private:
+    Outcome enterText(const QString &text);
     Outcome change(const ItemRow &row);
     Outcome write(ItemTransaction &tx, const ItemRow &row, const QString &target, const QString &lendFlag);
     StepOutcome undo(ItemTransaction &tx, const ChangedCopy &copy);

@@ -102,10 +102,7 @@ QList<Column<DealRow>> dealColumns(AppContext &context)
 
 DealProcess::DealProcess(AppContext &context, const BarcodeSettings &barcode, QString type)
     : context_(context), entry_(context, barcode), type_(std::move(type)), rows_(dealColumns(context), true),
-      titleCopies_(
-          copyColumns(context, {CopyField::PropNo, CopyField::BarCode, CopyField::Location, CopyField::Status,
-                                CopyField::CallNo, CopyField::Price, CopyField::InDate, CopyField::Attachment}),
-          false)
+      titleCopies_(context)
 {}
 
 int DealProcess::selectBatch(const QString &location, const QString &number)
@@ -183,7 +180,7 @@ DealProcess::Outcome DealProcess::noBatch()
     return Outcome::Refused;
 }
 
-DealProcess::Outcome DealProcess::enter(const QString &text)
+DealProcess::Outcome DealProcess::enterText(const QString &text)
 {
     if (!hasBatch())
         return text.trimmed().isEmpty() ? Outcome::Empty : noBatch();
@@ -193,46 +190,53 @@ DealProcess::Outcome DealProcess::enter(const QString &text)
     });
 }
 
-DealProcess::Outcome DealProcess::addCode(const QString &code, InputType type)
+ScanReport DealProcess::enter(const QString &text)
 {
-    if (!hasBatch())
-        return noBatch();
-    return withFoundCopy<Outcome>(entry_.lookup(code, type), [this](const ItemRow &row) {
-        details_ = copyDetails(context_, row);
-        return add(row);
-    });
+    return scanReportOf(enterText(text), Outcome::Added);
 }
 
-DealProcess::Outcome DealProcess::searchAndAdd(const CopyPicker &search)
+ScanReport DealProcess::enterCode(const QString &code, InputType type)
 {
     if (!hasBatch())
-        return noBatch();
+        return scanReportOf(noBatch(), Outcome::Added);
+    return scanReportOf(withFoundCopy<Outcome>(entry_.lookup(code, type),
+                                               [this](const ItemRow &row) {
+                                                   details_ = copyDetails(context_, row);
+                                                   return add(row);
+                                               }),
+                        Outcome::Added);
+}
+
+ScanReport DealProcess::searchAndEnter(const CopyPicker &search)
+{
+    if (!hasBatch())
+        return scanReportOf(noBatch(), Outcome::Added);
     if (!search)
-        return Outcome::Empty;
+        return {};
     const std::optional<QString> propNo = search(batch_.location);
     if (!propNo || propNo->isEmpty())
-        return Outcome::Empty;
-    return addCode(*propNo, InputType::Accession);
+        return {};
+    return enterCode(*propNo, InputType::Accession);
 }
 
-ImportReport DealProcess::importCodes()
+ScanReport DealProcess::importCodes()
 {
     if (!hasBatch()) {
         noBatch();
         return {};
     }
     CodeImport import(context_, QStringLiteral("正在导入书刊……"), QStringLiteral("导入%1个号码，加入批次%2册书刊。"));
-    return import.chooseAndRun([this](const QString &code) { return stepOutcomeOf(enter(code), Outcome::Added); });
+    return import.chooseAndRun([this](const QString &code) { return stepOutcomeOf(enterText(code), Outcome::Added); });
 }
 
-ImportReport DealProcess::importFile(const QString &path)
+ScanReport DealProcess::importFile(const QString &path)
 {
     if (!hasBatch()) {
         noBatch();
         return {};
     }
     CodeImport import(context_, QStringLiteral("正在导入书刊……"), QStringLiteral("导入%1个号码，加入批次%2册书刊。"));
-    return import.runFile(path, [this](const QString &code) { return stepOutcomeOf(enter(code), Outcome::Added); });
+    return import.runFile(path, [this](const QString &code) { return stepOutcomeOf(enterText(code), Outcome::Added); });
 }
 
 int DealProcess::writeLog(ItemTransaction &tx, const QString &propNo, const QString &date,
@@ -306,8 +310,7 @@ int DealProcess::amendMarked()
     return static_cast<int>(marked.size());
 }
 
-DealProcess::CancelResult
-DealProcess::cancelRows(const std::function<StepOutcome(ItemTransaction &tx, const DealRow &row)> &step)
+ScanReport DealProcess::cancelRows(const std::function<StepOutcome(ItemTransaction &tx, const DealRow &row)> &step)
 {
     QList<int> order = rows_.markedRows();
     if (order.isEmpty())
@@ -317,7 +320,7 @@ DealProcess::cancelRows(const std::function<StepOutcome(ItemTransaction &tx, con
     std::reverse(order.begin(), order.end());
     QList<int> cancelled;
     CopyRunner runner(context_, CopyRunner::Policy{true, false, QString()});
-    const RunReport report = runner.run(order, [&](ItemTransaction &tx, int index) {
+    const ScanReport report = runner.run(order, [&](ItemTransaction &tx, int index) {
         const StepOutcome outcome = step(tx, rows_.at(index));
         if (outcome == StepOutcome::Done)
             cancelled.append(index);
@@ -325,7 +328,7 @@ DealProcess::cancelRows(const std::function<StepOutcome(ItemTransaction &tx, con
     });
     for (int index : std::as_const(cancelled)) // bottom up: the rows above keep their places
         rows_.remove(index);
-    return CancelResult{report.done, report.stopped};
+    return report;
 }
 
 StepOutcome DealProcess::undoRow(ItemTransaction &tx, const QString &propNo, const QString &marcRecNo,
@@ -378,45 +381,11 @@ void DealProcess::describe(WriteTail &tail) const
     tail.data3 = batch_.number;
 }
 
-int DealProcess::allCopiesOf(int row, QueryResult &copies)
+int DealProcess::showAllItems(int row)
 {
     if (row < 0 || row >= rows_.count())
         return 0;
-    const QString sql = QStringLiteral(" SELECT indi_acct.marc_rec_no, indi_acct.prop_no, indi_acct.bar_code, "
-                                       "indi_acct.dis_location, indi_acct.book_stat_code, indi_acct.call_no, "
-                                       "indi_acct.price, indi_acct.in_date, indi_acct.attachment FROM indi_acct "
-                                       " WHERE indi_acct.marc_rec_no = ") +
-                        sqlQuote(rows_.at(row).row.marcRecNo) + QStringLiteral(" ORDER BY indi_acct.prop_no");
-    if (context_.db().query(sql, copies) < 0) {
-        context_.db().showDbError();
-        return -1;
-    }
-    return copies.rowCount();
-}
-
-int DealProcess::showAllItems(int row)
-{
-    QueryResult copies;
-    const int found = allCopiesOf(row, copies);
-    if (found < 0)
-        return -1;
-    QList<ItemRow> list;
-    list.reserve(found);
-    for (int i = 0; i < found; ++i) {
-        ItemRow r;
-        r.marcRecNo = copies.text(i, 0);
-        r.propNo = copies.text(i, 1);
-        r.barCode = copies.text(i, 2);
-        r.disLocation = copies.text(i, 3);
-        r.status = copies.text(i, 4);
-        r.callNo = copies.text(i, 5);
-        r.price = copies.number(i, 6);
-        r.inDate = copies.text(i, 7);
-        r.attachment = copies.text(i, 8);
-        list.append(std::move(r));
-    }
-    titleCopies_.reset(std::move(list));
-    return found;
+    return titleCopies_.show(rows_.at(row).row.marcRecNo);
 }
 
 } // namespace kestra

@@ -8,6 +8,8 @@
 #include "kit/CodeImport.h"
 #include "kit/Outcome.h"
 #include "kit/RowModel.h"
+#include "kit/ScanController.h"
+#include "kit/TitleCopies.h"
 
 #include <QList>
 #include <QString>
@@ -50,19 +52,18 @@ std::optional<double> parseFee(AppContext &context, const QString &text);
 
 // The part every processing form shares: the selected batch, its list, the
 // per-copy inputs, the entry, the amending of logged rows.
-class DealProcess {
+class DealProcess : public ScanController {
 public:
+    // One copy's outcome inside the controller (the scan operations report
+    // it as a ScanReport).
     enum class Outcome { Empty, Added, Refused, Cancelled, Failed };
-    struct CancelResult {
-        int cancelled = 0;
-        bool stopped = false; // EDC001, EDC009, EDC010 or a failure ended it early
-    };
 
     DealProcess(AppContext &context, const BarcodeSettings &barcode, QString type);
     virtual ~DealProcess() = default;
 
     const QString &type() const { return type_; }
-    ItemEntry &entry() { return entry_; }
+    ItemEntry &entry() override { return entry_; }
+    RowModelBase &listModel() override { return rows_; }
     const DealBatch &batch() const { return batch_; }
     DealBatch &batch() { return batch_; }
     bool hasBatch() const { return !batch_.isEmpty(); }
@@ -70,23 +71,41 @@ public:
     // The batch chosen in the batch dialog: reads it and its list. -1 on
     // failure (shown), 0 when it does not exist.
     int selectBatch(const QString &location, const QString &number);
-    // "ShowBatch": reads the list again.
+    // Reads the list again.
     int reload();
+    // "ShowBatch" as the form runs it: the batch itself again (it may have
+    // been finished or reopened elsewhere), then its list. -1 on failure
+    // (shown).
+    int refreshBatch();
+    // What the batch dialog returned: the batch chosen, or none (cancelled).
+    // The dialog may have deleted the batch this form works in: then the
+    // form works in no batch, so that copies entered after that are not
+    // logged under a batch that does not exist.
+    void batchChosen(const std::optional<DealBatch> &chosen);
+    // "Connect" and "UndoConnect": the batch finished or reopened.
+    int finishBatch();
+    int reopenBatch();
+    // "Print": the type's printed lists in the preview (the check-back form
+    // prints the copies returned and those still out). The lists shown.
+    int printLists();
+    // "ExportMarc": the batch's records to a file.
+    int exportMarc();
 
     // txtFee, txtBook_Target, txtRemark.
     QString fee;
     QString target;
     QString remark;
 
-    // Enter in txtInputCode; a code that needs no normalising; the copy search.
-    Outcome enter(const QString &text);
-    Outcome addCode(const QString &code, InputType type);
-    Outcome searchAndAdd(const CopyPicker &search);
+    // The scan operations (ScanController): each copy entered joins the
+    // batch at once; without a batch they are refused ("请先选择处理批次！").
+    // The copy search looks at the batch's location.
+    ScanReport enter(const QString &text) override;
+    ScanReport enterCode(const QString &code, InputType type) override;
+    ScanReport searchAndEnter(const CopyPicker &search) override;
     // The detail boxes: the copy last found, whether it was taken or not.
     const CopyDetails &details() const { return details_; }
-    // "Import": a text file of codes, each as if entered.
-    ImportReport importCodes();
-    ImportReport importFile(const QString &path);
+    ScanReport importCodes() override;
+    ScanReport importFile(const QString &path) override;
 
     // cmdChange: the fee, target and remark of the marked rows, in one
     // transaction. The rows amended, -1 on failure.
@@ -94,20 +113,19 @@ public:
 
     // The undo button ("UndoRepair", "UndoDelete", the check-back's): after
     // the confirmation, the marked rows from the last one up, each in its
-    // own transaction.
-    virtual CancelResult cancelMarked() = 0;
+    // own transaction; stops at EDC001, EDC009, EDC010 or a failure.
+    ScanReport undoMarked() override = 0;
 
-    // "ShowAllItem": every copy of the title of a listed row.
-    int allCopiesOf(int row, QueryResult &copies);
-    // The same copies in titleCopies() (spdItemAll); their count, -1 on
-    // failure (shown).
+    // "ShowAllItem": every copy of the title of a listed row in
+    // titleCopies() (spdItemAll); their count, -1 on failure (shown).
     int showAllItems(int row);
-    RowModel<ItemRow> &titleCopies() { return titleCopies_; }
+    RowModel<ItemRow> &titleCopies() { return titleCopies_.model(); }
 
     RowModel<DealRow> &model() { return rows_; }
     const QList<DealRow> &rows() const { return rows_.rows(); }
 
 protected:
+    Outcome enterText(const QString &text);
     virtual Outcome add(const ItemRow &row) = 0;
     virtual bool hasFee() const { return false; }
     // The log row of a copy: (location, batch, type, copy, date, fee or
@@ -119,7 +137,7 @@ protected:
     // The cancelling run: the confirmation, then the step for each marked
     // row from the last one up in the copy's own transaction, stopping at
     // the first refusal or failure; the rows done leave the list.
-    CancelResult cancelRows(const std::function<StepOutcome(ItemTransaction &tx, const DealRow &row)> &step);
+    ScanReport cancelRows(const std::function<StepOutcome(ItemTransaction &tx, const DealRow &row)> &step);
     // The end of one cancelled row: the copy back to a status, its row of
     // this batch removed, the lendable recount, log line 30018, commit.
     StepOutcome undoRow(ItemTransaction &tx, const QString &propNo, const QString &marcRecNo, const QString &status);
@@ -136,7 +154,7 @@ protected:
     QString type_;
     DealBatch batch_;
     RowModel<DealRow> rows_;
-    RowModel<ItemRow> titleCopies_;
+    TitleCopies titleCopies_;
     CopyDetails details_;
 };
 

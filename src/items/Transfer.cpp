@@ -168,7 +168,7 @@ StepOutcome transferStep(ItemTransaction &tx, const TransferPlan &plan, const QS
     return tx.finish(tail) < 0 ? StepOutcome::Failed : StepOutcome::Done;
 }
 
-RunReport transferCopies(AppContext &context, const TransferPlan &plan, const QStringList &propNos, QList<int> *moved)
+ScanReport transferCopies(AppContext &context, const TransferPlan &plan, const QStringList &propNos, QList<int> *moved)
 {
     QList<int> order;
     order.reserve(propNos.size());
@@ -186,7 +186,7 @@ RunReport transferCopies(AppContext &context, const TransferPlan &plan, const QS
 int transferCopy(AppContext &context, const TransferPlan &plan, const QString &propNo)
 {
     CopyRunner runner(context, CopyRunner::Policy{true, true, QString()});
-    const RunReport report = runner.run({0}, [&](ItemTransaction &tx, int) { return transferStep(tx, plan, propNo); });
+    const ScanReport report = runner.run({0}, [&](ItemTransaction &tx, int) { return transferStep(tx, plan, propNo); });
     if (report.failed)
         return -1;
     return report.done;

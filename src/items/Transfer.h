@@ -62,7 +62,7 @@ StepOutcome transferStep(ItemTransaction &tx, const TransferPlan &plan, const QS
 // A list transfer: each copy in its own transaction, with the progress bar
 // "正在执行书刊调拨"; a refusal or a failure ends the run, the copies moved
 // before it stay moved. `moved` receives the positions of the copies moved.
-RunReport transferCopies(AppContext &context, const TransferPlan &plan, const QStringList &propNos,
+ScanReport transferCopies(AppContext &context, const TransferPlan &plan, const QStringList &propNos,
                          QList<int> *moved = nullptr);
 
 // One copy on its own: 1 moved; 0 refused (shown); -1 failed (rolled back,

@@ -4,6 +4,7 @@
 #include "core/CodeTables.h"
 #include "core/Session.h"
 #include "core/WorkLog.h"
+#include "kit/CellText.h"
 
 #include <QDate>
 
@@ -18,7 +19,49 @@ QString batchCopies(const char *column, const QString &moveBatch)
            sqlQuote(moveBatch) + QStringLiteral(" ) ");
 }
 
+// The mark of a batch or row on a location without rights.
+QString handoverRightMark(bool noRight)
+{
+    return noRight ? QStringLiteral("X") : QString();
+}
+
+QList<Column<HandoverBatch>> handoverBatchColumns()
+{
+    using B = HandoverBatch;
+    return {
+        {QStringLiteral("权限"), [](const B &b) { return handoverRightMark(b.blocked); }},
+        {QStringLiteral("交接批次"), [](const B &b) { return b.moveBatch; }},
+        {QStringLiteral("送交日期"), [](const B &b) { return b.sendDate; }},
+    };
+}
+
+QList<Column<HandoverRow>> handoverRowColumns(AppContext &context)
+{
+    using R = HandoverRow;
+    return {
+        {QStringLiteral("权限"), [](const R &r) { return handoverRightMark(r.noRight); }},
+        {QStringLiteral("交接批次"), [](const R &r) { return r.moveBatch; }},
+        {QStringLiteral("记录号"), [](const R &r) { return r.marcRecNo; }},
+        {QStringLiteral("册数"), [](const R &r) { return QString::number(r.copies); }, true},
+        {QStringLiteral("馆藏地"), [&context](const R &r) { return cell::location(context, r.location); }},
+        {QStringLiteral("入藏"), [](const R &r) { return r.storeText(); }},
+        {QStringLiteral("送交日期"), [](const R &r) { return r.sendDate; }},
+        {QStringLiteral("备注"), [](const R &r) { return r.remark; }},
+    };
+}
+
 } // namespace
+
+TransferDoc::TransferDoc(AppContext &context)
+    : context_(context), batches_(handoverBatchColumns(), false), rows_(handoverRowColumns(context), false)
+{}
+
+QString TransferDoc::requestsText() const
+{
+    return selected_.isEmpty()
+               ? QString()
+               : QStringLiteral("荐购待答复：%1册    读者建议待答复：%2册").arg(recommended_).arg(suggested_);
+}
 
 QString HandoverRow::storeText() const
 {
@@ -57,10 +100,14 @@ int TransferDoc::loadBatches()
         db.showDbError();
         return -1;
     }
-    batches_.clear();
+    QList<HandoverBatch> list;
     for (int i = 0; i < r.rowCount(); ++i)
-        batches_.append(HandoverBatch{r.text(i, 0), r.text(i, 1), false});
-    return static_cast<int>(batches_.size());
+        list.append(HandoverBatch{r.text(i, 0), r.text(i, 1), false});
+    batches_.reset(std::move(list));
+    selected_.clear();
+    rows_.reset();
+    recommended_ = suggested_ = 0;
+    return batches_.count();
 }
 
 QList<int> TransferDoc::find(const QString &text)
@@ -71,7 +118,7 @@ QList<int> TransferDoc::find(const QString &text)
         return {};
     }
     QList<int> found;
-    for (int i = 0; i < batches_.size(); ++i) {
+    for (int i = 0; i < batches_.count(); ++i) {
         if (batches_.at(i).moveBatch.contains(wanted, Qt::CaseInsensitive))
             found.append(i);
     }
@@ -110,7 +157,7 @@ int TransferDoc::select(const QString &moveBatch)
         return -1;
     }
     selected_ = moveBatch;
-    rows_.clear();
+    QList<HandoverRow> list;
     CodeTables &codes = context_.codes();
     for (int i = 0; i < r.rowCount(); ++i) {
         HandoverRow row;
@@ -123,20 +170,25 @@ int TransferDoc::select(const QString &moveBatch)
         row.location = r.text(i, 6);
         // The rule of CheckLocationRight, without its box: a mark per row.
         row.noRight = context_.params().isOn(47) && codes.currentLocations().findRow(0, row.location) < 0;
-        rows_.append(row);
+        list.append(row);
     }
+    rows_.reset(std::move(list));
     recommended_ = static_cast<int>(recm.number(0, 0));
     suggested_ = static_cast<int>(sugg.number(0, 0));
-    for (HandoverBatch &b : batches_) {
-        if (b.moveBatch == moveBatch)
+    // The batch's mark is known now.
+    for (int i = 0; i < batches_.count(); ++i) {
+        if (batches_.at(i).moveBatch == moveBatch && batches_.at(i).blocked != blocked()) {
+            HandoverBatch b = batches_.at(i);
             b.blocked = blocked();
+            batches_.replace(i, b);
+        }
     }
-    return static_cast<int>(rows_.size());
+    return rows_.count();
 }
 
 bool TransferDoc::blocked() const
 {
-    for (const HandoverRow &row : rows_) {
+    for (const HandoverRow &row : rows_.rows()) {
         if (row.noRight)
             return true;
     }

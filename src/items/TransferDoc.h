@@ -1,5 +1,7 @@
 #pragma once
 
+#include "kit/RowModel.h"
+
 #include <QList>
 #include <QString>
 
@@ -41,12 +43,16 @@ QString normalCircType(const CodeTables &codes, const QString &clsId, const QStr
 // sent, their titles and copies, and the actions on a whole batch.
 class TransferDoc {
 public:
-    explicit TransferDoc(AppContext &context) : context_(context) {}
+    explicit TransferDoc(AppContext &context);
 
     // The batches sent since the per-user ShowDate (months back, or "All"),
-    // newest first. -1 on failure (shown).
+    // newest first; the chosen batch's rows are emptied. -1 on failure
+    // (shown).
     int loadBatches();
-    const QList<HandoverBatch> &batches() const { return batches_; }
+    const QList<HandoverBatch> &batches() const { return batches_.rows(); }
+    // spdBatch: the batches, "X" once a batch is known to hold a location
+    // without rights.
+    RowModel<HandoverBatch> &batchModel() { return batches_; }
     // cmdFind: the positions of the batches whose number contains the text.
     QList<int> find(const QString &text);
 
@@ -54,7 +60,11 @@ public:
     // two counts of copies readers asked for. -1 on failure (shown).
     int select(const QString &moveBatch);
     const QString &selected() const { return selected_; }
-    const QList<HandoverRow> &rows() const { return rows_; }
+    const QList<HandoverRow> &rows() const { return rows_.rows(); }
+    // spdDetail: the rows of the chosen batch.
+    RowModel<HandoverRow> &rowModel() { return rows_; }
+    // lblRequests: the line with the two counts of requested copies.
+    QString requestsText() const;
     bool blocked() const;
     int recommended() const { return recommended_; }
     int suggested() const { return suggested_; }
@@ -73,9 +83,9 @@ private:
     bool mayAct();
 
     AppContext &context_;
-    QList<HandoverBatch> batches_;
+    RowModel<HandoverBatch> batches_;
     QString selected_;
-    QList<HandoverRow> rows_;
+    RowModel<HandoverRow> rows_;
     int recommended_ = 0;
     int suggested_ = 0;
 };

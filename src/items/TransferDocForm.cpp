@@ -1,9 +1,9 @@
 #include "items/TransferDocForm.h"
 
 #include "core/AppContext.h"
-#include "items/TransferDocRows.h"
 #include "kit/BatchPicker.h"
 #include "ui/FormParts.h"
+#include "ui/WaitWindow.h"
 
 #include <QHBoxLayout>
 #include <QItemSelectionModel>
@@ -27,16 +27,15 @@ QTableView *docGrid(const QString &name, QAbstractItemModel *model, QWidget *par
 
 } // namespace
 
-TransferDocForm::TransferDocForm(AppContext &context, QWidget *parent)
-    : QWidget(parent), doc_(context), batches_(handoverBatchColumns(), false), rows_(handoverRowColumns(context), false)
+TransferDocForm::TransferDocForm(AppContext &context, QWidget *parent) : QWidget(parent), doc_(context)
 {
     setObjectName(QStringLiteral("frmTransferDoc"));
     setWindowTitle(QStringLiteral("交接批次"));
     const FindRow search = makeFindRow(QStringLiteral("交接批次"), this);
     txtFind_ = search.text;
     QPushButton *find = search.button;
-    spdBatch_ = docGrid(QStringLiteral("spdBatch"), &batches_, this);
-    QTableView *detail = docGrid(QStringLiteral("spdDetail"), &rows_, this);
+    spdBatch_ = docGrid(QStringLiteral("spdBatch"), &doc_.batchModel(), this);
+    QTableView *detail = docGrid(QStringLiteral("spdDetail"), &doc_.rowModel(), this);
     lblRequests_ = new QLabel(this);
     lblRequests_->setObjectName(QStringLiteral("lblRequests"));
 
@@ -91,34 +90,18 @@ TransferDocForm::TransferDocForm(AppContext &context, QWidget *parent)
         closeForm(this);
     });
     connect(cancel, &QPushButton::clicked, this, [this]() { closeForm(this); });
-    reload();
-}
-
-void TransferDocForm::reload()
-{
     doc_.loadBatches();
-    batches_.reset(doc_.batches());
-    rows_.reset();
-    lblRequests_->clear();
 }
 
 void TransferDocForm::selectBatch(int row)
 {
-    if (row < 0 || row >= batches_.count())
+    if (row < 0 || row >= doc_.batchModel().count())
         return;
-    doc_.select(batches_.at(row).moveBatch);
-    showDetail();
-}
-
-void TransferDocForm::showDetail()
-{
-    rows_.reset(doc_.rows());
-    lblRequests_->setText(handoverRequestsText(doc_));
-    // The batch's mark is known now.
-    for (int i = 0; i < batches_.count(); ++i) {
-        if (batches_.at(i).moveBatch == doc_.selected())
-            batches_.replace(i, doc_.batches().value(i, batches_.at(i)));
+    {
+        const WaitText wait(this, QStringLiteral("正在准备书刊调拨..."));
+        doc_.select(doc_.batchModel().at(row).moveBatch);
     }
+    lblRequests_->setText(doc_.requestsText());
 }
 
 void TransferDocForm::act(int (TransferDoc::*action)())
@@ -126,7 +109,7 @@ void TransferDocForm::act(int (TransferDoc::*action)())
     if (doc_.selected().isEmpty())
         return;
     if ((doc_.*action)() == 1 && doc_.select(doc_.selected()) >= 0)
-        showDetail();
+        lblRequests_->setText(doc_.requestsText());
 }
 
 void TransferDocForm::setArguments(const FormArgs &args)

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "items/TransferDoc.h"
-#include "kit/RowModel.h"
 #include "ui/FormRegistry.h"
 
 #include <QWidget>
@@ -35,14 +34,10 @@ Q_SIGNALS:
     void batchChosen(const QString &moveBatch);
 
 private:
-    void reload();
     void selectBatch(int row);
-    void showDetail();
     void act(int (TransferDoc::*action)());
 
     TransferDoc doc_;
-    RowModel<HandoverBatch> batches_;
-    RowModel<HandoverRow> rows_;
     QTableView *spdBatch_ = nullptr;
     QLineEdit *txtFind_ = nullptr;
     QLabel *lblRequests_ = nullptr;

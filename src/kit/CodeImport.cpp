@@ -15,7 +15,7 @@ CodeImport::CodeImport(AppContext &context, QString progress, QString summary)
     : context_(context), progress_(std::move(progress)), summary_(std::move(summary))
 {}
 
-ImportReport CodeImport::chooseAndRun(const Step &step)
+ScanReport CodeImport::chooseAndRun(const Step &step)
 {
     const QString path =
         context_.prompter().chooseOpenFile(QStringLiteral("导入文件"), context_.folders().folder(InstallFolders::Dat),
@@ -25,12 +25,12 @@ ImportReport CodeImport::chooseAndRun(const Step &step)
     return runFile(path, step);
 }
 
-ImportReport CodeImport::runFile(const QString &path, const Step &step)
+ScanReport CodeImport::runFile(const QString &path, const Step &step)
 {
     QString text;
     if (!code_file::read(context_.codePage(), path, text)) {
         context_.showMsg(QStringLiteral("E无法打开文件：") + path);
-        ImportReport report;
+        ScanReport report;
         report.stopped = true;
         report.failed = true;
         return report;
@@ -43,15 +43,15 @@ ImportReport CodeImport::runFile(const QString &path, const Step &step)
     return run(codes, step);
 }
 
-ImportReport CodeImport::run(const QStringList &codes, const Step &step)
+ScanReport CodeImport::run(const QStringList &codes, const Step &step)
 {
-    ImportReport report;
-    report.codes = static_cast<int>(codes.size());
+    ScanReport report;
+    const int total = static_cast<int>(codes.size());
     Prompter &prompter = context_.prompter();
-    prompter.beginProgress(progress_, report.codes);
+    prompter.beginProgress(progress_, total);
     {
         MessageCollector collected(context_);
-        for (int i = 0; i < report.codes; ++i) {
+        for (int i = 0; i < total; ++i) {
             if (!prompter.stepProgress(i)) {
                 report.stopped = true;
                 break;
@@ -59,26 +59,24 @@ ImportReport CodeImport::run(const QStringList &codes, const Step &step)
             const QString &code = codes.at(i);
             collected.clear();
             const StepOutcome outcome = step(code);
-            if (outcome == StepOutcome::Done) {
-                ++report.done;
+            report.add(outcome);
+            if (outcome == StepOutcome::Done)
                 continue;
-            }
             QString reason = collected.last();
             if (outcome == StepOutcome::Declined)
                 reason = declinedReason();
             else if (reason.isEmpty())
                 reason = outcome == StepOutcome::Failed ? QStringLiteral("数据库操作失败") : QStringLiteral("未处理");
-            report.refused.append(code + QStringLiteral("：") + reason);
+            report.reasons.append(code + QStringLiteral("：") + reason);
             if (problems_ != nullptr)
                 problems_->add(reason + QStringLiteral("："), code);
-            if (outcome == StepOutcome::Failed) {
-                report.failed = true;
-                report.stopped = true;
+            if (outcome == StepOutcome::Failed)
                 break;
-            }
         }
     }
-    prompter.stepProgress(report.codes);
+    // The codes read: a stopped import still names them all.
+    report.codes = total;
+    prompter.stepProgress(total);
     prompter.endProgress();
 
     context_.showMsg(summary(report));
@@ -91,16 +89,16 @@ ImportReport CodeImport::run(const QStringList &codes, const Step &step)
     return report;
 }
 
-QString CodeImport::summary(const ImportReport &report) const
+QString CodeImport::summary(const ScanReport &report) const
 {
     QString text = QStringLiteral("I") + summary_.arg(report.codes).arg(report.done);
     if (report.stopped && !report.failed)
         text += QStringLiteral("\n已中止。");
-    if (!report.refused.isEmpty()) {
-        text += QStringLiteral("\n未处理%1个：").arg(report.refused.size());
-        for (int i = 0; i < report.refused.size() && i < MaxRefusalsShown; ++i)
-            text += u'\n' + report.refused.at(i);
-        if (report.refused.size() > MaxRefusalsShown)
+    if (!report.reasons.isEmpty()) {
+        text += QStringLiteral("\n未处理%1个：").arg(report.reasons.size());
+        for (int i = 0; i < report.reasons.size() && i < MaxRefusalsShown; ++i)
+            text += u'\n' + report.reasons.at(i);
+        if (report.reasons.size() > MaxRefusalsShown)
             text += QStringLiteral("\n……");
     }
     return text;

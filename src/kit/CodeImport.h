@@ -11,15 +11,6 @@ namespace kestra {
 
 class AppContext;
 
-// What an import did.
-struct ImportReport {
-    int codes = 0;        // non-blank codes read
-    int done = 0;         // codes the step took
-    QStringList refused;  // "code：reason" of each code that was not taken
-    bool stopped = false; // the person stopped it, or a failure ended it
-    bool failed = false;  // the file could not be read, or a step failed
-};
-
 // The import of a code file: reads the codes, runs the form's step on each
 // with a progress bar that can be stopped, collects the refusals as text
 // (questions still reach the person), lists them in the problem file when
@@ -41,12 +32,12 @@ public:
 
     // Asks for the file ("导入文件", in the DAT folder) and runs it; an
     // empty report when the person chose none.
-    ImportReport chooseAndRun(const Step &step);
-    ImportReport runFile(const QString &path, const Step &step);
-    ImportReport run(const QStringList &codes, const Step &step);
+    ScanReport chooseAndRun(const Step &step);
+    ScanReport runFile(const QString &path, const Step &step);
+    ScanReport run(const QStringList &codes, const Step &step);
 
     // The closing box: the head line, then up to 20 refusals.
-    QString summary(const ImportReport &report) const;
+    QString summary(const ScanReport &report) const;
 
 private:
     AppContext &context_;

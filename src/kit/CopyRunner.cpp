@@ -6,9 +6,9 @@ namespace kestra {
 
 CopyRunner::CopyRunner(AppContext &context, Policy policy) : context_(context), policy_(std::move(policy)) {}
 
-RunReport CopyRunner::run(const QList<int> &indices, const Step &step)
+ScanReport CopyRunner::run(const QList<int> &indices, const Step &step)
 {
-    RunReport report;
+    ScanReport report;
     Prompter &prompter = context_.prompter();
     const bool progress = !policy_.progress.isEmpty();
     const int total = static_cast<int>(indices.size());
@@ -25,16 +25,11 @@ RunReport CopyRunner::run(const QList<int> &indices, const Step &step)
             outcome = StepOutcome::Failed;
         if (outcome != StepOutcome::Done)
             tx.cancel();
-        if (outcome == StepOutcome::Done) {
-            ++report.done;
+        report.add(outcome);
+        if (outcome == StepOutcome::Done)
             continue;
-        }
-        if (outcome == StepOutcome::Failed) {
-            report.failed = true;
-            report.stopped = true;
+        if (outcome == StepOutcome::Failed)
             break;
-        }
-        ++report.refused;
         if ((outcome == StepOutcome::Refused && policy_.stopAtRefusal) ||
             (outcome == StepOutcome::Declined && policy_.stopAtNo)) {
             report.stopped = true;

@@ -11,14 +11,6 @@ namespace kestra {
 
 class AppContext;
 
-// What a run over copies did.
-struct RunReport {
-    int done = 0;
-    int refused = 0;      // refused or declined, and skipped
-    bool stopped = false; // ended before the last copy (a failure, a refusal or "no" that stops, Stop)
-    bool failed = false;
-};
-
 // Runs a step for each copy of a list, each copy in its own transaction:
 // the runner opens it, the step makes its checks and writes inside it, and
 // the runner commits what the step left open. A failure ends the run;
@@ -35,7 +27,7 @@ public:
     CopyRunner(AppContext &context, Policy policy);
 
     // The indices in the order given (the undo passes them bottom up).
-    RunReport run(const QList<int> &indices, const Step &step);
+    ScanReport run(const QList<int> &indices, const Step &step);
 
 private:
     AppContext &context_;

@@ -1,5 +1,6 @@
 #include "ui/WaitWindow.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -27,6 +28,20 @@ WaitWindow::WaitWindow(QWidget *parent) : QDialog(parent, Qt::Tool | Qt::Framele
 void WaitWindow::setText(const QString &text)
 {
     label_->setText(text);
+}
+
+WaitText::WaitText(QWidget *parent, const QString &text) : window_(new WaitWindow(parent))
+{
+    window_->setText(text);
+    window_->show();
+    // The work that follows holds the event loop: paint the text first.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+WaitText::~WaitText()
+{
+    window_->hide();
+    window_->deleteLater();
 }
 
 } // namespace kestra

@@ -19,4 +19,17 @@ private:
     QTimer *tmrBlink_;
 };
 
+// The wait window over a form while one piece of long work runs: shown and
+// painted when made, gone when it goes out of scope.
+class WaitText {
+public:
+    WaitText(QWidget *parent, const QString &text);
+    ~WaitText();
+    WaitText(const WaitText &) = delete;
+    WaitText &operator=(const WaitText &) = delete;
+
+private:
+    WaitWindow *window_;
+};
+
 } // namespace kestra

@@ -81,7 +81,7 @@ private Q_SLOTS:
         repair.fee = u" 12.5 "_qs;
         repair.target = u"装订组 O'Brien"_qs;
         repair.remark = u"书脊开裂"_qs;
-        QCOMPARE(repair.enter(u"b0001"_qs), DealProcess::Outcome::Added);
+        QCOMPARE(repair.enter(u"b0001"_qs).outcome(), StepOutcome::Done);
         QCOMPARE(lib.snapshot(kLog), u"L1|R1|01|P1|装订组 O'Brien|41|W001|书脊开裂"_qs);
         QCOMPARE(fee(lib, "P1"), 12.5);
         QCOMPARE(lib.status(u"P1"_qs), u"33"_qs);
@@ -93,7 +93,7 @@ private Q_SLOTS:
         // A blank fee is 0; a copy without a circulation row changes in
         // indi_acct alone.
         repair.fee.clear();
-        QCOMPARE(repair.enter(u"B0002"_qs), DealProcess::Outcome::Added);
+        QCOMPARE(repair.enter(u"B0002"_qs).outcome(), StepOutcome::Done);
         QCOMPARE(fee(lib, "P2"), 0.0);
         QCOMPARE(lib.count(u"deal_log WHERE fee IS NULL"_qs), 0);
         QCOMPARE(lib.status(u"P2"_qs), u"33"_qs);
@@ -126,12 +126,12 @@ private Q_SLOTS:
             {"B0004", msg(lib, u"EDC003"_qs)}, {"B0005", msg(lib, u"EDC005"_qs)}, {"NOSUCH", u"该条码号不存在"_qs},
         };
         for (const auto &c : cases) {
-            QCOMPARE(repair.enter(QString::fromLatin1(c.code)), DealProcess::Outcome::Refused);
+            QCOMPARE(repair.enter(QString::fromLatin1(c.code)).outcome(), StepOutcome::Refused);
             QCOMPARE(prompter.lastText(), c.shown);
         }
         // A fee that is not a number is refused before anything is read.
         repair.fee = u"abc"_qs;
-        QCOMPARE(repair.enter(u"B0001"_qs), DealProcess::Outcome::Refused);
+        QCOMPARE(repair.enter(u"B0001"_qs).outcome(), StepOutcome::Refused);
         QVERIFY(prompter.lastText().contains(u"处理费用"_qs));
         QCOMPARE(lib.state(u"P1"_qs) + lib.state(u"P2"_qs), before);
         QVERIFY(repair.rows().isEmpty());
@@ -139,11 +139,11 @@ private Q_SLOTS:
         // A copy of another location than the batch's.
         repair.fee.clear();
         QVERIFY(lib.copy(u"P7"_qs, u"M1"_qs, u"B0007"_qs, u"L2"_qs, u"41"_qs));
-        QCOMPARE(repair.enter(u"B0007"_qs), DealProcess::Outcome::Refused);
+        QCOMPARE(repair.enter(u"B0007"_qs).outcome(), StepOutcome::Refused);
         QVERIFY(prompter.lastText().contains(u"外文书库"_qs));
         // No batch chosen yet.
         BookDeal none(lib.f.context(), BarcodeSettings{}, u"01"_qs);
-        QCOMPARE(none.enter(u"B0001"_qs), DealProcess::Outcome::Refused);
+        QCOMPARE(none.enter(u"B0001"_qs).outcome(), StepOutcome::Refused);
         QCOMPARE(lib.status(u"P7"_qs), u"41"_qs);
         QVERIFY(prompter.done());
     }
@@ -158,22 +158,22 @@ private Q_SLOTS:
         // "No" to QDC015, and a cancelled frmNormStat, leave it lost.
         repair.setNormStatChooser(chooser(u"41"_qs));
         prompter.answer(AnswerCancel);
-        QCOMPARE(repair.enter(u"B0001"_qs), DealProcess::Outcome::Cancelled);
+        QCOMPARE(repair.enter(u"B0001"_qs).outcome(), StepOutcome::Declined);
         QCOMPARE(prompter.lastText(), msg(lib, u"QDC015"_qs));
         repair.setNormStatChooser(chooser(std::nullopt));
         prompter.answer(AnswerOk);
-        QCOMPARE(repair.enter(u"B0001"_qs), DealProcess::Outcome::Cancelled);
+        QCOMPARE(repair.enter(u"B0001"_qs).outcome(), StepOutcome::Declined);
         QCOMPARE(lib.state(u"P1"_qs), before);
 
         repair.setNormStatChooser(chooser(u"41"_qs));
         prompter.answer(AnswerOk);
-        QCOMPARE(repair.enter(u"B0001"_qs), DealProcess::Outcome::Added);
+        QCOMPARE(repair.enter(u"B0001"_qs).outcome(), StepOutcome::Done);
         QCOMPARE(lib.f.one(u"SELECT source_state FROM deal_log"_qs), u"41"_qs);
         QCOMPARE(lib.status(u"P1"_qs), u"33"_qs);
         // Cancelling the repair gives back 41, not 38.
         repair.model().setMarked(0, true);
         prompter.answer(AnswerOk);
-        QCOMPARE(repair.cancelMarked().cancelled, 1);
+        QCOMPARE(repair.undoMarked().done, 1);
         QCOMPARE(lib.status(u"P1"_qs), u"41"_qs);
         QCOMPARE(lib.itemStatus(u"P1"_qs), u"41"_qs);
         QCOMPARE(lib.count(u"deal_log"_qs), 0);
@@ -191,14 +191,14 @@ private Q_SLOTS:
         QVERIFY(lib.f.exec(u"UPDATE indi_acct SET book_stat_code='35' WHERE prop_no IN ('P1','P2')"_qs));
         QVERIFY(lib.dealRow(u"L1"_qs, u"W1"_qs, u"03"_qs, u"P1"_qs, u"42"_qs));
         prompter.answer(AnswerCancel);
-        QCOMPARE(repair.enter(u"B0001"_qs), DealProcess::Outcome::Cancelled);
+        QCOMPARE(repair.enter(u"B0001"_qs).outcome(), StepOutcome::Declined);
         QCOMPARE(prompter.lastText(), msg(lib, u"QDC002"_qs));
         QCOMPARE(lib.count(u"deal_log WHERE deal_type_code='03'"_qs), 1);
         prompter.answer(AnswerOk);
-        QCOMPARE(repair.enter(u"B0001"_qs), DealProcess::Outcome::Added);
+        QCOMPARE(repair.enter(u"B0001"_qs).outcome(), StepOutcome::Done);
         QCOMPARE(lib.snapshot(u"SELECT deal_batch_no,source_state FROM deal_log"_qs), u"R1|42"_qs);
         prompter.answer(AnswerOk);
-        QCOMPARE(repair.enter(u"B0002"_qs), DealProcess::Outcome::Refused);
+        QCOMPARE(repair.enter(u"B0002"_qs).outcome(), StepOutcome::Refused);
         QCOMPARE(prompter.lastText(), msg(lib, u"EDC011"_qs));
         QCOMPARE(lib.status(u"P2"_qs), u"35"_qs);
 
@@ -207,15 +207,15 @@ private Q_SLOTS:
         BookDeal other(lib.f.context(), BarcodeSettings{}, u"01"_qs);
         QCOMPARE(other.selectBatch(u"L1"_qs, u"R2"_qs), 1);
         prompter.answer(AnswerCancel);
-        QCOMPARE(other.enter(u"B0001"_qs), DealProcess::Outcome::Cancelled);
+        QCOMPARE(other.enter(u"B0001"_qs).outcome(), StepOutcome::Declined);
         QCOMPARE(prompter.lastText(), msg(lib, u"QDC008"_qs));
         prompter.answer(AnswerOk);
-        QCOMPARE(other.enter(u"B0001"_qs), DealProcess::Outcome::Added);
+        QCOMPARE(other.enter(u"B0001"_qs).outcome(), StepOutcome::Done);
         QCOMPARE(lib.snapshot(u"SELECT deal_batch_no,source_state FROM deal_log"_qs), u"R2|42"_qs);
         // Its old row is gone: cancelling it in R1 is refused.
         repair.model().setMarked(0, true);
         prompter.answer(AnswerOk);
-        QCOMPARE(repair.cancelMarked().stopped, true);
+        QCOMPARE(repair.undoMarked().stopped, true);
         QCOMPARE(prompter.lastText(), msg(lib, u"EDC009"_qs));
         QCOMPARE(lib.status(u"P1"_qs), u"33"_qs);
         QVERIFY(prompter.done());
@@ -229,10 +229,10 @@ private Q_SLOTS:
         QVERIFY(lib.f.exec(u"UPDATE item SET book_lend_flag='2' WHERE prop_no='P1'"_qs));
         QVERIFY(lib.f.exec(u"INSERT INTO preg_arri_lst (prop_no,cert_id,location_f) VALUES ('P1','R1','L1')"_qs));
         prompter.answer(AnswerCancel);
-        QCOMPARE(repair.enter(u"B0001"_qs), DealProcess::Outcome::Cancelled);
+        QCOMPARE(repair.enter(u"B0001"_qs).outcome(), StepOutcome::Declined);
         QCOMPARE(lib.count(u"preg_arri_lst"_qs), 1);
         prompter.answer(AnswerOk);
-        QCOMPARE(repair.enter(u"B0001"_qs), DealProcess::Outcome::Added);
+        QCOMPARE(repair.enter(u"B0001"_qs).outcome(), StepOutcome::Done);
         QVERIFY(prompter.lastText().contains(u"未通知"_qs));
         QCOMPARE(lib.count(u"preg_arri_lst"_qs), 0);
         QCOMPARE(lib.lendFlag(u"P1"_qs), u"0"_qs);
@@ -257,7 +257,7 @@ private Q_SLOTS:
             BookDeal form(lib.f.context(), BarcodeSettings{}, QString::fromLatin1(k.type));
             QCOMPARE(form.selectBatch(u"L1"_qs, QString::fromLatin1(k.batch)), 1);
             form.fee = u"abc"_qs; // no fee in these forms: not read
-            QCOMPARE(form.enter(QString::fromLatin1(k.code)), DealProcess::Outcome::Added);
+            QCOMPARE(form.enter(QString::fromLatin1(k.code)).outcome(), StepOutcome::Done);
             const QString prop = form.rows().at(0).row.propNo;
             QCOMPARE(lib.status(prop), QString::fromLatin1(k.status));
             QCOMPARE(lib.count(QStringLiteral("deal_log WHERE fee IS NULL AND prop_no=") + sqlQuote(prop)), 1);
@@ -271,7 +271,7 @@ private Q_SLOTS:
         // its weeding row.
         BookDeal gift(lib.f.context(), BarcodeSettings{}, u"04"_qs);
         QCOMPARE(gift.selectBatch(u"L1"_qs, u"G1"_qs), 1);
-        QCOMPARE(gift.enter(u"B0001"_qs), DealProcess::Outcome::Added);
+        QCOMPARE(gift.enter(u"B0001"_qs).outcome(), StepOutcome::Done);
         QCOMPARE(lib.f.one(u"SELECT source_state FROM deal_log WHERE deal_type_code='04' AND prop_no='P1'"_qs),
                  u"35"_qs);
         QCOMPARE(lib.count(u"deal_log WHERE deal_type_code='03'"_qs), 1);
@@ -285,15 +285,15 @@ private Q_SLOTS:
         QVERIFY(lib.f.exec(u"UPDATE indi_acct SET book_stat_code='33' WHERE prop_no='P1'"_qs));
         QVERIFY(lib.dealRow(u"L1"_qs, u"R1"_qs, u"01"_qs, u"P1"_qs, u"42"_qs));
         prompter.answer(AnswerCancel);
-        QCOMPARE(weeding.enter(u"B0001"_qs), DealProcess::Outcome::Cancelled);
+        QCOMPARE(weeding.enter(u"B0001"_qs).outcome(), StepOutcome::Declined);
         QCOMPARE(prompter.lastText(), msg(lib, u"QDC007"_qs));
         prompter.answer(AnswerOk);
-        QCOMPARE(weeding.enter(u"B0001"_qs), DealProcess::Outcome::Added);
+        QCOMPARE(weeding.enter(u"B0001"_qs).outcome(), StepOutcome::Done);
         QCOMPARE(lib.snapshot(u"SELECT deal_batch_no,deal_type_code,source_state FROM deal_log"_qs), u"W1|03|42"_qs);
         // Cancelled, it goes back to 42, not to 33 under no repair row.
         weeding.model().setMarked(0, true);
         prompter.answer(AnswerOk);
-        QCOMPARE(weeding.cancelMarked().cancelled, 1);
+        QCOMPARE(weeding.undoMarked().done, 1);
         QCOMPARE(lib.status(u"P1"_qs), u"42"_qs);
         QVERIFY(prompter.done());
     }
@@ -302,12 +302,12 @@ private Q_SLOTS:
     void cancelStopsAtACopyChangedElsewhere()
     {
         BATCH_LIB(lib, repair, "01", "R1");
-        QCOMPARE(repair.enter(u"B0001"_qs), DealProcess::Outcome::Added);
-        QCOMPARE(repair.enter(u"B0002"_qs), DealProcess::Outcome::Added);
+        QCOMPARE(repair.enter(u"B0001"_qs).outcome(), StepOutcome::Done);
+        QCOMPARE(repair.enter(u"B0002"_qs).outcome(), StepOutcome::Done);
         repair.model().markAll();
         // "No" to the confirmation changes nothing.
         prompter.answer(AnswerCancel);
-        QCOMPARE(repair.cancelMarked().cancelled, 0);
+        QCOMPARE(repair.undoMarked().done, 0);
         QCOMPARE(lib.count(u"deal_log"_qs), 2);
         // A second operator puts P2 back on the shelf meanwhile: the run
         // meets it first (bottom up) and stops there.
@@ -315,8 +315,8 @@ private Q_SLOTS:
         QVERIFY(other);
         QCOMPARE(other->context().db().execute(u"UPDATE indi_acct SET book_stat_code='42' WHERE prop_no='P2'"_qs), 0);
         prompter.answer(AnswerOk);
-        const DealProcess::CancelResult r = repair.cancelMarked();
-        QCOMPARE(r.cancelled, 0);
+        const ScanReport r = repair.undoMarked();
+        QCOMPARE(r.done, 0);
         QVERIFY(r.stopped);
         QCOMPARE(prompter.lastText(), msg(lib, u"EDC009"_qs));
         QCOMPARE(lib.status(u"P2"_qs), u"42"_qs);
@@ -330,8 +330,8 @@ private Q_SLOTS:
     {
         BATCH_LIB(lib, repair, "01", "R1");
         repair.remark = u"旧"_qs;
-        QCOMPARE(repair.enter(u"B0001"_qs), DealProcess::Outcome::Added);
-        QCOMPARE(repair.enter(u"B0002"_qs), DealProcess::Outcome::Added);
+        QCOMPARE(repair.enter(u"B0001"_qs).outcome(), StepOutcome::Done);
+        QCOMPARE(repair.enter(u"B0002"_qs).outcome(), StepOutcome::Done);
         repair.model().setMarked(1, true);
         repair.fee = u"x1"_qs;
         QCOMPARE(repair.amendMarked(), 0);
@@ -357,12 +357,35 @@ private Q_SLOTS:
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("B0001\r\nNOSUCH\r\n\r\nB0003\r\nB0002\r\n");
         file.close();
-        const ImportReport r = weeding.importFile(path);
+        const ScanReport r = weeding.importFile(path);
         QCOMPARE(r.codes, 4);
         QCOMPARE(r.done, 2);
-        QCOMPARE(r.refused.size(), 2);
+        QCOMPARE(r.reasons.size(), 2);
         QCOMPARE(lib.count(u"indi_acct WHERE book_stat_code='35'"_qs), 2);
         QCOMPARE(weeding.rows().size(), 2);
+    }
+
+    // The batch as the form's commands read it again: finished by another
+    // workstation, then deleted while the batch dialog was open.
+    void batchReadAgainOrGone_data() { addBackendRows(); }
+    void batchReadAgainOrGone()
+    {
+        BATCH_LIB(lib, repair, "01", "R1");
+        QCOMPARE(repair.enter(u"B0002"_qs).outcome(), StepOutcome::Done);
+        QVERIFY(lib.f.exec(u"UPDATE deal_batch_lst SET deal_stat_flag='1' WHERE deal_batch_no='R1'"_qs));
+        QVERIFY(!repair.batch().finished());
+        QCOMPARE(repair.refreshBatch(), 0);
+        QVERIFY(repair.batch().finished());
+
+        repair.batchChosen(std::nullopt); // cancelled, the batch still there
+        QCOMPARE(repair.batch().number, u"R1"_qs);
+        QVERIFY(lib.f.exec(u"DELETE FROM deal_log"_qs) &&
+                lib.f.exec(u"DELETE FROM deal_batch_lst WHERE deal_batch_no='R1'"_qs));
+        repair.batchChosen(std::nullopt);
+        QVERIFY(!repair.hasBatch());
+        QCOMPARE(repair.rows().size(), 0);
+        QCOMPARE(repair.enter(u"B0001"_qs).outcome(), StepOutcome::Refused);
+        QCOMPARE(lib.count(u"deal_log"_qs), 0);
     }
 };
 

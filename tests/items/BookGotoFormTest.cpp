@@ -64,6 +64,15 @@ private Q_SLOTS:
         QCOMPARE(list->model()->rowCount(), 3);
         QCOMPARE(child<QLabel>(form, "lblCount")->text(), u"共3册"_qs);
 
+        // Where the listed title's other copies are.
+        auto *all = child<QTableView>(form, "spdItemAll");
+        QVERIFY(all && !all->isVisible());
+        list->selectRow(0);
+        child<QAction>(form, "ShowAllItem")->trigger();
+        QVERIFY(all->isVisible());
+        QCOMPARE(all->model()->rowCount(), 2); // P4 and P5 of M2
+        QCOMPARE(all->model()->index(0, 0).data().toString(), u"P4"_qs);
+
         QVERIFY(list->model()->setData(list->model()->index(1, 0), Qt::Checked, Qt::CheckStateRole));
         prompter.answer(AnswerOk);
         child<QAction>(form, "UndoGoto")->trigger();

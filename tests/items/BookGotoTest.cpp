@@ -52,27 +52,27 @@ private Q_SLOTS:
         QVERIFY(lib.copy(u"P7"_qs, u"M2"_qs, u"B0007"_qs, u"L1"_qs, u"35"_qs, u"K825/9"_qs));
         QVERIFY(lib.dealRow(u"L1"_qs, u"T1"_qs, u"03"_qs, u"P7"_qs, u"42"_qs));
 
-        QCOMPARE(g.enter(u"b0003"_qs), BookGoto::Outcome::Refused);
+        QCOMPARE(g.enter(u"b0003"_qs).outcome(), StepOutcome::Refused);
         QCOMPARE(prompter.lastText(), gotoMsg(lib, u"EDC002"_qs) + u"外文书库"_qs);
         // On loan: asked; no leaves it out, yes lists it.
         prompter.answer(AnswerCancel);
-        QCOMPARE(g.enter(u"B0001"_qs), BookGoto::Outcome::Cancelled);
+        QCOMPARE(g.enter(u"B0001"_qs).outcome(), StepOutcome::Declined);
         QVERIFY(g.rows().isEmpty());
         prompter.answer(AnswerOk);
-        QCOMPARE(g.enter(u"B0001"_qs), BookGoto::Outcome::Listed);
+        QCOMPARE(g.enter(u"B0001"_qs).outcome(), StepOutcome::Done);
         QCOMPARE(prompter.lastText(), u"该书处于借出状态，是否仍然调拨？"_qs);
-        QCOMPARE(g.enter(u"B0001"_qs), BookGoto::Outcome::Refused);
+        QCOMPARE(g.enter(u"B0001"_qs).outcome(), StepOutcome::Refused);
         QCOMPARE(prompter.lastText(), gotoMsg(lib, u"EDC019"_qs));
         // A weeded copy leaves its weeding row and gets back the status it
         // had before it was weeded.
         prompter.answer(AnswerOk);
-        QCOMPARE(g.enter(u"B0007"_qs), BookGoto::Outcome::Listed);
+        QCOMPARE(g.enter(u"B0007"_qs).outcome(), StepOutcome::Done);
         QCOMPARE(lib.count(u"deal_log"_qs), 0);
         QCOMPARE(lib.status(u"P7"_qs), u"42"_qs);
         QCOMPARE(g.rows().last().row.status, u"42"_qs);
         // An arrived reservation is let go before the copy is listed.
         prompter.answer(AnswerOk);
-        QCOMPARE(g.enter(u"B0002"_qs), BookGoto::Outcome::Listed);
+        QCOMPARE(g.enter(u"B0002"_qs).outcome(), StepOutcome::Done);
         QCOMPARE(lib.lendFlag(u"P2"_qs), u"0"_qs);
         QCOMPARE(lib.count(u"preg_arri_lst"_qs), 0);
         QCOMPARE(listedProps(g), (QStringList{u"P1"_qs, u"P7"_qs, u"P2"_qs}));
@@ -110,7 +110,7 @@ private Q_SLOTS:
                       "b0004\r\n\r\nB0003\r\nB0001\r\nB'01\r\n\r\nB0005\r\nB0004\r\n");
         }
         prompter.answerFile(path);
-        const ImportReport r = g.importCodes();
+        const ScanReport r = g.importCodes();
         QCOMPARE(r.codes, 6);
         QCOMPARE(r.done, 2);
         QCOMPARE(listedProps(g), (QStringList{u"P4"_qs, u"P5"_qs}));
@@ -156,10 +156,10 @@ private Q_SLOTS:
     void listTransferAndPrintedList()
     {
         GOTO_LIB(lib);
-        QCOMPARE(g.enter(u"B0004"_qs), BookGoto::Outcome::Listed);
-        QCOMPARE(g.enter(u"B0005"_qs), BookGoto::Outcome::Listed);
+        QCOMPARE(g.enter(u"B0004"_qs).outcome(), StepOutcome::Done);
+        QCOMPARE(g.enter(u"B0005"_qs).outcome(), StepOutcome::Done);
         prompter.answer(AnswerOk);
-        QCOMPARE(g.enter(u"B0001"_qs), BookGoto::Outcome::Listed);
+        QCOMPARE(g.enter(u"B0001"_qs).outcome(), StepOutcome::Done);
 
         const std::optional<ListReport> list = g.report();
         QVERIFY(list.has_value());
@@ -180,9 +180,9 @@ private Q_SLOTS:
         // Drop the middle row; the database does not change.
         g.model().setMarked(1, true);
         prompter.answer(AnswerOk);
-        QCOMPARE(g.dropMarked(), 1);
+        QCOMPARE(g.undoMarked().done, 1);
         QCOMPARE(listedProps(g), (QStringList{u"P4"_qs, u"P1"_qs}));
-        QCOMPARE(g.enter(u"B0005"_qs), BookGoto::Outcome::Listed); // listable again
+        QCOMPARE(g.enter(u"B0005"_qs).outcome(), StepOutcome::Done); // listable again
 
         // P5 moves meanwhile: the run moves P4 and P1, stops at P5, which
         // stays listed; the copies moved before it stay moved.
@@ -217,17 +217,17 @@ private Q_SLOTS:
         QVERIFY(lib.copy(u"P8"_qs, u"M2"_qs, u"B0008"_qs, u"L1"_qs, u"38"_qs, u"K825/9"_qs));
         g.setNormStatChooser([](ItemTransaction &, const QString &) { return std::optional<QString>(); });
         prompter.answer(AnswerOk);
-        QCOMPARE(g.enter(u"B0008"_qs), BookGoto::Outcome::Cancelled);
+        QCOMPARE(g.enter(u"B0008"_qs).outcome(), StepOutcome::Declined);
         QCOMPARE(prompter.lastText(), gotoMsg(lib, u"QDC015"_qs));
         QCOMPARE(lib.status(u"P8"_qs), u"38"_qs);
         // A copy under repair leaves its repair row with its old status.
         QVERIFY(lib.copy(u"P9"_qs, u"M2"_qs, u"B0009"_qs, u"L1"_qs, u"33"_qs, u"K825/9"_qs));
         QVERIFY(lib.dealRow(u"L1"_qs, u"X1"_qs, u"01"_qs, u"P9"_qs, u"43"_qs));
         prompter.answer(AnswerCancel);
-        QCOMPARE(g.enter(u"B0009"_qs), BookGoto::Outcome::Cancelled);
+        QCOMPARE(g.enter(u"B0009"_qs).outcome(), StepOutcome::Declined);
         QCOMPARE(lib.count(u"deal_log"_qs), 1);
         prompter.answer(AnswerOk);
-        QCOMPARE(g.enter(u"B0009"_qs), BookGoto::Outcome::Listed);
+        QCOMPARE(g.enter(u"B0009"_qs).outcome(), StepOutcome::Done);
         QCOMPARE(prompter.lastText(), gotoMsg(lib, u"QDC007"_qs));
         QCOMPARE(lib.count(u"deal_log"_qs), 0);
         QCOMPARE(lib.status(u"P9"_qs), u"43"_qs);

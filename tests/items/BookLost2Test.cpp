@@ -62,6 +62,8 @@ private Q_SLOTS:
         QCOMPARE(form.reader().name, u"王'五"_qs);
         QCOMPARE(form.reader().gradeName, u"普通外借"_qs);
         QCOMPARE(form.reader().typeName, u"普通读者"_qs);
+        QVERIFY2(form.readerLine().startsWith(u"王'五  中文系  "_qs), qPrintable(form.readerLine()));
+        QVERIFY(form.readerLine().endsWith(u"普通读者  普通外借  违章：否  欠款：否"_qs));
         QCOMPARE(form.rows().size(), 2);
         QCOMPARE(form.rows().at(1).row.propNo, u"P2"_qs);
         QCOMPARE(form.rows().at(1).lendFlag, u"1"_qs);

@@ -66,7 +66,7 @@ private Q_SLOTS:
         state.setNewStatus(QStringLiteral("42"));
         state.setOpac(false);
         // Lower case is found: the scanner's case does not matter.
-        QCOMPARE(state.enter(QStringLiteral(" b0001 ")), BookState::Outcome::Changed);
+        QCOMPARE(state.enter(QStringLiteral(" b0001 ")).outcome(), StepOutcome::Done);
         QCOMPARE(lib.status(QStringLiteral("P1")), QStringLiteral("42"));
         QCOMPARE(lib.itemStatus(QStringLiteral("P1")), QStringLiteral("42"));
         QCOMPARE(lib.lendFlag(QStringLiteral("P1")), QStringLiteral("0"));
@@ -93,7 +93,7 @@ private Q_SLOTS:
         state.setNewStatus(QString(book_state::Unchanged));
         state.setOpac(true);
         lib.f.exec(u"UPDATE indi_acct SET indi_opac_flag='0' WHERE prop_no='P3'"_qs);
-        QCOMPARE(state.enter(QStringLiteral("p3")), BookState::Outcome::Changed);
+        QCOMPARE(state.enter(QStringLiteral("p3")).outcome(), StepOutcome::Done);
         QCOMPARE(lib.status(QStringLiteral("P3")), QStringLiteral("17"));
         QCOMPARE(lib.opac(QStringLiteral("P3")), QStringLiteral("1"));
         QCOMPARE(lib.count(u"item WHERE prop_no='P3'"_qs), 0);
@@ -114,24 +114,24 @@ private Q_SLOTS:
         const QString before = lib.state(u"P1"_qs);
         state.setNewStatus(u"42"_qs);
 
-        QCOMPARE(state.enter(u"NOSUCH"_qs), BookState::Outcome::Refused);
+        QCOMPARE(state.enter(u"NOSUCH"_qs).outcome(), StepOutcome::Refused);
         QCOMPARE(prompter.lastText(), u"该条码号不存在"_qs);
-        QCOMPARE(state.enter(u"B'0001' OR '1'='1"_qs), BookState::Outcome::Refused);
-        QCOMPARE(state.enter(u"B0404"_qs), BookState::Outcome::Refused); // its record is missing
+        QCOMPARE(state.enter(u"B'0001' OR '1'='1"_qs).outcome(), StepOutcome::Refused);
+        QCOMPARE(state.enter(u"B0404"_qs).outcome(), StepOutcome::Refused); // its record is missing
         QCOMPARE(prompter.lastText(), u"该条码号不存在"_qs);
         // Apostrophes and Chinese are data: this copy is found, and refused
         // because it is still in acceptance (13).
-        QCOMPARE(state.enter(u"条码'一"_qs), BookState::Outcome::Refused);
+        QCOMPARE(state.enter(u"条码'一"_qs).outcome(), StepOutcome::Refused);
         QCOMPARE(prompter.lastText(), msg(lib, u"EDC024"_qs));
         for (const char *s : {"11", "12", "14", "15", "16"}) {
             prompter.clear();
-            QCOMPARE(state.enter(QStringLiteral("BQ") + QLatin1String(s)), BookState::Outcome::Refused);
+            QCOMPARE(state.enter(QStringLiteral("BQ") + QLatin1String(s)).outcome(), StepOutcome::Refused);
             QCOMPARE(prompter.lastText(), msg(lib, u"EDC024"_qs));
         }
         state.entry().setInputType(InputType::Accession);
-        QCOMPARE(state.enter(u"P404"_qs), BookState::Outcome::Refused);
+        QCOMPARE(state.enter(u"P404"_qs).outcome(), StepOutcome::Refused);
         QCOMPARE(prompter.lastText(), u"该财产号不存在"_qs);
-        QCOMPARE(state.enter(u"   "_qs), BookState::Outcome::Empty);
+        QCOMPARE(state.enter(u"   "_qs).isEmpty(), true);
 
         QCOMPARE(lib.state(u"P1"_qs), before);
         QCOMPARE(lib.count(u"indi_acct WHERE book_stat_code='42'"_qs), 0);
@@ -152,13 +152,13 @@ private Q_SLOTS:
         // The copy comes back by its accession number whatever the input
         // type, so that a copy without a barcode can be found too.
         state.setNewStatus(u"44"_qs);
-        QCOMPARE(state.searchAndChange(search), BookState::Outcome::Changed);
+        QCOMPARE(state.searchAndEnter(search).outcome(), StepOutcome::Done);
         QCOMPARE(lib.status(u"P2"_qs), u"44"_qs);
         QCOMPARE(state.rows().size(), 1);
         answer.reset();
-        QCOMPARE(state.searchAndChange(search), BookState::Outcome::Empty);
+        QCOMPARE(state.searchAndEnter(search).isEmpty(), true);
         QCOMPARE(asked, (QStringList{u"All"_qs, u"All"_qs}));
-        QCOMPARE(state.searchAndChange(CopyPicker{}), BookState::Outcome::Empty);
+        QCOMPARE(state.searchAndEnter(CopyPicker{}).isEmpty(), true);
         QVERIFY(prompter.shown().isEmpty());
     }
 
@@ -173,7 +173,7 @@ private Q_SLOTS:
         QVERIFY(!lib.f.context().codes().checkLocationRight(u"L9"_qs));
         prompter.clear();
         QVERIFY(lib.copy(u"P9"_qs, u"M1"_qs, u"B0009"_qs, u"L9"_qs, u"42"_qs));
-        QCOMPARE(state.enter(u"B0009"_qs), BookState::Outcome::Changed);
+        QCOMPARE(state.enter(u"B0009"_qs).outcome(), StepOutcome::Done);
         QCOMPARE(lib.status(u"P9"_qs), u"41"_qs);
         QVERIFY(prompter.shown().isEmpty());
     }
@@ -185,14 +185,14 @@ private Q_SLOTS:
         QVERIFY(lib.copy(u"P39"_qs, u"M1"_qs, u"B0039"_qs, u"L1"_qs, u"39"_qs));
         QVERIFY(lib.reader(u"R1"_qs, u"1"_qs) && lib.reader(u"R0"_qs, u"0"_qs));
         QVERIFY(lib.f.exec(u"INSERT INTO lost_recoup_lst (prop_no,cert_id,recoup_type) VALUES ('P39','R1','2')"_qs));
-        QCOMPARE(state.enter(u"B0039"_qs), BookState::Outcome::Refused);
+        QCOMPARE(state.enter(u"B0039"_qs).outcome(), StepOutcome::Refused);
         QCOMPARE(prompter.lastText(), msg(lib, u"EDC005"_qs));
         QCOMPARE(lib.status(u"P39"_qs), u"39"_qs);
         // A claim paid in money (type 1), or owed by a deleted reader, no
         // longer holds the copy.
         QVERIFY(lib.f.exec(u"UPDATE lost_recoup_lst SET recoup_type='1'"_qs));
         QVERIFY(lib.f.exec(u"INSERT INTO lost_recoup_lst (prop_no,cert_id,recoup_type) VALUES ('P39','R0','2')"_qs));
-        QCOMPARE(state.enter(u"B0039"_qs), BookState::Outcome::Changed);
+        QCOMPARE(state.enter(u"B0039"_qs).outcome(), StepOutcome::Done);
         QCOMPARE(lib.status(u"P39"_qs), u"41"_qs);
     }
 
@@ -208,20 +208,20 @@ private Q_SLOTS:
         const QString before = lib.state(u"P1"_qs);
 
         // Changed to 41 the copy stays reserved: no question.
-        QCOMPARE(state.enter(u"B0001"_qs), BookState::Outcome::Changed);
+        QCOMPARE(state.enter(u"B0001"_qs).outcome(), StepOutcome::Done);
         QCOMPARE(lib.lendFlag(u"P1"_qs), u"2"_qs);
         QCOMPARE(lib.count(u"preg_arri_lst WHERE prop_no='P1'"_qs), 1);
         QVERIFY(prompter.shown().isEmpty());
 
         state.setNewStatus(u"3C"_qs);
         prompter.answer(AnswerCancel);
-        QCOMPARE(state.enter(u"B0001"_qs), BookState::Outcome::Cancelled);
+        QCOMPARE(state.enter(u"B0001"_qs).outcome(), StepOutcome::Declined);
         QVERIFY(prompter.lastText().contains(u"已通知"_qs));
         QCOMPARE(lib.status(u"P1"_qs), u"41"_qs);
         QCOMPARE(lib.count(u"preg_arri_lst WHERE prop_no='P1'"_qs), 1);
 
         prompter.answer(AnswerOk);
-        QCOMPARE(state.enter(u"B0001"_qs), BookState::Outcome::Changed);
+        QCOMPARE(state.enter(u"B0001"_qs).outcome(), StepOutcome::Done);
         QCOMPARE(lib.status(u"P1"_qs), u"3C"_qs);
         QCOMPARE(lib.itemStatus(u"P1"_qs), u"3C"_qs);
         QCOMPARE(lib.lendFlag(u"P1"_qs), u"0"_qs);
@@ -229,7 +229,7 @@ private Q_SLOTS:
 
         // Not yet notified: the question says so.
         prompter.answer(AnswerOk);
-        QCOMPARE(state.enter(u"B0002"_qs), BookState::Outcome::Changed);
+        QCOMPARE(state.enter(u"B0002"_qs).outcome(), StepOutcome::Done);
         QVERIFY(prompter.lastText().contains(u"未通知"_qs));
         QCOMPARE(lib.count(u"preg_arri_lst"_qs), 0);
         QVERIFY(before != lib.state(u"P1"_qs));
@@ -254,11 +254,11 @@ private Q_SLOTS:
             QVERIFY(lib.dealRow(u"L2"_qs, u"X9"_qs, u"01"_qs, prop));
             const QString before = lib.state(prop);
             prompter.answer(AnswerCancel);
-            QCOMPARE(state.enter(prop), BookState::Outcome::Cancelled);
+            QCOMPARE(state.enter(prop).outcome(), StepOutcome::Declined);
             QCOMPARE(prompter.lastText(), msg(lib, QLatin1String(c.question)));
             QCOMPARE(lib.state(prop), before);
             prompter.answer(AnswerOk);
-            QCOMPARE(state.enter(prop), BookState::Outcome::Changed);
+            QCOMPARE(state.enter(prop).outcome(), StepOutcome::Done);
             QCOMPARE(lib.status(prop), u"41"_qs);
             QCOMPARE(
                 lib.snapshot(QStringLiteral("SELECT deal_type_code FROM deal_log WHERE prop_no=") + sqlQuote(prop)),
@@ -280,10 +280,10 @@ private Q_SLOTS:
         QVERIFY(lib.dealRow(u"L1"_qs, u"X1"_qs, u"01"_qs, u"R33"_qs));
         state.setNewStatus(QString(book_state::Unchanged));
         state.setOpac(false);
-        QCOMPARE(state.enter(u"BW35"_qs), BookState::Outcome::Changed);
-        QCOMPARE(state.enter(u"BR33"_qs), BookState::Outcome::Changed);
+        QCOMPARE(state.enter(u"BW35"_qs).outcome(), StepOutcome::Done);
+        QCOMPARE(state.enter(u"BR33"_qs).outcome(), StepOutcome::Done);
         state.setNewStatus(u"33"_qs);
-        QCOMPARE(state.enter(u"BR33"_qs), BookState::Outcome::Changed);
+        QCOMPARE(state.enter(u"BR33"_qs).outcome(), StepOutcome::Done);
         QVERIFY(prompter.shown().isEmpty());
         QCOMPARE(lib.snapshot(u"SELECT prop_no,book_stat_code,indi_opac_flag FROM indi_acct "
                               "WHERE prop_no IN ('W35','R33') ORDER BY prop_no"_qs),
@@ -304,16 +304,16 @@ private Q_SLOTS:
         QVERIFY(lib.dealRow(u"L2"_qs, u"X3"_qs, u"01"_qs, u"R2"_qs)); // another location: no question
 
         prompter.answer(AnswerCancel);
-        QCOMPARE(state.enter(u"BR1"_qs), BookState::Outcome::Cancelled);
+        QCOMPARE(state.enter(u"BR1"_qs).outcome(), StepOutcome::Declined);
         QCOMPARE(prompter.lastText(), msg(lib, u"QDC007"_qs));
         QCOMPARE(lib.count(u"deal_log WHERE prop_no='R1'"_qs), 3);
         prompter.answer(AnswerOk);
-        QCOMPARE(state.enter(u"BR1"_qs), BookState::Outcome::Changed);
+        QCOMPARE(state.enter(u"BR1"_qs).outcome(), StepOutcome::Done);
         QCOMPARE(lib.snapshot(u"SELECT deal_batch_no,deal_type_code FROM deal_log WHERE prop_no='R1' "
                               "ORDER BY deal_no"_qs),
                  u"X1|01\nX1|02"_qs);
         prompter.clear();
-        QCOMPARE(state.enter(u"BR2"_qs), BookState::Outcome::Changed);
+        QCOMPARE(state.enter(u"BR2"_qs).outcome(), StepOutcome::Done);
         QVERIFY(prompter.shown().isEmpty());
         QCOMPARE(lib.count(u"deal_log WHERE prop_no='R2'"_qs), 1);
         QVERIFY(prompter.done());
@@ -337,7 +337,7 @@ private Q_SLOTS:
 
         state.setNewStatus(u"42"_qs);
         prompter.answer(AnswerOk).answer(AnswerOk);
-        QCOMPARE(state.enter(u"BW1"_qs), BookState::Outcome::Failed);
+        QCOMPARE(state.enter(u"BW1"_qs).outcome(), StepOutcome::Failed);
         QCOMPARE(prompter.shown().last().kind, QChar(u'E'));
         QCOMPARE(lib.state(u"W1"_qs), before);
         QVERIFY(state.rows().isEmpty());
@@ -346,7 +346,7 @@ private Q_SLOTS:
         // accepts its line again.
         QVERIFY(lib.f.exec(u"DROP TABLE log_detl"_qs));
         QVERIFY(lib.f.exec(u"ALTER TABLE log_detl_real RENAME TO log_detl"_qs));
-        QCOMPARE(state.enter(u"B0002"_qs), BookState::Outcome::Changed);
+        QCOMPARE(state.enter(u"B0002"_qs).outcome(), StepOutcome::Done);
         QVERIFY(prompter.done());
     }
 
@@ -357,7 +357,7 @@ private Q_SLOTS:
         QVERIFY(lib.copy(u"P4"_qs, u"M1"_qs, u"B0004"_qs, u"L1"_qs, u"42"_qs, u"I247.5/1"_qs, u"0"_qs));
         state.setNewStatus(u"38"_qs);
         for (const char *code : {"B0001", "B0002", "B0004"})
-            QCOMPARE(state.enter(QLatin1String(code)), BookState::Outcome::Changed);
+            QCOMPARE(state.enter(QLatin1String(code)).outcome(), StepOutcome::Done);
         QCOMPARE(lib.f.one(u"SELECT lendable_copies FROM marc WHERE marc_rec_no='M1'"_qs), u"0"_qs);
 
         // Another operator, at another workstation, finds P2 and sets it to
@@ -367,12 +367,12 @@ private Q_SLOTS:
         {
             BookState second(other->context(), BarcodeSettings{});
             second.setNewStatus(u"43"_qs);
-            QCOMPARE(second.enter(u"B0002"_qs), BookState::Outcome::Changed);
+            QCOMPARE(second.enter(u"B0002"_qs).outcome(), StepOutcome::Done);
         }
 
         state.markAll();
-        const BookState::UndoResult undo = state.undoMarked();
-        QCOMPARE(undo.undone, 1);
+        const ScanReport undo = state.undoMarked();
+        QCOMPARE(undo.done, 1);
         QVERIFY(undo.stopped);
         QCOMPARE(prompter.lastText(), msg(lib, u"EDC009"_qs));
         // P4 (the last row) is back as it was, flag included; P2 keeps the
@@ -388,7 +388,7 @@ private Q_SLOTS:
         QVERIFY(lib.f.exec(u"UPDATE indi_acct SET rec_flag_upt_date='2000-01-01' WHERE prop_no='P1'"_qs) &&
                 lib.f.exec(u"UPDATE item SET rec_flag_upt_date='2000-01-01',resp_wkr='W000' WHERE prop_no='P1'"_qs));
         state.setMarked(1, false);
-        QCOMPARE(state.undoMarked().undone, 1);
+        QCOMPARE(state.undoMarked().done, 1);
         QCOMPARE(lib.f.one(u"SELECT rec_flag_upt_date FROM indi_acct WHERE prop_no='P1'"_qs), lib.today());
         QCOMPARE(lib.f.one(u"SELECT rec_flag_upt_date||'/'||resp_wkr FROM item WHERE prop_no='P1'"_qs),
                  lib.today() + u"/W001"_qs);
@@ -520,11 +520,11 @@ private Q_SLOTS:
         }
         state.setNewStatus(u"43"_qs);
         prompter.answerFile(path).answer(AnswerCancel); // QDC002 for B000A: no
-        const ImportReport r = state.importCodes();
+        const ScanReport r = state.importCodes();
         QCOMPARE(r.codes, 5);
         QCOMPARE(r.done, 2);
         QVERIFY(!r.stopped);
-        QCOMPARE(r.refused, (QStringList{u"NOPE：该条码号不存在"_qs, u"B0009："_qs + msg(lib, u"EDC024"_qs),
+        QCOMPARE(r.reasons, (QStringList{u"NOPE：该条码号不存在"_qs, u"B0009："_qs + msg(lib, u"EDC024"_qs),
                                          u"B000A：未确认"_qs}));
         QCOMPARE(lib.count(u"indi_acct WHERE book_stat_code='43'"_qs), 2);
         QCOMPARE(lib.status(u"PA"_qs), u"35"_qs);

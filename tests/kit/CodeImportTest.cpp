@@ -90,12 +90,12 @@ private Q_SLOTS:
         import.setProblemFile(&problems);
         QStringList seen;
         prompter.answerFile(path).answer(AnswerOk).answer(AnswerCancel);
-        const ImportReport r = import.chooseAndRun([&](const QString &code) { return step(context, seen, code); });
+        const ScanReport r = import.chooseAndRun([&](const QString &code) { return step(context, seen, code); });
         QCOMPARE(seen, (QStringList{u"OK1"_s, u"BAD1"_s, u"ASK1"_s, u"ASK2"_s, u"OK2"_s}));
         QCOMPARE(r.codes, 5);
         QCOMPARE(r.done, 3);
         QVERIFY(!r.stopped && !r.failed);
-        QCOMPARE(r.refused, (QStringList{u"BAD1：该书不属于本馆藏地"_s, u"ASK2：未确认"_s}));
+        QCOMPARE(r.reasons, (QStringList{u"BAD1：该书不属于本馆藏地"_s, u"ASK2：未确认"_s}));
         QVERIFY(prompter.progressSteps() >= 5);
         // The two questions, the summary and the problem-file notice: no box
         // per refusal.
@@ -122,7 +122,7 @@ private Q_SLOTS:
         const auto run = [&](const QString &code) { return step(context, seen, code); };
 
         prompter.stopProgressAt(3); // Stop pressed while the third code waits
-        ImportReport r = import.run({u"OK1"_s, u"OK2"_s, u"OK3"_s, u"OK4"_s}, run);
+        ScanReport r = import.run({u"OK1"_s, u"OK2"_s, u"OK3"_s, u"OK4"_s}, run);
         QCOMPARE(seen, (QStringList{u"OK1"_s, u"OK2"_s}));
         QVERIFY(r.stopped && !r.failed);
         QCOMPARE(r.done, 2);
@@ -133,7 +133,7 @@ private Q_SLOTS:
         r = import.run({u"OK1"_s, u"FAIL"_s, u"OK2"_s}, run);
         QCOMPARE(seen, (QStringList{u"OK1"_s, u"FAIL"_s}));
         QVERIFY(r.stopped && r.failed);
-        QCOMPARE(r.refused, QStringList{u"FAIL：数据库错误"_s});
+        QCOMPARE(r.reasons, QStringList{u"FAIL：数据库错误"_s});
 
         // A missing file fails with a box; an empty one says so and runs
         // nothing.
@@ -159,7 +159,7 @@ private Q_SLOTS:
         CodeImport import(tc.context(), QStringLiteral("正在处理……"), QStringLiteral("导入%1个号码，处理%2册。"));
         int n = 0;
         QString last;
-        const ImportReport r = import.runFile(tc.root() + QStringLiteral("/big.txt"), [&](const QString &code) {
+        const ScanReport r = import.runFile(tc.root() + QStringLiteral("/big.txt"), [&](const QString &code) {
             ++n;
             last = code;
             return code.endsWith(u'7') ? StepOutcome::Refused : StepOutcome::Done;
@@ -167,7 +167,7 @@ private Q_SLOTS:
         QCOMPARE(r.codes, 100000);
         QCOMPARE(n, 100000);
         QCOMPARE(last, u"TS1099999"_s);
-        QCOMPARE(r.refused.size(), 10000);
+        QCOMPARE(r.reasons.size(), 10000);
         QCOMPARE(r.done, 90000);
         // The summary names the first twenty refusals, not ten thousand.
         QVERIFY(tc.prompter().lastText().count(u'\n') < 30);

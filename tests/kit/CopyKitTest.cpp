@@ -148,7 +148,7 @@ private Q_SLOTS:
         const auto reset = [&lib]() { return lib.f.exec(u"UPDATE indi_acct SET book_stat_code='41'"_s); };
 
         prompter.answer(AnswerCancel);
-        RunReport r = CopyRunner(context, {}).run({0, 1, 2, 3}, step);
+        ScanReport r = CopyRunner(context, {}).run({0, 1, 2, 3}, step);
         QCOMPARE(r.done, 2);
         QCOMPARE(r.refused, 2);
         QVERIFY(!r.stopped && !r.failed);

@@ -2,7 +2,8 @@
 // keys, the scan box that keeps the focus and its choice of what is scanned,
 // the find row, the class-number box, the
 // location list under the operator's rights, and forms that open showing
-// their grid and come back at the size and column widths the operator left.
+// their grid and come back at the size and column widths the operator left;
+// the wait text over a form while its work runs.
 
 #include "copies/ItemEntry.h"
 #include "core/Preferences.h"
@@ -14,11 +15,13 @@
 #include "ui/EntryBoxes.h"
 #include "ui/FormLayout.h"
 #include "ui/FormParts.h"
+#include "ui/WaitWindow.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
@@ -299,6 +302,22 @@ private Q_SLOTS:
         QCOMPARE(gridOf(later)->columnWidth(4), 77); // the second 价格
         QCOMPARE(later->findChild<QSplitter *>()->sizes(), panes);
         again->close();
+    }
+
+    // The wait text is up while its work runs and gone after it.
+    void waitTextWhileWorkRuns()
+    {
+        QWidget form;
+        form.show();
+        {
+            const WaitText wait(&form, QStringLiteral("正在准备书刊调拨..."));
+            auto *window = form.findChild<QDialog *>(QStringLiteral("frmWaitMsg"));
+            QVERIFY(window && window->isVisible());
+            QCOMPARE(window->findChild<QLabel *>(QStringLiteral("lblMsg"))->text(),
+                     QStringLiteral("正在准备书刊调拨..."));
+        }
+        auto *window = form.findChild<QDialog *>(QStringLiteral("frmWaitMsg"));
+        QVERIFY(window == nullptr || !window->isVisible());
     }
 };
 
