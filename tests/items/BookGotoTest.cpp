@@ -272,13 +272,13 @@ private Q_SLOTS:
     {
         GOTO_LIB(lib);
         QVERIFY(lib.copy(u"P7"_qs, u"M2"_qs, u"B0007"_qs, u"L1"_qs, u"39"_qs, u"K825/9"_qs));
-        QCOMPARE(g.enter(u"B0007"_qs), BookGoto::Outcome::Refused);
+        QCOMPARE(g.enter(u"B0007"_qs).outcome(), StepOutcome::Refused);
         QCOMPARE(prompter.lastText(), gotoMsg(lib, u"EDC005"_qs));
         QCOMPARE(g.pickByClass(u"K825/9"_qs), 2); // P4 and P5, not P7
         QCOMPARE(g.takePicks(false), 0);
 
         QVERIFY(g.setSource(u"All"_qs));
-        QCOMPARE(g.enter(u"B0003"_qs), BookGoto::Outcome::Refused); // at L2 already
+        QCOMPARE(g.enter(u"B0003"_qs).outcome(), StepOutcome::Refused); // at L2 already
         QCOMPARE(prompter.lastText(), gotoMsg(lib, u"EDC017"_qs));
         QCOMPARE(g.pickByClass(u"I"_qs), 2); // P1 and P2; P3 stands at L2
         QCOMPARE(g.picks().count(), 2);
@@ -288,7 +288,7 @@ private Q_SLOTS:
 
         // Listed, then moved to the destination or paid for meanwhile: the
         // run stops at it, moving and logging nothing.
-        QCOMPARE(g.enter(u"B0004"_qs), BookGoto::Outcome::Listed);
+        QCOMPARE(g.enter(u"B0004"_qs).outcome(), StepOutcome::Done);
         QVERIFY(lib.f.exec(u"UPDATE indi_acct SET dis_location='L2' WHERE prop_no='P4'"_qs));
         prompter.answer(AnswerOk);
         QCOMPARE(g.run(), 0);
@@ -312,7 +312,7 @@ private Q_SLOTS:
         QVERIFY(lib.copy(u"P7"_qs, u"M2"_qs, u"B0007"_qs, u"L1"_qs, u"36"_qs, u"K825/9"_qs));
         QVERIFY(lib.dealRow(u"L1"_qs, u"T1"_qs, u"04"_qs, u"P7"_qs, u"43"_qs));
         prompter.answer(AnswerOk);
-        QCOMPARE(g.enter(u"B0007"_qs), BookGoto::Outcome::Listed);
+        QCOMPARE(g.enter(u"B0007"_qs).outcome(), StepOutcome::Done);
         QCOMPARE(lib.status(u"P7"_qs), u"43"_qs);
         QCOMPARE(lib.snapshot(u"SELECT log_type,marc_rec_no,prop_no,data1,data2 FROM log_detl"_qs),
                  u"30019|M2|P7|赠送出|阅览"_qs);
@@ -320,7 +320,7 @@ private Q_SLOTS:
         QVERIFY(lib.copy(u"P8"_qs, u"M2"_qs, u"B0008"_qs, u"L1"_qs, u"35"_qs, u"K825/9"_qs));
         QVERIFY(lib.dealRow(u"L1"_qs, u"T2"_qs, u"03"_qs, u"P8"_qs, u"42"_qs));
         prompter.answer(AnswerCancel);
-        QCOMPARE(g.enter(u"B0008"_qs), BookGoto::Outcome::Cancelled);
+        QCOMPARE(g.enter(u"B0008"_qs).outcome(), StepOutcome::Declined);
         QCOMPARE(lib.count(u"log_detl"_qs), 1);
         QCOMPARE(lib.status(u"P8"_qs), u"35"_qs);
         QVERIFY(prompter.done());
@@ -339,7 +339,7 @@ private Q_SLOTS:
         GotoBatch g9{u"G9"_qs, transfer::Kind::ByCopy, u"L1"_qs, u"L2"_qs, QString(), QString(), {}, {}};
         QCOMPARE(batches.create(g9), 1);
         QVERIFY(g.chooseBatch(g9));
-        QCOMPARE(g.enter(u"B0004"_qs), BookGoto::Outcome::Listed);
+        QCOMPARE(g.enter(u"B0004"_qs).outcome(), StepOutcome::Done);
         prompter.answer(AnswerOk);
         QCOMPARE(batches.remove(u"G9"_qs), 1);
         QCOMPARE(g.run(), 0);
