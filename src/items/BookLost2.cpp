@@ -109,6 +109,19 @@ int BookLost2::declareLost()
         return -1;
     const QString op = context_.session().operatorNo;
     for (const LoanCopy &c : rows_.rows()) {
+        // Each copy is held while the declaration runs; one returned or
+        // changed since the card was read is not declared lost blind.
+        ItemRow now = c.row;
+        CirculationRow circ;
+        circ.lendFlag = c.lendFlag;
+        const ItemTransaction::CopyLock lock = tx.lockCopy(now, &circ);
+        if (lock == ItemTransaction::CopyLock::Changed) {
+            tx.cancel();
+            context_.showMsg(QStringLiteral("E读者的借阅书刊已经改变，请重新读取读者！"));
+            return -1;
+        }
+        if (lock != ItemTransaction::CopyLock::Same)
+            return -1;
         CopyChange change;
         change.propNo = c.row.propNo;
         change.status = QStringLiteral("3B");

@@ -208,14 +208,16 @@ public:
                f.exec(QStringLiteral("INSERT INTO log_detl SELECT * FROM log_detl_real"));
     }
 
-    // A second operator's client on the same database.
-    std::unique_ptr<TestContext> secondOperator(const QString &operatorNo)
+    // A second operator's client on the same database, waiting lockMs for
+    // a lock another session holds.
+    std::unique_ptr<TestContext> secondOperator(const QString &operatorNo, int lockMs = 5000)
     {
         auto other = std::make_unique<TestContext>();
         other->writeText(
             QStringLiteral("kestra.ini"),
             QStringLiteral("[LIB-DATA]\nLIB_SERVER=SUITE\n[SUITE]\nDSN=%1\nUID=\nPWD=\n").arg(f.database->dsn()));
         AppContext &c = other->context();
+        c.db().setLockTimeout(lockMs);
         if (c.loadIniSettings() < 0 || c.db().connect() < 0 || c.loadMessagesAndParams() < 0)
             return nullptr;
         c.session().operatorNo = operatorNo;
