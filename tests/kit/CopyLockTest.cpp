@@ -328,6 +328,7 @@ private Q_SLOTS:
         QVERIFY(seed(lib) && arrived(lib, u"P1"_s));
         auto other = lib.secondOperator(u"W002"_s, 300);
         QVERIFY(other != nullptr);
+        QCOMPARE(other->context().db().lockTimeout(), 300); // kestra.ini's LOCK_WAIT
         QTemporaryDir dir;
         const QString path = writeCodes(dir, u"codes.txt"_s, {u"BP1"_s, u"BP2"_s});
         BookState a(lib.f.context(), BarcodeSettings{});
