@@ -87,12 +87,12 @@ int readCopyRecord(Session &db, const QString &propNo, CopyRecord &c)
     return 1;
 }
 
-int readCirculation(Session &db, const QString &propNo, CirculationRow &row)
+int readCirculation(Session &db, const QString &propNo, CirculationRow &row, const QString &lock)
 {
     QueryResult r;
     if (db.query(QStringLiteral(" SELECT book_lend_flag,total_circ_times,location,book_stat_code FROM Item "
                                 "WHERE prop_no=") +
-                     sqlQuote(propNo),
+                     sqlQuote(propNo) + lock,
                  r) < 0)
         return -1;
     row = CirculationRow{};

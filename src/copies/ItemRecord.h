@@ -79,7 +79,8 @@ struct CirculationRow {
     QString status;
 };
 // Reads book_lend_flag (and the counts, location and status); -1 on failure.
-int readCirculation(Session &db, const QString &propNo, CirculationRow &row);
+// `lock` ends the statement (" FOR UPDATE ..." inside a copy's transaction).
+int readCirculation(Session &db, const QString &propNo, CirculationRow &row, const QString &lock = QString());
 // The count test that decides whether a change of the copy is written to
 // item as well: the number of item rows, -1 on failure.
 int countItemRows(Session &db, const QString &propNo);

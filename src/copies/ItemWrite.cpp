@@ -4,6 +4,9 @@
 #include "copies/ItemRecord.h"
 #include "core/AppContext.h"
 #include "core/WorkLog.h"
+#include "db/OraError.h"
+
+#include <algorithm>
 
 namespace kestra {
 
@@ -41,9 +44,68 @@ void ItemTransaction::cancel()
 
 int ItemTransaction::fail()
 {
+    const ErrorRecord error = context_.db().error();
     cancel();
+    // Another operator has just entered the copy into the same batch (a
+    // writer that did not lock the copy, or a copy whose status the entry
+    // leaves alone): that is this copy's refusal, and a run goes on.
+    if (error.oraCode == 1 && error.text.toUpper().contains(QLatin1String("UK_DEAL_LOG"))) {
+        refused_ = true;
+        context_.showMsg(QStringLiteral("EDC004"));
+        return -1;
+    }
     context_.db().showDbError();
     return -1;
+}
+
+ItemTransaction::CopyLock ItemTransaction::lockFailed()
+{
+    const int code = context_.db().error().oraCode;
+    fail();
+    return code == ora::ResourceBusy || code == 30006 ? CopyLock::Busy : CopyLock::Failed;
+}
+
+ItemTransaction::CopyLock ItemTransaction::lockCopy(ItemRow &row, CirculationRow *circulation)
+{
+    Session &s = db();
+    const QString key = sqlQuote(row.propNo);
+    // SQLite has one writer for the whole file, and a transaction becomes
+    // the writer only at its first write: taken here, before the reads
+    // below, they see the newest copy and nobody changes it until the
+    // commit. The other backends lock the two rows themselves.
+    if (s.backend() != nullptr && s.backend()->kind() == BackendTarget::Kind::Sqlite &&
+        s.execute(QStringLiteral(" UPDATE indi_acct SET prop_no=prop_no WHERE prop_no=") + key) < 0)
+        return lockFailed();
+    // A bounded wait on Oracle (ORA-30006); PostgreSQL waits lock_timeout.
+    const int seconds = std::max(1, (s.lockTimeout() + 999) / 1000);
+    const QString lock = QStringLiteral(" FOR UPDATE WAIT %1").arg(seconds);
+    QueryResult copy;
+    if (s.query(QStringLiteral(" SELECT book_stat_code,dis_location,rec_flag_upt_date,indi_opac_flag,marc_rec_no,"
+                               "call_no,bar_code FROM indi_acct WHERE prop_no=") +
+                    key + lock,
+                copy) < 0)
+        return lockFailed();
+    if (copy.rowCount() == 0) {
+        cancel();
+        context_.showMsg(QStringLiteral("EDC001"));
+        return CopyLock::Gone;
+    }
+    CirculationRow item;
+    if (readCirculation(s, row.propNo, item, lock) < 0)
+        return lockFailed();
+    bool changed = row.status != copy.text(0, 0) || row.disLocation != copy.text(0, 1);
+    row.status = copy.text(0, 0);
+    row.disLocation = copy.text(0, 1);
+    row.statusDate = copy.text(0, 2);
+    row.opacFlag = copy.text(0, 3);
+    row.marcRecNo = copy.text(0, 4);
+    row.callNo = copy.text(0, 5);
+    row.barCode = copy.text(0, 6);
+    if (circulation != nullptr) {
+        changed = changed || circulation->lendFlag.trimmed() != item.lendFlag.trimmed();
+        *circulation = item;
+    }
+    return changed ? CopyLock::Changed : CopyLock::Same;
 }
 
 int ItemTransaction::serverDate(QString &date)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "copies/ItemRecord.h"
 #include "core/Session.h"
 
 #include <QString>
@@ -79,6 +80,28 @@ public:
     // back, shown) when it cannot be read.
     int serverDate(QString &date);
 
+    // What lockCopy found.
+    enum class CopyLock {
+        Same,    // as the operator saw it
+        Changed, // status, location or lend flag changed since: check it again
+        Gone,    // deleted since; rolled back, EDC001 shown
+        Busy,    // held by another operator past the lock wait; rolled back, the lock message shown
+        Failed,  // rolled back, the database error shown
+    };
+    // Locks the copy and its circulation row until the transaction ends and
+    // reads both again: the first thing a step does in its transaction, so
+    // that its checks, its questions and the old status it logs are those of
+    // the copy as it is written, never of what the operator saw before
+    // (another operator may have changed it since). `row` (and
+    // `circulation`, when given) come in as seen and go out as read now.
+    // Another operator's open transaction on the copy is waited for as long
+    // as the session's lock timeout, then Busy.
+    CopyLock lockCopy(ItemRow &row, CirculationRow *circulation = nullptr);
+    // The last failure was this copy's refusal, not the run's: the copy is
+    // already in the batch another operator just entered it into (the
+    // processing log's unique key); rolled back with the copy's message.
+    bool refused() const { return refused_; }
+
     // Any other statement or procedure of the operation.
     int execute(const QString &sql);
     int callProc(const QString &call);
@@ -98,8 +121,11 @@ public:
 private:
     AppContext &context_;
     Transaction tx_;
+    CopyLock lockFailed();
+
     QString serverDate_;
     QStringList touched_;
+    bool refused_ = false;
 };
 
 // The argument list of a positional procedure: count NULLs with the given

@@ -61,6 +61,8 @@ int AppContext::loadIniSettings()
     IniLoadResult loaded = kestra::loadIniSettings(folders_);
     codePage_ = loaded.codePage;
     connection_ = loaded.connection;
+    if (connection_.lockWaitMs > 0)
+        db().setLockTimeout(connection_.lockWaitMs);
     if (loaded.status < 0) {
         // Log first: a failing log write would otherwise replace the reason
         // in the error record with its own.

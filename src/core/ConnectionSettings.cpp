@@ -4,6 +4,7 @@
 #include "core/Scramble.h"
 
 #include <QFileInfo>
+#include <algorithm>
 
 namespace kestra {
 
@@ -38,6 +39,7 @@ IniLoadResult loadIniSettings(const InstallFolders &folders)
     c.driver = ini.value(c.serverSection, QStringLiteral("DRIVER"));
     c.server = ini.value(c.serverSection, QStringLiteral("SERVER"));
     c.database = ini.value(c.serverSection, QStringLiteral("DATABASE"));
+    c.lockWaitMs = std::max(0, ini.value(c.serverSection, QStringLiteral("LOCK_WAIT")).trimmed().toInt());
     const std::optional<QString> clear = unscramblePassword(ini.value(c.serverSection, QStringLiteral("PWD")));
     if (!clear) {
         result.error = QStringLiteral("kestra.ini: PWD of section %1 is not in the scrambled form "

@@ -18,6 +18,10 @@ struct ConnectionSettings {
     QString server;
     QString database;
     Dsn dsn;
+    // LOCK_WAIT in that section: how many milliseconds a copy or row that
+    // another workstation holds is waited for before "locked"; 0 when the
+    // key is missing (the session's default).
+    int lockWaitMs = 0;
 };
 
 struct IniLoadResult {

@@ -116,6 +116,7 @@ DbErrorAction chooseDbErrorAction(const ErrorRecord &error)
         action.message = uniqueKeyMessage(text);
         break;
     case 54:
+    case 30006: // Oracle's FOR UPDATE WAIT n, timed out
         action.message = QStringLiteral("E该记录已经被锁定!");
         break;
     case 2292:

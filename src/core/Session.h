@@ -96,6 +96,7 @@ public:
     // How long a lock held by another session is waited for before the
     // statement fails with "resource busy".
     void setLockTimeout(int ms) { lockTimeoutMs_ = ms; }
+    int lockTimeout() const { return lockTimeoutMs_; }
 
     // Connects to a given target (kestra-admin and tests).
     int connectTo(std::unique_ptr<Backend> backend, const BackendTarget &target);

@@ -30,27 +30,34 @@ DealProcess::Outcome BookCheckBack::add(const ItemRow &found)
 {
     ItemRow row = found;
     Session &db = context_.db();
-    QueryResult here;
-    if (db.query(QStringLiteral(" SELECT prop_no FROM deal_log WHERE prop_no=") + sqlQuote(row.propNo) +
-                     QStringLiteral(" AND location=") + sqlQuote(batch_.location) +
-                     QStringLiteral(" AND deal_batch_no=") + sqlQuote(batch_.number) +
-                     QStringLiteral(" AND deal_type_code='02'"),
-                 here) < 0) {
-        db.showDbError();
-        return Outcome::Failed;
-    }
-    if (here.rowCount() > 0) {
-        context_.showMsg(QStringLiteral("EDC012"));
-        return Outcome::Refused;
-    }
-    if (row.status != QLatin1String("33")) {
-        context_.showMsg(QStringLiteral("EDC006") + cell::status(row.status));
-        return Outcome::Refused;
-    }
-    if (copy_check::atLocation(context_, row, batch_.location) != copy_check::Verdict::Pass)
-        return Outcome::Refused;
+    const auto checks = [&] {
+        QueryResult here;
+        if (db.query(QStringLiteral(" SELECT prop_no FROM deal_log WHERE prop_no=") + sqlQuote(row.propNo) +
+                         QStringLiteral(" AND location=") + sqlQuote(batch_.location) +
+                         QStringLiteral(" AND deal_batch_no=") + sqlQuote(batch_.number) +
+                         QStringLiteral(" AND deal_type_code='02'"),
+                     here) < 0) {
+            db.showDbError();
+            return copy_check::Verdict::Failed;
+        }
+        if (here.rowCount() > 0) {
+            context_.showMsg(QStringLiteral("EDC012"));
+            return copy_check::Verdict::Refused;
+        }
+        if (row.status != QLatin1String("33")) {
+            context_.showMsg(QStringLiteral("EDC006") + cell::status(row.status));
+            return copy_check::Verdict::Refused;
+        }
+        return copy_check::atLocation(context_, row, batch_.location);
+    };
+    copy_check::Verdict v = checks();
+    if (v != copy_check::Verdict::Pass)
+        return outcomeOf<Outcome>(v);
 
     ItemTransaction tx(context_);
+    v = copy_check::relocked(tx.lockCopy(row), checks);
+    if (v != copy_check::Verdict::Pass)
+        return outcomeOf<Outcome>(v);
     QueryResult repair;
     if (tx.db().query(repairRowSql(row.propNo, batch_.number), repair) < 0) {
         tx.fail();
@@ -65,7 +72,7 @@ DealProcess::Outcome BookCheckBack::add(const ItemRow &found)
     QString date;
     if (tx.serverDate(date) < 0 ||
         writeLog(tx, row.propNo, date, std::nullopt, QString(), QStringLiteral("33"), QString()) < 0)
-        return Outcome::Failed;
+        return tx.refused() ? Outcome::Refused : Outcome::Failed;
     if (finishEntry(tx, row, before, date, QString()) < 0)
         return Outcome::Failed;
     // What the repair row says about the copy, in the input boxes.
@@ -85,31 +92,26 @@ ScanReport BookCheckBack::undoMarked()
 {
     return cancelRows([&](ItemTransaction &tx, const DealRow &d) {
         const QString &propNo = d.row.propNo;
-        QueryResult now;
-        QueryResult repair;
+        ItemRow now = d.row;
         CirculationRow circ;
-        if (tx.db().query(QStringLiteral(" SELECT book_stat_code, marc_rec_no FROM indi_acct WHERE prop_no=") +
-                              sqlQuote(propNo),
-                          now) < 0 ||
-            readCirculation(tx.db(), propNo, circ) < 0 ||
-            tx.db().query(repairRowSql(propNo, batch_.number), repair) < 0) {
+        const copy_check::Verdict locked = copy_check::relocked(tx.lockCopy(now, &circ), {});
+        if (locked != copy_check::Verdict::Pass) // gone: EDC001
+            return locked == copy_check::Verdict::Failed ? StepOutcome::Failed : StepOutcome::Refused;
+        QueryResult repair;
+        if (tx.db().query(repairRowSql(propNo, batch_.number), repair) < 0) {
             tx.fail();
             return StepOutcome::Failed;
-        }
-        if (now.rowCount() == 0) {
-            context_.showMsg(QStringLiteral("EDC001"));
-            return StepOutcome::Refused;
         }
         if (circ.lendFlag.trimmed() == QLatin1String("1")) {
             context_.showMsg(QStringLiteral("EDC010"));
             return StepOutcome::Refused;
         }
         // The copy must still have the status the check-back gave it.
-        if (repair.rowCount() == 0 || now.text(0, 0) != repair.text(0, 4)) {
+        if (repair.rowCount() == 0 || now.status != repair.text(0, 4)) {
             context_.showMsg(QStringLiteral("EDC009"));
             return StepOutcome::Refused;
         }
-        return undoRow(tx, propNo, now.text(0, 1), QStringLiteral("33"));
+        return undoRow(tx, propNo, now.marcRecNo, QStringLiteral("33"));
     });
 }
 

@@ -28,21 +28,28 @@ DealProcess::Outcome BookDeal::add(const ItemRow &found)
         context_.db().showDbError();
         return Outcome::Failed;
     }
-    copy_check::Verdict v = copy_check::inCollection(context_, row, false);
-    if (v == copy_check::Verdict::Pass)
-        v = copy_check::atLocation(context_, row, batch_.location);
-    if (v == copy_check::Verdict::Pass)
-        v = copy_check::notInBatch(context_, row, batch_.location, batch_.number, type_);
-    if (v == copy_check::Verdict::Pass)
-        v = copy_check::notOnLoan(context_, circ);
+    const auto checks = [&] {
+        copy_check::Verdict v = copy_check::inCollection(context_, row, false);
+        if (v == copy_check::Verdict::Pass)
+            v = copy_check::atLocation(context_, row, batch_.location);
+        if (v == copy_check::Verdict::Pass)
+            v = copy_check::notInBatch(context_, row, batch_.location, batch_.number, type_);
+        if (v == copy_check::Verdict::Pass)
+            v = copy_check::notOnLoan(context_, circ);
+        if (v == copy_check::Verdict::Pass && row.status == QLatin1String("39")) {
+            context_.showMsg(QStringLiteral("EDC005"));
+            v = copy_check::Verdict::Refused;
+        }
+        return v;
+    };
+    copy_check::Verdict v = checks();
     if (v != copy_check::Verdict::Pass)
         return outcomeOf<Outcome>(v);
-    if (row.status == QLatin1String("39")) {
-        context_.showMsg(QStringLiteral("EDC005"));
-        return Outcome::Refused;
-    }
 
     ItemTransaction tx(context_);
+    v = copy_check::relocked(tx.lockCopy(row, &circ), checks);
+    if (v != copy_check::Verdict::Pass)
+        return outcomeOf<Outcome>(v);
     // A lost copy found again first gets a collection status, which then
     // counts as its status before this batch.
     take_back::Result r = take_back::found(tx, row, choose_);
@@ -99,7 +106,7 @@ DealProcess::Outcome BookDeal::write(ItemTransaction &tx, ItemRow row, const QSt
         return Outcome::Failed;
     const std::optional<double> logFee = hasFee() ? std::optional<double>(feeValue) : std::nullopt;
     if (writeLog(tx, row.propNo, date, logFee, target, source, remark) < 0)
-        return Outcome::Failed;
+        return tx.refused() ? Outcome::Refused : Outcome::Failed;
     const QString status = deal_form::statusSet(type_);
     if (finishEntry(tx, row, status, date, lendFlag) < 0)
         return Outcome::Failed;
@@ -121,13 +128,12 @@ ScanReport BookDeal::undoMarked()
     return cancelRows([&](ItemTransaction &tx, const DealRow &d) {
         // Read inside the copy's transaction: what another operator did
         // meanwhile is met with EDC009, not overwritten.
-        QueryResult now;
+        ItemRow now = d.row;
+        const copy_check::Verdict locked = copy_check::relocked(tx.lockCopy(now), {});
+        if (locked != copy_check::Verdict::Pass) // gone: EDC001
+            return locked == copy_check::Verdict::Failed ? StepOutcome::Failed : StepOutcome::Refused;
         QueryResult log;
-        if (tx.db().query(QStringLiteral(" SELECT prop_no, book_stat_code, marc_rec_no FROM indi_acct "
-                                         " WHERE prop_no=") +
-                              sqlQuote(d.row.propNo),
-                          now) < 0 ||
-            tx.db().query(QStringLiteral(" SELECT source_state, log_date FROM deal_log WHERE location=") +
+        if (tx.db().query(QStringLiteral(" SELECT source_state, log_date FROM deal_log WHERE location=") +
                               sqlQuote(batch_.location) + QStringLiteral(" AND deal_batch_no=") +
                               sqlQuote(batch_.number) + QStringLiteral(" AND deal_type_code=") + sqlQuote(type_) +
                               QStringLiteral(" AND prop_no=") + sqlQuote(d.row.propNo),
@@ -135,16 +141,12 @@ ScanReport BookDeal::undoMarked()
             tx.fail();
             return StepOutcome::Failed;
         }
-        if (now.rowCount() == 0) {
-            context_.showMsg(QStringLiteral("EDC001"));
-            return StepOutcome::Refused;
-        }
         // Changed since, or taken out of this batch by another form.
-        if (now.text(0, 1) != status || log.rowCount() == 0) {
+        if (now.status != status || log.rowCount() == 0) {
             context_.showMsg(QStringLiteral("EDC009"));
             return StepOutcome::Refused;
         }
-        return undoRow(tx, d.row.propNo, now.text(0, 2), log.text(0, 0));
+        return undoRow(tx, d.row.propNo, now.marcRecNo, log.text(0, 0));
     });
 }
 

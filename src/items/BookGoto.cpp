@@ -234,6 +234,18 @@ BookGoto::Outcome BookGoto::takeBack(ItemRow &row, QString &lendFlag)
     if (!needsTakeBack(row.status) && lendFlag.trimmed() != QLatin1String("2"))
         return Outcome::Listed;
     ItemTransaction tx(context_);
+    CirculationRow circ;
+    circ.lendFlag = lendFlag;
+    const copy_check::Verdict held = copy_check::relocked(tx.lockCopy(row, &circ), [&] {
+        if (plan_.source != transfer::AllLocations && row.disLocation != plan_.source) {
+            context_.showMsg(QStringLiteral("EDC002") + context_.codes().locationName(row.disLocation));
+            return copy_check::Verdict::Refused;
+        }
+        return copy_check::noOpenClaim(context_, row);
+    });
+    if (held != copy_check::Verdict::Pass)
+        return outcomeOf<Outcome>(held);
+    lendFlag = circ.lendFlag;
     QString restored;
     take_back::Result r = take_back::found(tx, row, choose_);
     const QString flagBefore = lendFlag.trimmed();

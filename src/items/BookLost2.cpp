@@ -125,6 +125,19 @@ int BookLost2::declareLost()
         return tx.fail();
     const QString op = context_.session().operatorNo;
     for (const LoanCopy &c : std::as_const(loans)) {
+        // Each copy is held while the declaration runs; one changed
+        // since the loans were read is not declared lost blind.
+        ItemRow now = c.row;
+        CirculationRow circ;
+        circ.lendFlag = c.lendFlag;
+        const ItemTransaction::CopyLock lock = tx.lockCopy(now, &circ);
+        if (lock == ItemTransaction::CopyLock::Changed) {
+            tx.cancel();
+            context_.showMsg(QStringLiteral("E读者的借阅书刊已经改变，请重新读取读者！"));
+            return -1;
+        }
+        if (lock != ItemTransaction::CopyLock::Same)
+            return -1;
         CopyChange change;
         change.propNo = c.row.propNo;
         change.status = QStringLiteral("3B");

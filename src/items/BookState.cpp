@@ -89,8 +89,9 @@ ScanReport BookState::searchAndEnter(const CopyPicker &search)
     return enterCode(*propNo, InputType::Accession);
 }
 
-BookState::Outcome BookState::change(const ItemRow &row)
+BookState::Outcome BookState::change(const ItemRow &found)
 {
+    ItemRow row = found;
     // A copy in 17 (handed over) can be changed here.
     copy_check::Verdict verdict = copy_check::inCollection(context_, row, true);
     if (verdict != copy_check::Verdict::Pass)
@@ -104,8 +105,14 @@ BookState::Outcome BookState::change(const ItemRow &row)
     if (verdict != copy_check::Verdict::Pass)
         return outcomeOf<Outcome>(verdict);
 
-    const QString target = newStatus_ == book_state::Unchanged ? row.status : newStatus_;
     ItemTransaction tx(context_);
+    verdict = copy_check::relocked(tx.lockCopy(row, &circ), [&] {
+        const copy_check::Verdict v = copy_check::inCollection(context_, row, true);
+        return v == copy_check::Verdict::Pass ? copy_check::noOpenClaim(context_, row) : v;
+    });
+    if (verdict != copy_check::Verdict::Pass)
+        return outcomeOf<Outcome>(verdict);
+    const QString target = newStatus_ == book_state::Unchanged ? row.status : newStatus_;
     QString lendFlag = circ.lendFlag;
     if (target != QLatin1String("41")) {
         const take_back::Result r = take_back::arrivedReservation(tx, row, lendFlag);
@@ -186,20 +193,12 @@ StepOutcome BookState::undo(ItemTransaction &tx, const ChangedCopy &copy)
     // Read inside the copy's transaction: the status the undo relies on is
     // the one it writes over.
     const QString &prop = copy.row.propNo;
-    QueryResult now;
-    if (tx.db().query(QStringLiteral(" SELECT indi_acct.prop_no,  indi_acct.book_stat_code  FROM indi_acct "
-                                     " WHERE indi_acct.prop_no =  ") +
-                          sqlQuote(prop),
-                      now) < 0) {
-        tx.fail();
-        return StepOutcome::Failed;
-    }
-    if (now.rowCount() == 0) {
-        context_.showMsg(QStringLiteral("EDC001"));
-        return StepOutcome::Refused;
-    }
+    ItemRow now = copy.row;
+    const copy_check::Verdict locked = copy_check::relocked(tx.lockCopy(now), {});
+    if (locked != copy_check::Verdict::Pass) // gone: EDC001
+        return locked == copy_check::Verdict::Failed ? StepOutcome::Failed : StepOutcome::Refused;
     // Changed again since (by anyone): the old status no longer applies.
-    if (now.text(0, 1) != copy.newStatus) {
+    if (now.status != copy.newStatus) {
         context_.showMsg(QStringLiteral("EDC009"));
         return StepOutcome::Refused;
     }

@@ -1,5 +1,7 @@
 #include "items/Transfer.h"
 
+#include "kit/CopyChecks.h"
+
 #include "copies/ItemWrite.h"
 #include "core/AppContext.h"
 #include "core/CodeTables.h"
@@ -81,6 +83,12 @@ StepOutcome transferStep(ItemTransaction &tx, const TransferPlan &plan, const QS
 {
     AppContext &context = tx.context();
     Session &db = tx.db();
+    // Locked first, so that what is read below stays as read until the commit.
+    ItemRow held;
+    held.propNo = propNo;
+    const copy_check::Verdict locked = copy_check::relocked(tx.lockCopy(held), {});
+    if (locked != copy_check::Verdict::Pass) // gone: EDC001
+        return locked == copy_check::Verdict::Failed ? StepOutcome::Failed : StepOutcome::Refused;
     CopyRecord copy;
     const int found = readCopyRecord(db, propNo, copy);
     if (found < 0) {

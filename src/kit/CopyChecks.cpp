@@ -83,6 +83,22 @@ Verdict noOpenClaim(AppContext &context, const ItemRow &row)
     return claim.rowCount() > 0 ? refuse(context, QStringLiteral("EDC005")) : Verdict::Pass;
 }
 
+Verdict relocked(ItemTransaction::CopyLock lock, const std::function<Verdict()> &checks)
+{
+    switch (lock) {
+    case ItemTransaction::CopyLock::Same:
+        return Verdict::Pass;
+    case ItemTransaction::CopyLock::Changed:
+        return checks ? checks() : Verdict::Pass;
+    case ItemTransaction::CopyLock::Gone:
+    case ItemTransaction::CopyLock::Busy:
+        return Verdict::Refused;
+    case ItemTransaction::CopyLock::Failed:
+        break;
+    }
+    return Verdict::Failed;
+}
+
 } // namespace copy_check
 
 namespace take_back {

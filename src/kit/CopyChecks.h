@@ -1,14 +1,15 @@
 #pragma once
 
 #include "copies/ItemRecord.h"
+#include "copies/ItemWrite.h"
 #include "copies/NormStat.h"
 
 #include <QString>
+#include <functional>
 
 namespace kestra {
 
 class AppContext;
-class ItemTransaction;
 
 // The checks the processing forms make on a found copy before they open
 // its transaction. Each shows its message when it refuses; a database
@@ -32,6 +33,14 @@ Verdict notInBatch(AppContext &context, const ItemRow &row, const QString &locat
                    const QString &type);
 // EDC005: a copy in 39 whose reader still owes the replacement.
 Verdict noOpenClaim(AppContext &context, const ItemRow &row);
+
+// What a step makes of ItemTransaction::lockCopy: Pass when the copy is as
+// the operator saw it; when another operator changed it since, the step's
+// own checks run again on the copy as read under the lock (a refusal there
+// leaves the transaction to roll back); Refused when it is gone or held by
+// another operator past the lock wait (a refusal of this copy: a run goes
+// on); Failed on a database failure.
+Verdict relocked(ItemTransaction::CopyLock lock, const std::function<Verdict()> &checks);
 
 } // namespace copy_check
 

@@ -208,13 +208,14 @@ public:
                f.exec(QStringLiteral("INSERT INTO log_detl SELECT * FROM log_detl_real"));
     }
 
-    // A second operator's client on the same database.
-    std::unique_ptr<TestContext> secondOperator(const QString &operatorNo)
+    // A second operator's client on the same database, waiting lockMs for
+    // a lock another session holds (kestra.ini's LOCK_WAIT).
+    std::unique_ptr<TestContext> secondOperator(const QString &operatorNo, int lockMs = 5000)
     {
         auto other = std::make_unique<TestContext>();
-        other->writeText(
-            QStringLiteral("kestra.ini"),
-            QStringLiteral("[LIB-DATA]\nLIB_SERVER=SUITE\n[SUITE]\nDSN=%1\nUID=\nPWD=\n").arg(f.database->dsn()));
+        other->writeText(QStringLiteral("kestra.ini"),
+                         QStringLiteral("[LIB-DATA]\nLIB_SERVER=SUITE\n[SUITE]\nDSN=%1\nUID=\nPWD=\nLOCK_WAIT=%2\n")
+                             .arg(f.database->dsn(), QString::number(lockMs)));
         AppContext &c = other->context();
         if (c.loadIniSettings() < 0 || c.db().connect() < 0 || c.loadMessagesAndParams() < 0)
             return nullptr;

@@ -28,6 +28,8 @@ int ScriptedPrompter::showMessage(const MessageBox &box)
     shown_.append(Shown{box.kind, box.title, box.text, box.style.beep, question});
     if (!question)
         return AnswerOk;
+    if (onQuestion_)
+        onQuestion_(box.text);
     if (answers_.isEmpty()) {
         ++unexpected_;
         QTest::qFail(qPrintable(QStringLiteral("unexpected question: ") + box.text), __FILE__, __LINE__);

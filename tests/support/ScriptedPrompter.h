@@ -7,6 +7,7 @@
 #include <QQueue>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 namespace kestra::test {
 
@@ -50,6 +51,10 @@ public:
 
     int progressSteps() const { return progressSteps_; }
     bool busy() const { return busy_; }
+    // Runs before each question is answered (the test acts while the
+    // question is open: another operator meets what the asking one holds).
+    void onQuestion(std::function<void(const QString &text)> hook) { onQuestion_ = std::move(hook); }
+
     // Makes stepProgress answer "stop" from the given step on.
     void stopProgressAt(int step) { stopAt_ = step; }
 
@@ -62,6 +67,7 @@ private:
     int progressSteps_ = 0;
     int stopAt_ = -1;
     bool busy_ = false;
+    std::function<void(const QString &)> onQuestion_;
 };
 
 // Records the sounds a test asked for.

@@ -51,21 +51,30 @@ bool xtLogDetl(ProcHost &host, ProcArgs &args, DbError &error)
 }
 
 // XT_wkr_job_qty(job_type, wkr_no, titles, copies, amount): adds to the
-// operator's counters of the server's day.
+// operator's counters of the server's day. Two sessions of the operator may
+// both find no row for the day, each before the other commits: the insert
+// then gives way to the other's row (waiting for its commit on PostgreSQL)
+// and the addition goes to that row, instead of failing on the key.
 bool xtWkrJobQty(ProcHost &host, ProcArgs &args, DbError &error)
 {
     const QString day = host.serverNow().left(10);
     const QVariantList key = {args.text(1), args.text(0), day};
+    const auto add = [&](qint64 &changed) {
+        return host.exec(QStringLiteral("UPDATE wkr_job_qty SET kind=kind+?, volume=volume+?, amount=amount+? "
+                                        "WHERE wkr_no_f=? AND job_type=? AND oper_date=?"),
+                         {args.number(2), args.number(3), args.number(4), key.at(0), key.at(1), key.at(2)}, error,
+                         &changed);
+    };
     qint64 changed = 0;
-    if (!host.exec(QStringLiteral("UPDATE wkr_job_qty SET kind=kind+?, volume=volume+?, amount=amount+? "
-                                  "WHERE wkr_no_f=? AND job_type=? AND oper_date=?"),
-                   {args.number(2), args.number(3), args.number(4), key.at(0), key.at(1), key.at(2)}, error, &changed))
+    if (!add(changed))
         return false;
     if (changed > 0)
         return true;
-    return host.exec(QStringLiteral("INSERT INTO wkr_job_qty(wkr_no_f,job_type,oper_date,kind,volume,amount) "
-                                    "VALUES(?,?,?,?,?,?)"),
-                     {key.at(0), key.at(1), key.at(2), args.number(2), args.number(3), args.number(4)}, error);
+    if (!host.exec(QStringLiteral("INSERT INTO wkr_job_qty(wkr_no_f,job_type,oper_date,kind,volume,amount) "
+                                  "VALUES(?,?,?,?,?,?) ON CONFLICT DO NOTHING"),
+                   {key.at(0), key.at(1), key.at(2), args.number(2), args.number(3), args.number(4)}, error, &changed))
+        return false;
+    return changed > 0 || add(changed);
 }
 
 } // namespace
