@@ -94,7 +94,7 @@ int runImport(AppContext &context, const QString &kind, const QString &path, con
 {
     QElapsedTimer clock;
     clock.start();
-    ImportReport report;
+    ScanReport report;
     if (kind == QLatin1String("weed")) {
         BookDeal deal(context, BarcodeSettings{}, QStringLiteral("03"));
         if (deal.selectBatch(context.session().currentLocation, QLatin1String(kBatch)) != 1)
@@ -106,9 +106,9 @@ int runImport(AppContext &context, const QString &kind, const QString &path, con
         report = state.importFile(path);
     }
     std::printf("BENCH ops-run %s operator=%s done=%d refused=%lld stopped=%d s=%.1f\n", qPrintable(kind),
-                qPrintable(context.session().operatorNo), report.done, static_cast<long long>(report.refused.size()),
+                qPrintable(context.session().operatorNo), report.done, static_cast<long long>(report.refused),
                 report.stopped ? 1 : 0, double(clock.elapsed()) / 1000.0);
-    for (const QString &line : std::as_const(report.refused))
+    for (const QString &line : std::as_const(report.reasons))
         std::fprintf(stderr, "refused: %s\n", qUtf8Printable(line));
     return 0;
 }

@@ -202,17 +202,17 @@ private Q_SLOTS:
         for (const char *target : {"42", "41"}) {
             const QString prop = QLatin1String(target) == u"42"_s ? u"P1"_s : u"P2"_s;
             b.setNewStatus(QLatin1String(target));
-            BookState::Outcome bDid = BookState::Outcome::Empty;
+            StepOutcome bDid = StepOutcome::Failed;
             bool waited = false;
             // B's QDC001, should it ever come: the reservation is gone by then.
             other->prompter().answer(AnswerOk);
             lib.f.prompter().answer(AnswerOk).onQuestion(
-                [&](const QString &) { waited = rival.start([&] { bDid = b.enter(u"B"_s + prop); }); });
-            QCOMPARE(a.enter(u"B"_s + prop), BookState::Outcome::Changed);
+                [&](const QString &) { waited = rival.start([&] { bDid = b.enter(u"B"_s + prop).outcome(); }); });
+            QCOMPARE(a.enter(u"B"_s + prop).outcome(), StepOutcome::Done);
             lib.f.prompter().onQuestion({});
             rival.join();
             QVERIFY(waited);
-            QCOMPARE(bDid, BookState::Outcome::Changed);
+            QCOMPARE(bDid, StepOutcome::Done);
             QCOMPARE(lib.count(u"preg_arri_lst WHERE prop_no="_s + sqlQuote(prop)), 0);
             QCOMPARE(lib.lendFlag(prop), u"0"_s);
             QCOMPARE(lib.status(prop), QLatin1String(target));
@@ -242,15 +242,15 @@ private Q_SLOTS:
         b.setNewStatus(u"42"_s);
         other->prompter().answer(AnswerOk); // QDC002: take it back from the weeding
         Rival rival(lib, isPostgres(backend));
-        ImportReport report;
+        ScanReport report;
         bool waited = false;
         lib.f.prompter().answer(AnswerOk).onQuestion(
             [&](const QString &) { waited = rival.start([&] { report = b.importFile(path); }); });
-        QCOMPARE(a.enter(u"BP1"_s), DealProcess::Outcome::Added);
+        QCOMPARE(a.enter(u"BP1"_s).outcome(), StepOutcome::Done);
         rival.join();
         QVERIFY(waited);
         QCOMPARE(report.done, 2);
-        QVERIFY(report.refused.isEmpty());
+        QCOMPARE(report.refused, 0);
         QVERIFY(other->prompter().done());
         QCOMPARE(lib.status(u"P1"_s), u"42"_s);
         QCOMPARE(lib.count(u"deal_log WHERE prop_no='P1'"_s), 0);
@@ -274,16 +274,16 @@ private Q_SLOTS:
         QCOMPARE(a.selectBatch(u"L1"_s, u"X1"_s), 1);
         QCOMPARE(b.selectBatch(u"L1"_s, u"X1"_s), 1);
         Rival rival(lib, isPostgres(backend));
-        ImportReport report;
+        ScanReport report;
         bool waited = false;
         lib.f.prompter().answer(AnswerOk).onQuestion(
             [&](const QString &) { waited = rival.start([&] { report = b.importFile(path); }); });
-        QCOMPARE(a.enter(u"BP1"_s), DealProcess::Outcome::Added);
+        QCOMPARE(a.enter(u"BP1"_s).outcome(), StepOutcome::Done);
         rival.join();
         QVERIFY(waited);
         QVERIFY(!report.stopped);
         QCOMPARE(report.done, 1);
-        QCOMPARE(report.refused, QStringList{u"BP1："_s + other->context().messages().messageText(u"EDC004"_s)});
+        QCOMPARE(report.reasons, QStringList{u"BP1："_s + other->context().messages().messageText(u"EDC004"_s)});
         QCOMPARE(lib.snapshot(u"SELECT prop_no,resp_wkr,source_state FROM deal_log ORDER BY prop_no"_s),
                  u"P1|W001|41\nP2|W002|41"_s);
         QCOMPARE(lib.status(u"P2"_s), u"33"_s);
@@ -335,21 +335,21 @@ private Q_SLOTS:
         BookState b(other->context(), BarcodeSettings{});
         a.setNewStatus(u"42"_s);
         b.setNewStatus(u"43"_s);
-        BookState::Outcome entered = BookState::Outcome::Empty;
-        ImportReport report;
+        StepOutcome entered = StepOutcome::Failed;
+        ScanReport report;
         lib.f.prompter().answer(AnswerOk).onQuestion([&](const QString &) {
-            entered = b.enter(u"BP1"_s);
+            entered = b.enter(u"BP1"_s).outcome();
             report = b.importFile(path);
         });
-        QCOMPARE(a.enter(u"BP1"_s), BookState::Outcome::Changed);
+        QCOMPARE(a.enter(u"BP1"_s).outcome(), StepOutcome::Done);
         const QString locked = u"该记录已经被锁定!"_s;
-        QCOMPARE(entered, BookState::Outcome::Refused);
+        QCOMPARE(entered, StepOutcome::Refused);
         QVERIFY2(other->prompter().shown().first().text.contains(locked),
                  qPrintable(other->prompter().shown().first().text));
         QVERIFY(!report.stopped);
         QCOMPARE(report.codes, 2);
-        QVERIFY2(report.refused.first().startsWith(u"BP1："_s) && report.refused.first().contains(locked),
-                 qPrintable(report.refused.join(u'\n')));
+        QVERIFY2(report.reasons.first().startsWith(u"BP1："_s) && report.reasons.first().contains(locked),
+                 qPrintable(report.reasons.join(u'\n')));
         // SQLite's writer holds the whole file: P2 waits for it too.
         QCOMPARE(report.done, isPostgres(backend) ? 1 : 0);
         QCOMPARE(lib.status(u"P1"_s), u"42"_s);
