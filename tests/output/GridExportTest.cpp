@@ -287,6 +287,13 @@ private Q_SLOTS:
         QCOMPARE(report.rows,
                  (QList<QStringList>{{QStringLiteral("呐喊"), QStringLiteral("3"), QStringLiteral("是")}}));
 
+        // A grid marks its numbers by aligning them right.
+        const TableModel marked({QStringLiteral("题名"), QStringLiteral("价格")},
+                                {{QStringLiteral("呐喊"), QStringLiteral("12.50")}}, -1, {1});
+        const ListReport aligned = reportFromModel(marked, QStringLiteral("清单"));
+        QCOMPARE(aligned.columns.at(0).align, TextAlign::Left);
+        QCOMPARE(aligned.columns.at(1).align, TextAlign::Right);
+
         const auto prices = sampleModel();
         QCOMPARE(columnTotal(*prices, 3), 19.75);
     }
