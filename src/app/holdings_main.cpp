@@ -5,6 +5,7 @@
 #include "shell/LoginWindow.h"
 #include "shell/MainWindow.h"
 #include "shell/ProgramForms.h"
+#include "shell/QtTranslation.h"
 #include "shell/Startup.h"
 #include "shell/StartupLoaders.h"
 #include "ui/Fonts.h"
@@ -14,12 +15,18 @@
 #include "ui/QtSoundPlayer.h"
 
 #include <QApplication>
+#include <QTranslator>
 #include <memory>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     kestra::installChineseFonts();
+    // Qt's dialogs speak the client's language; without the catalogue they
+    // stay English and the client goes on.
+    QTranslator qtTexts;
+    if (!kestra::loadQtChinese(qtTexts, kestra::qtTranslationFolders(QApplication::applicationDirPath())).isEmpty())
+        QApplication::installTranslator(&qtTexts);
 
     kestra::QtPrompter prompter;
     kestra::QtSoundPlayer sounds;

@@ -51,6 +51,11 @@ QString logDayAfter(const QString &endDay)
     return end.isValid() ? day::text(end.addDays(1)) : endDay;
 }
 
+// The order of the search, earliest first, and its reverse, by which a
+// search over the limit reads the newest rows.
+const QString kLogOrder = QStringLiteral(" ORDER BY a.LOG_DATE,a.LOG_TIME");
+const QString kLogNewestFirst = QStringLiteral(" ORDER BY a.LOG_DATE DESC,a.LOG_TIME DESC");
+
 } // namespace
 
 // The log grid: fixed columns, except that the three data columns are headed
@@ -222,37 +227,47 @@ QString LogSearch::buildSql(const LogConditions &c) const
     appendEqual(sql, "a.DATA1", c.data[0].trimmed());
     appendEqual(sql, "a.DATA2", c.data[1].trimmed());
     appendEqual(sql, "a.DATA3", c.data[2].trimmed());
-    return sql + QStringLiteral(" ORDER BY a.LOG_DATE,a.LOG_TIME");
+    return sql + kLogOrder;
 }
 
 LogSearch::Outcome LogSearch::search(const LogConditions &conditions)
 {
     log_->reset();
     info_.reset();
-    // One row beyond the limit tells a cut list from a complete one.
-    const QString sql = QStringLiteral("SELECT * FROM (") + buildSql(conditions) +
-                        QStringLiteral(") WHERE ROWNUM <= ") + QString::number(maxRows_ + 1);
+    outcome_ = Outcome::Failed;
+    // Newest first, one row beyond the limit to tell a cut list from a
+    // complete one; the rows are turned back into the search's order.
+    QString sql = buildSql(conditions);
+    Q_ASSERT(sql.endsWith(kLogOrder));
+    sql.chop(kLogOrder.size());
+    sql = QStringLiteral("SELECT * FROM (") + sql + kLogNewestFirst + QStringLiteral(") WHERE ROWNUM <= ") +
+          QString::number(maxRows_ + 1);
     QueryResult result;
     context_.prompter().setBusy(true);
     const int status = context_.db().query(sql, result);
     context_.prompter().setBusy(false);
     if (status < 0) {
         context_.db().showDbError();
-        return Outcome::Failed;
+        return outcome_;
     }
     const int count = std::min(result.rowCount(), maxRows_);
     QList<LogRow> rows;
     rows.reserve(count);
-    for (int r = 0; r < count; ++r) {
+    for (int r = count - 1; r >= 0; --r) {
         auto t = [&result, r](int column) { return result.text(r, column); };
         rows.append(LogRow{t(0), t(1), t(2), t(3), t(4), t(5), t(6), t(7), t(8), {t(9), t(10), t(11)}});
     }
     log_->reset(std::move(rows));
-    if (result.rowCount() > maxRows_) {
-        context_.showMsg(QStringLiteral("I查询结果超过%1条，只列出最早的%1条，请缩小查询范围。").arg(maxRows_));
-        return Outcome::TooMany;
-    }
-    return Outcome::Listed;
+    outcome_ = result.rowCount() > maxRows_ ? Outcome::TooMany : Outcome::Listed;
+    return outcome_;
+}
+
+QString LogSearch::statusText() const
+{
+    const QString count = QStringLiteral("共%1条").arg(log_->rows_.size());
+    if (outcome_ != Outcome::TooMany)
+        return count;
+    return count + QStringLiteral("（查询结果超过%1条，只列出最新的%1条，请缩小查询范围）").arg(maxRows_);
 }
 
 int LogSearch::showDetail(int row)

@@ -53,7 +53,8 @@ struct InfoLine {
 // nothing in the database.
 class LogSearch {
 public:
-    // A search lists at most this many rows, the earliest first.
+    // A search lists at most this many rows: the newest, in the order of
+    // the search (earliest first).
     static constexpr int DefaultMaxRows = 10000;
     enum class Outcome { Listed, TooMany, Failed };
 
@@ -78,9 +79,13 @@ public:
 
     QString buildSql(const LogConditions &conditions) const;
     // Fills the log grid; on a failure the database error is shown and the
-    // grid left empty. Above the limit the earliest rows are listed and the
-    // operator told to narrow the search.
+    // grid left empty. Above the limit the newest rows are listed, earliest
+    // first, and the status says so: staff mostly look for the latest, and
+    // a box would stop the window that is opening.
     Outcome search(const LogConditions &conditions);
+    // What the last search listed, for the line under the list: "共N条",
+    // and when the limit cut it, that only the newest are listed.
+    QString statusText() const;
 
     // Fills the detail grid for a row of the log grid: the copy (or, when
     // the row names none or the copy is gone, the record) and the reader
@@ -103,6 +108,7 @@ private:
     class LogModel;
     AppContext &context_;
     int maxRows_;
+    Outcome outcome_ = Outcome::Listed;
     std::array<QString, 3> captions_;
     std::unique_ptr<LogModel> log_;
     RowModel<InfoLine> info_;

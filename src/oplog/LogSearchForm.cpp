@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QSplitter>
 #include <QTableView>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -40,12 +41,23 @@ QComboBox *makeList(const QString &name, const QStringList &entries, QWidget *pa
 
 } // namespace
 
-LogSearchForm::LogSearchForm(AppContext &context, QWidget *parent) : QWidget(parent), search_(context)
+LogSearchForm::LogSearchForm(AppContext &context, QWidget *parent, int maxRows)
+    : QWidget(parent), search_(context, maxRows)
 {
     setObjectName(QStringLiteral("frmLogSearch"));
     setWindowTitle(QStringLiteral("日志查询"));
     buildControls(context);
-    runSearch();
+}
+
+void LogSearchForm::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (opened_)
+        return;
+    opened_ = true;
+    // The window first, then the week's search: on a large log the search
+    // takes a while, and the operator should see what is being searched.
+    QTimer::singleShot(0, this, &LogSearchForm::runSearch);
 }
 
 void LogSearchForm::buildControls(AppContext &context)
@@ -191,11 +203,15 @@ LogConditions LogSearchForm::conditions() const
 
 void LogSearchForm::runSearch()
 {
+    lblCount_->setText(QStringLiteral("正在查询……"));
+    // Drawn now: the window stands complete while the statement runs.
+    if (isVisible())
+        repaint();
     search_.search(conditions());
     // Once per search, from a sample of the rows: the operator may widen
     // a column afterwards.
     spdLog_->resizeColumnsToContents();
-    lblCount_->setText(QStringLiteral("共%1条").arg(search_.rows().size()));
+    lblCount_->setText(search_.statusText());
 }
 
 QString LogSearchForm::headerLine() const

@@ -21,14 +21,20 @@ class GridOutput;
 // cboTypeDetail (operation type), cboWkr, cboCpt, txtMarc, txtPropno,
 // txtCertId, txtData_1..3 labelled lblData_1..3, the grids spdLog and
 // spdInfo split by a draggable splitter, and the command bar Toolbar1 with
-// the keys go, print and exit. Each grid exports and prints through its
+// the keys go, print and exit; lblCount under the list says how many rows
+// a search listed, and when the row limit cut it. Each grid exports and prints through its
 // context menu; cmdOutput beside the count is the log grid's.
 class LogSearchForm : public QWidget {
     Q_OBJECT
 public:
-    explicit LogSearchForm(AppContext &context, QWidget *parent = nullptr);
+    // The window lists the week up to the server's day once it is shown;
+    // maxRows limits every search (LogSearch::DefaultMaxRows).
+    explicit LogSearchForm(AppContext &context, QWidget *parent = nullptr, int maxRows = LogSearch::DefaultMaxRows);
 
     LogSearch &controller() { return search_; }
+
+protected:
+    void showEvent(QShowEvent *event) override;
 
 private:
     void buildControls(AppContext &context);
@@ -56,6 +62,7 @@ private:
     QTableView *spdLog_ = nullptr;
     QLabel *lblCount_ = nullptr;
     GridOutput *output_ = nullptr;
+    bool opened_ = false;
 };
 
 } // namespace kestra

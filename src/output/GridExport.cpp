@@ -3,7 +3,9 @@
 #include "core/CodePage.h"
 
 #include <QAbstractItemModel>
+#include <QDateTime>
 #include <QFile>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <xlsxwriter.h>
 
@@ -48,6 +50,54 @@ int displayWidth(const QString &text)
     return width;
 }
 
+// A spreadsheet keeps 15 significant digits; a longer number would show
+// rounded, and a leading zero would be dropped. Either is a code's mark.
+constexpr int kMaxNumberDigits = 15;
+// A spreadsheet's dates begin in 1900.
+constexpr int kFirstDateYear = 1900;
+
+// The decimals of a number a spreadsheet shows as the text, or -1.
+int numberDecimals(const QString &text)
+{
+    static const QRegularExpression number(QStringLiteral("^-?(0|[1-9][0-9]*)(?:\\.([0-9]+))?$"));
+    const QRegularExpressionMatch m = number.match(text);
+    if (!m.hasMatch() || m.capturedLength(1) + m.capturedLength(2) > kMaxNumberDigits)
+        return -1;
+    return static_cast<int>(m.capturedLength(2));
+}
+
+// A day or a moment as the suite writes them; invalid when the text is
+// anything else.
+QDateTime dateOf(const QString &text)
+{
+    static const QRegularExpression shape(QStringLiteral("^[0-9]{4}-[0-9]{2}-[0-9]{2}( [0-9]{2}:[0-9]{2}:[0-9]{2})?$"));
+    if (!shape.match(text).hasMatch())
+        return {};
+    const QDateTime at = text.size() == 10
+                             ? QDateTime(QDate::fromString(text, QStringLiteral("yyyy-MM-dd")), QTime(0, 0))
+                             : QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    return at.isValid() && at.date().year() >= kFirstDateYear ? at : QDateTime();
+}
+
+bool isNumberValue(const QVariant &value)
+{
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Double:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool alignedRight(const QVariant &align)
+{
+    return align.isValid() && (align.toInt() & Qt::AlignRight) != 0;
+}
+
 } // namespace
 
 QList<int> GridColumns::of(const QAbstractItemModel &model) const
@@ -67,6 +117,40 @@ QString exportText(const QAbstractItemModel &model, int row, int column)
     if (check.isValid())
         return check.value<Qt::CheckState>() == Qt::Unchecked ? QStringLiteral("否") : QStringLiteral("是");
     return model.data(index, Qt::DisplayRole).toString();
+}
+
+bool isNumberColumn(const QAbstractItemModel &model, int column)
+{
+    if (alignedRight(model.headerData(column, Qt::Horizontal, Qt::TextAlignmentRole)))
+        return true;
+    if (model.rowCount() == 0)
+        return false;
+    const QModelIndex first = model.index(0, column);
+    return alignedRight(model.data(first, Qt::TextAlignmentRole)) || isNumberValue(model.data(first, Qt::DisplayRole));
+}
+
+ColumnKind columnKind(const QAbstractItemModel &model, int column)
+{
+    const bool checks = model.rowCount() > 0 && model.data(model.index(0, column), Qt::CheckStateRole).isValid();
+    bool numbers = !checks && isNumberColumn(model, column);
+    bool dates = !checks;
+    bool any = false;
+    int decimals = 0;
+    for (int r = 0; r < model.rowCount() && (numbers || dates); ++r) {
+        const QString text = exportText(model, r, column).trimmed();
+        if (text.isEmpty())
+            continue;
+        any = true;
+        const int d = numbers ? numberDecimals(text) : -1;
+        numbers = d >= 0;
+        decimals = std::max(decimals, d);
+        dates = dates && dateOf(text).isValid();
+    }
+    if (!any)
+        return {};
+    if (numbers)
+        return {CellKind::Number, decimals};
+    return dates ? ColumnKind{CellKind::Date, 0} : ColumnKind{};
 }
 
 QString csvText(const QAbstractItemModel &model, const GridColumns &columns)
@@ -136,16 +220,48 @@ bool writeXlsx(const QAbstractItemModel &model, const QString &path, const QStri
         failed = worksheet_write_string(sheet, static_cast<lxw_row_t>(row), static_cast<lxw_col_t>(col),
                                         utf8.constData(), format);
     };
+    // A number shows the decimals the grid shows; a day and a moment the
+    // way the suite writes them.
+    auto numberFormat = [workbook](const char *pattern) {
+        lxw_format *format = workbook_add_format(workbook);
+        format_set_num_format(format, pattern);
+        return format;
+    };
+    lxw_format *dayFormat = numberFormat("yyyy-mm-dd");
+    lxw_format *momentFormat = numberFormat("yyyy-mm-dd hh:mm:ss");
+    QList<ColumnKind> kinds;
+    QList<lxw_format *> formats;
     QList<int> widths(cols.size(), 4);
     for (int i = 0; i < cols.size(); ++i) {
         const QString heading = model.headerData(cols.at(i), Qt::Horizontal, Qt::DisplayRole).toString();
         put(0, i, heading, bold);
         widths[i] = std::max(widths.at(i), displayWidth(heading));
+        kinds.append(columnKind(model, cols.at(i)));
+        const int decimals = kinds.last().decimals;
+        const QByteArray pattern = decimals > 0 ? "0." + QByteArray(decimals, '0') : QByteArray("0");
+        formats.append(kinds.last().kind == CellKind::Number ? numberFormat(pattern.constData()) : nullptr);
     }
+    auto putCell = [&](int row, int i, const QString &text) {
+        const QString value = text.trimmed();
+        if (failed != LXW_NO_ERROR || value.isEmpty())
+            return;
+        const auto r = static_cast<lxw_row_t>(row);
+        const auto c = static_cast<lxw_col_t>(i);
+        if (kinds.at(i).kind == CellKind::Number) {
+            failed = worksheet_write_number(sheet, r, c, value.toDouble(), formats.at(i));
+        } else if (kinds.at(i).kind == CellKind::Date) {
+            const QDateTime at = dateOf(value);
+            lxw_datetime when{at.date().year(), at.date().month(),  at.date().day(),
+                              at.time().hour(), at.time().minute(), static_cast<double>(at.time().second())};
+            failed = worksheet_write_datetime(sheet, r, c, &when, value.size() == 10 ? dayFormat : momentFormat);
+        } else {
+            put(row, i, text, nullptr);
+        }
+    };
     for (int r = 0; r < model.rowCount(); ++r) {
         for (int i = 0; i < cols.size(); ++i) {
             const QString text = exportText(model, r, cols.at(i));
-            put(r + 1, i, text, nullptr);
+            putCell(r + 1, i, text);
             widths[i] = std::max(widths.at(i), displayWidth(text));
         }
     }

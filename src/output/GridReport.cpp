@@ -5,24 +5,6 @@
 
 namespace kestra {
 
-namespace {
-
-bool isNumeric(const QVariant &value)
-{
-    switch (value.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Double:
-        return true;
-    default:
-        return false;
-    }
-}
-
-} // namespace
-
 ListReport reportFromModel(const QAbstractItemModel &model, const QString &title, const GridColumns &columns,
                            const QList<int> &widths, double printableWidth)
 {
@@ -35,9 +17,7 @@ ListReport reportFromModel(const QAbstractItemModel &model, const QString &title
         ReportColumn column;
         column.heading = model.headerData(cols.at(i), Qt::Horizontal, Qt::DisplayRole).toString();
         column.width = sized ? printableWidth * widths.at(i) / total : printableWidth / cols.size();
-        const QVariant sample = model.rowCount() > 0 ? model.data(model.index(0, cols.at(i))) : QVariant();
-        const QVariant align = model.headerData(cols.at(i), Qt::Horizontal, Qt::TextAlignmentRole);
-        if (isNumeric(sample) || (align.isValid() && (align.toInt() & Qt::AlignRight)))
+        if (isNumberColumn(model, cols.at(i)))
             column.align = TextAlign::Right;
         report.columns.append(column);
     }

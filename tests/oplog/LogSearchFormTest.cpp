@@ -1,5 +1,6 @@
 // The log search window in the real main window, offscreen: opened from its
-// command with the week's operations listed, narrowed by module, operation
+// command, the week's operations listed once it shows (the newest, and said
+// so, when there are more than a search lists), narrowed by module, operation
 // type, operator and accession number, a row traced to its copy, and the
 // list printed under its filters, all by the controls' names.
 
@@ -80,11 +81,13 @@ private Q_SLOTS:
         QAction *go = child<QAction>(form, "go");
         QVERIFY(spdLog && spdInfo && cboType && cboTypeDetail && cboWkr && go);
 
-        // The week's operations, listed when the window opens: with the
-        // main window's own login row.
+        // The window first, then the week's operations: with the main
+        // window's own login row.
+        QVERIFY(form->isVisible());
+        QCOMPARE(spdLog->model()->rowCount(), 0);
         const int login = lib.count(QStringLiteral("log_detl WHERE log_type='60042' AND wkr_no='W001'"));
         QCOMPARE(login, 1);
-        QCOMPARE(spdLog->model()->rowCount(), 3 + login);
+        QTRY_COMPARE(spdLog->model()->rowCount(), 3 + login);
         QCOMPARE(cellText(spdLog, 0, 0), day(2) + QStringLiteral(" 10:00:00"));
         QCOMPARE(cellText(spdLog, 0, 2), QStringLiteral("系统"));
         QCOMPARE(child<QLabel>(form, "lblCount")->text(), QStringLiteral("共4条"));
@@ -126,6 +129,37 @@ private Q_SLOTS:
 
         child<QAction>(form, "exit")->trigger();
         QTRY_COMPARE(window.openWindows(), 0);
+    }
+
+    // A week with more rows than a search lists: the window opens without
+    // a box, then lists the newest rows and says the list was cut.
+    void cappedOpening_data() { addBackendRows(); }
+    void cappedOpening()
+    {
+        OPEN_LIB(lib);
+        const QDate today = QDate::fromString(lib.f.db().serverDate().left(10), QStringLiteral("yyyy-MM-dd"));
+        for (int back = 4; back >= 0; --back) {
+            const QString day = today.addDays(-back).toString(QStringLiteral("yyyy-MM-dd"));
+            QVERIFY(logRow(lib, QStringLiteral("30013"), day, QStringLiteral("08:00:00"), QStringLiteral("W1"),
+                           QString(), QStringLiteral("P%1").arg(back)));
+        }
+        LogSearchForm form(lib.f.context(), nullptr, 3);
+        auto *spdLog = child<QTableView>(&form, "spdLog");
+        auto *lblCount = child<QLabel>(&form, "lblCount");
+        QVERIFY(spdLog && lblCount);
+        form.show();
+        QCOMPARE(spdLog->model()->rowCount(), 0);
+        QTRY_COMPARE(spdLog->model()->rowCount(), 3);
+        QCOMPARE(cellText(spdLog, 0, 7), QStringLiteral("P2"));
+        QCOMPARE(cellText(spdLog, 2, 7), QStringLiteral("P0"));
+        QCOMPARE(lblCount->text(), QStringLiteral("共3条（查询结果超过3条，只列出最新的3条，请缩小查询范围）"));
+        QCOMPARE(lib.f.prompter().texts(), QStringList());
+        // Shown again (a window restored), it does not search again.
+        form.hide();
+        QVERIFY(lib.f.exec(QStringLiteral("DELETE FROM log_detl")));
+        form.show();
+        QCoreApplication::processEvents();
+        QCOMPARE(spdLog->model()->rowCount(), 3);
     }
 };
 

@@ -229,6 +229,8 @@ private Q_SLOTS:
         QCOMPARE(s.log().headings().mid(9), (QStringList{"事务内容一", "事务内容二", "事务内容三"}));
     }
 
+    // Over the limit the newest rows are listed, earliest first, and the
+    // status says so: no box stops the window.
     void rowLimitAndFailure_data() { addBackendRows(); }
     void rowLimitAndFailure()
     {
@@ -236,18 +238,46 @@ private Q_SLOTS:
         QVERIFY(seedLog(lib));
         LogSearch s(lib.f.context(), 3);
         QCOMPARE(s.search(march()), LogSearch::Outcome::TooMany);
-        QCOMPARE(times(s), (QStringList{"03-01 09", "03-02 08", "03-02 10"}));
-        QCOMPARE(lib.f.prompter().lastText(), QStringLiteral("查询结果超过3条，只列出最早的3条，请缩小查询范围。"));
+        QCOMPARE(times(s), (QStringList{"03-02 08", "03-02 10", "03-03 11"}));
+        QCOMPARE(s.statusText(), QStringLiteral("共3条（查询结果超过3条，只列出最新的3条，请缩小查询范围）"));
+        QCOMPARE(lib.f.prompter().texts(), QStringList());
         LogSearch four(lib.f.context(), 4);
         QCOMPARE(four.search(march()), LogSearch::Outcome::Listed);
         QCOMPARE(four.rows().size(), 4);
+        QCOMPARE(four.statusText(), QStringLiteral("共4条"));
+
+        // A month of a busy log: the last of it, across days and within
+        // one second's neighbours, and the filters still apply.
+        for (int i = 0; i < 40; ++i) {
+            const QString day = QStringLiteral("2026-03-%1").arg(1 + i / 4, 2, 10, QLatin1Char('0'));
+            const QString time = QStringLiteral("12:00:%1").arg(i % 4, 2, 10, QLatin1Char('0'));
+            QVERIFY(logRow(lib, {i % 2 ? "30019" : "30013", day, time, "W9", "PC-C", "", "", "", "", "", "", ""}));
+        }
+        LogSearch ten(lib.f.context(), 10);
+        LogConditions c = march();
+        c.end = QStringLiteral("2026-03-31");
+        QCOMPARE(ten.search(c), LogSearch::Outcome::TooMany);
+        QCOMPARE(times(ten), (QStringList{"03-08 12", "03-08 12", "03-09 12", "03-09 12", "03-09 12", "03-09 12",
+                                          "03-10 12", "03-10 12", "03-10 12", "03-10 12"}));
+        QCOMPARE(ten.rows().first().when, QStringLiteral("2026-03-08 12:00:02"));
+        QCOMPARE(ten.rows().last().when, QStringLiteral("2026-03-10 12:00:03"));
+        c.type = QStringLiteral("30019");
+        QCOMPARE(ten.search(c), LogSearch::Outcome::TooMany);
+        QCOMPARE(ten.rows().first().when, QStringLiteral("2026-03-06 12:00:01"));
+        QCOMPARE(ten.rows().last().when, QStringLiteral("2026-03-10 12:00:03"));
+        c.computer = QStringLiteral("PC-C");
+        c.end = QStringLiteral("2026-03-05");
+        QCOMPARE(ten.search(c), LogSearch::Outcome::Listed);
+        QCOMPARE(ten.rows().size(), 10);
+        QCOMPARE(ten.rows().first().when, QStringLiteral("2026-03-01 12:00:01"));
+        QCOMPARE(lib.f.prompter().texts(), QStringList());
 
         // A failing search shows the database error and lists nothing.
         QVERIFY(lib.f.exec(QStringLiteral("DROP TABLE log_type")));
-        lib.f.prompter().clear();
         QCOMPARE(four.search(march()), LogSearch::Outcome::Failed);
         QVERIFY(four.rows().isEmpty());
         QCOMPARE(four.log().rowCount(), 0);
+        QCOMPARE(four.statusText(), QStringLiteral("共0条"));
         QCOMPARE(lib.f.prompter().texts().size(), 1);
     }
 

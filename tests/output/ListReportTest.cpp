@@ -1,12 +1,16 @@
 // The printed list on paper: where the title, header lines, headings, cells,
 // footer fields and page numbers land, how rows run onto further pages with
-// the headings repeated, and columns that are too wide for the paper.
+// the headings repeated, columns that are too wide for the paper, and texts
+// too wide for their columns printed whole.
 
 #include "output/ListReport.h"
+#include "output/TextFit.h"
 #include "support/RecordingPrinter.h"
 #include "support/TestRunner.h"
 
+#include <QRegularExpression>
 #include <QTest>
+#include <numeric>
 
 using namespace kestra;
 using namespace kestra::test;
@@ -36,6 +40,77 @@ QStringList textsAtX(const Page &page, double x)
             out.append(t.text);
     }
     return out;
+}
+
+// A list like the log search's: twelve columns of moments, names, codes
+// and three data columns, `rows` rows, the data as long as given.
+ListReport logList(int rows, const QString &data)
+{
+    ListReport report;
+    report.title = QStringLiteral("日志查询");
+    for (const char *heading : {"操作日期", "操作类型", "业务类型", "工作人员", "计算机名", "计算机馆藏地",
+                                "MARC记录号", "财产号", "读者证件号", "调拨馆藏地", "文献类型", "调拨批次"})
+        report.columns.append({QString::fromUtf8(heading), 15.0, TextAlign::Left});
+    for (int i = 0; i < rows; ++i)
+        report.rows.append(
+            {QStringLiteral("2026-03-%1 09:15:%2").arg(1 + i % 28, 2, 10, QChar(u'0')).arg(i % 60, 2, 10, QChar(u'0')),
+             QStringLiteral("书刊状态修改"), QStringLiteral("典藏"), QStringLiteral("DC01"),
+             QStringLiteral("WORKSTATION-%1").arg(i), QStringLiteral("中文图书借阅室"),
+             QStringLiteral("0000%1").arg(123456 + i), QStringLiteral("P%1").arg(i, 9, 10, QChar(u'0')),
+             QStringLiteral("R2026%1").arg(i, 6, 10, QChar(u'0')), data, QStringLiteral("中文图书"),
+             QStringLiteral("TB-2026-%1").arg(i)});
+    return report;
+}
+
+QString squeezed(QString text)
+{
+    text.remove(QRegularExpression(QStringLiteral("\\s")));
+    return text;
+}
+
+// Every heading and cell of the list printed whole: each text no wider
+// than its box, each box inside its column and above the page-number
+// line, no two boxes overlapping, and each column's texts, page after
+// page, exactly the report's (blanks where a line broke aside).
+void checkWhole(const ListReport &report, const PageDocument &doc, const ListStyle &style = {})
+{
+    const QRectF area = doc.paper.printable();
+    const ColumnFit fit = fitColumns(report, area.width(), style);
+    QCOMPARE(fit.widths.size(), report.columns.size());
+    QVERIFY(std::accumulate(fit.widths.cbegin(), fit.widths.cend(), 0.0) <= area.width() + 1e-6);
+    QList<QString> cells(report.columns.size());
+    QList<QString> headings(report.columns.size());
+    for (const Page &page : doc.pages) {
+        QVERIFY(page.lines.size() >= 3);
+        const double headingsEnd = page.lines.at(1).from.y();
+        for (qsizetype i = 0; i < page.texts.size(); ++i) {
+            const PageText &t = page.texts.at(i);
+            QVERIFY2(textWidth(t.text, t.font) <= t.box.width() + 1e-6, qPrintable(t.text));
+            QVERIFY2(t.box.bottom() <= area.bottom() - style.lineHeight + 1e-6 || t.text.startsWith(u'第'),
+                     qPrintable(t.text));
+            for (qsizetype j = i + 1; j < page.texts.size(); ++j)
+                QVERIFY2(!t.box.intersected(page.texts.at(j).box).isValid() ||
+                             t.box.intersected(page.texts.at(j).box).height() < 1e-6,
+                         qPrintable(t.text + QLatin1Char('/') + page.texts.at(j).text));
+            double left = area.left();
+            for (qsizetype c = 0; c < fit.widths.size(); ++c) {
+                const double right = left + fit.widths.at(c);
+                if (t.box.left() >= left - 1e-6 && t.box.right() <= right + 1e-6) {
+                    QCOMPARE(t.font.points, (t.font.bold ? style.headingFont : style.cellFont).points * fit.scale);
+                    (t.box.top() < headingsEnd ? headings : cells)[c] += t.text;
+                    break;
+                }
+                left = right;
+            }
+        }
+    }
+    for (qsizetype c = 0; c < report.columns.size(); ++c) {
+        QString expected;
+        for (const QStringList &row : report.rows)
+            expected += row.value(c);
+        QCOMPARE(squeezed(cells.at(c)), squeezed(expected));
+        QCOMPARE(squeezed(headings.at(c)), squeezed(report.columns.at(c).heading).repeated(doc.pages.size()));
+    }
 }
 
 } // namespace
@@ -139,15 +214,13 @@ private Q_SLOTS:
     // long side; without a page-number format there is none.
     void widthsPaperAndStyle()
     {
-        QList<ReportColumn> columns = {{QStringLiteral("A"), 100.0, TextAlign::Left},
-                                       {QStringLiteral("B"), 200.0, TextAlign::Left}};
-        QCOMPARE(fittedWidths(columns, 180.0), (QList<double>{60.0, 120.0}));
-        QCOMPARE(fittedWidths(columns, 400.0), (QList<double>{100.0, 200.0}));
-
         ListReport report;
         report.title = QStringLiteral("T");
-        report.columns = columns;
+        report.columns = {{QStringLiteral("A"), 100.0, TextAlign::Left}, {QStringLiteral("B"), 200.0, TextAlign::Left}};
         report.rows = {{QStringLiteral("a1"), QStringLiteral("b1")}};
+        QCOMPARE(fitColumns(report, 180.0).widths, (QList<double>{60.0, 120.0}));
+        QCOMPARE(fitColumns(report, 400.0).widths, (QList<double>{100.0, 200.0}));
+        QCOMPARE(fitColumns(report, 180.0).scale, 1.0);
         const PaperSetup landscape = PaperSetup::a4(true);
         QVERIFY(landscape.landscape());
         ListStyle style;
@@ -160,6 +233,79 @@ private Q_SLOTS:
         QCOMPARE(page.lines.first().to.x(), 15 + 267.0);
         for (const PageText &t : page.texts)
             QVERIFY(!t.text.startsWith(u'第'));
+    }
+
+    // Texts wider than their columns: widened at full type while the
+    // paper has room (the others giving up their spare), else set smaller,
+    // else wrapped at the smallest size; never cut.
+    void cellsPrintWhole()
+    {
+        // Room enough: a moment in a 15 mm column gets its width at 9 pt,
+        // on one line; a column with room to spare gives it.
+        ListReport few = logList(3, QStringLiteral("L2"));
+        few.columns = few.columns.mid(0, 3);
+        few.columns[2].width = 150;
+        for (QStringList &row : few.rows)
+            row = row.mid(0, 3);
+        ColumnFit fit = fitColumns(few, 180.0);
+        QCOMPARE(fit.scale, 1.0);
+        QVERIFY(fit.widths.at(0) >= textWidth(few.rows.first().first(), ListStyle().cellFont) + 2);
+        QVERIFY(fit.widths.at(2) < 150);
+        PageDocument doc = layoutListReport(few, PaperSetup::a4());
+        checkWhole(few, doc);
+        QCOMPARE(findText(doc.pages.first(), few.rows.first().first())->font.points, 9.0);
+
+        // Twelve columns on landscape A4: smaller type, one line a row.
+        const ListReport log = logList(60, QStringLiteral("中文图书借阅室"));
+        fit = fitColumns(log, 267.0);
+        QVERIFY(fit.scale < 1.0 && fit.scale > 6.5 / 9.0);
+        const PageDocument wide = layoutListReport(log, PaperSetup::a4(true));
+        checkWhole(log, wide);
+        QVERIFY(findText(wide.pages.first(), log.rows.first().first()) != nullptr);
+        QCOMPARE(findText(wide.pages.first(), log.rows.first().first())->font.points, 9.0 * fit.scale);
+
+        // On portrait the smallest type and wrapped lines: the moment
+        // breaks at its blank, the rows grow taller and take more pages;
+        // the codes that fit a line stay whole.
+        QCOMPARE(fitColumns(log, 180.0).scale, 6.5 / 9.0);
+        doc = layoutListReport(log, PaperSetup::a4());
+        checkWhole(log, doc);
+        QVERIFY(findText(doc.pages.first(), QStringLiteral("2026-03-01")) != nullptr);
+        QVERIFY(findText(doc.pages.first(), QStringLiteral("09:15:00")) != nullptr);
+        QVERIFY(findText(doc.pages.first(), log.rows.first().at(6)) != nullptr);
+        QVERIFY(findText(doc.pages.first(), QStringLiteral("2026-03-02"))->box.top() -
+                    findText(doc.pages.first(), QStringLiteral("2026-03-01"))->box.top() >
+                5.5);
+
+        // A long remark wraps on landscape too.
+        const QString remark = QStringLiteral("读者在借期内损坏书刊，按规定赔偿并重新编目入藏，原条码作废 "
+                                              "replaced-copy-with-a-long-latin-word-that-will-not-fit");
+        const ListReport wrapped = logList(60, remark);
+        QCOMPARE(fitColumns(wrapped, 267.0).scale, 6.5 / 9.0);
+        const PageDocument tall = layoutListReport(wrapped, PaperSetup::a4(true));
+        checkWhole(wrapped, tall);
+        QVERIFY(findText(tall.pages.first(), remark) == nullptr);
+        QVERIFY(findText(tall.pages.first(), wrapped.rows.first().at(6)) != nullptr);
+
+        // Narrower than a word: the word breaks where it must; narrower
+        // than a character a column: smaller type still. Nothing dropped.
+        ListReport narrow = logList(2, remark);
+        narrow.columns = {narrow.columns.at(0), narrow.columns.at(9)};
+        for (QStringList &row : narrow.rows)
+            row = QStringList{row.at(0), row.at(9)};
+        PaperSetup strip = PaperSetup::a4();
+        strip.size.setWidth(80);
+        QCOMPARE(fitColumns(narrow, 50.0).scale, 6.5 / 9.0);
+        const PageDocument broken = layoutListReport(narrow, strip);
+        checkWhole(narrow, broken);
+        QVERIFY(findText(broken.pages.first(), QStringLiteral("2026-03-01")) != nullptr);
+        const ListReport crowded = logList(2, remark);
+        QVERIFY(fitColumns(crowded, 50.0).scale < 6.5 / 9.0);
+        const PageDocument spread = layoutListReport(crowded, strip);
+        checkWhole(crowded, spread);
+        // Two rows over more than two pages: a row taller than a page runs
+        // on, its headings repeated above the rest.
+        QVERIFY(spread.pages.size() > 2);
     }
 };
 

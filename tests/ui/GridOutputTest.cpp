@@ -1,12 +1,14 @@
 // Export and print from a grid through its output menu, answered by the
 // scripted prompter and a recording printer; one real PDF through Qt's
-// printer, read back with pdftotext; and the menu on the search dialogs.
+// printer, read back with pdftotext; the layout's text widths against the
+// list fonts; and the menu on the search dialogs.
 
 #include "ui/GridOutput.h"
 #include "core/Preferences.h"
 #include "items/CopySearchDialog.h"
 #include "items/MarcNoSearchDialog.h"
 #include "items/ReaderSearchDialog.h"
+#include "output/TextFit.h"
 #include "support/RecordingPrinter.h"
 #include "support/TestContext.h"
 #include "support/TestRunner.h"
@@ -14,6 +16,7 @@
 
 #include <QAction>
 #include <QFile>
+#include <QFontMetricsF>
 #include <QMenu>
 #include <QProcess>
 #include <QRegularExpression>
@@ -156,6 +159,30 @@ private Q_SLOTS:
         // A file that cannot be written fails, and says so.
         QCOMPARE(printer.print(doc, PrintTarget::Pdf, dir.filePath(QStringLiteral("no/such/x.pdf"))), -1);
         QVERIFY(tc.prompter().lastText().contains(QStringLiteral("no/such/x.pdf")));
+    }
+
+    // The layout's text widths are never narrower than the list fonts
+    // print them, so that a text it fits into a box is not cut on paper.
+    void textWidthsCoverTheListFonts()
+    {
+        const PageFont oneMmEm{72.0 / 25.4, false, {}};
+        QString samples;
+        for (char16_t c = 0x20; c < 0x7F; ++c)
+            samples.append(QChar(c));
+        samples += QStringLiteral("书刊状态修改中文图书借阅室：，（）。·—…éü¥");
+        for (const QString &family : {QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Noto Sans Mono CJK SC")}) {
+            for (bool bold : {false, true}) {
+                QFont font(family);
+                font.setPixelSize(1000);
+                font.setBold(bold);
+                const QFontMetricsF metrics(font);
+                for (const QChar c : std::as_const(samples))
+                    QVERIFY2(metrics.horizontalAdvance(c) / 1000 <= textWidth(QString(c), oneMmEm) + 1e-3,
+                             qPrintable(family + QLatin1Char(' ') + c));
+                const QString moment = QStringLiteral("2026-03-01 09:15:00 MARC记录号 WORKSTATION-1");
+                QVERIFY(metrics.horizontalAdvance(moment) / 1000 <= textWidth(moment, oneMmEm));
+            }
+        }
     }
 
     // Each search dialog offers the output menu on its grid.
