@@ -82,6 +82,7 @@ int Session::connect()
         target.kind = BackendTarget::Kind::Postgres;
         target.host = dsn.host;
         target.port = dsn.port;
+        target.ports = dsn.ports;
         target.database = dsn.database;
         target.user = dsn.user.isEmpty() ? settings.user : dsn.user;
         target.password = dsn.password.isEmpty() ? settings.password : dsn.password;

@@ -28,6 +28,7 @@ struct BackendTarget {
     QString path;     // SQLite
     QString host;     // PostgreSQL
     int port = 5432;  // PostgreSQL
+    QString ports;    // PostgreSQL, several servers (host "a,b"): "5432,5433"; tried in order
     QString database; // PostgreSQL database, Oracle TNS name
     QString user;
     QString password;
@@ -75,6 +76,10 @@ public:
     // statement) whose queued write caused the last failure; empty when the
     // failure belongs to the statement just run.
     virtual QString failedStatement() const { return {}; }
+
+    // How the link to the server is encrypted ("TLSv1.3 TLS_AES_256_GCM_SHA384");
+    // empty when it is not, or there is no link (SQLite).
+    virtual QString linkSecurity() const { return {}; }
 
     // The server's major version (Oracle: NLS_RDBMS_VERSION; others: their own).
     virtual int serverMajorVersion() = 0;

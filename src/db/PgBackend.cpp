@@ -83,7 +83,7 @@ bool PgBackend::open(const BackendTarget &target, DbError &error)
 {
     close();
     const QByteArray host = target.host.toUtf8();
-    const QByteArray port = QByteArray::number(target.port);
+    const QByteArray port = target.ports.isEmpty() ? QByteArray::number(target.port) : target.ports.toUtf8();
     const QByteArray db = target.database.toUtf8();
     const QByteArray user = target.user.toUtf8();
     const QByteArray password = target.password.toUtf8();
@@ -119,7 +119,7 @@ bool PgBackend::open(const BackendTarget &target, DbError &error)
         if (eq <= 0)
             continue;
         extra.append(pair.left(eq));
-        extra.append(pair.mid(eq + 1));
+        extra.append(QByteArray::fromPercentEncoding(pair.mid(eq + 1)));
     }
     for (qsizetype i = 0; i + 1 < extra.size(); i += 2) {
         keys.append(extra.at(i).constData());
@@ -130,8 +130,7 @@ bool PgBackend::open(const BackendTarget &target, DbError &error)
     PGconn *conn = PQconnectdbParams(keys.constData(), values.constData(), 0);
     if (PQstatus(conn) != CONNECTION_OK) {
         error = ora::make(12154, QStringLiteral("cannot connect to PostgreSQL %1:%2/%3: %4")
-                                     .arg(target.host)
-                                     .arg(target.port)
+                                     .arg(target.host, QString::fromUtf8(port))
                                      .arg(target.database, textOf(PQerrorMessage(conn)).trimmed()));
         PQfinish(conn);
         return false;
@@ -165,6 +164,14 @@ void PgBackend::close()
 int PgBackend::serverMajorVersion()
 {
     return conn_ != nullptr ? PQserverVersion(conn_) / 10000 : 0;
+}
+
+QString PgBackend::linkSecurity() const
+{
+    if (conn_ == nullptr || PQsslInUse(conn_) != 1)
+        return {};
+    const auto attribute = [this](const char *name) { return QString::fromUtf8(PQsslAttribute(conn_, name)); };
+    return attribute("protocol") + u' ' + attribute("cipher");
 }
 
 int PgBackend::backendPid() const

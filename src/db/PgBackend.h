@@ -43,6 +43,7 @@ public:
     bool commit(DbError &error) override;
     bool rollback(DbError &error) override;
 
+    QString linkSecurity() const override;
     // The backend process id of this session (for tests that end it).
     int backendPid() const;
 
