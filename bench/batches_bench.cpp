@@ -20,10 +20,10 @@
 
 #include "BenchSupport.h"
 
+#include "copies/ItemRecord.h"
 #include "core/AppContext.h"
 #include "core/Session.h"
 #include "items/BookDeal.h"
-#include "items/ItemRecord.h"
 #include "kit/BatchPicker.h"
 
 #include <QCoreApplication>

@@ -34,11 +34,11 @@
 
 #include "BenchSupport.h"
 
+#include "copies/ItemRecord.h"
 #include "core/AppContext.h"
 #include "core/Session.h"
 #include "items/BookState.h"
 #include "items/CopySearch.h"
-#include "items/ItemRecord.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -19,7 +19,7 @@ const char16_t kRules[] = u"[SK]\r\n"
                           u"<全部><*><ZK>\r\n";
 const char16_t kStatus[] = u"SK,41,1\r\nZK,41,1\r\nBC,43,0\r\nXS,43,0\r\n";
 
-bool writeIfMissing(const QString &path, const char16_t *text, const CodePage &cp, QString *error)
+bool writeRuleIfMissing(const QString &path, const char16_t *text, const CodePage &cp, QString *error)
 {
     return QFileInfo::exists(path) || writeSettingsText(path, QString::fromUtf16(text), cp, error);
 }
@@ -28,8 +28,8 @@ bool writeIfMissing(const QString &path, const char16_t *text, const CodePage &c
 
 bool writeDemoAssignRules(const InstallFolders &folders, const CodePage &cp, QString *error)
 {
-    return writeIfMissing(ruleFilePath(folders), kRules, cp, error) &&
-           writeIfMissing(statusFilePath(folders), kStatus, cp, error);
+    return writeRuleIfMissing(ruleFilePath(folders), kRules, cp, error) &&
+           writeRuleIfMissing(statusFilePath(folders), kStatus, cp, error);
 }
 
 } // namespace kestra

@@ -4,6 +4,7 @@
 #include "core/Preferences.h"
 #include "shell/LoginWindow.h"
 #include "shell/MainWindow.h"
+#include "shell/ProgramForms.h"
 #include "shell/Startup.h"
 #include "shell/StartupLoaders.h"
 #include "ui/Fonts.h"

@@ -1,27 +1,40 @@
 #include "assign/AutoAssign.h"
 
-#include "items/ItemCodes.h"
+#include "copies/ItemCodes.h"
 
 namespace kestra {
 
 namespace {
 
-// The special states whose copies only their own processing forms may change.
-constexpr const char16_t *kLockedStates[] = {u"书刊修补", u"破损报废", u"剔旧报废", u"赠送出",  u"交换出",
-                                             u"丢失",     u"遗失赔偿", u"下架装订", u"声明丢失"};
+// The special states whose copies only their own processing forms may
+// change: repair, damaged, weeded, given, exchanged, lost, paid for, at
+// the binder's, declared lost. Told by the code: the name a grid shows
+// depends on where its rows came from.
+constexpr const char16_t *kLockedStatuses[] = {u"33", u"34", u"35", u"36", u"37", u"38", u"39", u"3A", u"3B"};
+constexpr const char16_t *kLockedNames[] = {u"书刊修补", u"破损报废", u"剔旧报废", u"赠送出",  u"交换出",
+                                            u"丢失",     u"遗失赔偿", u"下架装订", u"声明丢失"};
 
-bool isLocked(const QString &statusName)
+bool isLocked(const AssignCopy &copy)
 {
-    for (const char16_t *name : kLockedStates) {
-        if (statusName.contains(QString::fromUtf16(name)))
+    const QString code = copy.status.trimmed();
+    if (!code.isEmpty()) {
+        for (const char16_t *locked : kLockedStatuses) {
+            if (code.compare(QString::fromUtf16(locked), Qt::CaseInsensitive) == 0)
+                return true;
+        }
+        return false;
+    }
+    // A row without a code has its name only.
+    for (const char16_t *name : kLockedNames) {
+        if (copy.statusName.contains(QString::fromUtf16(name)))
             return true;
     }
     return false;
 }
 
-// The first rule of the subscriber's section that covers the class number.
-// Only the run's own section can place its copies, so the first section of
-// that code decides, as the first rule within it does.
+// The first rule that covers the class number among the sections of the
+// subscriber, in file order: a section repeated by hand is tried after the
+// one before it, and the earlier rule in the file wins.
 const ClassRule *matchingRule(const AssignRuleSet &rules, const QString &subscriber, const QString &classNumber)
 {
     for (const SubscriberRules &section : rules.subscribers) {
@@ -31,7 +44,6 @@ const ClassRule *matchingRule(const AssignRuleSet &rules, const QString &subscri
             if (classSpecMatches(rule.spec, classNumber))
                 return &rule;
         }
-        return nullptr;
     }
     return nullptr;
 }
@@ -81,7 +93,7 @@ QStringList distributionFor(const ClassRule &rule, int copies)
 QString autoAssign(QList<AssignCopy> &copies, const AutoAssignTables &tables)
 {
     for (const AssignCopy &copy : copies) {
-        if (isLocked(copy.statusName))
+        if (isLocked(copy))
             return QStringLiteral("I有书处于不可修改状态，请在书刊特别状态处理模块中处理该书！");
     }
     for (const AssignCopy &copy : copies) {

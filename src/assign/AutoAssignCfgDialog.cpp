@@ -2,8 +2,8 @@
 
 #include "assign/AssignRules.h"
 #include "assign/RuleEditor.h"
+#include "copies/ItemCodes.h"
 #include "core/AppContext.h"
-#include "items/ItemCodes.h"
 #include "ui/CodeBoxes.h"
 #include "ui/FormParts.h"
 
@@ -38,6 +38,18 @@ QList<CodeName> collectionStatuses()
             list.append(status);
     }
     return list;
+}
+
+// Chooses a code in a box; a code the box does not list (a location since
+// removed, a status of another group) is added as it is and shown as
+// unknown, so that OK writes back what the file held rather than the box's
+// first entry.
+void chooseOrKeep(CodeBox *box, const QString &code)
+{
+    if (code.isEmpty() || box->setCurrentCode(code))
+        return;
+    box->addItem(code + QStringLiteral("（未知）"), code);
+    box->setCurrentIndex(box->count() - 1);
 }
 
 } // namespace
@@ -136,12 +148,14 @@ void InitialStatusDialog::addRow(const InitialStatus &row)
 {
     const int r = spdStatus_->rowCount();
     spdStatus_->insertRow(r);
+    // A new row starts blank: OK refuses it until a location and a status
+    // are chosen.
     auto *location = new CodeBox(spdStatus_);
-    location->setEntries(locations_);
-    location->setCurrentCode(row.location);
+    location->setEntries(locations_, QStringLiteral("（请选择）"));
+    chooseOrKeep(location, row.location);
     auto *status = new CodeBox(spdStatus_);
-    status->setEntries(collectionStatuses());
-    status->setCurrentCode(row.status);
+    status->setEntries(collectionStatuses(), QStringLiteral("（请选择）"));
+    chooseOrKeep(status, row.status);
     auto *release = new QCheckBox(spdStatus_);
     release->setChecked(row.release.trimmed() == u"1");
     spdStatus_->setCellWidget(r, 0, location);
@@ -158,6 +172,11 @@ void InitialStatusDialog::accept()
         const auto *release = qobject_cast<QCheckBox *>(spdStatus_->cellWidget(r, 2));
         table.rows.append(InitialStatus{location->currentCode(), status->currentCode(),
                                         release->isChecked() ? QStringLiteral("1") : QStringLiteral("0")});
+    }
+    const QString refusal = checkInitialStatus(table);
+    if (!refusal.isEmpty()) {
+        context_.showMsg(refusal);
+        return;
     }
     QString error;
     if (!writeSettingsText(statusFilePath(context_.folders()), formatInitialStatus(table), context_.codePage(),

@@ -80,6 +80,8 @@ AutoAssignCfgForm::AutoAssignCfgForm(AppContext &context, QWidget *parent)
     };
     buildLayout();
     rebuildTree(QStringLiteral("Root"));
+    if (const QString notice = unreadLinesNotice(editor_.rules()); !notice.isEmpty())
+        context_.showMsg(notice);
 }
 
 void AutoAssignCfgForm::buildLayout()

@@ -85,7 +85,15 @@ QString RuleEditor::changeClass(int subscriber, int rule, const QString &label, 
 
 void RuleEditor::removeClass(int subscriber, int rule)
 {
-    rules_.subscribers[subscriber].rules.removeAt(rule);
+    // The lines above the rule that were not understood are no part of it:
+    // they stay where they stood, above the next rule.
+    SubscriberRules &section = rules_.subscribers[subscriber];
+    const QStringList kept = section.rules.at(rule).linesBefore;
+    if (rule + 1 < section.rules.size())
+        section.rules[rule + 1].linesBefore = kept + section.rules.at(rule + 1).linesBefore;
+    else
+        section.linesAfter = kept + section.linesAfter;
+    section.rules.removeAt(rule);
     modified_ = true;
 }
 

@@ -21,6 +21,7 @@ public:
     int indexOf(const QString &code) const;
     QString addSubscriber(const QString &code);
     QString changeSubscriber(int subscriber, const QString &code);
+    // The whole section goes, with the lines in it that were not understood.
     void removeSubscriber(int subscriber);
 
     // Checks of the class dialog: label, specification (unless all) and a

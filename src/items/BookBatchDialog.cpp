@@ -1,7 +1,7 @@
 #include "items/BookBatchDialog.h"
 
+#include "copies/ItemCodes.h"
 #include "core/AppContext.h"
-#include "items/ItemCodes.h"
 #include "kit/MessageCollector.h"
 #include "ui/CodeBoxes.h"
 #include "ui/FormParts.h"

@@ -1,9 +1,9 @@
 #include "items/BookDeal.h"
 
+#include "copies/ItemCodes.h"
+#include "copies/ItemWrite.h"
 #include "core/AppContext.h"
 #include "core/Session.h"
-#include "items/ItemCodes.h"
-#include "items/ItemWrite.h"
 #include "kit/CopyChecks.h"
 
 namespace kestra {

@@ -1,11 +1,11 @@
 #include "items/BookDealForm.h"
 
+#include "copies/ItemCodes.h"
 #include "core/AppContext.h"
 #include "items/BookBatchDialog.h"
 #include "items/BookCheckBack.h"
 #include "items/BookDeal.h"
 #include "items/DealLists.h"
-#include "items/ItemCodes.h"
 #include "kit/CopyColumns.h"
 #include "ui/CommandBar.h"
 #include "ui/EntryBoxes.h"

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "copies/NormStat.h"
 #include "items/DealProcess.h"
-#include "items/NormStat.h"
 
 #include <QList>
 #include <QWidget>

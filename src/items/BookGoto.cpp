@@ -1,9 +1,10 @@
 #include "items/BookGoto.h"
 
+#include "copies/ItemCodes.h"
+#include "copies/ItemWrite.h"
 #include "core/AppContext.h"
 #include "core/Prompter.h"
 #include "core/Session.h"
-#include "items/ItemWrite.h"
 #include "kit/CodeFile.h"
 #include "kit/CopyChecks.h"
 #include "kit/CopyColumns.h"
@@ -174,6 +175,12 @@ BookGoto::Outcome BookGoto::gather(const ItemRow &found)
                                     : QStringLiteral("EDC002") + context_.codes().locationName(found.disLocation));
         return Outcome::Refused;
     }
+    // From "All" a copy may already stand where it is to go: moving it onto
+    // itself would count and log a transfer that did nothing.
+    if (!plan_.destination.isEmpty() && found.disLocation == plan_.destination) {
+        context_.showMsg(QStringLiteral("EDC017"));
+        return Outcome::Refused;
+    }
     CirculationRow circ;
     if (readCirculation(context_.db(), found.propNo, circ) < 0) {
         context_.db().showDbError();
@@ -187,9 +194,12 @@ BookGoto::Outcome BookGoto::gather(const ItemRow &found)
         if (context_.showMsg(QStringLiteral("Q该书处于借出状态，是否仍然调拨？")) != AnswerOk)
             return Outcome::Cancelled;
     }
-    const copy_check::Verdict verdict = copy_check::noOpenClaim(context_, found);
-    if (verdict != copy_check::Verdict::Pass)
-        return outcomeOf<Outcome>(verdict);
+    // Lost and paid for: the copy is the reader's replacement case, whether
+    // or not the claim is still open; a transfer never takes it.
+    if (found.status == QLatin1String("39")) {
+        context_.showMsg(QStringLiteral("EDC005"));
+        return Outcome::Refused;
+    }
     GatheredCopy copy{found, circ.exists, circ.lendFlag, circ.totalCircTimes};
     const Outcome taken = takeBack(copy.row, copy.lendFlag);
     if (taken != Outcome::Listed)
@@ -222,22 +232,31 @@ BookGoto::Outcome BookGoto::takeBack(ItemRow &row, QString &lendFlag)
     // gets back the status it had before, as an undone weeding or repair
     // would leave it, rather than a status no record explains.
     restored = restored.trimmed();
-    if (!restored.isEmpty() && restored != row.status) {
-        QString date;
-        if (tx.serverDate(date) < 0)
-            return Outcome::Failed;
-        CopyChange change;
-        change.propNo = row.propNo;
-        change.status = restored;
-        change.date = date;
-        change.itemOperator = context_.session().operatorNo;
-        if (tx.updateCopy(change) < 0 ||
-            (!row.marcRecNo.isEmpty() &&
-             tx.callProc(QStringLiteral("update_lendable_copies ") + sqlQuote(row.marcRecNo)) < 0))
-            return Outcome::Failed;
-        row.status = restored;
-    }
-    return tx.commit() < 0 ? Outcome::Failed : Outcome::Listed;
+    if (restored.isEmpty() || restored == row.status)
+        return tx.commit() < 0 ? Outcome::Failed : Outcome::Listed;
+    QString date;
+    if (tx.serverDate(date) < 0)
+        return Outcome::Failed;
+    CopyChange change;
+    change.propNo = row.propNo;
+    change.status = restored;
+    change.date = date;
+    change.itemOperator = context_.session().operatorNo;
+    if (tx.updateCopy(change) < 0)
+        return Outcome::Failed;
+    // A status change like any other, logged as one (the work counted is
+    // the transfer's).
+    WriteTail tail;
+    tail.lendableRecord = row.marcRecNo;
+    tail.logCode = QStringLiteral("30019");
+    tail.marcRecNo = row.marcRecNo;
+    tail.propNo = row.propNo;
+    tail.data1 = item_status::name(row.status);
+    tail.data2 = item_status::name(restored);
+    if (tx.finish(tail) < 0)
+        return Outcome::Failed;
+    row.status = restored;
+    return Outcome::Listed;
 }
 
 int BookGoto::gatherRange(const QString &start, const QString &end)
@@ -275,9 +294,23 @@ int BookGoto::offerPicks(Gathering gathering, const QString &key)
     QList<GatheredCopy> found;
     TransferGather gather(context_);
     const int n = (gather.*gathering)(plan_, key, found);
-    picks_.reset(found);
+    if (n <= 0) {
+        picks_.reset();
+        return n;
+    }
+    // What a scan would refuse is not offered: a copy lost and paid for,
+    // and (from "All") a copy already at the destination.
+    QList<GatheredCopy> offered;
+    for (const GatheredCopy &copy : std::as_const(found)) {
+        if (copy.row.status != QLatin1String("39") &&
+            (plan_.destination.isEmpty() || copy.row.disLocation != plan_.destination))
+            offered.append(copy);
+    }
+    if (offered.isEmpty())
+        context_.showMsg(QStringLiteral("I找到的%1册书刊已在新馆藏地或处于遗失赔偿状态，不能调拨。").arg(n));
+    picks_.reset(offered);
     picks_.markAll();
-    return n;
+    return static_cast<int>(offered.size());
 }
 
 int BookGoto::takePicks(bool accept)

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "copies/ItemEntry.h"
+#include "copies/NormStat.h"
 #include "items/GotoBatch.h"
-#include "items/ItemEntry.h"
-#include "items/NormStat.h"
 #include "items/Transfer.h"
 #include "items/TransferGather.h"
 #include "kit/CodeImport.h"
@@ -48,6 +48,12 @@ public:
     // form's, the list is kept only when they do not change it), or none.
     bool chooseBatch(const std::optional<GotoBatch> &batch);
     const std::optional<GotoBatch> &batch() const { return batch_; }
+    // The chosen batch may have been deleted since (in the batch window, at
+    // another workstation): then it is let go, as the processing forms let
+    // go of a deleted batch, rather than recording rows under a number that
+    // no longer exists. 1 still there (or none chosen), 0 let go, -1 failed
+    // (shown).
+    int checkBatch();
     // Closing the form with copies listed asks as a change of kind does.
     bool mayClose();
 

@@ -259,6 +259,8 @@ void BookGotoForm::selectBatch()
     GotoBatchDialog dialog(context_, preset, this);
     if (dialog.exec() == QDialog::Accepted && dialog.chosen())
         goto_.chooseBatch(dialog.chosen());
+    else
+        goto_.checkBatch(); // the dialog may have deleted it
     showPlan();
 }
 
@@ -334,6 +336,7 @@ void BookGotoForm::runCommand(const QString &key)
         goto_.print(PrintTarget::Printer);
     } else if (key == u"Connect") {
         goto_.run();
+        showPlan(); // a batch deleted meanwhile has been let go
     } else if (key == u"Detail") {
         if (goto_.batch()) {
             GotoBatchDetailDialog dialog(context_, goto_.batch()->batchNo, this);

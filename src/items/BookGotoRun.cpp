@@ -9,10 +9,36 @@
 
 namespace kestra {
 
+int BookGoto::checkBatch()
+{
+    if (!batch_)
+        return 1;
+    QueryResult n;
+    if (context_.db().query(
+            QStringLiteral(" SELECT count(*) FROM goto_batch  WHERE batch_no=") + sqlQuote(batch_->batchNo), n) < 0) {
+        context_.db().showDbError();
+        return -1;
+    }
+    if (n.number(0, 0) > 0)
+        return 1;
+    chooseBatch(std::nullopt);
+    return 0;
+}
+
 int BookGoto::run()
 {
     if (!hasKindRight(kind_))
         return 0;
+    if (batch_) {
+        const QString batchNo = batch_->batchNo;
+        const int there = checkBatch();
+        if (there < 0)
+            return -1;
+        if (there == 0) {
+            context_.showMsg(QStringLiteral("E调拨批次%1已被删除，请重新选择调拨批次。").arg(batchNo));
+            return 0;
+        }
+    }
     if (kind_ == transfer::Kind::ByLocation)
         return LocationTransfer(context_).run(plan_);
     return runList();

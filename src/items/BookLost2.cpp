@@ -1,17 +1,17 @@
 #include "items/BookLost2.h"
 
+#include "copies/ItemCodes.h"
+#include "copies/ItemWrite.h"
 #include "core/AppContext.h"
 #include "core/Session.h"
 #include "core/WorkLog.h"
-#include "items/ItemCodes.h"
-#include "items/ItemWrite.h"
 #include "kit/CopyColumns.h"
 
 namespace kestra {
 
 namespace {
 
-QList<Column<LoanCopy>> columns(AppContext &context)
+QList<Column<LoanCopy>> loanColumns(AppContext &context)
 {
     QList<Column<LoanCopy>> list = columnsOf(copyColumns(context, lookupFields()), &LoanCopy::row);
     list.append({QStringLiteral("状态"), [](const LoanCopy &c) { return cell::status(c.row.status); }});
@@ -26,12 +26,13 @@ QString q(const QString &text)
 
 } // namespace
 
-BookLost2::BookLost2(AppContext &context) : context_(context), rows_(columns(context), false) {}
+BookLost2::BookLost2(AppContext &context) : context_(context), rows_(loanColumns(context), false) {}
 
 int BookLost2::readReader(const QString &cardNo)
 {
     reader_ = LostReader();
     rows_.reset();
+    declared_ = false;
     const QString card = cardNo.trimmed();
     if (card.isEmpty())
         return 0;
@@ -56,10 +57,16 @@ int BookLost2::readReader(const QString &cardNo)
     }
     reader_ = LostReader{r.text(0, 0), r.text(0, 1), r.text(0, 2), r.text(0, 3), r.text(0, 4),
                          r.text(0, 5), r.text(0, 6), r.text(0, 7), r.text(0, 8), r.text(0, 9)};
-    return readLoans() < 0 ? -1 : 1;
+    QList<LoanCopy> loans;
+    if (readLoans(loans) < 0) {
+        context_.db().showDbError();
+        return -1;
+    }
+    rows_.reset(std::move(loans));
+    return 1;
 }
 
-int BookLost2::readLoans()
+int BookLost2::readLoans(QList<LoanCopy> &loans)
 {
     const QString sql =
         QStringLiteral(" SELECT item.prop_no, item.marc_rec_no, item.location, item.call_no, item.bar_code, "
@@ -70,11 +77,10 @@ int BookLost2::readLoans()
         QStringLiteral(" AND lend_lst.prop_no=item.prop_no  AND item.marc_rec_no=marc.marc_rec_no "
                        " ORDER BY item.prop_no ");
     QueryResult r;
-    if (context_.db().querySummary(sql, r) < 0) {
-        context_.db().showDbError();
+    if (context_.db().querySummary(sql, r) < 0)
         return -1;
-    }
-    QList<LoanCopy> list;
+    QList<LoanCopy> &list = loans;
+    list.clear();
     for (int i = 0; i < r.rowCount(); ++i) {
         LoanCopy c;
         c.row.propNo = r.text(i, 0);
@@ -93,7 +99,6 @@ int BookLost2::readLoans()
         c.row.publisher = r.text(i, 13);
         list.append(std::move(c));
     }
-    rows_.reset(std::move(list));
     return 0;
 }
 
@@ -101,14 +106,25 @@ int BookLost2::declareLost()
 {
     if (!hasReader())
         return 0;
+    if (declared_) {
+        // The reader's card is invalid by now: a second run would count the
+        // work and log the declaration again.
+        context_.showMsg(QStringLiteral("I该读者的借阅已经声明丢失，没有需要处理的内容。"));
+        return 0;
+    }
     if (context_.showMsg(QStringLiteral("QDC013")) != AnswerOk)
         return 0;
     ItemTransaction tx(context_);
     QString date;
     if (tx.serverDate(date) < 0)
         return -1;
+    // The list on the screen was read when the card was entered; what the
+    // reader has on loan now is what is declared lost.
+    QList<LoanCopy> loans;
+    if (readLoans(loans) < 0)
+        return tx.fail();
     const QString op = context_.session().operatorNo;
-    for (const LoanCopy &c : rows_.rows()) {
+    for (const LoanCopy &c : std::as_const(loans)) {
         CopyChange change;
         change.propNo = c.row.propNo;
         change.status = QStringLiteral("3B");
@@ -154,17 +170,17 @@ int BookLost2::declareLost()
     readerArgs[28] = QStringLiteral("'0'");
     if (tx.callProc(QStringLiteral("LT_UPD_reader_new ") + readerArgs.join(u',')) < 0)
         return -1;
-    const double copies = static_cast<double>(rows_.count());
+    const double copies = static_cast<double>(loans.size());
     if (logWorkQty(context_, QStringLiteral("311"), 1, copies, 0) < 0 ||
         logOperation(context_, QStringLiteral("30021"), QString(), QString(), reader_.cardNo, reader_.name,
-                     QString::number(rows_.count()), reader_.certId) < 0)
+                     QString::number(loans.size()), reader_.certId) < 0)
         return tx.fail();
     if (tx.commit() < 0)
         return -1;
-    QList<LoanCopy> lost = rows_.rows();
-    for (LoanCopy &c : lost)
+    for (LoanCopy &c : loans)
         c.row.status = QStringLiteral("3B");
-    rows_.reset(std::move(lost));
+    rows_.reset(std::move(loans));
+    declared_ = true;
     return 1;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "items/ItemRecord.h"
+#include "copies/ItemRecord.h"
 #include "kit/RowModel.h"
 
 #include <QList>
@@ -45,20 +45,26 @@ public:
     // The reason written to the reader row (position 25).
     QString reason = QStringLiteral("声明丢失");
 
-    // cmdOK: QDC013, then every copy of the list to 3B, the card made
-    // invalid and the reader deregistered, in one transaction. 1 done, 0
-    // declined or nothing to do, -1 failed (everything rolled back).
+    // cmdOK: QDC013, then every copy on the reader's loan list to 3B, the
+    // card made invalid and the reader deregistered, in one transaction.
+    // The loans are read again inside it: a copy returned since the card
+    // was entered is no longer the reader's to lose. Once done, the form is
+    // disarmed until a card is entered again: a second OK says there is
+    // nothing to do. 1 done, 0 declined or nothing to do, -1 failed
+    // (everything rolled back).
     int declareLost();
+    bool declared() const { return declared_; }
 
     RowModel<LoanCopy> &model() { return rows_; }
     const QList<LoanCopy> &rows() const { return rows_.rows(); }
 
 private:
-    int readLoans();
+    int readLoans(QList<LoanCopy> &loans);
 
     AppContext &context_;
     LostReader reader_;
     RowModel<LoanCopy> rows_;
+    bool declared_ = false;
 };
 
 } // namespace kestra

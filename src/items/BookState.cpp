@@ -1,8 +1,8 @@
 #include "items/BookState.h"
 
+#include "copies/ItemWrite.h"
 #include "core/AppContext.h"
 #include "core/Session.h"
-#include "items/ItemWrite.h"
 #include "kit/CopyChecks.h"
 #include "kit/CopyColumns.h"
 #include "kit/CopyRunner.h"
@@ -40,7 +40,7 @@ QList<CodeName> sourceStatuses()
 
 namespace {
 
-QList<Column<ChangedCopy>> columns(AppContext &context)
+QList<Column<ChangedCopy>> changedColumns(AppContext &context)
 {
     QList<Column<ChangedCopy>> list = columnsOf(copyColumns(context, lookupFields()), &ChangedCopy::row);
     list.append({QStringLiteral("原状态"), [](const ChangedCopy &c) { return cell::status(c.row.status); }});
@@ -52,7 +52,7 @@ QList<Column<ChangedCopy>> columns(AppContext &context)
 } // namespace
 
 BookState::BookState(AppContext &context, const BarcodeSettings &barcode)
-    : context_(context), entry_(context, barcode), rows_(columns(context), true)
+    : context_(context), entry_(context, barcode), rows_(changedColumns(context), true)
 {
     // The status change may touch copies of any location: it is a
     // supervisor's command of its own right.

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "items/ItemCodes.h"
-#include "items/ItemEntry.h"
-#include "items/ItemRecord.h"
+#include "copies/ItemCodes.h"
+#include "copies/ItemEntry.h"
+#include "copies/ItemRecord.h"
 #include "kit/CodeImport.h"
 #include "kit/RowModel.h"
 

@@ -1,10 +1,10 @@
 // The change by location: every copy of one status at one location, by a
 // few set-based statements in one transaction.
 
+#include "copies/ItemWrite.h"
 #include "core/AppContext.h"
 #include "core/Session.h"
 #include "items/BookState.h"
-#include "items/ItemWrite.h"
 #include "kit/CopyRunner.h"
 
 namespace kestra {

@@ -1,7 +1,7 @@
 #include "items/CopySearchDialog.h"
 
+#include "copies/ItemCodes.h"
 #include "core/AppContext.h"
-#include "items/ItemCodes.h"
 #include "items/SearchRowsWidget.h"
 #include "ui/FormParts.h"
 #include "ui/GridOutput.h"

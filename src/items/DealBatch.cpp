@@ -1,10 +1,10 @@
 #include "items/DealBatch.h"
 
+#include "copies/ChangeNotice.h"
+#include "copies/ItemCodes.h"
 #include "core/AppContext.h"
 #include "core/Session.h"
 #include "core/WorkLog.h"
-#include "items/ItemCodes.h"
-#include "kit/ChangeNotice.h"
 #include "kit/CopyColumns.h"
 
 namespace kestra::deal_batch {
@@ -121,10 +121,18 @@ int remove(AppContext &context, const DealBatch &b, bool doneForm)
     }
     if (context.showMsg(QStringLiteral("QCM003")) != AnswerOk)
         return 0;
+    // A repair batch takes its check-back batch of the same number with it:
+    // left behind, that batch would stop a new repair batch of the number
+    // from being finished, and its rows would answer for another batch.
+    const bool repair = b.type == deal_type::Repair;
+    const QString checkBack = QString(deal_type::CheckBack);
+    const QString checkBackRows = QStringLiteral(" deal_batch_no=") + q(b.number) + QStringLiteral(" AND location=") +
+                                  q(b.location) + QStringLiteral(" AND deal_type_code=") + q(checkBack);
     Session &db = context.db();
     QueryResult n;
-    if (db.query(QStringLiteral(" SELECT count(*) FROM deal_log  WHERE deal_batch_no=") + q(b.number) +
-                     QStringLiteral("   AND deal_type_code=") + q(b.type),
+    if (db.query(QStringLiteral(" SELECT count(*) FROM deal_log  WHERE (deal_batch_no=") + q(b.number) +
+                     QStringLiteral("   AND deal_type_code=") + q(b.type) + u')' +
+                     (repair ? QStringLiteral(" OR (") + checkBackRows + u')' : QString()),
                  n) < 0) {
         db.showDbError();
         return -1;
@@ -137,11 +145,15 @@ int remove(AppContext &context, const DealBatch &b, bool doneForm)
             return 0;
     }
     // The copies keep the status the batch gave them; only its log goes.
-    const QList<Write> statements = {
+    QList<Write> statements = {
         {false, QStringLiteral(" DELETE FROM deal_log WHERE deal_batch_no=") + q(b.number) +
                     QStringLiteral(" AND deal_type_code=") + q(b.type)},
         proc("LT_DEL_deal_batch_lst", {q(b.location), q(b.number), q(b.type)}),
     };
+    if (repair) {
+        statements.append({false, QStringLiteral(" DELETE FROM deal_log WHERE") + checkBackRows});
+        statements.append(proc("LT_DEL_deal_batch_lst", {q(b.location), q(b.number), q(checkBack)}));
+    }
     return writeAll(context, statements, QStringLiteral("30016"), b) < 0 ? -1 : 1;
 }
 

@@ -49,8 +49,9 @@ int amend(AppContext &context, const DealBatch &batch, const QString &remark);
 
 // cmdDelete: right 3013, QCM003, the second question when copies are
 // logged in it (`doneForm` ends it in "。"), then the log rows and the batch
-// with log line 30016 in one transaction. 1 deleted, 0 not (refused or
-// declined), -1 failed.
+// with log line 30016 in one transaction; a repair batch takes its
+// check-back batch of the same number (and that batch's rows) with it. 1
+// deleted, 0 not (refused or declined), -1 failed.
 int remove(AppContext &context, const DealBatch &batch, bool doneForm);
 
 // "Connect": QDC004, then the batch finished and, for a repair batch, its

@@ -1,10 +1,10 @@
 #include "items/DealLists.h"
 
+#include "copies/ItemCodes.h"
 #include "core/AppContext.h"
 #include "core/CodeTables.h"
 #include "core/InstallFolders.h"
 #include "core/Session.h"
-#include "items/ItemCodes.h"
 #include "kit/CopyColumns.h"
 #include "marc/MarcImport.h"
 

@@ -1,9 +1,9 @@
 #include "items/DealProcess.h"
 
+#include "copies/ItemCodes.h"
+#include "copies/ItemWrite.h"
 #include "core/AppContext.h"
 #include "core/Session.h"
-#include "items/ItemCodes.h"
-#include "items/ItemWrite.h"
 #include "kit/CopyColumns.h"
 #include "kit/CopyRunner.h"
 
@@ -86,7 +86,7 @@ std::optional<double> parseFee(AppContext &context, const QString &text)
 
 namespace {
 
-QList<Column<DealRow>> columns(AppContext &context)
+QList<Column<DealRow>> dealColumns(AppContext &context)
 {
     QList<Column<DealRow>> list = columnsOf(copyColumns(context, lookupFields()), &DealRow::row);
     list.append({QStringLiteral("状态"), [](const DealRow &r) { return cell::status(r.row.status); }});
@@ -101,7 +101,7 @@ QList<Column<DealRow>> columns(AppContext &context)
 } // namespace
 
 DealProcess::DealProcess(AppContext &context, const BarcodeSettings &barcode, QString type)
-    : context_(context), entry_(context, barcode), type_(std::move(type)), rows_(columns(context), true),
+    : context_(context), entry_(context, barcode), type_(std::move(type)), rows_(dealColumns(context), true),
       titleCopies_(
           copyColumns(context, {CopyField::PropNo, CopyField::BarCode, CopyField::Location, CopyField::Status,
                                 CopyField::CallNo, CopyField::Price, CopyField::InDate, CopyField::Attachment}),

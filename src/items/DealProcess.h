@@ -1,10 +1,10 @@
 #pragma once
 
+#include "copies/ItemEntry.h"
+#include "copies/ItemRecord.h"
+#include "copies/NormStat.h"
 #include "db/QueryResult.h"
 #include "items/DealBatch.h"
-#include "items/ItemEntry.h"
-#include "items/ItemRecord.h"
-#include "items/NormStat.h"
 #include "kit/CodeImport.h"
 #include "kit/Outcome.h"
 #include "kit/RowModel.h"

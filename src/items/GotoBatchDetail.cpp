@@ -4,7 +4,9 @@
 #include "core/CodeTables.h"
 #include "core/Prompter.h"
 #include "core/Session.h"
+#include "kit/BatchPicker.h"
 #include "kit/CopyColumns.h"
+#include "kit/CopyWatch.h"
 #include "output/GridExport.h"
 #include "output/GridReport.h"
 
@@ -37,7 +39,14 @@ QList<Column<GotoDetailRow>> detailColumns(AppContext &context)
 
 } // namespace
 
-GotoBatchDetail::GotoBatchDetail(AppContext &context) : context_(context), rows_(detailColumns(context), false) {}
+GotoBatchDetail::GotoBatchDetail(AppContext &context) : context_(context), rows_(detailColumns(context), false)
+{
+    // A transfer committed elsewhere while the batch is shown adds to it.
+    reloadOnChange(context, rows_, true, batch_table::transfer().table, [this] {
+        if (!batchNo_.isEmpty())
+            load(batchNo_);
+    });
+}
 
 int GotoBatchDetail::load(const QString &batchNo)
 {

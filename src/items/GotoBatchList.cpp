@@ -6,6 +6,7 @@
 #include "core/Session.h"
 #include "kit/BatchPicker.h"
 #include "kit/CopyColumns.h"
+#include "kit/CopyWatch.h"
 
 namespace kestra {
 
@@ -36,7 +37,10 @@ QList<Column<GotoBatch>> batchColumns(AppContext &context)
 
 } // namespace
 
-GotoBatchList::GotoBatchList(AppContext &context) : context_(context), rows_(batchColumns(context), false) {}
+GotoBatchList::GotoBatchList(AppContext &context) : context_(context), rows_(batchColumns(context), false)
+{
+    reloadOnChange(context, rows_, false, batch_table::transfer().table, [this] { load(); });
+}
 
 int GotoBatchList::load()
 {

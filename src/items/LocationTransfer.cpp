@@ -1,8 +1,8 @@
 #include "items/LocationTransfer.h"
 
+#include "copies/ItemWrite.h"
 #include "core/AppContext.h"
 #include "core/CodeTables.h"
-#include "items/ItemWrite.h"
 #include "kit/CopyRunner.h"
 
 namespace kestra {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "items/NormStat.h"
+#include "copies/NormStat.h"
 
 #include <QDialog>
 

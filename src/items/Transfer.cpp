@@ -1,8 +1,8 @@
 #include "items/Transfer.h"
 
+#include "copies/ItemWrite.h"
 #include "core/AppContext.h"
 #include "core/CodeTables.h"
-#include "items/ItemWrite.h"
 
 namespace kestra {
 
@@ -96,6 +96,13 @@ StepOutcome transferStep(ItemTransaction &tx, const TransferPlan &plan, const QS
     if (plan.source != transfer::AllLocations && copy.disLocation != plan.source) {
         tx.cancel();
         context.showMsg(QStringLiteral("EDC002") + context.codes().locationName(copy.disLocation));
+        return StepOutcome::Refused;
+    }
+    // Lost and paid for since it was listed, or (from "All") already where
+    // it is to go: a transfer refuses it, as a scan would.
+    if (copy.status == QLatin1String("39") || copy.disLocation == plan.destination) {
+        tx.cancel();
+        context.showMsg(copy.status == QLatin1String("39") ? QStringLiteral("EDC005") : QStringLiteral("EDC017"));
         return StepOutcome::Refused;
     }
     // With "All" as the source each copy comes from its own location: the

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "items/ItemRecord.h"
+#include "copies/ItemRecord.h"
 #include "kit/CopyRunner.h"
 
 #include <QLatin1String>

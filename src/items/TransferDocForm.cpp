@@ -129,4 +129,9 @@ void TransferDocForm::act(int (TransferDoc::*action)())
         showDetail();
 }
 
+void TransferDocForm::setArguments(const FormArgs &args)
+{
+    caller_ = args.value(QStringLiteral("caller")).toString();
+}
+
 } // namespace kestra

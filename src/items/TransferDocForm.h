@@ -2,6 +2,7 @@
 
 #include "items/TransferDoc.h"
 #include "kit/RowModel.h"
+#include "ui/FormRegistry.h"
 
 #include <QWidget>
 
@@ -14,15 +15,20 @@ namespace kestra {
 // frmTransferDoc (交接批次): the widgets over TransferDoc. The batches
 // (spdBatch) with txtFind and cmdFind, the chosen batch's rows (spdDetail)
 // with the counts of requested copies (lblRequests), cmdSet, cmdUnSet,
-// cmdUndo, cmdOK (hands the batch to the window that opened this one),
+// cmdUndo, cmdOK (hands the batch to the window that opened this one:
+// the form named by the argument "caller" is opened with "moveBatch"),
 // cmdCancel; cmdPrintBookMark, cmdPrintCard and cmdEmail stay disabled
 // until the forms behind them exist.
-class TransferDocForm : public QWidget {
+class TransferDocForm : public QWidget, public FormTarget {
     Q_OBJECT
 public:
     explicit TransferDocForm(AppContext &context, QWidget *parent = nullptr);
 
     TransferDoc &controller() { return doc_; }
+
+    // "caller": the form that the chosen batch goes back to.
+    void setArguments(const FormArgs &args) override;
+    const QString &caller() const { return caller_; }
 
 Q_SIGNALS:
     // cmdOK with a batch chosen; the form closes after it.
@@ -40,6 +46,7 @@ private:
     QTableView *spdBatch_ = nullptr;
     QLineEdit *txtFind_ = nullptr;
     QLabel *lblRequests_ = nullptr;
+    QString caller_;
 };
 
 } // namespace kestra

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "items/ItemRecord.h"
+#include "copies/ItemRecord.h"
 #include "items/Transfer.h"
 
 #include <QList>

@@ -1,9 +1,9 @@
 #include "kit/BatchPicker.h"
 
+#include "copies/ChangeNotice.h"
 #include "core/AppContext.h"
 #include "core/Session.h"
 #include "core/WorkLog.h"
-#include "kit/ChangeNotice.h"
 #include "kit/Days.h"
 
 #include <QDate>

@@ -1,9 +1,9 @@
 #include "kit/CopyChecks.h"
 
+#include "copies/ItemCodes.h"
+#include "copies/ItemWrite.h"
 #include "core/AppContext.h"
 #include "core/Session.h"
-#include "items/ItemCodes.h"
-#include "items/ItemWrite.h"
 #include "kit/CopyColumns.h"
 
 #include <array>

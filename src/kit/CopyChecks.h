@@ -1,7 +1,7 @@
 #pragma once
 
-#include "items/ItemRecord.h"
-#include "items/NormStat.h"
+#include "copies/ItemRecord.h"
+#include "copies/NormStat.h"
 
 #include <QString>
 

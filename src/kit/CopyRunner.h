@@ -1,6 +1,6 @@
 #pragma once
 
-#include "items/ItemWrite.h"
+#include "copies/ItemWrite.h"
 #include "kit/Outcome.h"
 
 #include <QList>

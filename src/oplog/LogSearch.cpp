@@ -4,6 +4,7 @@
 #include "core/CodeTables.h"
 #include "core/Session.h"
 #include "kit/CopyColumns.h"
+#include "kit/Days.h"
 #include "oplog/LogCodes.h"
 
 namespace kestra {
@@ -39,6 +40,15 @@ void appendWorker(QString &sql, const QString &code)
         }
     }
     appendEqual(sql, "a.WKR_NO", code);
+}
+
+// The search's end is a day: a row stored with a time of day ("2026-03-02
+// 10:00:00") sorts after "2026-03-02" but belongs to it. The rows below the
+// next day are the day's, and the index on log_date still bounds both ends.
+QString logDayAfter(const QString &endDay)
+{
+    const QDate end = day::from(endDay);
+    return end.isValid() ? day::text(end.addDays(1)) : endDay;
 }
 
 } // namespace
@@ -200,7 +210,7 @@ QString LogSearch::buildSql(const LogConditions &c) const
     QString sql = QStringLiteral("SELECT a.LOG_DATE || ' ' || a.LOG_TIME,b.LOG_NAME,a.LOG_TYPE,a.WKR_NO,a.COMPUTER, "
                                  "a.LOCATION_NAME,a.MARC_REC_NO,a.PROP_NO,a.CERT_ID, a.DATA1,a.DATA2,a.DATA3 "
                                  "FROM LOG_DETL a , LOG_TYPE b WHERE a.LOG_DATE >= ") +
-                  sqlQuote(c.begin) + QStringLiteral(" AND a.LOG_DATE <= ") + sqlQuote(c.end) +
+                  sqlQuote(c.begin) + QStringLiteral(" AND a.LOG_DATE < ") + sqlQuote(logDayAfter(c.end)) +
                   QStringLiteral(" AND a.LOG_TYPE = b.LOG_TYPE");
     appendEqual(sql, "SUBSTR(a.LOG_TYPE,1,1)", c.module);
     appendEqual(sql, "b.LOG_TYPE", c.type);

@@ -1,8 +1,8 @@
 #include "shell/MainSession.h"
 
+#include "copies/ItemEntry.h"
 #include "core/Session.h"
 #include "core/WorkLog.h"
-#include "items/ItemEntry.h"
 
 namespace kestra {
 

@@ -148,7 +148,10 @@ void MainWindow::runCommand(const QString &key)
         return;
     }
     if (!QLatin1String(c->form).isEmpty()) {
-        openForm(QLatin1String(c->form), QLatin1String(c->mode), c->newInstance);
+        FormArgs args;
+        if (!QLatin1String(c->mode).isEmpty())
+            args.insert(QStringLiteral("mode"), QString(QLatin1String(c->mode)));
+        showForm(QLatin1String(c->form), args, c->newInstance);
         return;
     }
     if (key == QLatin1String("mnuExit")) {
@@ -178,27 +181,73 @@ void MainWindow::runCommand(const QString &key)
     }
 }
 
-void MainWindow::openForm(const QString &form, const QString &mode, bool newInstance)
+QString MainWindow::rightFor(const QString &form) const
 {
+    const QString registered = forms_.right(form);
+    if (!registered.isEmpty())
+        return registered;
+    for (const MainCommand &c : mainCommands()) {
+        if (QLatin1String(c.form) == form)
+            return QLatin1String(c.right);
+    }
+    return {};
+}
+
+QWidget *MainWindow::openForm(const QString &form, const FormArgs &args)
+{
+    if (!forms_.has(form)) {
+        context_.showMsg(QStringLiteral("E该功能尚未安装：") + form);
+        return nullptr;
+    }
+    const QString right = rightFor(form);
+    if (!right.isEmpty() && !context_.session().hasRight(right)) {
+        context_.showMsg(QStringLiteral("ECM504") + right);
+        return nullptr;
+    }
+    return showForm(form, args, false);
+}
+
+namespace {
+
+// The mode an open form was made for, so that the door tells the weeding
+// window from the gift window of the same form.
+const char *const kModeProperty = "kestraFormMode";
+
+void handArguments(QWidget *widget, const FormArgs &args)
+{
+    if (auto *target = dynamic_cast<FormTarget *>(widget))
+        target->setArguments(args);
+}
+
+} // namespace
+
+QWidget *MainWindow::showForm(const QString &form, const FormArgs &args, bool newInstance)
+{
+    const QString mode = formMode(args);
     if (!newInstance) {
         for (QMdiSubWindow *sub : mdi_->subWindowList()) {
-            if (sub->widget() != nullptr && sub->widget()->objectName() == form) {
+            QWidget *open = sub->widget();
+            if (open != nullptr && open->objectName() == form && open->property(kModeProperty).toString() == mode) {
                 sub->showNormal();
                 mdi_->setActiveSubWindow(sub);
-                return;
+                handArguments(open, args);
+                return open;
             }
         }
     }
-    const FormServices services{context_, session_.barcode(), settings_, forms_.pickers()};
-    QWidget *widget = forms_.create(form, services, mode);
+    const FormServices services{context_, session_.barcode(), settings_, forms_.pickers(), this};
+    QWidget *widget = forms_.create(form, services, args);
     if (widget == nullptr)
-        return;
+        return nullptr;
     if (widget->objectName().isEmpty())
         widget->setObjectName(form);
+    widget->setProperty(kModeProperty, mode);
     widget->setAttribute(Qt::WA_DeleteOnClose);
     QMdiSubWindow *sub = showInWorkspace(mdi_, widget, settings_);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     widget->setFocus();
+    handArguments(widget, args);
+    return widget;
 }
 
 void MainWindow::tile(Qt::Orientation orientation)

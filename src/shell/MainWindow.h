@@ -2,6 +2,7 @@
 
 #include "core/AppContext.h"
 #include "shell/MainSession.h"
+#include "ui/FormRegistry.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -15,15 +16,15 @@ class QToolBar;
 
 namespace kestra {
 
-class FormRegistry;
 class ModuleEndpoint;
 class UserSettingsStore;
 
 // frmMain: the multiple-document main window. It builds its menus and
 // toolbar from the command table, opens each command's form through the
-// form registry, keeps the connection alive, asks for the password again
+// form registry (and is the door through which forms open forms), keeps the
+// connection alive, asks for the password again
 // after the hours of parameter 72, and logs the logout when it closes.
-class MainWindow : public QMainWindow {
+class MainWindow : public QMainWindow, public FormOpener {
     Q_OBJECT
 public:
     // Shows the login form in re-login mode with a status text; true when
@@ -38,6 +39,10 @@ public:
 
     // Runs a command of the table by its menu key, as a click would.
     void runCommand(const QString &key);
+    // The door: the right the form needs (its registration's, else that of
+    // the first command that opens it), then an open instance of the same
+    // form and mode brought forward and handed the arguments, or a new one.
+    QWidget *openForm(const QString &form, const FormArgs &args) override;
     QAction *action(const QString &key) const { return actions_.value(key); }
     QMdiArea *mdiArea() const { return mdi_; }
     MainSession &mainSession() { return session_; }
@@ -54,7 +59,8 @@ private:
     void buildMenus();
     void buildToolbar();
     void updateCommandStates();
-    void openForm(const QString &form, const QString &mode, bool newInstance);
+    QWidget *showForm(const QString &form, const FormArgs &args, bool newInstance);
+    QString rightFor(const QString &form) const;
     void switchModule(const QString &moduleName);
     void tile(Qt::Orientation orientation);
 

@@ -2,7 +2,7 @@
 
 #include "core/AppContext.h"
 #include "core/Session.h"
-#include "kit/CopyColumns.h"
+#include "kit/CellText.h"
 #include "kit/Days.h"
 
 namespace kestra {
@@ -59,8 +59,12 @@ QString JobStat::buildSql(const JobConditions &c) const
                                  "WHERE wkr_no_f=") +
                   sqlQuote(operatorNo());
     if (c.span == JobSpan::Period) {
-        sql += QStringLiteral(" AND oper_date >= ") + sqlQuote(c.begin) + QStringLiteral(" AND oper_date<=") +
-               sqlQuote(c.end);
+        // The end day is compared as a day: a row stored with a time of day
+        // ("2026-03-02 10:00:00") sorts after "2026-03-02" but belongs to
+        // it. Below the next day, the index on oper_date still bounds both
+        // ends.
+        sql += QStringLiteral(" AND oper_date >= ") + sqlQuote(c.begin) + QStringLiteral(" AND oper_date<") +
+               sqlQuote(day::text(day::from(c.end).addDays(1)));
     } else {
         const QString d = day::text(c.day);
         const int width = c.span == JobSpan::Year ? 4 : c.span == JobSpan::Month ? 7 : 10;

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "copies/ItemCodes.h"
 #include "core/CodeTables.h"
-#include "items/ItemCodes.h"
 
 #include <QComboBox>
 

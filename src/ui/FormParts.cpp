@@ -3,7 +3,7 @@
 #include "ui/CodeBoxes.h"
 #include "ui/EntryBoxes.h"
 
-#include "items/ItemEntry.h"
+#include "copies/ItemEntry.h"
 #include "kit/CopyColumns.h"
 #include "kit/RowModel.h"
 

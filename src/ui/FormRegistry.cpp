@@ -2,18 +2,10 @@
 
 namespace kestra {
 
-QWidget *FormRegistry::create(const QString &formName, const FormServices &services, const QString &mode) const
+QWidget *FormRegistry::create(const QString &formName, const FormServices &services, const FormArgs &args) const
 {
     const auto it = factories_.constFind(formName);
-    return it == factories_.constEnd() ? nullptr : it.value()(services, mode);
-}
-
-void registerForms(FormRegistry &registry)
-{
-    registerItemsForms(registry);
-    registerOplogForms(registry);
-    registerAssignForms(registry);
-    registerStatsForms(registry);
+    return it == factories_.constEnd() ? nullptr : it.value()(services, args);
 }
 
 } // namespace kestra

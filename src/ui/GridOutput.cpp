@@ -4,7 +4,7 @@
 
 #include "core/AppContext.h"
 #include "core/Session.h"
-#include "kit/CopyColumns.h"
+#include "kit/CellText.h"
 #include "output/GridReport.h"
 
 #include <QAbstractItemView>

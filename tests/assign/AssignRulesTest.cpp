@@ -3,6 +3,7 @@
 
 #include "assign/AutoAssign.h"
 #include "assign/RuleEditor.h"
+#include "copies/ItemCodes.h"
 #include "support/TestContext.h"
 #include "support/TestRunner.h"
 
@@ -16,7 +17,7 @@ namespace {
 
 AssignCopy copy(const QString &subscriber, const QString &callNo, const QString &location = u"OLD"_s)
 {
-    return AssignCopy{subscriber, callNo, location, u"33"_s, u"已验收"_s, false};
+    return AssignCopy{subscriber, callNo, location, u"17"_s, u"典藏处理"_s, false};
 }
 
 QStringList locationsOf(const QList<AssignCopy> &copies)
@@ -60,7 +61,8 @@ private Q_SLOTS:
     }
 
     // The file as the workstations write it, edited and written back in the
-    // code page, then read again to the same rules.
+    // code page, then read again to the same rules. Lines that are no rule
+    // stay where they were: an unchanged file is written back byte for byte.
     void fileRoundTrip()
     {
         test::TestContext tc;
@@ -69,35 +71,52 @@ private Q_SLOTS:
         AssignRuleSet rules = loadRuleSet(f, cp);
         QVERIFY(!rules.present);
         QVERIFY(rules.subscribers.isEmpty());
+        QVERIFY(unreadLinesNotice(rules).isEmpty());
 
-        tc.writeFile(u"CFG/Dc/DCcfg.ini"_s, gbk(u"[A01]\r\n"
-                                                u"<文学><I><B01><B01,B02>\r\n"
-                                                u"broken line\r\n"
-                                                u"<不全><TP\r\n"
-                                                u"<全部><*><>\r\n"
-                                                u"[A02]\r\n"_s));
+        const QByteArray file = gbk(u"; 新书分配规则\r\n"
+                                    u"[A01]\r\n"
+                                    u"<文学><I><B01><B01,B02>\r\n"
+                                    u"broken line\r\n"
+                                    u"<不全><TP\r\n"
+                                    u"<全部><*><>\r\n"
+                                    u"\r\n"
+                                    u"[A02]\r\n"_s);
+        tc.writeFile(u"CFG/Dc/DCcfg.ini"_s, file);
         rules = loadRuleSet(f, cp);
         QVERIFY(rules.present);
-        QCOMPARE(rules.skippedLines, 2);
+        QCOMPARE(rules.skippedLines, 3);
+        QCOMPARE(unreadLines(rules), QStringList({u"; 新书分配规则"_s, u"broken line"_s, u"<不全><TP"_s}));
+        QVERIFY(unreadLinesNotice(rules).contains(u"3行"_s));
+        QVERIFY(unreadLinesNotice(rules).contains(u"broken line"_s));
         QCOMPARE(rules.subscribers.size(), 2);
         const ClassRule literature{u"文学"_s, u"I"_s, {{u"B01"_s}, {u"B01"_s, u"B02"_s}}};
         QCOMPARE(rules.subscribers.at(0).rules.at(0), literature);
         QCOMPARE(rules.subscribers.at(0).rules.at(1).maximum(), 1);
         QVERIFY(rules.subscribers.at(0).rules.at(1).distributions.at(0).isEmpty());
 
+        QString error;
+        QVERIFY(RuleEditor(rules).save(f, cp, &error));
+        QCOMPARE(tc.readFile(u"CFG/Dc/DCcfg.ini"_s), file);
+
+        // The rule under the lines goes, the lines stay where they stood.
         RuleEditor editor(rules);
+        editor.removeClass(0, 1);
         QVERIFY(editor.addClass(1, u"工业"_s, u"TP3,TP5~TP8"_s, 2).isEmpty());
         QVERIFY(editor.addLocation(1, 0, 2, u"C01"_s).isEmpty());
         QVERIFY(editor.isModified());
-        QString error;
         QVERIFY(editor.save(f, cp, &error));
         QVERIFY(!editor.isModified());
-        const QByteArray bytes = tc.readFile(u"CFG/Dc/DCcfg.ini"_s);
-        QVERIFY(bytes.contains(gbk(u"<文学><I><B01><B01,B02>\r\n"_s)));
-        QVERIFY(bytes.contains("[A02]\r\n<"));
+        QCOMPARE(tc.readFile(u"CFG/Dc/DCcfg.ini"_s), gbk(u"; 新书分配规则\r\n"
+                                                         u"[A01]\r\n"
+                                                         u"<文学><I><B01><B01,B02>\r\n"
+                                                         u"broken line\r\n"
+                                                         u"<不全><TP\r\n"
+                                                         u"\r\n"
+                                                         u"[A02]\r\n"
+                                                         u"<工业><TP3,TP5~TP8><><C01>\r\n"_s));
 
         const AssignRuleSet back = loadRuleSet(f, cp);
-        QCOMPARE(back.skippedLines, 0);
+        QCOMPARE(back.skippedLines, 3);
         QCOMPARE(back.subscribers, editor.rules().subscribers);
         QCOMPARE(back.subscribers.at(1).rules.at(0).distributions, QList<QStringList>({{}, {u"C01"_s}}));
 
@@ -106,6 +125,7 @@ private Q_SLOTS:
         status.rows = {{u"B01"_s, u"43"_s, u"0"_s}, {u"B02"_s, u"41"_s, QString()}};
         QVERIFY(writeSettingsText(statusFilePath(f), formatInitialStatus(status), cp));
         QCOMPARE(tc.readFile(u"CFG/Dc/dccfg1.ini"_s), QByteArray("B01,43,0\r\nB02,41,0\r\n"));
+        QVERIFY(checkInitialStatus(status).isEmpty());
     }
 
     void editorChecks()
@@ -168,7 +188,7 @@ private Q_SLOTS:
         QCOMPARE(copies.at(1).statusName, u"阅览"_s);
         QVERIFY(!copies.at(1).release);
         QVERIFY(copies.at(0).release);
-        QCOMPARE(copies.at(2).status, u"33"_s);
+        QCOMPARE(copies.at(2).status, u"17"_s);
 
         // The earlier rule wins; moved down, the catch-all places the copy.
         QList<AssignCopy> one{copy(u"S1"_s, u"TP312/45"_s)};
@@ -187,22 +207,49 @@ private Q_SLOTS:
         QCOMPARE(alone.at(0).status, u"43"_s);
     }
 
+    // A special status refuses the whole title by its code, whatever name
+    // the row shows; a location the operator may not process refuses too.
     void autoAssignRefusals()
     {
         AssignRuleSet rules;
         rules.present = true;
         rules.subscribers = {{u"S1"_s, {{u"a"_s, u"*"_s, {{u"L1"_s}, {u"L1"_s, u"L1"_s}}}}}};
         QList<AssignCopy> copies{copy(u"S1"_s, u"I/1"_s), copy(u"S1"_s, u"I/1"_s)};
-        copies[1].statusName = u"下架装订"_s;
         const QList<AssignCopy> before = copies;
-        QCOMPARE(autoAssign(copies, {rules, {}, u"/"_s, {}}),
-                 u"I有书处于不可修改状态，请在书刊特别状态处理模块中处理该书！"_s);
+        const QString locked = u"I有书处于不可修改状态，请在书刊特别状态处理模块中处理该书！"_s;
+        copies[1].statusName = u"下架装订"_s;
+        copies[1].status = QString();
+        QCOMPARE(autoAssign(copies, {rules, {}, u"/"_s, {}}), locked);
+        QCOMPARE(locationsOf(copies), locationsOf(before));
+        for (const QString &code : {u"33"_s, u"34"_s, u"39"_s, u"3a"_s, u"3B"_s}) {
+            copies[1].status = code;
+            copies[1].statusName = item_status::name(code) + u"（旧名）"_s;
+            QCOMPARE(autoAssign(copies, {rules, {}, u"/"_s, {}}), locked);
+        }
+        copies[1].statusName = QString();
+        QCOMPARE(autoAssign(copies, {rules, {}, u"/"_s, {}}), locked);
         QCOMPARE(locationsOf(copies), locationsOf(before));
 
-        copies[1].statusName = u"已验收"_s;
+        copies[1] = copy(u"S1"_s, u"I/1"_s);
         const auto onlyL1 = [](const QString &location) { return location == u"L1"; };
         QCOMPARE(autoAssign(copies, {rules, {}, u"/"_s, onlyL1}), u"W该种书包含不可处理馆藏地，无法操作。"_s);
         QCOMPARE(locationsOf(copies), locationsOf(before));
+        QVERIFY(autoAssign(copies, {rules, {}, u"/"_s, {}}).isEmpty());
+        QCOMPARE(locationsOf(copies), QStringList({u"L1"_s, u"L1"_s}));
+    }
+
+    // A subscriber's section written twice by hand: its sections are tried
+    // in file order, the first rule that matches wins.
+    void repeatedSection()
+    {
+        const AssignRuleSet rules = parseRuleSet(u"[S1]\r\n<工业><TP><L1>\r\n"
+                                                 u"[S2]\r\n<全部><*><L2>\r\n"
+                                                 u"[S1]\r\n<文学><I><L3>\r\n<全部><*><L4>\r\n"_s);
+        QCOMPARE(rules.subscribers.size(), 3);
+        QList<AssignCopy> copies{copy(u"S1"_s, u"TP312/4"_s), copy(u"S2"_s, u"I247/1"_s), copy(u"S1"_s, u"I247/1"_s),
+                                 copy(u"S2"_s, u"I247/1"_s), copy(u"S1"_s, u"K825/9"_s)};
+        QVERIFY(autoAssign(copies, {rules, {}, u"/"_s, {}}).isEmpty());
+        QCOMPARE(locationsOf(copies), QStringList({u"L1"_s, u"L2"_s, u"L3"_s, u"L2"_s, u"L4"_s}));
     }
 };
 

@@ -4,7 +4,9 @@
 
 #include "assign/AutoAssignCfgForm.h"
 #include "assign/AssignRules.h"
+#include "assign/AssignSettings.h"
 #include "assign/AutoAssign.h"
+#include "assign/AutoAssignCfgDialog.h"
 #include "items/CopyTestLib.h"
 #include "items/FormWindow.h"
 #include "support/FormDriver.h"
@@ -45,6 +47,11 @@ QString nodeText(QWidget *form, const QString &key)
             return (*it)->text(0);
     }
     return QString();
+}
+
+CodeBox *statusCell(QDialog *d, int row, int column)
+{
+    return qobject_cast<CodeBox *>(child<QTableWidget>(d, "spdStatus")->cellWidget(row, column));
 }
 
 void pickLocation(QWidget *form, const QString &name)
@@ -154,7 +161,7 @@ private Q_SLOTS:
                  QStringList({u"<工业><TP3><L1><L1,L1>"_s, u"<全部><*><L2>"_s}));
         const auto placed = [&c] {
             const AssignRuleSet rules = ruleSetFromGroups(c.codes().settings().assignGroups);
-            QList<AssignCopy> copies{{u"L1"_s, u"TP312/45"_s, u"L9"_s, u"33"_s, QString(), false}};
+            QList<AssignCopy> copies{{u"L1"_s, u"TP312/45"_s, u"L9"_s, u"17"_s, QString(), false}};
             autoAssign(copies, {rules, c.codes().settings().initialStatus, u"/"_s, {}});
             return copies.at(0).location;
         };
@@ -213,6 +220,77 @@ private Q_SLOTS:
         QList<AssignCopy> copies{{u"L1"_s, u"TP312/45"_s, u"L2"_s, u"41"_s, QString(), true}};
         autoAssign(copies, {AssignRuleSet{}, c.codes().settings().initialStatus, u"/"_s, {}});
         QCOMPARE(copies.at(0).status + (copies.at(0).release ? u"+" : u"-"), u"43-"_s);
+    }
+
+    // A rule file with lines that are no rule says so when the editor opens.
+    void namesLinesNotUnderstood_data() { addBackendRows(); }
+    void namesLinesNotUnderstood()
+    {
+        OPEN_LIB(lib);
+        AppContext &c = lib.f.context();
+        c.session().rights = {u"3001"_s};
+        lib.f.tc.writeFile(u"CFG/Dc/DCcfg.ini"_s, QByteArray("[L1]\r\n<a><*><L1>\r\n<b><I\r\n"));
+        FormWindow w(c);
+        QVERIFY(w.open("mnuAutoAssignCfg") != nullptr);
+        QCOMPARE(lib.f.prompter().lastText(),
+                 u"自动分配规则文件中有1行无法识别，分配时不使用，保存时原样保留：\n<b><I"_s);
+    }
+
+    // Rows the dialog does not know keep their codes, shown as unknown: OK
+    // without an edit writes the file back as it was, also when the
+    // location list could not be read. Empty and repeated locations are
+    // refused.
+    void initialStatusKeepsUnknownRows_data() { addBackendRows(); }
+    void initialStatusKeepsUnknownRows()
+    {
+        OPEN_LIB(lib);
+        AppContext &c = lib.f.context();
+        ScriptedPrompter &prompter = lib.f.prompter();
+        const QByteArray file("XX,43,0\r\nL1,33,1\r\nL2,41,0\r\n");
+        lib.f.tc.writeFile(u"CFG/Dc/dccfg1.ini"_s, file);
+        QueryResult locations;
+        QVERIFY(loadLocationChoices(c, locations) >= 0);
+        QStringList shown;
+        {
+            InitialStatusDialog dialog(c, locations);
+            onNextDialog([&shown](QDialog *d) {
+                shown << statusCell(d, 0, 0)->currentText() << statusCell(d, 1, 1)->currentText();
+                click(d, "cmdOK");
+            });
+            QCOMPARE(dialog.exec(), int(QDialog::Accepted));
+        }
+        QCOMPARE(shown, QStringList({u"XX（未知）"_s, u"33（未知）"_s}));
+        QCOMPARE(lib.f.tc.readFile(u"CFG/Dc/dccfg1.ini"_s), file);
+
+        QStringList refusals;
+        {
+            InitialStatusDialog dialog(c, locations);
+            onNextDialog([&](QDialog *d) {
+                click(d, "cmdAddRow");
+                click(d, "cmdOK");
+                refusals << prompter.lastText();
+                QVERIFY(statusCell(d, 3, 0)->setCurrentCode(u"L1"_s));
+                click(d, "cmdOK");
+                refusals << prompter.lastText();
+                QVERIFY(statusCell(d, 3, 1)->setCurrentCode(u"43"_s));
+                click(d, "cmdOK");
+                refusals << prompter.lastText();
+                click(d, "cmdCancel");
+            });
+            QCOMPARE(dialog.exec(), int(QDialog::Rejected));
+        }
+        QCOMPARE(refusals,
+                 QStringList({u"第4行没有选择馆藏地！"_s, u"第4行没有选择状态！"_s, u"第4行的馆藏地L1重复！"_s}));
+        QCOMPARE(lib.f.tc.readFile(u"CFG/Dc/dccfg1.ini"_s), file);
+
+        // No location list: every row keeps its code.
+        {
+            InitialStatusDialog dialog(c, QueryResult());
+            onNextDialog([](QDialog *d) { click(d, "cmdOK"); });
+            QCOMPARE(dialog.exec(), int(QDialog::Accepted));
+        }
+        QCOMPARE(lib.f.tc.readFile(u"CFG/Dc/dccfg1.ini"_s), file);
+        QVERIFY(prompter.done());
     }
 };
 

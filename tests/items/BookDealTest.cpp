@@ -3,8 +3,8 @@
 // cancelling rows, and a failure in the middle of a copy.
 
 #include "items/BookDeal.h"
+#include "copies/ItemWrite.h"
 #include "items/CopyTestLib.h"
-#include "items/ItemWrite.h"
 #include "support/TestRunner.h"
 
 #include <QTemporaryDir>

@@ -259,6 +259,104 @@ private Q_SLOTS:
         QCOMPARE(lib.count(u"indi_acct WHERE dis_location='L1'"_qs), 0);
         QVERIFY(prompter.done());
     }
+
+    // What a transfer refuses: a copy lost and paid for (with or without
+    // an open claim) and, from "All", a copy already at the destination,
+    // whether scanned, offered in the pick list or met by the run.
+    void refusals_data() { addBackendRows(); }
+    void refusals()
+    {
+        GOTO_LIB(lib);
+        QVERIFY(lib.copy(u"P7"_qs, u"M2"_qs, u"B0007"_qs, u"L1"_qs, u"39"_qs, u"K825/9"_qs));
+        QCOMPARE(g.enter(u"B0007"_qs), BookGoto::Outcome::Refused);
+        QCOMPARE(prompter.lastText(), gotoMsg(lib, u"EDC005"_qs));
+        QCOMPARE(g.pickByClass(u"K825/9"_qs), 2); // P4 and P5, not P7
+        QCOMPARE(g.takePicks(false), 0);
+
+        QVERIFY(g.setSource(u"All"_qs));
+        QCOMPARE(g.enter(u"B0003"_qs), BookGoto::Outcome::Refused); // at L2 already
+        QCOMPARE(prompter.lastText(), gotoMsg(lib, u"EDC017"_qs));
+        QCOMPARE(g.pickByClass(u"I"_qs), 2); // P1 and P2; P3 stands at L2
+        QCOMPARE(g.picks().count(), 2);
+        QCOMPARE(g.takePicks(false), 0);
+        QCOMPARE(g.pickByClass(u"K825/10"_qs), 0); // P6 stands at L2
+        QVERIFY(prompter.lastText().contains(u"不能调拨"_qs));
+
+        // Listed, then moved to the destination or paid for meanwhile: the
+        // run stops at it, moving and logging nothing.
+        QCOMPARE(g.enter(u"B0004"_qs), BookGoto::Outcome::Listed);
+        QVERIFY(lib.f.exec(u"UPDATE indi_acct SET dis_location='L2' WHERE prop_no='P4'"_qs));
+        prompter.answer(AnswerOk);
+        QCOMPARE(g.run(), 0);
+        QCOMPARE(prompter.texts().at(prompter.texts().size() - 1), gotoMsg(lib, u"EDC017"_qs));
+        QVERIFY(lib.f.exec(u"UPDATE indi_acct SET dis_location='L1', book_stat_code='39' WHERE prop_no='P4'"_qs));
+        prompter.answer(AnswerOk);
+        QCOMPARE(g.run(), 0);
+        QCOMPARE(prompter.lastText(), gotoMsg(lib, u"EDC005"_qs));
+        QCOMPARE(g.rows().size(), 1);
+        QCOMPARE(lib.count(u"log_detl"_qs), 0);
+        QCOMPARE(lib.count(u"wkr_job_qty"_qs), 0);
+        QVERIFY(prompter.done());
+    }
+
+    // A weeded or repaired copy taken back by a scan changes its status as
+    // a status change does: with its log line.
+    void takeBackIsLogged_data() { addBackendRows(); }
+    void takeBackIsLogged()
+    {
+        GOTO_LIB(lib);
+        QVERIFY(lib.copy(u"P7"_qs, u"M2"_qs, u"B0007"_qs, u"L1"_qs, u"36"_qs, u"K825/9"_qs));
+        QVERIFY(lib.dealRow(u"L1"_qs, u"T1"_qs, u"04"_qs, u"P7"_qs, u"43"_qs));
+        prompter.answer(AnswerOk);
+        QCOMPARE(g.enter(u"B0007"_qs), BookGoto::Outcome::Listed);
+        QCOMPARE(lib.status(u"P7"_qs), u"43"_qs);
+        QCOMPARE(lib.snapshot(u"SELECT log_type,marc_rec_no,prop_no,data1,data2 FROM log_detl"_qs),
+                 u"30019|M2|P7|赠送出|阅览"_qs);
+        // Declined: nothing changes, nothing is logged.
+        QVERIFY(lib.copy(u"P8"_qs, u"M2"_qs, u"B0008"_qs, u"L1"_qs, u"35"_qs, u"K825/9"_qs));
+        QVERIFY(lib.dealRow(u"L1"_qs, u"T2"_qs, u"03"_qs, u"P8"_qs, u"42"_qs));
+        prompter.answer(AnswerCancel);
+        QCOMPARE(g.enter(u"B0008"_qs), BookGoto::Outcome::Cancelled);
+        QCOMPARE(lib.count(u"log_detl"_qs), 1);
+        QCOMPARE(lib.status(u"P8"_qs), u"35"_qs);
+        QVERIFY(prompter.done());
+    }
+
+    // The transfer batch the form records into, deleted meanwhile, is let
+    // go: the run says so and moves nothing; the next run moves the copy
+    // without a batch.
+    void aDeletedTransferBatchIsLetGo_data() { addBackendRows(); }
+    void aDeletedTransferBatchIsLetGo()
+    {
+        GOTO_LIB(lib);
+        AppContext &c = lib.f.context();
+        c.session().rights.append(u"3013"_qs);
+        GotoBatches batches(c);
+        GotoBatch g9{u"G9"_qs, transfer::Kind::ByCopy, u"L1"_qs, u"L2"_qs, QString(), QString(), {}, {}};
+        QCOMPARE(batches.create(g9), 1);
+        QVERIFY(g.chooseBatch(g9));
+        QCOMPARE(g.enter(u"B0004"_qs), BookGoto::Outcome::Listed);
+        prompter.answer(AnswerOk);
+        QCOMPARE(batches.remove(u"G9"_qs), 1);
+        QCOMPARE(g.run(), 0);
+        QCOMPARE(prompter.lastText(), u"调拨批次G9已被删除，请重新选择调拨批次。"_qs);
+        QVERIFY(!g.batch().has_value());
+        QVERIFY(g.plan().batchNo.isEmpty());
+        QCOMPARE(lib.status(u"P4"_qs), u"42"_qs);
+        prompter.answer(AnswerOk);
+        QCOMPARE(g.run(), 1);
+        QCOMPARE(lib.count(u"goto_detl"_qs), 0);
+
+        // Deleted from the batch window: let go when it closes.
+        QCOMPARE(batches.create(g9), 1);
+        QVERIFY(g.chooseBatch(g9));
+        QCOMPARE(g.checkBatch(), 1);
+        prompter.answer(AnswerOk);
+        QCOMPARE(batches.remove(u"G9"_qs), 1);
+        QCOMPARE(g.checkBatch(), 0);
+        QVERIFY(!g.batch().has_value());
+        QVERIFY(prompter.done());
+    }
 };
 
 KESTRA_TEST(BookGotoTest)

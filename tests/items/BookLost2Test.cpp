@@ -91,6 +91,38 @@ private Q_SLOTS:
                  u"30021|R1|C1|王'五|2"_qs);
         QCOMPARE(form.rows().at(0).row.status, u"3B"_qs);
         QVERIFY(prompter.done());
+
+        // Done: a second OK asks nothing and counts and logs nothing again.
+        QVERIFY(form.declared());
+        QCOMPARE(form.declareLost(), 0);
+        QCOMPARE(prompter.lastText(), u"该读者的借阅已经声明丢失，没有需要处理的内容。"_qs);
+        QCOMPARE(lib.snapshot(u"SELECT job_type,kind,volume FROM wkr_job_qty"_qs), u"311|1|2"_qs);
+        QCOMPARE(lib.count(u"log_detl"_qs), 1);
+        QVERIFY(prompter.done());
+    }
+
+    // A copy returned after the card was entered is no longer on loan: it
+    // keeps its status, and the count and the log name the loans of now.
+    void readsTheLoansWhenItDeclares_data() { addBackendRows(); }
+    void readsTheLoansWhenItDeclares()
+    {
+        LOST_LIB(lib);
+        QCOMPARE(form.readReader(u"C1"_qs), 1);
+        QCOMPARE(form.rows().size(), 2);
+        QVERIFY(lib.f.exec(u"DELETE FROM lend_lst WHERE prop_no='P2'"_qs));
+        QVERIFY(lib.f.exec(u"UPDATE item SET book_lend_flag='0' WHERE prop_no='P2'"_qs));
+        prompter.answer(AnswerOk);
+        QCOMPARE(form.declareLost(), 1);
+        QCOMPARE(lib.snapshot(u"SELECT prop_no,book_stat_code FROM indi_acct ORDER BY prop_no"_qs),
+                 u"P1|3B\nP2|41\nP3|41"_qs);
+        QCOMPARE(lib.snapshot(u"SELECT job_type,kind,volume FROM wkr_job_qty"_qs), u"311|1|1"_qs);
+        QCOMPARE(lib.snapshot(u"SELECT data3 FROM log_detl"_qs), u"1"_qs);
+        QCOMPARE(form.rows().size(), 1);
+        QCOMPARE(form.rows().at(0).row.status, u"3B"_qs);
+        // Entering the card again arms the form for its next loans.
+        QCOMPARE(form.readReader(u"C1"_qs), 1);
+        QVERIFY(!form.declared());
+        QVERIFY(prompter.done());
     }
 
     void aReaderWithoutLoans_data() { addBackendRows(); }

@@ -3,10 +3,10 @@
 // location changed, all by the controls' names.
 
 #include "items/BookStateForm.h"
+#include "copies/ItemWrite.h"
 #include "core/Preferences.h"
 #include "items/CopyTestLib.h"
 #include "items/FormWindow.h"
-#include "items/ItemWrite.h"
 #include "items/NormStatDialog.h"
 #include "shell/MainWindow.h"
 #include "support/FormDriver.h"

@@ -155,6 +155,35 @@ private Q_SLOTS:
         QVERIFY(prompter.done());
     }
 
+    // A finished repair batch deleted takes its check-back batch and the
+    // rows in it along, so that a new repair batch of the number can be
+    // finished.
+    void aRepairNumberUsedAgain_data() { addBackendRows(); }
+    void aRepairNumberUsedAgain()
+    {
+        SEEDED(lib);
+        context.session().rights.append(u"3013"_qs);
+        DealBatch r1;
+        QCOMPARE(deal_batch::read(context, u"L1"_qs, u"R1"_qs, u"01"_qs, r1), 1);
+        prompter.answer(AnswerOk);
+        QCOMPARE(deal_batch::finish(context, r1), 1);
+        QVERIFY(lib.f.exec(u"DELETE FROM deal_log"_qs));
+        QVERIFY(lib.dealRow(u"L1"_qs, u"R1"_qs, u"02"_qs, u"P1"_qs, u"33"_qs));
+        // Its only rows are in the check-back batch: still the second question.
+        prompter.answer(AnswerOk).answer(AnswerOk);
+        QCOMPARE(deal_batch::remove(context, r1, false), 1);
+        QVERIFY(prompter.lastText().endsWith(u"是否确认删除？"_qs));
+        QCOMPARE(lib.dealBatches(), u"R1|03|0|\nR2|01|0|"_qs);
+        QCOMPARE(lib.count(u"deal_log"_qs), 0);
+
+        QVERIFY(lib.dealBatch("R1", "01"));
+        QCOMPARE(deal_batch::read(context, u"L1"_qs, u"R1"_qs, u"01"_qs, r1), 1);
+        prompter.answer(AnswerOk);
+        QCOMPARE(deal_batch::finish(context, r1), 1);
+        QCOMPARE(lib.count(u"deal_batch_lst WHERE deal_batch_no='R1' AND deal_type_code='02'"_qs), 1);
+        QVERIFY(prompter.done());
+    }
+
     void batchNumbers_data() { addBackendRows(); }
     void batchNumbers()
     {

@@ -5,6 +5,7 @@
 
 #include "core/Preferences.h"
 #include "shell/MainWindow.h"
+#include "shell/ProgramForms.h"
 #include "ui/FormRegistry.h"
 
 #include <QAction>

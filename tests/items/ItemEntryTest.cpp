@@ -2,7 +2,7 @@
 // completed and converted, the lookup with its messages, the right on the
 // copy's location and the detail boxes.
 
-#include "items/ItemEntry.h"
+#include "copies/ItemEntry.h"
 #include "items/CopyTestLib.h"
 #include "support/TestRunner.h"
 

@@ -2,11 +2,11 @@
 // write tail as one transaction (committed, declined, failing) and the
 // found-copy status given inside the caller's transaction.
 
-#include "items/ItemRecord.h"
+#include "copies/ItemRecord.h"
+#include "copies/ItemCodes.h"
+#include "copies/ItemWrite.h"
+#include "copies/NormStat.h"
 #include "items/CopyTestLib.h"
-#include "items/ItemCodes.h"
-#include "items/ItemWrite.h"
-#include "items/NormStat.h"
 #include "support/TestRunner.h"
 
 #include <QTest>

@@ -3,9 +3,9 @@
 // shared checks and take-back questions, the batch picker and the change
 // notice.
 
+#include "copies/ChangeNotice.h"
 #include "items/CopyTestLib.h"
 #include "kit/BatchPicker.h"
-#include "kit/ChangeNotice.h"
 #include "kit/CopyChecks.h"
 #include "kit/CopyColumns.h"
 #include "kit/CopyRunner.h"

@@ -80,6 +80,25 @@ private Q_SLOTS:
         QCOMPARE(log_codes::entryCode(QStringLiteral("30019    书刊状态修改")), QStringLiteral("30019"));
     }
 
+    // A row stored with a time of day belongs to its day: a search ending
+    // on that day finds it, one ending the day before does not.
+    void endDayTakesRowsWithATime_data() { addBackendRows(); }
+    void endDayTakesRowsWithATime()
+    {
+        OPEN_LIB(lib);
+        QVERIFY(logRow(lib, {"30019", "2026-03-02 10:00:00", "10:00:00", "W1", "PC-A", "中文图书库", "M1", "P1", "",
+                             "41", "42", ""}));
+        LogSearch s(lib.f.context());
+        LogConditions c;
+        c.begin = c.end = QStringLiteral("2026-03-02");
+        QCOMPARE(s.search(c), LogSearch::Outcome::Listed);
+        QCOMPARE(s.rows().size(), 1);
+        c.begin = QStringLiteral("2026-03-01");
+        c.end = QStringLiteral("2026-03-01");
+        s.search(c);
+        QCOMPARE(s.rows().size(), 0);
+    }
+
     void filters_data() { addBackendRows(); }
     void filters()
     {

@@ -23,17 +23,31 @@ using namespace kestra::test;
 
 namespace {
 
+// A form that takes arguments, remembers every set it was handed and keeps
+// its services, as a form that opens others does.
+class TargetForm : public QWidget, public FormTarget {
+public:
+    explicit TargetForm(const FormServices &services) : services(services) {}
+    void setArguments(const FormArgs &args) override { handed.append(args); }
+
+    FormServices services;
+    QList<FormArgs> handed;
+};
+
 FormRegistry dummyForms()
 {
     FormRegistry forms;
-    auto make = [](const FormServices &, const QString &mode) {
+    auto make = [](const FormServices &, const FormArgs &args) {
         auto *w = new QWidget;
-        w->setProperty("mode", mode);
+        w->setProperty("mode", formMode(args));
         return w;
     };
     forms.add(QStringLiteral("frmHold_BookState"), make);
     forms.add(QStringLiteral("frmHold_BookPR_EX_RJ"), make);
     forms.add(QStringLiteral("frmHold_BookRepair"), make);
+    auto target = [](const FormServices &services, const FormArgs &) { return new TargetForm(services); };
+    forms.add(QStringLiteral("frmTransferDoc"), target, QStringLiteral("3001")); // no command names it
+    forms.add(QStringLiteral("frmLogSearch"), target);                           // its command needs no right
     return forms;
 }
 
@@ -126,6 +140,50 @@ private Q_SLOTS:
             modes.append(s->widget()->property("mode").toString());
         QVERIFY(modes.contains(QStringLiteral("03")));
         QVERIFY(modes.contains(QStringLiteral("04")));
+    }
+
+    // The door forms open forms through: the right of the form (its
+    // registration's, else its command's), one instance per form and mode
+    // re-targeted with the new arguments, and a form opening another with
+    // what it holds.
+    void formsOpenFormsThroughTheDoor_data() { addBackendRows(); }
+    void formsOpenFormsThroughTheDoor()
+    {
+        OPEN_WINDOW(w, QStringList{QStringLiteral("3010")});
+        MainWindow &mw = *w.window;
+        QVERIFY(mw.openForm(QStringLiteral("frmNoSuchForm"), {}) == nullptr);
+        QVERIFY(w.f.prompter().lastText().contains(QStringLiteral("frmNoSuchForm")));
+        // No right 3001 for the registered right, none needed by the log search's command.
+        QVERIFY(mw.openForm(QStringLiteral("frmTransferDoc"), {}) == nullptr);
+        QVERIFY2(w.f.prompter().lastText().contains(QStringLiteral("3001")), qPrintable(w.f.prompter().lastText()));
+        QCOMPARE(mw.mdiArea()->subWindowList().size(), 0);
+
+        auto *search = dynamic_cast<TargetForm *>(
+            mw.openForm(QStringLiteral("frmLogSearch"), {{QStringLiteral("propNo"), QStringLiteral("A001")}}));
+        QVERIFY(search != nullptr);
+        QCOMPARE(search->objectName(), QStringLiteral("frmLogSearch"));
+        QCOMPARE(search->handed.size(), 1);
+        QCOMPARE(search->handed.at(0).value(QStringLiteral("propNo")).toString(), QStringLiteral("A001"));
+
+        // A form opens another through its services: the open one is
+        // re-targeted, not doubled.
+        QWidget *again =
+            search->services.open(QStringLiteral("frmLogSearch"), {{QStringLiteral("propNo"), QStringLiteral("A002")}});
+        QCOMPARE(again, static_cast<QWidget *>(search));
+        QCOMPARE(mw.mdiArea()->subWindowList().size(), 1);
+        QCOMPARE(search->handed.size(), 2);
+        QCOMPARE(search->handed.at(1).value(QStringLiteral("propNo")).toString(), QStringLiteral("A002"));
+
+        // The same door from a form: the right is checked there too.
+        QVERIFY(search->services.open(QStringLiteral("frmHold_BookRepair")) == nullptr);
+        QVERIFY(w.f.prompter().lastText().contains(QStringLiteral("3002")));
+        QWidget *state = search->services.open(QStringLiteral("frmHold_BookState"));
+        QVERIFY(state != nullptr);
+        QCOMPARE(mw.mdiArea()->subWindowList().size(), 2);
+        // The command finds the window the door opened.
+        mw.runCommand(QStringLiteral("mnuHoldStatus"));
+        QCOMPARE(mw.mdiArea()->subWindowList().size(), 2);
+        QCOMPARE(mw.mdiArea()->activeSubWindow()->widget(), state);
     }
 
     void refusedRightShowsEcm504_data() { addBackendRows(); }

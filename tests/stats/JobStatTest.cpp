@@ -124,6 +124,24 @@ private Q_SLOTS:
             QCOMPARE(s.grid().text(r, 1), QString());
     }
 
+    // A row stored with a time of day belongs to its day: the period's end
+    // day takes it, the next day's first moment stays out.
+    void periodEndIsADay_data() { addBackendRows(); }
+    void periodEndIsADay()
+    {
+        OPEN_LIB(lib);
+        QVERIFY(
+            work(lib, QStringLiteral("W001"), QStringLiteral("301"), QStringLiteral("2026-03-02 10:00:00"), 1, 2, "3"));
+        QVERIFY(
+            work(lib, QStringLiteral("W001"), QStringLiteral("301"), QStringLiteral("2026-03-03 00:00:00"), 5, 5, "5"));
+        JobStat s(lib.f.context(), QStringLiteral("3%"));
+        QCOMPARE(s.load(), 0);
+        QCOMPARE(s.run(period(QStringLiteral("2026-03-01"), QStringLiteral("2026-03-02"))), JobStat::Outcome::Counted);
+        QCOMPARE(shown(s, QStringLiteral("301")), QStringLiteral("1/2/3.00"));
+        s.run(period(QStringLiteral("2026-03-02"), QStringLiteral("2026-03-02")));
+        QCOMPARE(shown(s, QStringLiteral("301")), QStringLiteral("1/2/3.00"));
+    }
+
     void hostileAndFailing_data() { addBackendRows(); }
     void hostileAndFailing()
     {

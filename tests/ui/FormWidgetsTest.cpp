@@ -4,8 +4,8 @@
 // location list under the operator's rights, and forms that open showing
 // their grid and come back at the size and column widths the operator left.
 
+#include "copies/ItemEntry.h"
 #include "core/Preferences.h"
-#include "items/ItemEntry.h"
 #include "shell/LoginFixture.h"
 #include "support/TestContext.h"
 #include "support/TestRunner.h"

@@ -1,4 +1,4 @@
-#include "items/ItemRecord.h"
+#include "copies/ItemRecord.h"
 
 #include "core/Session.h"
 

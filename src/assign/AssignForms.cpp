@@ -1,5 +1,7 @@
 // The forms of the new-book assignment subsystem.
 
+#include "assign/AssignForms.h"
+
 #include "assign/AutoAssignCfgForm.h"
 #include "ui/FormRegistry.h"
 
@@ -8,7 +10,7 @@ namespace kestra {
 void registerAssignForms(FormRegistry &registry)
 {
     registry.add(QStringLiteral("frmAutoAssignCfg"),
-                 [](const FormServices &s, const QString &) -> QWidget * { return new AutoAssignCfgForm(s.context); });
+                 [](const FormServices &s, const FormArgs &) -> QWidget * { return new AutoAssignCfgForm(s.context); });
 }
 
 } // namespace kestra

@@ -1,9 +1,9 @@
-#include "items/ItemWrite.h"
+#include "copies/ItemWrite.h"
 
+#include "copies/ChangeNotice.h"
+#include "copies/ItemRecord.h"
 #include "core/AppContext.h"
 #include "core/WorkLog.h"
-#include "items/ItemRecord.h"
-#include "kit/ChangeNotice.h"
 
 namespace kestra {
 

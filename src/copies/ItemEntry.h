@@ -1,7 +1,7 @@
 #pragma once
 
+#include "copies/ItemRecord.h"
 #include "core/SettingsFiles.h"
-#include "items/ItemRecord.h"
 
 #include <QList>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "items/ItemCodes.h"
+#include "copies/ItemCodes.h"
 
 namespace kestra {
 

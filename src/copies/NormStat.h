@@ -1,6 +1,6 @@
 #pragma once
 
-#include "items/ItemCodes.h"
+#include "copies/ItemCodes.h"
 
 #include <QString>
 #include <functional>

@@ -1,7 +1,7 @@
-#include "items/NormStat.h"
+#include "copies/NormStat.h"
 
+#include "copies/ItemWrite.h"
 #include "core/AppContext.h"
-#include "items/ItemWrite.h"
 
 #include <algorithm>
 

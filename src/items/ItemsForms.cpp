@@ -1,6 +1,8 @@
 // The forms of the item processing subsystem, and the copy search that the
 // processing forms of every subsystem share.
 
+#include "items/ItemsForms.h"
+
 #include "items/BookDealForm.h"
 #include "items/BookGotoForm.h"
 #include "items/BookLost2Form.h"
@@ -35,25 +37,36 @@ CopyPicker copySearchFor(AppContext &context, QWidget *form)
 void registerItemsForms(FormRegistry &registry)
 {
     registry.pickers().copySearch = copySearchFor;
-    registry.add(QStringLiteral("frmHold_BookState"), [](const FormServices &s, const QString &) -> QWidget * {
+    registry.add(QStringLiteral("frmHold_BookState"), [](const FormServices &s, const FormArgs &) -> QWidget * {
         auto *form = new BookStateForm(s.context, s.barcode);
         if (s.pickers.copySearch)
             form->setCopySearch(s.pickers.copySearch(s.context, form));
         return form;
     });
-    registry.add(QStringLiteral("frmHold_BookGoto_New"), [](const FormServices &s, const QString &) -> QWidget * {
+    registry.add(QStringLiteral("frmHold_BookGoto_New"), [](const FormServices &s, const FormArgs &) -> QWidget * {
         auto *form = new BookGotoForm(s.context, s.barcode);
         if (s.pickers.copySearch)
             form->setCopySearch(s.pickers.copySearch(s.context, form));
         return form;
     });
-    registry.add(QStringLiteral("frmTransferDoc"),
-                 [](const FormServices &s, const QString &) -> QWidget * { return new TransferDocForm(s.context); });
+    // The handover batches: opened by the window that needs a batch (its
+    // name as "caller"), which gets the chosen one back through the door.
+    registry.add(
+        QStringLiteral("frmTransferDoc"),
+        [](const FormServices &s, const FormArgs &) -> QWidget * {
+            auto *form = new TransferDocForm(s.context);
+            QObject::connect(form, &TransferDocForm::batchChosen, form, [s, form](const QString &moveBatch) {
+                if (!form->caller().isEmpty())
+                    s.open(form->caller(), {{QStringLiteral("moveBatch"), moveBatch}});
+            });
+            return form;
+        },
+        QStringLiteral("3001"));
     // Repair (01), check-back (02), and weeding, gift and exchange (the
     // command's mode: 03, 04, 05) share one form.
     auto dealForm = [](const QString &type) {
-        return [type](const FormServices &s, const QString &mode) -> QWidget * {
-            const QString t = type.isEmpty() ? mode : type;
+        return [type](const FormServices &s, const FormArgs &args) -> QWidget * {
+            const QString t = type.isEmpty() ? formMode(args) : type;
             if (deal_form::caption(t).isEmpty())
                 return nullptr;
             auto *form = new BookDealForm(s.context, s.barcode, t);
@@ -67,7 +80,7 @@ void registerItemsForms(FormRegistry &registry)
     registry.add(QStringLiteral("frmHold_BookCheckBack"), dealForm(QStringLiteral("02")));
     registry.add(QStringLiteral("frmHold_BookPR_EX_RJ"), dealForm(QString()));
     registry.add(QStringLiteral("frmHold_BookLost2"),
-                 [](const FormServices &s, const QString &) -> QWidget * { return new BookLost2Form(s.context); });
+                 [](const FormServices &s, const FormArgs &) -> QWidget * { return new BookLost2Form(s.context); });
 }
 
 } // namespace kestra

@@ -1,8 +1,8 @@
-#include "items/ItemEntry.h"
+#include "copies/ItemEntry.h"
 
+#include "copies/ItemCodes.h"
 #include "core/AppContext.h"
 #include "core/Session.h"
-#include "items/ItemCodes.h"
 
 #include <algorithm>
 

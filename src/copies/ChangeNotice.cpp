@@ -1,4 +1,4 @@
-#include "kit/ChangeNotice.h"
+#include "copies/ChangeNotice.h"
 
 #include "core/AppContext.h"
 

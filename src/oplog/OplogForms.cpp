@@ -1,5 +1,7 @@
 // The forms of the operation log review.
 
+#include "oplog/OplogForms.h"
+
 #include "oplog/LogSearchForm.h"
 #include "ui/FormRegistry.h"
 
@@ -8,7 +10,7 @@ namespace kestra {
 void registerOplogForms(FormRegistry &registry)
 {
     registry.add(QStringLiteral("frmLogSearch"),
-                 [](const FormServices &s, const QString &) -> QWidget * { return new LogSearchForm(s.context); });
+                 [](const FormServices &s, const FormArgs &) -> QWidget * { return new LogSearchForm(s.context); });
 }
 
 } // namespace kestra

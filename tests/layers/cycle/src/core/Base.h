@@ -1,0 +1,1 @@
+// Below everything: allowed from anywhere.
