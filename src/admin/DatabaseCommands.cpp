@@ -1,12 +1,14 @@
 #include "admin/DatabaseCommands.h"
 
 #include "core/ConnectionSettings.h"
+#include "db/Backends.h"
 #include "db/SchemaInstaller.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QSqlDatabase>
 #include <QSqlError>
+#include <QUrl>
 #include <cstdio>
 
 namespace kestra {
@@ -21,6 +23,7 @@ BackendTarget backendTargetOf(const DatabaseTarget &t)
         target.kind = BackendTarget::Kind::Postgres;
         target.host = t.dsn.host;
         target.port = t.dsn.port;
+        target.ports = t.dsn.ports;
         target.database = t.dsn.database;
         target.user = t.dsn.user.isEmpty() ? t.user : t.dsn.user;
         target.password = t.dsn.password.isEmpty() ? t.password : t.dsn.password;
@@ -56,10 +59,22 @@ public:
         } else if (dsn.kind == Dsn::Kind::Postgres) {
             db_ = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name_);
             db_.setHostName(dsn.host);
-            db_.setPort(dsn.port);
+            if (dsn.ports.isEmpty())
+                db_.setPort(dsn.port);
             db_.setDatabaseName(dsn.database);
             db_.setUserName(dsn.user.isEmpty() ? target.user : dsn.user);
             db_.setPassword(dsn.password.isEmpty() ? target.password : dsn.password);
+            // The DSN's libpq settings (sslmode and the certificates among
+            // them) hold for the schema tools as for the client.
+            QStringList options;
+            for (const QString &pair : dsn.options.split(u'&', Qt::SkipEmptyParts)) {
+                const qsizetype eq = pair.indexOf(u'=');
+                if (eq > 0)
+                    options.append(pair.left(eq) + u'=' + QUrl::fromPercentEncoding(pair.mid(eq + 1).toUtf8()));
+            }
+            if (!dsn.ports.isEmpty())
+                options.append(QStringLiteral("port=") + dsn.ports);
+            db_.setConnectOptions(options.join(u';'));
             dialect_ = SchemaDialect::Postgres;
         } else {
             error_ = QStringLiteral("the schema tools work on SQLite and PostgreSQL only (%1)").arg(dsn.describe());
@@ -147,6 +162,19 @@ int runCheck(const DatabaseTarget &target)
         printErr(
             QStringLiteral("kestra-admin check: cannot open %1: %2").arg(target.dsn.describe(), connection.error()));
         return 1;
+    }
+    // Whether the client's own link is encrypted, opened as the client
+    // opens it.
+    if (target.dsn.kind == Dsn::Kind::Postgres) {
+        const std::unique_ptr<Backend> client = createBackend(BackendTarget::Kind::Postgres);
+        DbError error;
+        if (!client->open(backendTargetOf(target), error)) {
+            printErr(QStringLiteral("kestra-admin check: the client cannot connect: ") + error.text);
+            return 1;
+        }
+        const QString security = client->linkSecurity();
+        printErr(security.isEmpty() ? QStringLiteral("kestra-admin check: the link is not encrypted")
+                                    : QStringLiteral("kestra-admin check: the link is encrypted (%1)").arg(security));
     }
     const QStringList differences = checkSchema(connection.db(), connection.dialect());
     for (const QString &line : differences)

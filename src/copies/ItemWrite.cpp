@@ -21,7 +21,12 @@ QString positionalArgs(int count, const QList<std::pair<int, QString>> &given)
     return args.join(u',');
 }
 
-ItemTransaction::ItemTransaction(AppContext &context) : context_(context), tx_(context.db()) {}
+// The writes of a copy wait and go out with the commit (PostgreSQL: one
+// round trip for all of them); every failure here rolls the copy back
+// anyway, which is what a queued transaction asks of its caller.
+ItemTransaction::ItemTransaction(AppContext &context)
+    : context_(context), tx_(context.db(), Transaction::Writes::Queued)
+{}
 
 Session &ItemTransaction::db()
 {
@@ -160,7 +165,7 @@ int ItemTransaction::updateCopy(const CopyChange &c)
     if (callProc(QStringLiteral("update00_indi_acct ") + copy) < 0)
         return -1;
     touched(c.propNo);
-    const int items = countItemRows(db(), c.propNo);
+    const int items = c.itemRow ? int(*c.itemRow) : countItemRows(db(), c.propNo);
     if (items < 0)
         return fail();
     if (items == 0)

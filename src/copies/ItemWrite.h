@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace kestra {
 
@@ -21,6 +22,10 @@ struct CopyChange {
     QString disLocation;  // indi_acct 22, item 4 (transfer)
     QString lendFlag;     // item 8, as read when the copy was entered
     QString itemOperator; // item 22
+    // Whether the copy has a circulation row, when the caller read it
+    // inside the transaction: the count that decides otherwise is then not
+    // made (inside a queued transaction it costs a round trip of its own).
+    std::optional<bool> itemRow;
 };
 
 // One row of the processing log (LT_deal_log).
@@ -54,7 +59,8 @@ struct WriteTail {
     QString data3;
 };
 
-// One business operation on copies as one transaction. Begins when built
+// One business operation on copies as one transaction, its writes queued
+// and sent with the commit or the next read (Session::beginQueuedTrans). Begins when built
 // and rolls back when it goes out of scope uncommitted; every write that
 // fails rolls back at once and shows the database error, so a caller only
 // returns on -1. A "no" to a question on the way rolls back too.

@@ -7,6 +7,8 @@ namespace kestra {
 // Where the database is: the DSN key of kestra.ini.
 //   sqlite:<path>                          an SQLite file (relative to the installation folder)
 //   postgresql://[user[:pw]@]host[:port]/dbname   a PostgreSQL server
+//   postgresql://[user[:pw]@]host1[:port1],host2[:port2]/dbname?target_session_attrs=read-write
+//                                          several servers (a primary and its standbys), tried in order
 //   anything else                          an Oracle TNS name
 struct Dsn {
     enum class Kind { None, Sqlite, Postgres, Oracle };
@@ -14,7 +16,8 @@ struct Dsn {
     Kind kind = Kind::None;
     QString path;     // SQLite: absolute file path
     QString host;     // PostgreSQL
-    int port = 5432;  // PostgreSQL
+    int port = 5432;  // PostgreSQL (several servers: the first one's)
+    QString ports;    // PostgreSQL, several servers: their ports, as "5432,5433"; host names them as "a,b"
     QString database; // PostgreSQL database name
     QString user;     // PostgreSQL, when the DSN names one
     QString password; // PostgreSQL, when the DSN names one

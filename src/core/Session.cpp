@@ -44,7 +44,13 @@ ErrorRecord &Session::error()
 int Session::fail(int location, const QString &proc, const DbError &error)
 {
     context_.errors().set(location, error.oraCode, error.text, proc);
-    failedSql_ = currentSql_;
+    // A queued write fails when a later read or the commit sends it: the
+    // log names the write's own statement, and nothing of the transaction
+    // may be saved after it.
+    const QString queued = backend_ ? backend_->failedStatement() : QString();
+    failedSql_ = queued.isEmpty() ? currentSql_ : queued;
+    if (!queued.isEmpty() && depth_ > 0)
+        doomed_ = true;
     return -1;
 }
 
@@ -76,6 +82,7 @@ int Session::connect()
         target.kind = BackendTarget::Kind::Postgres;
         target.host = dsn.host;
         target.port = dsn.port;
+        target.ports = dsn.ports;
         target.database = dsn.database;
         target.user = dsn.user.isEmpty() ? settings.user : dsn.user;
         target.password = dsn.password.isEmpty() ? settings.password : dsn.password;
@@ -234,12 +241,22 @@ int Session::executeBound(const QString &block, QList<BoundParam> &params)
 
 int Session::beginTrans()
 {
+    return openTransaction(false);
+}
+
+int Session::beginQueuedTrans()
+{
+    return openTransaction(true);
+}
+
+int Session::openTransaction(bool queued)
+{
     if (depth_++ > 0)
         return 0; // an inner scope is part of the outer one
     doomed_ = false;
     broken_ = false;
     DbError error = ora::notConnected();
-    if (backend_ && backend_->begin(error))
+    if (backend_ && (queued ? backend_->beginQueued(error) : backend_->begin(error)))
         return 0;
     broken_ = true;
     brokenBy_ = ora::rolledBack(QStringLiteral("the transaction could not be opened (") + error.text + u')');
@@ -385,9 +402,12 @@ QString sqlQuote(const QVariant &value)
     return sqlQuote(value.toString());
 }
 
-Transaction::Transaction(Session &session) : session_(session)
+Transaction::Transaction(Session &session, Writes writes) : session_(session)
 {
-    session_.beginTrans();
+    if (writes == Writes::Queued)
+        session_.beginQueuedTrans();
+    else
+        session_.beginTrans();
 }
 
 Transaction::~Transaction()

@@ -54,6 +54,14 @@ public:
     // waits for the commit, and writes are refused until the scope ends:
     // they would otherwise run outside any transaction).
     int beginTrans();
+    // The same for a transaction whose writes may be queued and sent
+    // together, with the next read or with the commit, in one round trip
+    // (PostgreSQL; elsewhere they run at once). A queued write that fails
+    // is reported by the read or the commit that sent it, names its own
+    // statement, and dooms the transaction: callers roll back on any
+    // failure, as the per-copy transactions do. An inner scope joins the
+    // outer one as it is.
+    int beginQueuedTrans();
     // DbCommitTrans. Unlike the begin and the rollback, a failing commit is
     // reported (-1, error record set): the change it carried is lost. An
     // inner commit fails too once the transaction is doomed.
@@ -79,6 +87,9 @@ public:
     // The statement last handed to the database (written to the log with
     // a failure).
     const QString &currentSql() const { return currentSql_; }
+    // The statement of the last failure (a queued write's own, when it
+    // failed with a later read or the commit), as the log names it.
+    const QString &failedSql() const { return failedSql_; }
 
     // The bibliographic storage flag (true: Unicode mode), set by the
     // bibliographic start-up probe.
@@ -106,6 +117,7 @@ public:
 
 private:
     int fail(int location, const QString &proc, const DbError &error);
+    int openTransaction(bool queued);
     // -1 with the reason when a write must not run now.
     int refuseWrite(const QString &proc);
     void endTransactionScope();
@@ -137,7 +149,9 @@ QString sqlQuote(const QVariant &value);
 // and rolls it back when it goes out of scope uncommitted.
 class Transaction {
 public:
-    explicit Transaction(Session &session);
+    // Queued: the writes may wait and go out together (Session::beginQueuedTrans).
+    enum class Writes { AtOnce, Queued };
+    explicit Transaction(Session &session, Writes writes = Writes::AtOnce);
     ~Transaction();
     Transaction(const Transaction &) = delete;
     Transaction &operator=(const Transaction &) = delete;

@@ -28,6 +28,7 @@ struct BackendTarget {
     QString path;     // SQLite
     QString host;     // PostgreSQL
     int port = 5432;  // PostgreSQL
+    QString ports;    // PostgreSQL, several servers (host "a,b"): "5432,5433"; tried in order
     QString database; // PostgreSQL database, Oracle TNS name
     QString user;
     QString password;
@@ -60,6 +61,25 @@ public:
     virtual bool begin(DbError &error) = 0;
     virtual bool commit(DbError &error) = 0;
     virtual bool rollback(DbError &error) = 0;
+
+    // A transaction whose writes may be queued: where the backend talks to
+    // its server over a network (PostgreSQL), BEGIN and the writes wait and
+    // go out together, before the next read or with COMMIT, in one round
+    // trip. A failure of any queued write fails the whole transaction (the
+    // server skips what follows it); the caller must roll back. Elsewhere
+    // this is begin() and every write runs at once, in order.
+    virtual bool beginQueued(DbError &error) { return begin(error); }
+    // True while writes are being queued (a transaction from beginQueued on
+    // a backend that queues).
+    virtual bool queueing() const { return false; }
+    // The client's statement (as it was given: a procedure block or a
+    // statement) whose queued write caused the last failure; empty when the
+    // failure belongs to the statement just run.
+    virtual QString failedStatement() const { return {}; }
+
+    // How the link to the server is encrypted ("TLSv1.3 TLS_AES_256_GCM_SHA384");
+    // empty when it is not, or there is no link (SQLite).
+    virtual QString linkSecurity() const { return {}; }
 
     // The server's major version (Oracle: NLS_RDBMS_VERSION; others: their own).
     virtual int serverMajorVersion() = 0;

@@ -47,6 +47,7 @@ bool foreignKeyChildFound(const QString &sql, const QString &keyTable)
 
 bool NativeBackend::query(const QString &sql, QueryResult &result, DbError &error)
 {
+    starting(sql);
     if (!isOpen()) {
         error = ora::notConnected();
         return false;
@@ -60,6 +61,7 @@ bool NativeBackend::query(const QString &sql, QueryResult &result, DbError &erro
 
 bool NativeBackend::execute(const QString &sql, DbError &error)
 {
+    starting(sql);
     if (!isOpen()) {
         error = ora::notConnected();
         return false;
@@ -82,6 +84,7 @@ bool NativeBackend::execute(const QString &sql, DbError &error)
 
 bool NativeBackend::executeBound(const QString &block, QList<BoundParam> &params, DbError &error)
 {
+    starting(block);
     if (!isOpen()) {
         error = ora::notConnected();
         return false;
@@ -223,6 +226,7 @@ bool NativeBackend::begin(DbError &error)
 
 bool NativeBackend::commit(DbError &error)
 {
+    starting(QStringLiteral("COMMIT"));
     if (!inTransaction_)
         return true;
     const bool committed = commitOrUndo(error);
@@ -232,6 +236,7 @@ bool NativeBackend::commit(DbError &error)
 
 bool NativeBackend::rollback(DbError &error)
 {
+    starting(QStringLiteral("ROLLBACK"));
     if (!inTransaction_)
         return true;
     const bool undone = command(QStringLiteral("ROLLBACK"), error);

@@ -38,8 +38,20 @@ public:
     bool begin(DbError &error) override;
     bool commit(DbError &error) override;
     bool rollback(DbError &error) override;
+    QString failedStatement() const override { return failedStatement_; }
 
 protected:
+    // The client's statement being run (for naming a queued write that
+    // fails later) and the one whose queued write failed.
+    const QString &clientStatement() const { return clientStatement_; }
+    void setFailedStatement(const QString &statement) { failedStatement_ = statement; }
+    // Every call of the client starts here.
+    void starting(const QString &statement)
+    {
+        clientStatement_ = statement;
+        failedStatement_.clear();
+    }
+
     // Runs native SQL. A statement inside a transaction must leave the
     // transaction usable when it fails.
     virtual bool nativeQuery(const QString &sql, QueryResult &result, DbError &error) = 0;
@@ -64,6 +76,8 @@ private:
 
     bool inTransaction_ = false;
     std::unique_ptr<SqlTranslator> translator_;
+    QString clientStatement_;
+    QString failedStatement_;
 };
 
 } // namespace kestra

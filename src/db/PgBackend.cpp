@@ -60,10 +60,6 @@ LinkSettings linkSettings(int timeoutMs)
             QByteArray::number(ms)};
 }
 
-// Procedures' statements kept prepared per connection, at most this many;
-// any further ones run unprepared.
-constexpr qsizetype kMaxPrepared = 128;
-
 struct ResultGuard {
     PGresult *result = nullptr;
     ~ResultGuard() { PQclear(result); }
@@ -76,24 +72,6 @@ QString textOf(const char *s)
 
 } // namespace
 
-QString numberedPlaceholders(const QString &sql)
-{
-    QString out;
-    out.reserve(sql.size() + 8);
-    int n = 0;
-    bool quoted = false;
-    for (const QChar c : sql) {
-        if (c == u'\'')
-            quoted = !quoted;
-        if (c == u'?' && !quoted) {
-            out += u'$' + QString::number(++n);
-            continue;
-        }
-        out += c;
-    }
-    return out;
-}
-
 PgBackend::PgBackend() = default;
 
 PgBackend::~PgBackend()
@@ -105,7 +83,7 @@ bool PgBackend::open(const BackendTarget &target, DbError &error)
 {
     close();
     const QByteArray host = target.host.toUtf8();
-    const QByteArray port = QByteArray::number(target.port);
+    const QByteArray port = target.ports.isEmpty() ? QByteArray::number(target.port) : target.ports.toUtf8();
     const QByteArray db = target.database.toUtf8();
     const QByteArray user = target.user.toUtf8();
     const QByteArray password = target.password.toUtf8();
@@ -141,7 +119,7 @@ bool PgBackend::open(const BackendTarget &target, DbError &error)
         if (eq <= 0)
             continue;
         extra.append(pair.left(eq));
-        extra.append(pair.mid(eq + 1));
+        extra.append(QByteArray::fromPercentEncoding(pair.mid(eq + 1)));
     }
     for (qsizetype i = 0; i + 1 < extra.size(); i += 2) {
         keys.append(extra.at(i).constData());
@@ -152,8 +130,7 @@ bool PgBackend::open(const BackendTarget &target, DbError &error)
     PGconn *conn = PQconnectdbParams(keys.constData(), values.constData(), 0);
     if (PQstatus(conn) != CONNECTION_OK) {
         error = ora::make(12154, QStringLiteral("cannot connect to PostgreSQL %1:%2/%3: %4")
-                                     .arg(target.host)
-                                     .arg(target.port)
+                                     .arg(target.host, QString::fromUtf8(port))
                                      .arg(target.database, textOf(PQerrorMessage(conn)).trimmed()));
         PQfinish(conn);
         return false;
@@ -181,11 +158,20 @@ void PgBackend::close()
     setInTransaction(false);
     statementSavepoint_ = false;
     prepared_.clear();
+    dropQueue();
 }
 
 int PgBackend::serverMajorVersion()
 {
     return conn_ != nullptr ? PQserverVersion(conn_) / 10000 : 0;
+}
+
+QString PgBackend::linkSecurity() const
+{
+    if (conn_ == nullptr || PQsslInUse(conn_) != 1)
+        return {};
+    const auto attribute = [this](const char *name) { return QString::fromUtf8(PQsslAttribute(conn_, name)); };
+    return attribute("protocol") + u' ' + attribute("cipher");
 }
 
 int PgBackend::backendPid() const
@@ -285,6 +271,11 @@ bool PgBackend::command(const QString &sql, DbError &error)
 
 bool PgBackend::beginProcedure(bool ownTransaction, DbError &error)
 {
+    if (queueing_) {
+        procedureMark_ = queue_.size();
+        procedureSent_ = false;
+        return true;
+    }
     if (ownTransaction)
         return command(QStringLiteral("BEGIN"), error);
     // The statement savepoint serves the procedure too. It is re-set in the
@@ -297,6 +288,18 @@ bool PgBackend::beginProcedure(bool ownTransaction, DbError &error)
 
 bool PgBackend::endProcedure(bool ownTransaction, bool succeeded, DbError &error)
 {
+    if (queueing_) {
+        // What it queued and nothing has sent yet is taken back. A part
+        // that went out with a read cannot be: the commit then fails.
+        if (!succeeded && !procedureSent_)
+            queue_.resize(std::min(procedureMark_, queue_.size()));
+        else if (!succeeded)
+            enqueue(QStringLiteral("SELECT kestra_refuse(?)"),
+                    {QStringLiteral("ORA-02091: transaction rolled back (a procedure failed after part of it was "
+                                    "sent)")},
+                    false);
+        return true;
+    }
     if (ownTransaction)
         return succeeded ? commitOrUndo(error) : command(QStringLiteral("ROLLBACK"), error);
     if (!owedSavepoint_.isEmpty()) {
@@ -431,7 +434,7 @@ PGresult *PgBackend::protectedExec(const QString &sql, DbError &error)
 
 bool PgBackend::nativeQuery(const QString &sql, QueryResult &result, DbError &error)
 {
-    ResultGuard guard{protectedExec(sql, error)};
+    ResultGuard guard{queueing_ ? behindQueue(queued(sql, {}, false), error) : protectedExec(sql, error)};
     if (guard.result == nullptr)
         return false;
     PGresult *res = guard.result;
@@ -465,6 +468,10 @@ bool PgBackend::nativeQuery(const QString &sql, QueryResult &result, DbError &er
 
 bool PgBackend::nativeExec(const QString &sql, DbError &error)
 {
+    if (queueing_) {
+        enqueue(sql, {}, false);
+        return true;
+    }
     ResultGuard guard{protectedExec(sql, error)};
     return guard.result != nullptr;
 }
@@ -475,31 +482,23 @@ PGresult *PgBackend::execParams(const QString &sql, const QVariantList &params, 
         error = ora::notConnected();
         return nullptr;
     }
+    if (queueing_)
+        return behindQueue(queued(sql, params, true), error);
     running_ = sql;
     QList<QByteArray> storage;
     storage.reserve(params.size());
     QList<const char *> values;
     values.reserve(params.size());
     for (const QVariant &v : params) {
-        if (v.isNull()) {
-            values.append(nullptr);
-            continue;
-        }
-        if (v.typeId() == QMetaType::Double) {
-            const double d = v.toDouble();
-            storage.append(d == static_cast<double>(static_cast<long long>(d))
-                               ? QByteArray::number(static_cast<long long>(d))
-                               : QByteArray::number(d, 'g', 17));
-        } else {
-            storage.append(v.toString().toUtf8());
-        }
-        values.append(storage.last().constData());
+        bool isNull = false;
+        storage.append(pgParamText(v, isNull));
+        values.append(isNull ? nullptr : storage.last().constData());
     }
     // Parsing and planning cost the server more than running one of these
     // key lookups: each text is prepared once per connection. A prepare
     // that fails must find the procedure's savepoint set.
     QByteArray name = prepared_.value(sql);
-    if (name.isEmpty() && prepared_.size() < kMaxPrepared) {
+    if (name.isEmpty() && prepared_.size() < kMaxPreparedStatements) {
         if (!settleSavepoint(error))
             return nullptr;
         const QByteArray candidate = "kestra_p" + QByteArray::number(++preparedCount_);
@@ -533,6 +532,11 @@ PGresult *PgBackend::execParams(const QString &sql, const QVariantList &params, 
 
 bool PgBackend::exec(const QString &sql, const QVariantList &params, DbError &error, qint64 *changed)
 {
+    // A write whose count nobody asks for waits in the queue.
+    if (queueing_ && changed == nullptr) {
+        enqueue(sql, params, true);
+        return true;
+    }
     ResultGuard guard{execParams(sql, params, error)};
     if (guard.result == nullptr)
         return false;

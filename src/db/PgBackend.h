@@ -30,9 +30,20 @@ public:
 
     bool exec(const QString &sql, const QVariantList &params, DbError &error, qint64 *changed = nullptr) override;
     bool select(const QString &sql, const QVariantList &params, QList<Row> &rows, DbError &error) override;
+    bool execChanging(const QString &sql, const QVariantList &params, const DbError &none, DbError &error) override;
     QString serverNow() override;
     bool nextValue(const QString &sequence, qint64 &value, DbError &error) override;
+    QString clockSql() const override;
+    QString nextValueSql(const QString &sequence) const override;
 
+    // Queued transactions (PgQueue.cpp): BEGIN and the writes wait and go
+    // out in one pipeline with the next read, or with COMMIT.
+    bool beginQueued(DbError &error) override;
+    bool queueing() const override { return queueing_; }
+    bool commit(DbError &error) override;
+    bool rollback(DbError &error) override;
+
+    QString linkSecurity() const override;
     // The backend process id of this session (for tests that end it).
     int backendPid() const;
 
@@ -44,6 +55,24 @@ protected:
     bool endProcedure(bool ownTransaction, bool succeeded, DbError &error) override;
 
 private:
+    // A statement waiting in the queue, or the one sent behind it.
+    struct Queued {
+        QByteArray text; // "$n" placeholders
+        QList<QByteArray> values;
+        QList<bool> nulls;
+        QString key;       // the procedure's text, under which it is prepared; empty: never prepared
+        QString running;   // for deciding what an error means
+        QString statement; // the client's statement it belongs to
+    };
+    Queued queued(const QString &sql, const QVariantList &params, bool prepare) const;
+    void enqueue(const QString &sql, const QVariantList &params, bool prepare);
+    // Sends the owed BEGIN, the queued writes and `last` (when given) in
+    // one pipeline; the result of `last` is handed over in lastResult.
+    bool sendQueue(const Queued *last, PGresult **lastResult, DbError &error);
+    // `last` sent behind the queue; its result or nullptr with the error.
+    PGresult *behindQueue(const Queued &last, DbError &error);
+    void dropQueue();
+
     // Runs a statement under the statement savepoint when in a transaction.
     PGresult *protectedExec(const QString &sql, DbError &error);
     PGresult *execParams(const QString &sql, const QVariantList &params, DbError &error);
@@ -62,10 +91,25 @@ private:
     // The savepoint commands a running procedure owes before its first
     // statement.
     QList<QByteArray> owedSavepoint_;
+    // Procedures' statements kept prepared per connection, at most this
+    // many; any further ones run unprepared.
+    static constexpr qsizetype kMaxPreparedStatements = 128;
     // The procedures' statements, prepared once per connection: text -> name.
     QHash<QString, QByteArray> prepared_;
     int preparedCount_ = 0;
+
+    bool queueing_ = false;
+    bool beginOwed_ = false; // BEGIN waits in front of the queue
+    QList<Queued> queue_;
+    // Where the running procedure's statements start in the queue, and
+    // whether any of them went out since: a failing procedure takes back
+    // what it queued, as its savepoint would.
+    qsizetype procedureMark_ = 0;
+    bool procedureSent_ = false;
 };
+
+// A parameter as libpq takes it: text, or null.
+QByteArray pgParamText(const QVariant &value, bool &isNull);
 
 // "?" placeholders outside quotes -> "$1", "$2", ...
 QString numberedPlaceholders(const QString &sql);

@@ -551,6 +551,18 @@ QString SqliteBackend::serverNow()
     return rows.front().value(0).toString();
 }
 
+// 'now' stands still for the whole of one statement, as one reading of the
+// clock.
+QString SqliteBackend::clockSql() const
+{
+    return QStringLiteral("strftime('%Y-%m-%d %H:%M:%S','now','localtime')");
+}
+
+QString SqliteBackend::nextValueSql(const QString &sequence) const
+{
+    return QStringLiteral("kestra_nextval('%1')").arg(sequence.toLower());
+}
+
 bool SqliteBackend::nextValue(const QString &sequence, qint64 &value, DbError &error)
 {
     qint64 changed = 0;

@@ -33,6 +33,8 @@ public:
     bool select(const QString &sql, const QVariantList &params, QList<Row> &rows, DbError &error) override;
     QString serverNow() override;
     bool nextValue(const QString &sequence, qint64 &value, DbError &error) override;
+    QString clockSql() const override;
+    QString nextValueSql(const QString &sequence) const override;
 
     sqlite3 *handle() const { return db_; }
     void setBusyTimeout(int ms);

@@ -153,6 +153,7 @@ StepOutcome transferStep(ItemTransaction &tx, const TransferPlan &plan, const QS
     change.disLocation = plan.destination;
     change.lendFlag = circ.exists ? flag : QString();
     change.itemOperator = operatorNo;
+    change.itemRow = circ.exists; // read in this transaction
     if (tx.updateCopy(change) < 0)
         return StepOutcome::Failed;
     if (!plan.batchNo.isEmpty() &&

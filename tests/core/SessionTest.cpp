@@ -31,7 +31,7 @@ const char *const kSchema[] = {
     "computer VARCHAR(60), location_name VARCHAR(60), marc_rec_no VARCHAR(20), prop_no VARCHAR(20), "
     "cert_id VARCHAR(30), data1 VARCHAR(200), data2 VARCHAR(200), data3 VARCHAR(200))",
     "CREATE TABLE wkr_job_qty (wkr_no_f VARCHAR(20), job_type VARCHAR(3), oper_date VARCHAR(10), kind NUMERIC(12), "
-    "volume NUMERIC(12), amount NUMERIC(14,2))",
+    "volume NUMERIC(12), amount NUMERIC(14,2), PRIMARY KEY (wkr_no_f, job_type, oper_date))",
 };
 
 // An installation whose kestra.ini names a fresh database with a small

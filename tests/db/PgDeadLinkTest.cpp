@@ -153,6 +153,17 @@ private Q_SLOTS:
         local_ = target(dir_->path(), parts.at(1).toInt(), parts.at(2));
     }
 
+    // Each case gets a link that answers: the previous case cut it, and a
+    // connection opened while the carrier or the neighbour entry of the
+    // address is still coming back fails with "No route to host". "mend"
+    // waits until the server answers over the link (and stops a delayed cut
+    // that has not fired yet).
+    void init()
+    {
+        if (started())
+            QVERIFY(runScript({QStringLiteral("mend"), dir_->path()}));
+    }
+
     void cleanup()
     {
         if (started())
@@ -207,6 +218,30 @@ private Q_SLOTS:
         QCOMPARE(o.error.oraCode, int(ora::EndOfChannel));
         QVERIFY2(o.ms < 1000 + 4 * kLinkTimeoutMs, qPrintable(QString::number(o.ms)));
         QVERIFY2(holder.rollback(error), qPrintable(error.text));
+    }
+
+    // A queued transaction whose writes and COMMIT go out together on a
+    // link that has died: the commit reports the lost session within the
+    // link timeout, and nothing of the transaction is saved.
+    void queuedCommitOnACutLink()
+    {
+        PgBackend holder;
+        DbError error;
+        QVERIFY2(holder.open(local_, error), qPrintable(error.text));
+        QVERIFY2(holder.execute(QStringLiteral("CREATE TABLE queued_probe(n INTEGER)"), error), qPrintable(error.text));
+        PgBackend client;
+        QVERIFY2(client.open(overLink_, error), qPrintable(error.text));
+        QVERIFY(client.beginQueued(error));
+        QVERIFY(client.execute(QStringLiteral("INSERT INTO queued_probe VALUES(1)"), error));
+        QVERIFY(client.execute(QStringLiteral("INSERT INTO queued_probe VALUES(2)"), error));
+        QVERIFY(runScript({QStringLiteral("cut"), dir_->path()}));
+        const Outcome o = timed([&](DbError &e) { return client.commit(e); });
+        QVERIFY(!o.ok);
+        QCOMPARE(o.error.oraCode, int(ora::EndOfChannel));
+        QVERIFY2(o.ms < 4 * kLinkTimeoutMs, qPrintable(QString::number(o.ms)));
+        QueryResult r;
+        QVERIFY2(holder.query(QStringLiteral("SELECT count(*) FROM queued_probe"), r, error), qPrintable(error.text));
+        QCOMPARE(r.text(0, 0), QStringLiteral("0"));
     }
 };
 

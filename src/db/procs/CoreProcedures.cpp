@@ -38,43 +38,33 @@ bool updateLendableCopies(ProcHost &host, ProcArgs &args, DbError &error)
 
 // xt_log_detl(log_type, wkr_no, computer, location_name, marc_rec_no, prop_no,
 //             data1, data2, data3, cert_id [, unused]): one operation-log row
-// stamped with the server's date and time.
+// stamped with the server's date and time, both taken from one reading of
+// the clock inside the statement.
 bool xtLogDetl(ProcHost &host, ProcArgs &args, DbError &error)
 {
-    const QString now = host.serverNow();
-    return host.exec(QStringLiteral("INSERT INTO log_detl(log_type,log_date,log_time,wkr_no,computer,location_name,"
+    return host.exec(QStringLiteral("WITH kestra_clock AS (SELECT %1 AS t) "
+                                    "INSERT INTO log_detl(log_type,log_date,log_time,wkr_no,computer,location_name,"
                                     "marc_rec_no,prop_no,data1,data2,data3,cert_id) "
-                                    "VALUES(?,?,?,?,?,?,?,?,?,?,?,?)"),
-                     {args.text(0), now.left(10), now.mid(11), args.text(1), args.text(2), args.text(3), args.text(4),
-                      args.text(5), args.text(6), args.text(7), args.text(8), args.text(9)},
+                                    "VALUES(?,(SELECT substr(t,1,10) FROM kestra_clock),"
+                                    "(SELECT substr(t,12,8) FROM kestra_clock),?,?,?,?,?,?,?,?,?)")
+                         .arg(host.clockSql()),
+                     {args.text(0), args.text(1), args.text(2), args.text(3), args.text(4), args.text(5), args.text(6),
+                      args.text(7), args.text(8), args.text(9)},
                      error);
 }
 
 // XT_wkr_job_qty(job_type, wkr_no, titles, copies, amount): adds to the
-// operator's counters of the server's day. Two sessions of the operator may
-// both find no row for the day, each before the other commits: the insert
-// then gives way to the other's row (waiting for its commit on PostgreSQL)
-// and the addition goes to that row, instead of failing on the key.
+// operator's counters of the server's day, in one statement on the
+// counters' key (two workstations of one operator cannot both insert).
 bool xtWkrJobQty(ProcHost &host, ProcArgs &args, DbError &error)
 {
-    const QString day = host.serverNow().left(10);
-    const QVariantList key = {args.text(1), args.text(0), day};
-    const auto add = [&](qint64 &changed) {
-        return host.exec(QStringLiteral("UPDATE wkr_job_qty SET kind=kind+?, volume=volume+?, amount=amount+? "
-                                        "WHERE wkr_no_f=? AND job_type=? AND oper_date=?"),
-                         {args.number(2), args.number(3), args.number(4), key.at(0), key.at(1), key.at(2)}, error,
-                         &changed);
-    };
-    qint64 changed = 0;
-    if (!add(changed))
-        return false;
-    if (changed > 0)
-        return true;
-    if (!host.exec(QStringLiteral("INSERT INTO wkr_job_qty(wkr_no_f,job_type,oper_date,kind,volume,amount) "
-                                  "VALUES(?,?,?,?,?,?) ON CONFLICT DO NOTHING"),
-                   {key.at(0), key.at(1), key.at(2), args.number(2), args.number(3), args.number(4)}, error, &changed))
-        return false;
-    return changed > 0 || add(changed);
+    return host.exec(QStringLiteral("INSERT INTO wkr_job_qty(wkr_no_f,job_type,oper_date,kind,volume,amount) "
+                                    "VALUES(?,?,substr(%1,1,10),?,?,?) "
+                                    "ON CONFLICT(wkr_no_f,job_type,oper_date) DO UPDATE SET "
+                                    "kind=wkr_job_qty.kind+excluded.kind, volume=wkr_job_qty.volume+excluded.volume, "
+                                    "amount=wkr_job_qty.amount+excluded.amount")
+                         .arg(host.clockSql()),
+                     {args.text(1), args.text(0), args.number(2), args.number(3), args.number(4)}, error);
 }
 
 } // namespace

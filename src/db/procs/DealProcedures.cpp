@@ -36,14 +36,11 @@ constexpr Field kReservationKey[] = {{0, "prop_no"}};
 
 // LT_deal_log(location, batch, type, prop_no, date, fee, target, source
 // status, operator, remark): deal_no comes from s_deal_log, so lists sort
-// newest first by it.
+// newest first by it. The INSERT draws it itself: nothing waits for it.
 bool ltDealLog(ProcHost &host, ProcArgs &args, DbError &error)
 {
-    qint64 dealNo = 0;
-    if (!host.nextValue(QStringLiteral("s_deal_log"), dealNo, error))
-        return false;
     return insertRow(host, args, "LT_deal_log", "deal_log", kLogRow, error,
-                     {{QStringLiteral("deal_no"), QVariant(dealNo)}});
+                     {{QStringLiteral("deal_no"), host.nextValueSql(QStringLiteral("s_deal_log"))}});
 }
 
 bool ltUpdDealLog(ProcHost &host, ProcArgs &args, DbError &error)

@@ -22,10 +22,23 @@ public:
     virtual BackendTarget::Kind kind() const = 0;
     virtual bool exec(const QString &sql, const QVariantList &params, DbError &error, qint64 *changed = nullptr) = 0;
     virtual bool select(const QString &sql, const QVariantList &params, QList<Row> &rows, DbError &error) = 0;
+    // A write that must change at least one row: `none` is its failure when
+    // it changes none. Where writes are queued (a PostgreSQL transaction
+    // sent as one pipeline) the check runs on the server, inside the
+    // statement, so that nothing waits for the count.
+    virtual bool execChanging(const QString &sql, const QVariantList &params, const DbError &none, DbError &error);
     // The server's clock, "yyyy-mm-dd hh:mm:ss".
     virtual QString serverNow() = 0;
     // The next value of a sequence.
     virtual bool nextValue(const QString &sequence, qint64 &value, DbError &error) = 0;
+
+    // What a write takes from the server goes into the statement itself
+    // rather than being read first, so that writes need no earlier answer:
+    // the statement's own time as text "yyyy-mm-dd hh:mm:ss" (Oracle's
+    // sysdate: the time of the statement, not of the transaction) and the
+    // next value of a sequence.
+    virtual QString clockSql() const = 0;
+    virtual QString nextValueSql(const QString &sequence) const = 0;
 };
 
 } // namespace kestra

@@ -129,15 +129,8 @@ bool updateRow(ProcHost &host, const ProcArgs &args, const char *proc, const cha
         }
         return true;
     }
-    qint64 changed = 0;
-    if (!host.exec(QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(QLatin1String(table), set, where), params, error,
-                   &changed))
-        return false;
-    if (changed == 0) {
-        error = rowMissing(proc, table, keys, args);
-        return false;
-    }
-    return true;
+    return host.execChanging(QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(QLatin1String(table), set, where), params,
+                             rowMissing(proc, table, keys, args), error);
 }
 
 bool insertRow(ProcHost &host, const ProcArgs &args, const char *proc, const char *table, std::span<const Field> keys,
@@ -149,13 +142,14 @@ bool insertRow(ProcHost &host, const ProcArgs &args, const char *proc, const cha
 }
 
 bool insertRow(ProcHost &host, const ProcArgs &args, const char *proc, const char *table, std::span<const Field> fields,
-               DbError &error, const QList<QPair<QString, QVariant>> &leading)
+               DbError &error, const QList<QPair<QString, QString>> &computed)
 {
     QStringList columns;
+    QStringList marks;
     QVariantList params;
-    for (const auto &fixed : leading) {
-        columns.append(fixed.first);
-        params.append(fixed.second);
+    for (const auto &[column, expression] : computed) {
+        columns.append(column);
+        marks.append(expression);
     }
     for (const Field &field : fields) {
         if (args.isNull(field.position))
@@ -164,20 +158,18 @@ bool insertRow(ProcHost &host, const ProcArgs &args, const char *proc, const cha
         if (!fieldValue(args, field, proc, value, error))
             return false;
         columns.append(QLatin1String(field.column));
+        marks.append(QStringLiteral("?"));
         params.append(value);
     }
-    if (columns.isEmpty()) {
+    if (params.isEmpty()) {
         error = ora::make(ora::CannotInsertNull,
                           QStringLiteral("cannot insert NULL into (%1): every argument of %2 is NULL")
                               .arg(QString::fromLatin1(table).toUpper(), procName(proc)));
         return false;
     }
-    QString marks = QStringLiteral("?");
-    for (qsizetype i = 1; i < columns.size(); ++i)
-        marks += QLatin1String(",?");
     return host.exec(
-        QStringLiteral("INSERT INTO %1(%2) VALUES(%3)").arg(QLatin1String(table), columns.join(u','), marks), params,
-        error);
+        QStringLiteral("INSERT INTO %1(%2) VALUES(%3)").arg(QLatin1String(table), columns.join(u','), marks.join(u',')),
+        params, error);
 }
 
 bool deleteRows(ProcHost &host, const ProcArgs &args, const char *proc, const char *table, std::span<const Field> keys,
@@ -193,3 +185,19 @@ bool deleteRows(ProcHost &host, const ProcArgs &args, const char *proc, const ch
 }
 
 } // namespace kestra::procs
+
+namespace kestra {
+
+bool ProcHost::execChanging(const QString &sql, const QVariantList &params, const DbError &none, DbError &error)
+{
+    qint64 changed = 0;
+    if (!exec(sql, params, error, &changed))
+        return false;
+    if (changed == 0) {
+        error = none;
+        return false;
+    }
+    return true;
+}
+
+} // namespace kestra

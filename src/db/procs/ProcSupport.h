@@ -45,9 +45,10 @@ bool updateRow(ProcHost &host, const ProcArgs &args, const char *proc, const cha
                std::span<const Field> values, DbError &error, const QStringList &extra = {});
 
 // INSERT of the fields whose arguments are given; NULL arguments leave their
-// columns to the table's defaults. `leading` are columns with fixed values.
+// columns to the table's defaults. `computed` are leading columns whose
+// values the statement computes (column, SQL expression).
 bool insertRow(ProcHost &host, const ProcArgs &args, const char *proc, const char *table, std::span<const Field> fields,
-               DbError &error, const QList<QPair<QString, QVariant>> &leading = {});
+               DbError &error, const QList<QPair<QString, QString>> &computed = {});
 // The same for a row given as its key positions and its other positions.
 bool insertRow(ProcHost &host, const ProcArgs &args, const char *proc, const char *table, std::span<const Field> keys,
                std::span<const Field> values, DbError &error);
