@@ -156,12 +156,12 @@ int main(int argc, char *argv[])
         relay.setRoundTripMs(rtt);
         const int at = offset;
         offset += count + kWarm;
-        const bool ok = measure(relay, name, "status", rtt, count,
-                                [&](int i) { return status.enter(code(0, at + i)) == BookState::Outcome::Changed; }) &&
-                        measure(relay, name, "batch", rtt, count,
-                                [&](int i) { return repair.enter(code(1, at + i)) == DealProcess::Outcome::Added; }) &&
-                        measure(relay, name, "transfer", rtt, count,
-                                [&](int i) { return transferCopies(context, plan, {prop(2, at + i)}).done == 1; });
+        const bool ok =
+            measure(relay, name, "status", rtt, count,
+                    [&](int i) { return status.enter(code(0, at + i)).done == 1; }) &&
+            measure(relay, name, "batch", rtt, count, [&](int i) { return repair.enter(code(1, at + i)).done == 1; }) &&
+            measure(relay, name, "transfer", rtt, count,
+                    [&](int i) { return transferCopies(context, plan, {prop(2, at + i)}).done == 1; });
         if (!ok) {
             std::fprintf(stderr, "%s\n", qUtf8Printable(context.errors().text));
             return 1;
