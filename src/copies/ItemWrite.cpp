@@ -51,6 +51,11 @@ int ItemTransaction::fail()
 {
     const ErrorRecord error = context_.db().error();
     cancel();
+    return report(error);
+}
+
+int ItemTransaction::report(const ErrorRecord &error)
+{
     // Another operator has just entered the copy into the same batch (a
     // writer that did not lock the copy, or a copy whose status the entry
     // leaves alone): that is this copy's refusal, and a run goes on.
@@ -193,10 +198,10 @@ int ItemTransaction::finish(const WriteTail &t)
 
 int ItemTransaction::commit()
 {
-    if (tx_.commit() < 0) {
-        context_.db().showDbError();
-        return -1;
-    }
+    // Queued writes meet the database with the commit: a key another
+    // operator has just taken is refused here as it would be at its write.
+    if (tx_.commit() < 0)
+        return report(context_.db().error());
     Q_EMIT ChangeNotice::of(context_).copiesChanged(touched_);
     return 0;
 }

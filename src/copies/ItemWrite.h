@@ -125,6 +125,10 @@ public:
     void touched(const QString &propNo) { touched_.append(propNo); }
 
 private:
+    // Shows a failure of the transaction, already ended: a batch key taken
+    // meanwhile as the copy's refusal (EDC004), anything else as the
+    // database error. Always -1.
+    int report(const ErrorRecord &error);
     AppContext &context_;
     Transaction tx_;
     CopyLock lockFailed();

@@ -74,7 +74,7 @@ DealProcess::Outcome BookCheckBack::add(const ItemRow &found)
         writeLog(tx, row.propNo, date, std::nullopt, QString(), QStringLiteral("33"), QString()) < 0)
         return tx.refused() ? Outcome::Refused : Outcome::Failed;
     if (finishEntry(tx, row, before, date, QString()) < 0)
-        return Outcome::Failed;
+        return tx.refused() ? Outcome::Refused : Outcome::Failed;
     // What the repair row says about the copy, in the input boxes.
     target = repair.text(0, 6);
     fee = repair.text(0, 7);

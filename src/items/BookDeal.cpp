@@ -109,7 +109,7 @@ DealProcess::Outcome BookDeal::write(ItemTransaction &tx, ItemRow row, const QSt
         return tx.refused() ? Outcome::Refused : Outcome::Failed;
     const QString status = deal_form::statusSet(type_);
     if (finishEntry(tx, row, status, date, lendFlag) < 0)
-        return Outcome::Failed;
+        return tx.refused() ? Outcome::Refused : Outcome::Failed;
     row.status = status;
     row.statusDate = date;
     DealRow d;
