@@ -6,6 +6,7 @@
 #include "core/WorkLog.h"
 #include "db/OraError.h"
 
+#include <QRegularExpression>
 #include <algorithm>
 
 namespace kestra {
@@ -103,6 +104,8 @@ ItemTransaction::CopyLock ItemTransaction::lockCopy(ItemRow &row, CirculationRow
     CirculationRow item;
     if (readCirculation(s, row.propNo, item, lock) < 0)
         return lockFailed();
+    lockedPropNo_ = row.propNo;
+    lockedHasItem_ = item.exists;
     bool changed = row.status != copy.text(0, 0) || row.disLocation != copy.text(0, 1);
     row.status = copy.text(0, 0);
     row.disLocation = copy.text(0, 1);
@@ -130,13 +133,24 @@ int ItemTransaction::serverDate(QString &date)
     return 0;
 }
 
+// A statement that may add or remove circulation rows (the item table, an
+// *_item procedure) makes what lockCopy read about them stale.
+void ItemTransaction::forgetLockedItem(const QString &sql)
+{
+    static const QRegularExpression touchesItem(QStringLiteral("item\\b"), QRegularExpression::CaseInsensitiveOption);
+    if (!lockedPropNo_.isEmpty() && touchesItem.match(sql).hasMatch())
+        lockedPropNo_.clear();
+}
+
 int ItemTransaction::execute(const QString &sql)
 {
+    forgetLockedItem(sql);
     return db().execute(sql) < 0 ? fail() : 0;
 }
 
 int ItemTransaction::callProc(const QString &call)
 {
+    forgetLockedItem(call);
     return db().callProc(call) < 0 ? fail() : 0;
 }
 
@@ -167,10 +181,12 @@ int ItemTransaction::updateCopy(const CopyChange &c)
 {
     const QString copy =
         positionalArgs(22, {{1, c.propNo}, {15, c.status}, {16, c.date}, {19, c.operatorNo}, {22, c.disLocation}});
+    const bool known = c.itemRow || c.propNo == lockedPropNo_;
+    const bool hasItem = c.itemRow ? *c.itemRow : lockedHasItem_;
     if (callProc(QStringLiteral("update00_indi_acct ") + copy) < 0)
         return -1;
     touched(c.propNo);
-    const int items = c.itemRow ? int(*c.itemRow) : countItemRows(db(), c.propNo);
+    const int items = known ? int(hasItem) : countItemRows(db(), c.propNo);
     if (items < 0)
         return fail();
     if (items == 0)

@@ -129,6 +129,7 @@ private:
     // meanwhile as the copy's refusal (EDC004), anything else as the
     // database error. Always -1.
     int report(const ErrorRecord &error);
+    void forgetLockedItem(const QString &sql);
     AppContext &context_;
     Transaction tx_;
     CopyLock lockFailed();
@@ -136,6 +137,11 @@ private:
     QString serverDate_;
     QStringList touched_;
     bool refused_ = false;
+    // The copy lockCopy read, and whether it has a circulation row: a change
+    // of that copy needs no count of its item rows (a round trip of its own
+    // inside a queued transaction).
+    QString lockedPropNo_;
+    bool lockedHasItem_ = false;
 };
 
 // The argument list of a positional procedure: count NULLs with the given

@@ -182,6 +182,27 @@ private Q_SLOTS:
             QCOMPARE(other->prompter().lastText(), b.messages().messageText(u"EDC004"_s));
             QCOMPARE(lib.count(u"deal_log WHERE prop_no='P4'"_s), 1);
         }
+        {
+            // The lock's read of the circulation row stands in for the count
+            // of item rows, until the transaction adds one itself.
+            QVERIFY(lib.f.exec(u"DELETE FROM item WHERE prop_no='P2'"_s));
+            QCOMPARE(readItemRow(b.db(), u"P2"_s, InputType::Accession, p2), 1);
+            ItemTransaction tx(b);
+            QCOMPARE(tx.lockCopy(p2), ItemTransaction::CopyLock::Same);
+            QCOMPARE(tx.execute(u"INSERT INTO item (prop_no,marc_rec_no,call_no,location,bar_code,book_stat_code,"
+                                u"book_lend_flag) SELECT prop_no,marc_rec_no,call_no,dis_location,bar_code,"
+                                u"book_stat_code,'0' FROM indi_acct WHERE prop_no='P2'"_s),
+                     0);
+            QString date;
+            QCOMPARE(tx.serverDate(date), 0);
+            CopyChange change;
+            change.propNo = u"P2"_s;
+            change.status = u"43"_s;
+            change.date = date;
+            QCOMPARE(tx.updateCopy(change), 0);
+            QCOMPARE(tx.commit(), 0);
+            QCOMPARE(lib.snapshot(u"SELECT book_stat_code FROM item WHERE prop_no='P2'"_s), u"43"_s);
+        }
     }
 
     // Two operators set the same copy to 42: the second one's log line and
