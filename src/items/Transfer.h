@@ -63,7 +63,7 @@ StepOutcome transferStep(ItemTransaction &tx, const TransferPlan &plan, const QS
 // "正在执行书刊调拨"; a refusal or a failure ends the run, the copies moved
 // before it stay moved. `moved` receives the positions of the copies moved.
 ScanReport transferCopies(AppContext &context, const TransferPlan &plan, const QStringList &propNos,
-                         QList<int> *moved = nullptr);
+                          QList<int> *moved = nullptr);
 
 // One copy on its own: 1 moved; 0 refused (shown); -1 failed (rolled back,
 // the error shown).
