@@ -1,6 +1,7 @@
 #include "copies/ItemWrite.h"
 
 #include "copies/ChangeNotice.h"
+#include "copies/ItemCodes.h"
 #include "copies/ItemRecord.h"
 #include "core/AppContext.h"
 #include "core/WorkLog.h"
@@ -220,6 +221,18 @@ int ItemTransaction::commit()
         return report(context_.db().error());
     Q_EMIT ChangeNotice::of(context_).copiesChanged(touched_);
     return 0;
+}
+
+WriteTail statusChangeTail(const ItemRow &row, const QString &newStatus)
+{
+    WriteTail tail;
+    tail.lendableRecord = row.marcRecNo;
+    tail.logCode = QStringLiteral("30019");
+    tail.marcRecNo = row.marcRecNo;
+    tail.propNo = row.propNo;
+    tail.data1 = item_status::name(row.status);
+    tail.data2 = item_status::name(newStatus);
+    return tail;
 }
 
 } // namespace kestra

@@ -59,11 +59,17 @@ struct WriteTail {
     QString data3;
 };
 
+// The tail of a change of a copy's status: the lendable recount and the
+// operation-log line 30019 with the old and new status names. The caller
+// adds the workload it counts (none when the work is another operation's).
+WriteTail statusChangeTail(const ItemRow &row, const QString &newStatus);
+
 // One business operation on copies as one transaction, its writes queued
-// and sent with the commit or the next read (Session::beginQueuedTrans). Begins when built
-// and rolls back when it goes out of scope uncommitted; every write that
-// fails rolls back at once and shows the database error, so a caller only
-// returns on -1. A "no" to a question on the way rolls back too.
+// and sent with the commit or the next read (Session::beginQueuedTrans).
+// Begins when built and rolls back when it goes out of scope uncommitted.
+// A write that fails, at once or when the queue reaches the server (the
+// next read, the commit), rolls back and shows the database error, so a
+// caller only returns on -1. A "no" to a question on the way rolls back too.
 class ItemTransaction {
 public:
     explicit ItemTransaction(AppContext &context);

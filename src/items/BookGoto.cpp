@@ -45,22 +45,6 @@ bool needsTakeBack(const QString &status)
     return statuses.contains(status);
 }
 
-StepOutcome gotoImportStep(BookGoto::Outcome outcome)
-{
-    switch (outcome) {
-    case BookGoto::Outcome::Listed:
-        return StepOutcome::Done;
-    case BookGoto::Outcome::Cancelled:
-        return StepOutcome::Declined;
-    case BookGoto::Outcome::Failed:
-        return StepOutcome::Failed;
-    case BookGoto::Outcome::Empty:
-    case BookGoto::Outcome::Refused:
-        break;
-    }
-    return StepOutcome::Refused;
-}
-
 } // namespace
 
 BookGoto::BookGoto(AppContext &context, const BarcodeSettings &barcode)
@@ -279,14 +263,7 @@ BookGoto::Outcome BookGoto::takeBack(ItemRow &row, QString &lendFlag)
         return Outcome::Failed;
     // A status change like any other, logged as one (the work counted is
     // the transfer's).
-    WriteTail tail;
-    tail.lendableRecord = row.marcRecNo;
-    tail.logCode = QStringLiteral("30019");
-    tail.marcRecNo = row.marcRecNo;
-    tail.propNo = row.propNo;
-    tail.data1 = item_status::name(row.status);
-    tail.data2 = item_status::name(restored);
-    if (tx.finish(tail) < 0)
+    if (tx.finish(statusChangeTail(row, restored)) < 0)
         return Outcome::Failed;
     row.status = restored;
     return Outcome::Listed;
@@ -378,7 +355,7 @@ ScanReport BookGoto::importFile(const QString &path)
     import.setProblemFile(&problems);
     importing_ = true;
     const ScanReport report =
-        import.runFile(path, [this](const QString &code) { return gotoImportStep(enterText(code)); });
+        import.runFile(path, [this](const QString &code) { return stepOutcomeOf(enterText(code), Outcome::Listed); });
     importing_ = false;
     return report;
 }

@@ -152,14 +152,8 @@ BookState::Outcome BookState::write(ItemTransaction &tx, const ItemRow &row, con
     if (tx.execute(QStringLiteral(" update indi_acct set INDI_OPAC_FLAG = ") + sqlQuote(flag) +
                    QStringLiteral(" where prop_no = ") + sqlQuote(row.propNo)) < 0)
         return Outcome::Failed;
-    WriteTail tail;
-    tail.lendableRecord = row.marcRecNo;
+    WriteTail tail = statusChangeTail(row, target);
     tail.jobCode = QStringLiteral("310");
-    tail.logCode = QStringLiteral("30019");
-    tail.marcRecNo = row.marcRecNo;
-    tail.propNo = row.propNo;
-    tail.data1 = item_status::name(row.status);
-    tail.data2 = item_status::name(target);
     if (tx.finish(tail) < 0)
         return Outcome::Failed;
     rows_.append(ChangedCopy{row, target, flag});

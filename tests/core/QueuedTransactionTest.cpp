@@ -6,6 +6,7 @@
 // and the next one works after the reconnection.
 
 #include "core/Session.h"
+#include "support/ProcCalls.h"
 #include "support/SuiteFixture.h"
 #include "support/TestRunner.h"
 
@@ -26,16 +27,6 @@ const char *const kSeed[] = {
     "INSERT INTO item(prop_no,marc_rec_no,bar_code,book_stat_code) VALUES('P2','M1','B2','41')",
 };
 
-// A positional procedure call: count NULLs with the given 1-based
-// positions quoted.
-QString call(const char *name, int count, const QList<std::pair<int, QString>> &given)
-{
-    QStringList args(count, QStringLiteral("NULL"));
-    for (const auto &[position, value] : given)
-        args[position - 1] = sqlQuote(value);
-    return QLatin1String(name) + u' ' + args.join(u',');
-}
-
 // What a status change writes for one copy, in the order the forms write it.
 QStringList statusChange(const QString &prop, const QString &status, const QString &barCode = {})
 {
@@ -44,8 +35,8 @@ QStringList statusChange(const QString &prop, const QString &status, const QStri
     if (!barCode.isEmpty())
         copy.append({13, barCode});
     return {
-        call("update00_indi_acct", 22, copy),
-        call("update01_item", 22, {{1, prop}, {7, status}, {17, QStringLiteral("2026-03-14")}}),
+        procCall("update00_indi_acct", 22, copy),
+        procCall("update01_item", 22, {{1, prop}, {7, status}, {17, QStringLiteral("2026-03-14")}}),
         QStringLiteral("LT_deal_log 'L1','D1','2',%1,'2026-03-14',1.5,'T','41','W01','备注'").arg(sqlQuote(prop)),
         QStringLiteral("update_lendable_copies 'M1'"),
         QStringLiteral("XT_wkr_job_qty '301','W01',1,1,2.5"),
@@ -94,15 +85,6 @@ QString copyRows(SuiteFixture &f, const QString &prop)
 class QueuedTransactionTest : public QObject {
     Q_OBJECT
 
-    static bool seed(SuiteFixture &f)
-    {
-        for (const char *sql : kSeed) {
-            if (!f.exec(QString::fromUtf8(sql)))
-                return false;
-        }
-        return true;
-    }
-
 private Q_SLOTS:
     // The same change of two copies, one at once and one queued: the same
     // copy, circulation, processing-log and operation-log rows, the counter
@@ -114,7 +96,7 @@ private Q_SLOTS:
         QFETCH(int, backend);
         SuiteFixture f;
         KESTRA_OPEN_SUITE(f, backend);
-        QVERIFY(seed(f));
+        QVERIFY(execAll(f, kSeed));
         Session &db = f.db();
         QCOMPARE(runCopy(db, statusChange(QStringLiteral("P1"), QStringLiteral("42")), Transaction::Writes::AtOnce), 0);
         QCOMPARE(runCopy(db, statusChange(QStringLiteral("P2"), QStringLiteral("42")), Transaction::Writes::Queued), 0);
@@ -141,7 +123,7 @@ private Q_SLOTS:
         QFETCH(int, backend);
         SuiteFixture f;
         KESTRA_OPEN_SUITE(f, backend);
-        QVERIFY(seed(f));
+        QVERIFY(execAll(f, kSeed));
         Session &db = f.db();
         const QStringList calls = statusChange(QStringLiteral("P2"), QStringLiteral("43"), QStringLiteral("B1"));
         QStringList reordered = calls;
@@ -170,7 +152,7 @@ private Q_SLOTS:
         QFETCH(int, backend);
         SuiteFixture f;
         KESTRA_OPEN_SUITE(f, backend);
-        QVERIFY(seed(f));
+        QVERIFY(execAll(f, kSeed));
         Session &db = f.db();
         const QStringList calls = statusChange(QStringLiteral("P404"), QStringLiteral("42"));
         QCOMPARE(runCopy(db, calls, Transaction::Writes::AtOnce), -1);
@@ -191,7 +173,7 @@ private Q_SLOTS:
         QFETCH(int, backend);
         SuiteFixture f;
         KESTRA_OPEN_SUITE(f, backend);
-        QVERIFY(seed(f));
+        QVERIFY(execAll(f, kSeed));
         Session &db = f.db();
         {
             Transaction tx(db, Transaction::Writes::Queued);
@@ -217,7 +199,7 @@ private Q_SLOTS:
     {
         SuiteFixture f;
         KESTRA_OPEN_SUITE(f, int(TestDatabase::Kind::Postgres));
-        QVERIFY(seed(f));
+        QVERIFY(execAll(f, kSeed));
         Session &db = f.db();
         QCOMPARE(runCopy(db, statusChange(QStringLiteral("P1"), QStringLiteral("42")), Transaction::Writes::Queued), 0);
         const QString pid = f.one(QStringLiteral("select pg_backend_pid() from dual"));

@@ -5,6 +5,7 @@
 #include "core/Session.h"
 #include "db/Backends.h"
 #include "db/SchemaInstaller.h"
+#include "support/ProcCalls.h"
 #include "support/TestContext.h"
 #include "support/TestDatabase.h"
 #include "support/TestRunner.h"
@@ -40,11 +41,7 @@ QString q(const QString &text)
 // NULL everywhere else.
 QString call22(const char *proc, const QString &key, std::initializer_list<std::pair<int, QString>> given)
 {
-    QStringList args(22, QStringLiteral("NULL"));
-    args[0] = q(key);
-    for (const auto &[position, value] : given)
-        args[position - 1] = q(value);
-    return QString::fromLatin1(proc) + u' ' + args.join(u',');
+    return copyProcCall(proc, key, given);
 }
 
 QString call(const char *proc, const QStringList &literals)

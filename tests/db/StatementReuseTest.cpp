@@ -6,6 +6,7 @@
 // between transactions.
 
 #include "core/Session.h"
+#include "support/ProcCalls.h"
 #include "support/SuiteFixture.h"
 #include "support/TestRunner.h"
 
@@ -26,31 +27,14 @@ const char *const kSeed[] = {
     "INSERT INTO item(prop_no,marc_rec_no,bar_code,book_stat_code) VALUES('P1','M1','B1','41')",
 };
 
-bool seed(SuiteFixture &f)
-{
-    for (const char *sql : kSeed) {
-        if (!f.exec(QString::fromUtf8(sql)))
-            return false;
-    }
-    return true;
-}
-
-// update00_indi_acct with the given 1-based positions quoted, NULL elsewhere.
 QString copyCall(const QString &key, const QList<std::pair<int, QString>> &given)
 {
-    QStringList args(22, QStringLiteral("NULL"));
-    args[0] = sqlQuote(key);
-    for (const auto &[position, value] : given)
-        args[position - 1] = sqlQuote(value);
-    return QStringLiteral("update00_indi_acct ") + args.join(u',');
+    return copyProcCall("update00_indi_acct", key, given);
 }
 
 QString itemInsert(const QString &key)
 {
-    QStringList args(22, QStringLiteral("NULL"));
-    args[0] = sqlQuote(key);
-    args[1] = sqlQuote(QStringLiteral("M1"));
-    return QStringLiteral("insert_item ") + args.join(u',');
+    return copyProcCall("insert_item", key, {{2, QStringLiteral("M1")}});
 }
 
 // The date and time of the newest operation-log row of a type.
@@ -83,7 +67,7 @@ private Q_SLOTS:
         QFETCH(int, backend);
         SuiteFixture f;
         KESTRA_OPEN_SUITE(f, backend);
-        QVERIFY(seed(f));
+        QVERIFY(execAll(f, kSeed));
         Session &db = f.db();
         for (int round = 0; round < 2; ++round) {
             QCOMPARE(db.callProc(itemInsert(QStringLiteral("P9"))), -1);
@@ -110,7 +94,7 @@ private Q_SLOTS:
         QFETCH(int, backend);
         SuiteFixture f;
         KESTRA_OPEN_SUITE(f, backend);
-        QVERIFY(seed(f));
+        QVERIFY(execAll(f, kSeed));
         Session &db = f.db();
         // Text columns of indi_acct, by position: each subset is its own
         // UPDATE text.
@@ -146,7 +130,7 @@ private Q_SLOTS:
         QFETCH(int, backend);
         SuiteFixture f;
         KESTRA_OPEN_SUITE(f, backend);
-        QVERIFY(seed(f));
+        QVERIFY(execAll(f, kSeed));
         Session &db = f.db();
         const QString nothing = QStringLiteral("delete01_item NULL");
         const QString duplicate = QStringLiteral("INSERT INTO marc(marc_rec_no) VALUES('M1')");
