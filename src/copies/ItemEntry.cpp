@@ -122,7 +122,7 @@ Entry ItemEntry::lookup(const QString &code, InputType type)
     e.code = code;
     if (code.isEmpty())
         return e;
-    const int found = readItemRow(context_.db(), code, type, e.row);
+    const int found = readItemRow(context_.db(), code, type, e.row, readCirculation_);
     if (found < 0) {
         e.status = Entry::Status::Failed;
         context_.db().showDbError();

@@ -111,6 +111,9 @@ public:
     void setProcessingLocation(const QString &location) { processingLocation_ = location; }
     // Whether the lookup tests the operator's right on the copy's location.
     void setCheckRights(bool on) { checkRights_ = on; }
+    // Whether the lookup reads the copy's circulation row along with it
+    // (ItemRow::circulation), for a form whose checks need it.
+    void setReadCirculation(bool on) { readCirculation_ = on; }
 
     QString normalise(const QString &text) const;
 
@@ -130,6 +133,7 @@ private:
     InputType inputType_ = InputType::Barcode;
     QString processingLocation_;
     bool checkRights_ = true;
+    bool readCirculation_ = false;
 };
 
 } // namespace kestra

@@ -16,12 +16,28 @@ QString itemLookupSql(const QString &code, InputType type)
            sqlQuote(code) + QStringLiteral(" AND indi_acct.marc_rec_no=marc.marc_rec_no ");
 }
 
-int readItemRow(Session &db, const QString &code, InputType type, ItemRow &row)
+// The circulation row of the copy a code names, with its accession number
+// (a barcode is looked up in the same statement).
+static QString circulationByCodeSql(const QString &code, InputType type)
+{
+    const QString copy = type == InputType::Barcode
+                             ? QStringLiteral("(SELECT prop_no FROM indi_acct WHERE bar_code=") + sqlQuote(code) + u')'
+                             : QStringLiteral("(") + sqlQuote(code) + u')';
+    return QStringLiteral(" SELECT book_lend_flag,total_circ_times,location,book_stat_code,prop_no FROM Item "
+                          "WHERE prop_no IN ") +
+           copy;
+}
+
+int readItemRow(Session &db, const QString &code, InputType type, ItemRow &row, bool withCirculation)
 {
     QueryResult r;
+    QList<QueryResult> along;
     // The summary columns of marc come through the summary read, which
     // decodes them when the catalogue stores Unicode.
-    if (db.querySummary(itemLookupSql(code, type), r) < 0)
+    const QString lookup = itemLookupSql(code, type);
+    const int read = withCirculation ? db.querySummaryAlong(lookup, {circulationByCodeSql(code, type)}, r, along)
+                                     : db.querySummary(lookup, r);
+    if (read < 0)
         return -1;
     if (r.rowCount() == 0)
         return 0;
@@ -40,6 +56,16 @@ int readItemRow(Session &db, const QString &code, InputType type, ItemRow &row)
     row.publisher = r.text(0, 12);
     row.yearVolume = r.text(0, 13);
     row.opacFlag = r.text(0, 14);
+    row.circulation.reset();
+    if (withCirculation) {
+        // A barcode given to two copies finds both circulation rows.
+        const QueryResult &items = along.front();
+        row.circulation = CirculationRow{};
+        for (int i = 0; i < items.rowCount(); ++i) {
+            if (items.text(i, 4) == row.propNo)
+                row.circulation = circulationOf(items, i);
+        }
+    }
     return 1;
 }
 
@@ -87,23 +113,41 @@ int readCopyRecord(Session &db, const QString &propNo, CopyRecord &c)
     return 1;
 }
 
+QString circulationSql(const QString &propNo, const QString &lock)
+{
+    return QStringLiteral(" SELECT book_lend_flag,total_circ_times,location,book_stat_code FROM Item WHERE prop_no=") +
+           sqlQuote(propNo) + lock;
+}
+
+CirculationRow circulationOf(const QueryResult &r, int at)
+{
+    CirculationRow row;
+    if (at >= r.rowCount())
+        return row;
+    row.exists = true;
+    row.lendFlag = r.text(at, 0);
+    row.totalCircTimes = static_cast<int>(r.number(at, 1));
+    row.location = r.text(at, 2);
+    row.status = r.text(at, 3);
+    return row;
+}
+
 int readCirculation(Session &db, const QString &propNo, CirculationRow &row, const QString &lock)
 {
     QueryResult r;
-    if (db.query(QStringLiteral(" SELECT book_lend_flag,total_circ_times,location,book_stat_code FROM Item "
-                                "WHERE prop_no=") +
-                     sqlQuote(propNo) + lock,
-                 r) < 0)
+    if (db.query(circulationSql(propNo, lock), r) < 0)
         return -1;
-    row = CirculationRow{};
-    if (r.rowCount() == 0)
-        return 0;
-    row.exists = true;
-    row.lendFlag = r.text(0, 0);
-    row.totalCircTimes = static_cast<int>(r.number(0, 1));
-    row.location = r.text(0, 2);
-    row.status = r.text(0, 3);
+    row = circulationOf(r);
     return 0;
+}
+
+int circulationFor(Session &db, const ItemRow &row, CirculationRow &circulation)
+{
+    if (row.circulation) {
+        circulation = *row.circulation;
+        return 0;
+    }
+    return readCirculation(db, row.propNo, circulation);
 }
 
 int countItemRows(Session &db, const QString &propNo)

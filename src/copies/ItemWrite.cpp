@@ -79,6 +79,13 @@ ItemTransaction::CopyLock ItemTransaction::lockFailed()
 
 ItemTransaction::CopyLock ItemTransaction::lockCopy(ItemRow &row, CirculationRow *circulation)
 {
+    QList<QueryResult> none;
+    return lockCopy(row, circulation, {}, none);
+}
+
+ItemTransaction::CopyLock ItemTransaction::lockCopy(ItemRow &row, CirculationRow *circulation, const QStringList &along,
+                                                    QList<QueryResult> &answers)
+{
     Session &s = db();
     const QString key = sqlQuote(row.propNo);
     // SQLite has one writer for the whole file, and a transaction becomes
@@ -89,22 +96,31 @@ ItemTransaction::CopyLock ItemTransaction::lockCopy(ItemRow &row, CirculationRow
         s.execute(QStringLiteral(" UPDATE indi_acct SET prop_no=prop_no WHERE prop_no=") + key) < 0)
         return lockFailed();
     // A bounded wait on Oracle (ORA-30006); PostgreSQL waits lock_timeout.
+    // The copy, its circulation row and the date the writes will carry are
+    // read together: over a network, in the round trip that begins the
+    // transaction.
     const int seconds = std::max(1, (s.lockTimeout() + 999) / 1000);
     const QString lock = QStringLiteral(" FOR UPDATE WAIT %1").arg(seconds);
-    QueryResult copy;
-    if (s.query(QStringLiteral(" SELECT book_stat_code,dis_location,rec_flag_upt_date,indi_opac_flag,marc_rec_no,"
-                               "call_no,bar_code FROM indi_acct WHERE prop_no=") +
-                    key + lock,
-                copy) < 0)
+    const QStringList reads = QStringList{QStringLiteral(" SELECT book_stat_code,dis_location,rec_flag_upt_date,"
+                                                         "indi_opac_flag,marc_rec_no,call_no,bar_code FROM indi_acct "
+                                                         "WHERE prop_no=") +
+                                              key + lock,
+                                          circulationSql(row.propNo, lock),
+                                          QStringLiteral("SELECT TO_CHAR(SYSDATE,'YYYY-MM-DD') FROM dual")} +
+                              along;
+    QList<QueryResult> read;
+    if (s.queryMany(reads, read) < 0)
         return lockFailed();
+    answers = read.mid(3);
+    const QueryResult &copy = read.at(0);
     if (copy.rowCount() == 0) {
         cancel();
         context_.showMsg(QStringLiteral("EDC001"));
         return CopyLock::Gone;
     }
-    CirculationRow item;
-    if (readCirculation(s, row.propNo, item, lock) < 0)
-        return lockFailed();
+    CirculationRow item = circulationOf(read.at(1));
+    if (serverDate_.isEmpty() && read.at(2).rowCount() == 1 && read.at(2).text(0, 0).size() == 10)
+        serverDate_ = read.at(2).text(0, 0);
     lockedPropNo_ = row.propNo;
     lockedHasItem_ = item.exists;
     bool changed = row.status != copy.text(0, 0) || row.disLocation != copy.text(0, 1);

@@ -109,6 +109,10 @@ public:
     // Another operator's open transaction on the copy is waited for as long
     // as the session's lock timeout, then Busy.
     CopyLock lockCopy(ItemRow &row, CirculationRow *circulation = nullptr);
+    // The same, with selects of the step's own that need the lock (whether
+    // the copy is in the batch already) answered in the same round trip,
+    // in `answers` in their order.
+    CopyLock lockCopy(ItemRow &row, CirculationRow *circulation, const QStringList &along, QList<QueryResult> &answers);
     // The last failure was this copy's refusal, not the run's: the copy is
     // already in the batch another operator just entered it into (the
     // processing log's unique key); rolled back with the copy's message.

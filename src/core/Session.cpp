@@ -158,6 +158,17 @@ int Session::query(const QString &sql, QueryResult &result)
     return 0;
 }
 
+int Session::queryMany(const QStringList &sqls, QList<QueryResult> &results)
+{
+    currentSql_ = sqls.join(QStringLiteral("; "));
+    DbError error;
+    if (!backend_)
+        return fail(ErrorRecord::Query, kSelect, ora::notConnected());
+    if (!backend_->queryMany(sqls, results, error))
+        return fail(ErrorRecord::Query, kSelect, error);
+    return 0;
+}
+
 void Session::decodeDumpCells(QueryResult &result) const
 {
     if (!unicodeMode_ || !dumpDecoder_)
@@ -194,6 +205,24 @@ int Session::querySummary(const QString &sql, QueryResult &result)
         if (!names.at(c).isEmpty())
             result.setColumnName(c, names.at(c));
     }
+    return 0;
+}
+
+int Session::querySummaryAlong(const QString &sql, const QStringList &others, QueryResult &result,
+                               QList<QueryResult> &answers)
+{
+    QStringList names;
+    const QString summary = unicodeMode_ ? rewriteSummaryQuery(sql, &names) : sql;
+    QList<QueryResult> all;
+    if (queryMany(QStringList{summary} + others, all) < 0)
+        return -1;
+    result = all.takeFirst();
+    decodeDumpCells(result);
+    for (int c = 0; c < names.size(); ++c) {
+        if (!names.at(c).isEmpty())
+            result.setColumnName(c, names.at(c));
+    }
+    answers = std::move(all);
     return 0;
 }
 

@@ -37,9 +37,16 @@ public:
     int close();
     bool isOpen() const;
 
-    int query(const QString &sql, QueryResult &result);           // DbQuery
-    int queryDecoded(const QString &sql, QueryResult &result);    // DbQueryDecoded
-    int querySummary(const QString &sql, QueryResult &result);    // DbQuerySummary
+    int query(const QString &sql, QueryResult &result); // DbQuery
+    // Selects that do not depend on one another, in one round trip where
+    // the server is across a network (see Backend::queryMany).
+    int queryMany(const QStringList &sqls, QList<QueryResult> &results);
+    int queryDecoded(const QString &sql, QueryResult &result); // DbQueryDecoded
+    int querySummary(const QString &sql, QueryResult &result); // DbQuerySummary
+    // querySummary, with plain selects that do not depend on it answered in
+    // the same round trip (`answers`, in their order).
+    int querySummaryAlong(const QString &sql, const QStringList &others, QueryResult &result,
+                          QList<QueryResult> &answers);
     int execute(const QString &sql, bool emptyToSpace = false);   // DbExecute
     int callProc(const QString &call, bool emptyToSpace = false); // DbCallProc
     int executeBound(const QString &block, QList<BoundParam> &params);

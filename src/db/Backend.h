@@ -3,6 +3,7 @@
 #include "db/QueryResult.h"
 
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 namespace kestra {
@@ -53,6 +54,22 @@ public:
 
     // A select; rows converted as QueryResult describes.
     virtual bool query(const QString &sql, QueryResult &result, DbError &error) = 0;
+    // Selects that do not depend on one another, answered in their order.
+    // Where the server is reached over a network (PostgreSQL) they go out
+    // together, in one round trip (with BEGIN and the queued writes of a
+    // queued transaction); elsewhere they run one after the other. All
+    // answered, or false with the first failure.
+    virtual bool queryMany(const QStringList &sqls, QList<QueryResult> &results, DbError &error)
+    {
+        results.clear();
+        for (const QString &sql : sqls) {
+            QueryResult r;
+            if (!query(sql, r, error))
+                return false;
+            results.append(std::move(r));
+        }
+        return true;
+    }
     // Any other statement, including "Begin name(args); end;" blocks.
     virtual bool execute(const QString &sql, DbError &error) = 0;
     // A block with bound parameters; output values are written back.

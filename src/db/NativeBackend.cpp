@@ -59,6 +59,37 @@ bool NativeBackend::query(const QString &sql, QueryResult &result, DbError &erro
     return nativeQuery(native(sql), result, error);
 }
 
+bool NativeBackend::queryMany(const QStringList &sqls, QList<QueryResult> &results, DbError &error)
+{
+    QStringList natives;
+    natives.reserve(sqls.size());
+    for (const QString &sql : sqls) {
+        starting(sql);
+        if (!isOpen()) {
+            error = ora::notConnected();
+            return false;
+        }
+        if (holdsSeveralStatements(sql)) {
+            error = ora::severalStatements();
+            return false;
+        }
+        natives.append(native(sql));
+    }
+    return nativeQueryMany(natives, results, error);
+}
+
+bool NativeBackend::nativeQueryMany(const QStringList &sqls, QList<QueryResult> &results, DbError &error)
+{
+    results.clear();
+    for (const QString &sql : sqls) {
+        QueryResult r;
+        if (!nativeQuery(sql, r, error))
+            return false;
+        results.append(std::move(r));
+    }
+    return true;
+}
+
 bool NativeBackend::execute(const QString &sql, DbError &error)
 {
     starting(sql);

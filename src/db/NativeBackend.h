@@ -32,6 +32,7 @@ public:
     BackendTarget::Kind kind() const override = 0;
 
     bool query(const QString &sql, QueryResult &result, DbError &error) override;
+    bool queryMany(const QStringList &sqls, QList<QueryResult> &results, DbError &error) override;
     bool execute(const QString &sql, DbError &error) override;
     bool executeBound(const QString &block, QList<BoundParam> &params, DbError &error) override;
 
@@ -56,6 +57,9 @@ protected:
     // transaction usable when it fails.
     virtual bool nativeQuery(const QString &sql, QueryResult &result, DbError &error) = 0;
     virtual bool nativeExec(const QString &sql, DbError &error) = 0;
+    // Several native selects; one after the other unless the backend can
+    // send them together.
+    virtual bool nativeQueryMany(const QStringList &sqls, QList<QueryResult> &results, DbError &error);
     // Plain commands without statement protection (BEGIN, COMMIT, SAVEPOINT ...).
     virtual bool command(const QString &sql, DbError &error) = 0;
 

@@ -432,12 +432,9 @@ PGresult *PgBackend::protectedExec(const QString &sql, DbError &error)
     return result;
 }
 
-bool PgBackend::nativeQuery(const QString &sql, QueryResult &result, DbError &error)
+// The rows of a select's answer, converted as QueryResult describes.
+static QueryResult pgQueryResult(PGresult *res)
 {
-    ResultGuard guard{queueing_ ? behindQueue(queued(sql, {}, false), error) : protectedExec(sql, error)};
-    if (guard.result == nullptr)
-        return false;
-    PGresult *res = guard.result;
     const int columns = PQnfields(res);
     const int rows = PQntuples(res);
     QList<QueryResult::Column> cols;
@@ -447,7 +444,7 @@ bool PgBackend::nativeQuery(const QString &sql, QueryResult &result, DbError &er
         const int mod = PQfmod(res, c);
         cols.append({textOf(PQfname(res, c)), columnType(PQftype(res, c)), mod > 4 ? mod - 4 : -1});
     }
-    result = QueryResult(cols);
+    QueryResult result(cols);
     QList<QVariant> row(columns);
     for (int r = 0; r < rows; ++r) {
         for (int c = 0; c < columns; ++c) {
@@ -462,6 +459,39 @@ bool PgBackend::nativeQuery(const QString &sql, QueryResult &result, DbError &er
                 row[c] = QByteArray::fromRawData(value, PQgetlength(res, r, c)).toDouble();
         }
         result.appendRow(row);
+    }
+    return result;
+}
+
+bool PgBackend::nativeQuery(const QString &sql, QueryResult &result, DbError &error)
+{
+    ResultGuard guard{queueing_ ? behindQueue(queued(sql, {}, false), error) : protectedExec(sql, error)};
+    if (guard.result == nullptr)
+        return false;
+    result = pgQueryResult(guard.result);
+    return true;
+}
+
+bool PgBackend::nativeQueryMany(const QStringList &sqls, QList<QueryResult> &results, DbError &error)
+{
+    // In a transaction that is not queued each statement runs under its
+    // savepoint, one at a time.
+    if (!queueing_ && inTransaction())
+        return NativeBackend::nativeQueryMany(sqls, results, error);
+    QList<Queued> entries;
+    entries.reserve(sqls.size());
+    for (const QString &sql : sqls)
+        entries.append(queued(sql, {}, false));
+    QList<const Queued *> lasts;
+    for (const Queued &q : entries)
+        lasts.append(&q);
+    QList<PGresult *> answers;
+    if (!sendQueue(lasts, answers, error))
+        return false;
+    results.clear();
+    for (PGresult *r : answers) {
+        results.append(pgQueryResult(r));
+        PQclear(r);
     }
     return true;
 }

@@ -50,6 +50,8 @@ public:
 protected:
     bool nativeQuery(const QString &sql, QueryResult &result, DbError &error) override;
     bool nativeExec(const QString &sql, DbError &error) override;
+    // Outside a transaction, or in a queued one: in one pipeline.
+    bool nativeQueryMany(const QStringList &sqls, QList<QueryResult> &results, DbError &error) override;
     bool command(const QString &sql, DbError &error) override;
     bool beginProcedure(bool ownTransaction, DbError &error) override;
     bool endProcedure(bool ownTransaction, bool succeeded, DbError &error) override;
@@ -66,9 +68,10 @@ private:
     };
     Queued queued(const QString &sql, const QVariantList &params, bool prepare) const;
     void enqueue(const QString &sql, const QVariantList &params, bool prepare);
-    // Sends the owed BEGIN, the queued writes and `last` (when given) in
-    // one pipeline; the result of `last` is handed over in lastResult.
-    bool sendQueue(const Queued *last, PGresult **lastResult, DbError &error);
+    // Sends the owed BEGIN, the queued writes and `lasts` in one pipeline;
+    // the results of `lasts` are handed over in `results`, in their order
+    // (all of them, or none with the first failure in `error`).
+    bool sendQueue(const QList<const Queued *> &lasts, QList<PGresult *> &results, DbError &error);
     // `last` sent behind the queue; its result or nullptr with the error.
     PGresult *behindQueue(const Queued &last, DbError &error);
     void dropQueue();

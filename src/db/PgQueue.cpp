@@ -125,15 +125,15 @@ bool PgBackend::execChanging(const QString &sql, const QVariantList &params, con
 
 PGresult *PgBackend::behindQueue(const Queued &last, DbError &error)
 {
-    PGresult *result = nullptr;
-    if (!sendQueue(&last, &result, error))
+    QList<PGresult *> results;
+    if (!sendQueue({&last}, results, error))
         return nullptr;
-    return result;
+    return results.front();
 }
 
-bool PgBackend::sendQueue(const Queued *last, PGresult **lastResult, DbError &error)
+bool PgBackend::sendQueue(const QList<const Queued *> &lasts, QList<PGresult *> &results, DbError &error)
 {
-    *lastResult = nullptr;
+    results = QList<PGresult *>(lasts.size(), nullptr);
     if (conn_ == nullptr) {
         error = ora::notConnected();
         return false;
@@ -148,8 +148,7 @@ bool PgBackend::sendQueue(const Queued *last, PGresult **lastResult, DbError &er
         order.append(&kBegin);
     for (const Queued &q : pending)
         order.append(&q);
-    if (last != nullptr)
-        order.append(last);
+    order.append(lasts);
 
     // What went out, in order: each statement, and the prepare before it
     // when its text is new to the connection.
@@ -189,8 +188,8 @@ bool PgBackend::sendQueue(const Queued *last, PGresult **lastResult, DbError &er
     bool failed = false;
     DbError first;
     const Queued *failedEntry = nullptr;
-    PGresult *result = nullptr;
     for (const Sent &s : sent) {
+        const qsizetype answer = s.preparedAs.isEmpty() ? lasts.indexOf(s.entry) : -1;
         while (PGresult *r = PQgetResult(conn_)) {
             const ExecStatusType status = PQresultStatus(r);
             const bool good = status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK || status == PGRES_EMPTY_QUERY;
@@ -202,8 +201,8 @@ bool PgBackend::sendQueue(const Queued *last, PGresult **lastResult, DbError &er
                 running_ = s.entry->running;
                 first = errorOf(r);
             }
-            if (good && s.entry == last && s.preparedAs.isEmpty() && result == nullptr)
-                result = r;
+            if (good && answer >= 0 && results.at(answer) == nullptr)
+                results[answer] = r;
             else
                 PQclear(r);
         }
@@ -228,16 +227,15 @@ bool PgBackend::sendQueue(const Queued *last, PGresult **lastResult, DbError &er
             PQclear(r);
         PQexitPipelineMode(conn_);
     }
-    if (ok && !failed && (last == nullptr || result != nullptr)) {
-        *lastResult = result;
+    if (ok && !failed && !results.contains(nullptr))
         return true;
-    }
-    PQclear(result);
+    for (PGresult *&r : results)
+        PQclear(std::exchange(r, nullptr));
     if (failed) {
         error = first;
         // A queued write failed: the client's statement it belonged to is
         // named, not the read or the commit that sent it.
-        if (failedEntry != last && failedEntry != &kBegin)
+        if (!lasts.contains(failedEntry) && failedEntry != &kBegin)
             setFailedStatement(failedEntry->statement);
     } else if (PQstatus(conn_) != CONNECTION_OK) {
         error = errorOf(nullptr);
@@ -261,8 +259,9 @@ bool PgBackend::commit(DbError &error)
         return true;
     }
     const Queued commitEntry = queued(QStringLiteral("COMMIT"), {}, false);
-    PGresult *answer = nullptr;
-    bool committed = sendQueue(&commitEntry, &answer, error);
+    QList<PGresult *> answers;
+    bool committed = sendQueue({&commitEntry}, answers, error);
+    PGresult *answer = answers.value(0);
     // A transaction that failed on the server answers COMMIT with ROLLBACK.
     if (committed && qstrcmp(PQcmdStatus(answer), "ROLLBACK") == 0) {
         error = ora::rolledBack(QStringLiteral("the server answered COMMIT with ROLLBACK"));

@@ -10,7 +10,9 @@ namespace kestra {
 
 BookDeal::BookDeal(AppContext &context, const BarcodeSettings &barcode, const QString &type)
     : DealProcess(context, barcode, type)
-{}
+{
+    entry_.setReadCirculation(true);
+}
 
 DealProcess::Outcome BookDeal::add(const ItemRow &found)
 {
@@ -24,16 +26,17 @@ DealProcess::Outcome BookDeal::add(const ItemRow &found)
         feeValue = *parsed;
     }
     CirculationRow circ;
-    if (readCirculation(context_.db(), row.propNo, circ) < 0) {
+    if (circulationFor(context_.db(), row, circ) < 0) {
         context_.db().showDbError();
         return Outcome::Failed;
     }
+    // Whether the copy is in the batch already is asked with its lock, in
+    // the same round trip; the other checks need nothing more from the
+    // database and come first.
     const auto checks = [&] {
         copy_check::Verdict v = copy_check::inCollection(context_, row, false);
         if (v == copy_check::Verdict::Pass)
             v = copy_check::atLocation(context_, row, batch_.location);
-        if (v == copy_check::Verdict::Pass)
-            v = copy_check::notInBatch(context_, row, batch_.location, batch_.number, type_);
         if (v == copy_check::Verdict::Pass)
             v = copy_check::notOnLoan(context_, circ);
         if (v == copy_check::Verdict::Pass && row.status == QLatin1String("39")) {
@@ -47,7 +50,11 @@ DealProcess::Outcome BookDeal::add(const ItemRow &found)
         return outcomeOf<Outcome>(v);
 
     ItemTransaction tx(context_);
-    v = copy_check::relocked(tx.lockCopy(row, &circ), checks);
+    QList<QueryResult> inBatch;
+    v = copy_check::relocked(
+        tx.lockCopy(row, &circ, {copy_check::inBatchSql(row, batch_.location, batch_.number, type_)}, inBatch), checks);
+    if (v == copy_check::Verdict::Pass)
+        v = copy_check::notInBatch(context_, inBatch.front());
     if (v != copy_check::Verdict::Pass)
         return outcomeOf<Outcome>(v);
     // A lost copy found again first gets a collection status, which then

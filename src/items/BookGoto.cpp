@@ -52,6 +52,7 @@ BookGoto::BookGoto(AppContext &context, const BarcodeSettings &barcode)
       picks_(gotoColumns(context), true), titleCopies_(context)
 {
     plan_.source = context.session().currentLocation;
+    entry_.setReadCirculation(true);
 }
 
 bool BookGoto::hasKindRight(transfer::Kind kind)
@@ -187,7 +188,7 @@ BookGoto::Outcome BookGoto::gather(const ItemRow &found)
         return Outcome::Refused;
     }
     CirculationRow circ;
-    if (readCirculation(context_.db(), found.propNo, circ) < 0) {
+    if (circulationFor(context_.db(), found, circ) < 0) {
         context_.db().showDbError();
         return Outcome::Failed;
     }

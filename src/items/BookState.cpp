@@ -57,6 +57,7 @@ BookState::BookState(AppContext &context, const BarcodeSettings &barcode)
     // The status change may touch copies of any location: it is a
     // supervisor's command of its own right.
     entry_.setCheckRights(false);
+    entry_.setReadCirculation(true);
     location_ = context.session().currentLocation;
 }
 
@@ -97,7 +98,7 @@ BookState::Outcome BookState::change(const ItemRow &found)
     if (verdict != copy_check::Verdict::Pass)
         return outcomeOf<Outcome>(verdict);
     CirculationRow circ;
-    if (readCirculation(context_.db(), row.propNo, circ) < 0) {
+    if (circulationFor(context_.db(), row, circ) < 0) {
         context_.db().showDbError();
         return Outcome::Failed;
     }

@@ -82,24 +82,14 @@ bool destinationValid(AppContext &context, const TransferPlan &plan)
 StepOutcome transferStep(ItemTransaction &tx, const TransferPlan &plan, const QString &propNo)
 {
     AppContext &context = tx.context();
-    Session &db = tx.db();
-    // Locked first, so that what is read below stays as read until the commit.
-    ItemRow held;
-    held.propNo = propNo;
-    const copy_check::Verdict locked = copy_check::relocked(tx.lockCopy(held), {});
+    // Locked first, and read as it is now: another operator may have
+    // changed it since it was listed.
+    ItemRow copy;
+    copy.propNo = propNo;
+    CirculationRow circ;
+    const copy_check::Verdict locked = copy_check::relocked(tx.lockCopy(copy, &circ), {});
     if (locked != copy_check::Verdict::Pass) // gone: EDC001
         return locked == copy_check::Verdict::Failed ? StepOutcome::Failed : StepOutcome::Refused;
-    CopyRecord copy;
-    const int found = readCopyRecord(db, propNo, copy);
-    if (found < 0) {
-        tx.fail();
-        return StepOutcome::Failed;
-    }
-    if (found == 0) {
-        tx.cancel();
-        context.showMsg(QStringLiteral("EDC001"));
-        return StepOutcome::Refused;
-    }
     // Another operator may have moved it since it was listed.
     if (plan.source != transfer::AllLocations && copy.disLocation != plan.source) {
         tx.cancel();
@@ -116,12 +106,7 @@ StepOutcome transferStep(ItemTransaction &tx, const TransferPlan &plan, const QS
     // With "All" as the source each copy comes from its own location: the
     // history row, the loan and the reservations name that one.
     const QString from = copy.disLocation;
-    CirculationRow circ;
     QString date;
-    if (readCirculation(db, propNo, circ) < 0) {
-        tx.fail();
-        return StepOutcome::Failed;
-    }
     if (tx.serverDate(date) < 0)
         return StepOutcome::Failed;
     QString flag = circ.lendFlag.trimmed();

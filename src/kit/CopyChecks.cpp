@@ -54,16 +54,25 @@ Verdict statusAllowed(AppContext &context, const ItemRow &row, const QStringList
     return allowed.contains(row.status) ? Verdict::Pass : refuse(context, QStringLiteral("EDC026"));
 }
 
+QString inBatchSql(const ItemRow &row, const QString &location, const QString &batchNo, const QString &type)
+{
+    return QStringLiteral(" SELECT prop_no from deal_log WHERE prop_no=") + sqlQuote(row.propNo) +
+           QStringLiteral(" AND location=") + sqlQuote(location) + QStringLiteral(" AND deal_batch_no=") +
+           sqlQuote(batchNo) + QStringLiteral(" AND deal_type_code=") + sqlQuote(type);
+}
+
+Verdict notInBatch(AppContext &context, const QueryResult &inBatch)
+{
+    return inBatch.rowCount() > 0 ? refuse(context, QStringLiteral("EDC004")) : Verdict::Pass;
+}
+
 Verdict notInBatch(AppContext &context, const ItemRow &row, const QString &location, const QString &batchNo,
                    const QString &type)
 {
     QueryResult found;
-    const QString sql = QStringLiteral(" SELECT prop_no from deal_log WHERE prop_no=") + sqlQuote(row.propNo) +
-                        QStringLiteral(" AND location=") + sqlQuote(location) + QStringLiteral(" AND deal_batch_no=") +
-                        sqlQuote(batchNo) + QStringLiteral(" AND deal_type_code=") + sqlQuote(type);
-    if (context.db().query(sql, found) < 0)
+    if (context.db().query(inBatchSql(row, location, batchNo, type), found) < 0)
         return failed(context);
-    return found.rowCount() > 0 ? refuse(context, QStringLiteral("EDC004")) : Verdict::Pass;
+    return notInBatch(context, found);
 }
 
 Verdict noOpenClaim(AppContext &context, const ItemRow &row)

@@ -31,6 +31,10 @@ Verdict statusAllowed(AppContext &context, const ItemRow &row, const QStringList
 // EDC004: already logged in this batch.
 Verdict notInBatch(AppContext &context, const ItemRow &row, const QString &location, const QString &batchNo,
                    const QString &type);
+// The same check split for reading along with the copy's lock: the select,
+// and the verdict on its answer.
+QString inBatchSql(const ItemRow &row, const QString &location, const QString &batchNo, const QString &type);
+Verdict notInBatch(AppContext &context, const QueryResult &inBatch);
 // EDC005: a copy in 39 whose reader still owes the replacement.
 Verdict noOpenClaim(AppContext &context, const ItemRow &row);
 
