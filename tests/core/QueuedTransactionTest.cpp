@@ -2,7 +2,7 @@
 // (one pipeline on PostgreSQL, at once on SQLite) writes the same rows as
 // one whose writes run at once; a write failing in the middle rolls the
 // whole copy back and is named as the failing statement; a read inside the
-// transaction sees the queued writes; a lost session loses the whole copy
+// transaction sees the queued writes, and so do reads sent together; a lost session loses the whole copy
 // and the next one works after the reconnection.
 
 #include "core/Session.h"
@@ -183,8 +183,35 @@ private Q_SLOTS:
             QCOMPARE(f.one(QStringLiteral("SELECT book_stat_code FROM indi_acct WHERE prop_no='P1'")),
                      QStringLiteral("44"));
             QCOMPARE(db.callProc(statusChange(QStringLiteral("P1"), QStringLiteral("44")).at(1)), 0);
+            // Reads sent together come back in their order, behind the
+            // queued writes.
+            QList<QueryResult> answers;
+            QCOMPARE(db.queryMany({QStringLiteral("SELECT book_stat_code FROM item WHERE prop_no='P1'"),
+                                   QStringLiteral("SELECT count(*) FROM item WHERE prop_no='P404'"),
+                                   QStringLiteral("SELECT prop_no FROM indi_acct ORDER BY prop_no")},
+                                  answers),
+                     0);
+            QCOMPARE(answers.size(), 3);
+            QCOMPARE(answers.at(0).text(0, 0) + answers.at(1).text(0, 0), QStringLiteral("440"));
+            QCOMPARE(answers.at(2).rowCount(), 2);
             tx.rollback();
         }
+        {
+            // One of them failing fails the whole, with its own error, and
+            // the transaction's writes go with it.
+            Transaction tx(db, Transaction::Writes::Queued);
+            QCOMPARE(db.callProc(statusChange(QStringLiteral("P1"), QStringLiteral("44")).at(0)), 0);
+            QList<QueryResult> answers;
+            QCOMPARE(db.queryMany({QStringLiteral("SELECT 1 FROM dual"), QStringLiteral("SELECT no_such FROM item")},
+                                  answers),
+                     -1);
+            QCOMPARE(db.error().oraCode, 904);
+            tx.rollback();
+        }
+        QList<QueryResult> outside;
+        QCOMPARE(db.queryMany({QStringLiteral("SELECT 2 FROM dual"), QStringLiteral("SELECT 3 FROM dual")}, outside),
+                 0);
+        QCOMPARE(outside.at(0).text(0, 0) + outside.at(1).text(0, 0), QStringLiteral("23"));
         QCOMPARE(f.one(QStringLiteral("SELECT book_stat_code FROM indi_acct WHERE prop_no='P1'")),
                  QStringLiteral("41"));
         QCOMPARE(f.one(QStringLiteral("SELECT book_stat_code FROM item WHERE prop_no='P1'")), QStringLiteral("41"));

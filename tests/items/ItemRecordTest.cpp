@@ -107,6 +107,15 @@ private Q_SLOTS:
         QVERIFY(!circ.exists);
         QCOMPARE(countItemRows(db, QStringLiteral("P2")), 0);
         QCOMPARE(countItemRows(db, QStringLiteral("P1")), 1);
+        // The circulation row read along with the lookup, by either code,
+        // is the one readCirculation gives; a copy without one has none.
+        QCOMPARE(readItemRow(db, QStringLiteral("B3"), InputType::Barcode, row, true), 1);
+        QVERIFY(row.circulation && row.circulation->exists);
+        QCOMPARE(row.circulation->lendFlag, QStringLiteral("1"));
+        QCOMPARE(readItemRow(db, QStringLiteral("P2"), InputType::Accession, row, true), 1);
+        QVERIFY(row.circulation && !row.circulation->exists);
+        QCOMPARE(readItemRow(db, QStringLiteral("P2"), InputType::Accession, row), 1);
+        QVERIFY(!row.circulation);
     }
 
     void writeTailCommitsOrLeavesNothing_data() { addBackendRows(); }
