@@ -23,7 +23,7 @@ CompactShelf::CompactShelf(AppContext &context, const BarcodeSettings &barcode)
 bool CompactShelf::shelfNamed(const QString &text)
 {
     if (text.trimmed().isEmpty()) {
-        context_.showMsg(QStringLiteral("W请先输入排架号。"));
+        context_.showMsg(QStringLiteral("E请先输入排架号。"));
         return false;
     }
     if (text.size() > MaxShelfLength) {
@@ -165,7 +165,7 @@ ScanReport CompactBarCode::enter(const QString &text)
     if (text.trimmed().isEmpty())
         return {};
     if (newBarCode.trimmed().isEmpty()) {
-        context_.showMsg(QStringLiteral("W新条码号不能为空。"));
+        context_.showMsg(QStringLiteral("E新条码号不能为空。"));
         return ScanReport::of(StepOutcome::Refused);
     }
     return CompactWork::enter(text);
@@ -175,7 +175,7 @@ DealProcess::Outcome CompactBarCode::prepare(ItemTransaction &tx, ItemRow &row, 
 {
     const QString code = newBarCode.trimmed();
     if (code.isEmpty()) {
-        context_.showMsg(QStringLiteral("W新条码号不能为空。"));
+        context_.showMsg(QStringLiteral("E新条码号不能为空。"));
         return Outcome::Refused;
     }
     // A barcode another copy has is refused by the unique index, with its

@@ -25,7 +25,7 @@ QString workBatchNumber(const QString &serverNow, const QString &operatorNo)
         if (c.isDigit())
             digits.append(c);
     }
-    return (digits + operatorNo).left(20);
+    return QString(digits + operatorNo).left(20);
 }
 
 QString beforeText(const QString &label, const Before &before)

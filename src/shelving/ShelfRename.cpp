@@ -22,7 +22,7 @@ ShelfRename::ShelfRename(AppContext &context) : context_(context), rows_(shelf_l
 int ShelfRename::search()
 {
     if (oldShelf.isEmpty()) {
-        context_.showMsg(QStringLiteral("W原排架号不能为空。"));
+        context_.showMsg(QStringLiteral("E原排架号不能为空。"));
         return 0;
     }
     QList<ShelvedCopy> list;
@@ -39,7 +39,7 @@ int ShelfRename::search()
 int ShelfRename::modify()
 {
     if (newShelf.trimmed().isEmpty()) {
-        context_.showMsg(QStringLiteral("W新排架号不能为空。"));
+        context_.showMsg(QStringLiteral("E新排架号不能为空。"));
         return 0;
     }
     if (rows_.isEmpty()) {
@@ -48,7 +48,7 @@ int ShelfRename::modify()
     }
     const QList<int> marked = rows_.markedRows();
     if (marked.isEmpty()) {
-        context_.showMsg(QStringLiteral("W请选择需要修改排架号的书刊。"));
+        context_.showMsg(QStringLiteral("E请选择需要修改排架号的书刊。"));
         return 0;
     }
     // Every ticked copy's location is tested before anything is written; one

@@ -27,7 +27,7 @@ QString restriction(const ShelfStatSettings &s, const QString &column)
 QString refusal(const ShelfStatSettings &s)
 {
     if (s.restrict && s.text.isEmpty())
-        return QStringLiteral("W选择限制条件排架号必须输入排架号内容。");
+        return QStringLiteral("E选择限制条件排架号必须输入排架号内容。");
     return {};
 }
 
@@ -103,13 +103,11 @@ PageDocument ShelfStat::shelfPages() const
     ListReport report;
     report.title = QStringLiteral("排架号浏览");
     report.headerLines = {QStringLiteral("日期：") + context_.db().serverDate().left(10)};
-    report.columns = {ReportColumn{QStringLiteral("排架号"), 60},
+    report.columns = {ReportColumn{QStringLiteral("排架号"), 60, TextAlign::Left},
                       ReportColumn{QStringLiteral("书刊数量"), 30, TextAlign::Right}};
     for (const ShelfCount &c : rows_.rows())
         report.rows.append({c.shelf, QString::number(c.copies)});
-    ListStyle style;
-    style.pageNumber = QStringLiteral("第%1页");
-    PageDocument doc = layoutListReport(report, PaperSetup::a4(false), style);
+    PageDocument doc = layoutListReport(report, PaperSetup::a4(false));
     doc.title = report.title;
     return doc;
 }

@@ -48,19 +48,19 @@ QString nextCode(AppContext &context, const QString &parentId, const QString &hi
 {
     const int parentLevel = level(parentId);
     if (parentLevel >= 3) {
-        context.showMsg(QStringLiteral("W书架层级最多三层，不可在本书架下增加子书架。"));
+        context.showMsg(QStringLiteral("E书架层级最多三层，不可在本书架下增加子书架。"));
         return {};
     }
     if (parentId == Legacy) {
-        context.showMsg(QStringLiteral("W该书架为升级前所建旧书架，不可在本书架下增加子书架。"));
+        context.showMsg(QStringLiteral("E该书架为升级前所建旧书架，不可在本书架下增加子书架。"));
         return {};
     }
     const int digits = parentLevel == 2 ? 4 : 3;
     const int limit = parentLevel == 2 ? 9999 : 999;
     const int next = highest.isEmpty() ? 1 : highest.right(digits).toInt() + 1;
     if (next > limit) {
-        context.showMsg(parentLevel == 2 ? QStringLiteral("W本层书架最多9999个，不可继续增加。")
-                                         : QStringLiteral("W本层书架最多999个，不可继续增加。"));
+        context.showMsg(parentLevel == 2 ? QStringLiteral("E本层书架最多9999个，不可继续增加。")
+                                         : QStringLiteral("E本层书架最多999个，不可继续增加。"));
         return {};
     }
     return parentId + QStringLiteral("%1").arg(next, digits, 10, QLatin1Char('0'));
@@ -235,7 +235,7 @@ int VirtualShelf::remove(const QString &id)
         return -1;
     }
     if (r.rowCount() > 1) {
-        context_.showMsg(QStringLiteral("W该书架下还有其他子书架，不能删除？"));
+        context_.showMsg(QStringLiteral("E该书架下还有其他子书架，不能删除？"));
         return 0;
     }
     if (context_.showMsg(QStringLiteral("Q删除书架的同时将将把该书架下的书目全部移除，是否确认删除？")) != AnswerOk)
@@ -262,7 +262,7 @@ int VirtualShelf::remove(const QString &id)
 int VirtualShelf::moveShelf(const QString &id, int direction)
 {
     if (id == virtual_shelf::Legacy) {
-        context_.showMsg(QStringLiteral("W该书架为升级前所建旧书架，不可对本书架进行顺序调整。"));
+        context_.showMsg(QStringLiteral("E该书架为升级前所建旧书架，不可对本书架进行顺序调整。"));
         return 0;
     }
     const std::optional<ShelfClass> s = shelf(id);

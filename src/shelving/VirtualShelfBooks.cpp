@@ -7,6 +7,7 @@
 #include "core/Session.h"
 #include "core/WorkLog.h"
 #include "items/SearchConditions.h"
+#include "marc/BibParams.h"
 #include "marc/MarcCodec.h"
 
 namespace kestra {
@@ -48,7 +49,7 @@ int VirtualShelf::search(int type, const QString &text)
         return 0;
     const QString term = searchTerm(*index, text, *params_, MarcCodec(context_.codePage()));
     if (term.isEmpty()) {
-        context_.showMsg(QStringLiteral("W请输入查询内容。"));
+        context_.showMsg(QStringLiteral("E请输入查询内容。"));
         return 0;
     }
     QString from;
@@ -72,7 +73,7 @@ int VirtualShelf::search(int type, const QString &text)
     if (context_.db().query(QStringLiteral(" SELECT DISTINCT marc.m_title,marc.m_author,marc.m_publisher,"
                                            "marc.m_pub_year,marc.m_call_no,marc.doc_type_code,marc.marc_use_flag,"
                                            "marc.marc_rec_no ") +
-                                from,
+                                from + QStringLiteral(" ORDER BY marc.marc_rec_no"),
                             r) < 0) {
         context_.db().showDbError();
         return -1;
@@ -159,11 +160,11 @@ int VirtualShelf::moveTitle(int direction)
 {
     const QList<int> marked = titles_.markedRows();
     if (marked.size() != 1) {
-        context_.showMsg(QStringLiteral("W必须并且只能选择一条数据进行顺序调整。"));
+        context_.showMsg(QStringLiteral("E必须并且只能选择一条数据进行顺序调整。"));
         return 0;
     }
     if (current_ == virtual_shelf::Legacy) {
-        context_.showMsg(QStringLiteral("W该书架为升级前所建旧书架，不可在本书架下进行顺序调整。"));
+        context_.showMsg(QStringLiteral("E该书架为升级前所建旧书架，不可在本书架下进行顺序调整。"));
         return 0;
     }
     const int row = marked.first();
