@@ -136,12 +136,11 @@ DealProcess::Outcome CompactWork::add(const ItemRow &found)
         tx.execute(QStringLiteral(" UPDATE item SET book_lend_flag=") + sqlQuote(lendFlag) +
                    QStringLiteral(" WHERE prop_no=") + sqlQuote(row.propNo)) < 0)
         return Outcome::Failed;
-    return write(tx, std::move(row), lendFlag);
+    return write(tx, std::move(row));
 }
 
-DealProcess::Outcome CompactWork::write(ItemTransaction &tx, ItemRow row, QString lendFlag)
+DealProcess::Outcome CompactWork::write(ItemTransaction &tx, ItemRow row)
 {
-    Q_UNUSED(lendFlag)
     QString now;
     if (stamp(tx, now) < 0)
         return Outcome::Failed;

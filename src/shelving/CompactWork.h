@@ -80,7 +80,7 @@ protected:
     int readColumn(ItemTransaction &tx, const QString &column, const QString &propNo, QString &value);
 
 private:
-    Outcome write(ItemTransaction &tx, ItemRow row, QString lendFlag);
+    Outcome write(ItemTransaction &tx, ItemRow row);
     StepOutcome undoOne(ItemTransaction &tx, const DealRow &row);
 };
 

@@ -139,7 +139,7 @@ QWidget *VirtualShelfForm::buildSearchPane()
     return pane;
 }
 
-QString VirtualShelfForm::currentId() const
+QString VirtualShelfForm::currentId()
 {
     return virtual_shelf::idOfKey(shelves_.tree().keyOf(trvClass_->currentIndex()));
 }

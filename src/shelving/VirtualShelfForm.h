@@ -30,7 +30,7 @@ private:
     QWidget *buildTitlePane();
     QWidget *buildSearchPane();
     // The shelf of the current tree node; empty for the root.
-    QString currentId() const;
+    QString currentId();
     void editShelf(bool isNew);
     void reloadTree(const QString &keepId);
     void chooseNode();

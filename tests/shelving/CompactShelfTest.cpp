@@ -78,7 +78,9 @@ private Q_SLOTS:
         QVERIFY(shelfOf(lib, "P3").isEmpty());
         QCOMPARE(shelf.enter(u"NOPE"_qs).outcome(), StepOutcome::Refused);
 
-        // Moved to another location and status on the way.
+        // Moved to another location and status on the way. Its old shelf
+        // number holds the very marks the log row's remark is made of.
+        QVERIFY(lib.f.exec(u"UPDATE indi_acct SET shelf_no='X；原馆藏地：Y' WHERE prop_no='P2'"_qs));
         shelf.moveLocation = true;
         shelf.location = u"L2"_qs;
         shelf.setStatus = true;
@@ -97,17 +99,48 @@ private Q_SLOTS:
         QCOMPARE(lib.count(u"deal_log WHERE prop_no='P1'"_qs), 1);
         QCOMPARE(shelf.rows().size(), 2);
 
-        // Undo both: P2 goes back to L1, 41 and no shelf; P1 to no shelf.
+        // Undo both: P2 goes back to L1, 41 and its old shelf; P1 to none.
         shelf.model().markAll();
         prompter.answer(AnswerOk);
         QCOMPARE(shelf.undoMarked().done, 2);
         QCOMPARE(lib.snapshot(u"SELECT dis_location,book_stat_code,shelf_no FROM indi_acct WHERE prop_no IN "
                               "('P1','P2') ORDER BY prop_no"_qs),
-                 u"L1|41|\nL1|41|"_qs);
+                 u"L1|41|\nL1|41|X；原馆藏地：Y"_qs);
         QCOMPARE(lib.snapshot(u"SELECT location,book_stat_code FROM item WHERE prop_no='P2'"_qs), u"L1|41"_qs);
         QCOMPARE(lib.count(u"deal_log"_qs), 0);
         QCOMPARE(lib.count(u"log_detl WHERE log_type='30018'"_qs), 2);
         QVERIFY(shelf.rows().isEmpty());
+        QVERIFY(prompter.done());
+    }
+
+    // A status set on the way takes an arrived reservation back only after
+    // the question; "no" leaves copy, circulation row and reservation.
+    void statusOnTheWayAsksForAReservation_data() { addBackendRows(); }
+    void statusOnTheWayAsksForAReservation()
+    {
+        SHELF_LIB(lib);
+        QVERIFY(lib.reader(u"R1"_qs, u"1"_qs) &&
+                lib.f.exec(u"UPDATE item SET book_lend_flag='2' WHERE prop_no='P2'"_qs) &&
+                lib.f.exec(u"INSERT INTO preg_arri_lst (prop_no,cert_id,location_f) VALUES ('P2','R1','L1')"_qs));
+        CompactShelf shelf(lib.f.context(), BarcodeSettings{});
+        shelf.shelf = u"A1"_qs;
+        shelf.setStatus = true;
+        shelf.status = u"42"_qs;
+        const QString before = lib.state(u"P2"_qs);
+        prompter.answer(AnswerCancel);
+        QCOMPARE(shelf.enter(u"B0002"_qs).outcome(), StepOutcome::Declined);
+        QCOMPARE(lib.state(u"P2"_qs), before);
+        prompter.answer(AnswerOk);
+        QCOMPARE(shelf.enter(u"B0002"_qs).outcome(), StepOutcome::Done);
+        QCOMPARE(lib.count(u"preg_arri_lst"_qs), 0);
+        QCOMPARE(lib.lendFlag(u"P2"_qs), u"0"_qs);
+        QCOMPARE(lib.itemStatus(u"P2"_qs), u"42"_qs);
+        // Without a status change nothing is asked: the copy keeps it.
+        QVERIFY(lib.f.exec(u"UPDATE item SET book_lend_flag='2' WHERE prop_no='P1'"_qs) &&
+                lib.f.exec(u"INSERT INTO preg_arri_lst (prop_no,cert_id,location_f) VALUES ('P1','R1','L1')"_qs));
+        shelf.setStatus = false;
+        QCOMPARE(shelf.enter(u"B0001"_qs).outcome(), StepOutcome::Done);
+        QCOMPARE(lib.lendFlag(u"P1"_qs), u"2"_qs);
         QVERIFY(prompter.done());
     }
 

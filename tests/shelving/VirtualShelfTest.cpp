@@ -107,13 +107,20 @@ private Q_SLOTS:
         QCOMPARE(lib.snapshot(u"SELECT class_id,class_order FROM virtual_shelf_class WHERE length(class_id)=3 "
                               "ORDER BY class_id"_qs),
                  u"001|1\n003|2"_qs);
+        // Below level 1 the gap closes among the parent's shelves only.
+        QVERIFY(addShelf(v, u"003"_qs, u"甲"_qs) && addShelf(v, u"003"_qs, u"乙"_qs));
+        prompter.answer(AnswerOk);
+        QCOMPARE(v.remove(u"003001"_qs), 1);
+        QCOMPARE(lib.snapshot(u"SELECT class_id,class_order FROM virtual_shelf_class WHERE class_id IN "
+                              "('001999','003002') ORDER BY class_id"_qs),
+                 u"001999|2\n003002|1"_qs);
         // Ordering exchanges places with the neighbour; the first goes no higher.
         QCOMPARE(v.moveShelf(u"003"_qs, -1), 1);
         QCOMPARE(v.moveShelf(u"003"_qs, -1), 0);
         QCOMPARE(lib.snapshot(u"SELECT class_id,class_order FROM virtual_shelf_class WHERE length(class_id)=3 "
                               "ORDER BY class_order"_qs),
                  u"003|1\n001|2"_qs);
-        QCOMPARE(lib.count(u"log_detl WHERE log_type IN ('30022','30024')"_qs), 6);
+        QCOMPARE(lib.count(u"log_detl WHERE log_type IN ('30022','30024')"_qs), 9);
         QVERIFY(prompter.done());
     }
 
