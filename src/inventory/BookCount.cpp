@@ -9,6 +9,7 @@
 #include "kit/CodeFile.h"
 #include "kit/CodeImport.h"
 #include "kit/CopyColumns.h"
+#include "kit/MessageCollector.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -67,7 +68,8 @@ QString CountProgress::text() const
 }
 
 BookCount::BookCount(AppContext &context, const BarcodeSettings &barcode)
-    : context_(context), entry_(context, barcode), rows_(countedColumns(context), true), titleCopies_(context)
+    : context_(context), entry_(context, barcode), rows_(countedColumns(context), true), titleCopies_(context),
+      journal_(context.folders().folder(InstallFolders::Tmp))
 {
     // The batch's location decides, with its own message, not the
     // operator's location list.
@@ -76,10 +78,16 @@ BookCount::BookCount(AppContext &context, const BarcodeSettings &barcode)
 
 int BookCount::chooseBatch(const QString &number)
 {
+    // A session the server dropped while the window waited is made again
+    // quietly: the scans that wait for it are about to be written.
+    reachable();
     CountBatch b;
     const int r = count_batch::take(context_, number, b);
-    if (r == 0)
+    if (r == 0) {
         batch_ = b;
+        expected_ = -1;
+        journal_.open(b.number);
+    }
     return r;
 }
 
@@ -104,22 +112,99 @@ ScanReport BookCount::enter(const QString &text)
 {
     if (text.trimmed().isEmpty())
         return {};
-    if (batch_.isEmpty() || batch_.finished()) {
-        problem_ = Problem::Closed;
-        context_.showMsg(batch_.isEmpty() ? QStringLiteral("E请先选择清点批次。") : QStringLiteral("EDC013"));
-        return ScanReport::of(StepOutcome::Refused);
-    }
-    return scanReportOf(check(entry_.enter(text)), Outcome::Recorded);
+    return scanOne(entry_.normalise(text), entry_.inputType(), [&] { return entry_.enter(text); });
 }
 
 ScanReport BookCount::enterCode(const QString &code, InputType type)
+{
+    return scanOne(code, type, [&] { return entry_.lookup(code, type); });
+}
+
+ScanReport BookCount::scanOne(const QString &code, InputType type, const std::function<Entry()> &lookup)
 {
     if (batch_.isEmpty() || batch_.finished()) {
         problem_ = Problem::Closed;
         context_.showMsg(batch_.isEmpty() ? QStringLiteral("E请先选择清点批次。") : QStringLiteral("EDC013"));
         return ScanReport::of(StepOutcome::Refused);
     }
-    return scanReportOf(check(entry_.lookup(code, type)), Outcome::Recorded);
+    if (!replaying_) {
+        if (!reachable())
+            return keep(code, type);
+        if (!journal_.isEmpty())
+            replayJournal();
+    }
+    const Outcome outcome = check(lookup());
+    if (outcome == Outcome::Failed && !replaying_ && isLostSession(context_.errors().oraCode))
+        return keep(code, type);
+    return scanReportOf(outcome, Outcome::Recorded);
+}
+
+// A session that answers, or one made again; a transaction still open
+// (another operation's) is not broken into.
+bool BookCount::reachable()
+{
+    Session &db = context_.db();
+    if (db.keepAlive() >= 0)
+        return true;
+    return !db.inTransaction() && db.connect() >= 0;
+}
+
+ScanReport BookCount::keep(const QString &code, InputType type)
+{
+    problem_ = Problem::Kept;
+    const bool saved = journal_.append({code, type, shelfNo_, modifyShelf_});
+    context_.showMsg(QStringLiteral("E数据库连接中断，该书已暂存，连接恢复后写入（暂存%1册）。").arg(journal_.size()) +
+                     (saved ? QString() : QStringLiteral("\n暂存文件无法写入：") + journal_.path()));
+    return ScanReport::of(StepOutcome::Refused);
+}
+
+// A failed call: a lost session is the caller's to keep the scan for, and
+// is not shown (the reconnection question would stop the scanning); any
+// other failure is shown.
+BookCount::Outcome BookCount::failed()
+{
+    if (!isLostSession(context_.errors().oraCode))
+        context_.db().showDbError();
+    return Outcome::Failed;
+}
+
+ScanReport BookCount::replayJournal()
+{
+    ScanReport report;
+    if (journal_.isEmpty() || batch_.isEmpty() || replaying_)
+        return report;
+    const QString shelf = shelfNo_;
+    const bool modify = modifyShelf_;
+    replaying_ = true;
+    int written = 0;
+    {
+        MessageCollector collected(context_);
+        const QList<JournalScan> scans = journal_.scans();
+        for (const JournalScan &scan : scans) {
+            shelfNo_ = scan.shelfNo;
+            modifyShelf_ = scan.modifyShelf;
+            collected.clear();
+            const ScanReport one = scanOne(scan.code, scan.type, [&] { return entry_.lookup(scan.code, scan.type); });
+            if (one.failed && isLostSession(context_.errors().oraCode))
+                break; // still away: this one and the rest wait
+            ++written;
+            report.add(one.outcome());
+            if (one.outcome() != StepOutcome::Done)
+                report.reasons.append(scan.code + QStringLiteral("：") +
+                                      (collected.last().isEmpty() ? QStringLiteral("未处理") : collected.last()));
+        }
+    }
+    replaying_ = false;
+    shelfNo_ = shelf;
+    modifyShelf_ = modify;
+    journal_.dropFirst(written);
+    if (written > 0) {
+        QString text = QStringLiteral("I已写入暂存的%1条扫描，清点到%2册。").arg(written).arg(report.done);
+        for (const QString &reason : std::as_const(report.reasons))
+            text += u'\n' + reason;
+        context_.showMsg(text);
+    }
+    return report;
 }
 
 ScanReport BookCount::searchAndEnter(const CopyPicker &search)
@@ -149,10 +234,8 @@ BookCount::Outcome BookCount::check(const Entry &e)
     CirculationRow circ;
     QueryResult shelf;
     if (readCirculation(db, row.propNo, circ) < 0 ||
-        db.query(QStringLiteral("SELECT shelf_no FROM indi_acct WHERE prop_no=") + sqlQuote(row.propNo), shelf) < 0) {
-        db.showDbError();
-        return Outcome::Failed;
-    }
+        db.query(QStringLiteral("SELECT shelf_no FROM indi_acct WHERE prop_no=") + sqlQuote(row.propNo), shelf) < 0)
+        return failed();
     if (circ.lendFlag == QLatin1String("1"))
         return refuse(Problem::OnLoan, QStringLiteral("E该书是外借书刊，请还书处理！"));
     if (countAbnormalStatus(row.status))
@@ -203,10 +286,8 @@ BookCount::Outcome BookCount::record(const ItemRow &row, const QString &shelf)
     QueryResult r;
     if (db.query(QStringLiteral("SELECT COUNT(*) FROM wait_count_lst  WHERE prop_no=") + sqlQuote(row.propNo) +
                      QStringLiteral(" AND count_batch_no=") + sqlQuote(batch_.number),
-                 r) < 0) {
-        db.showDbError();
-        return Outcome::Failed;
-    }
+                 r) < 0)
+        return failed();
     if (r.text(0, 0).toInt() > 0)
         return refuse(Problem::Counted, QStringLiteral("E该书已经在清点库中"));
     Transaction tx(db);
@@ -215,9 +296,10 @@ BookCount::Outcome BookCount::record(const ItemRow &row, const QString &shelf)
     QueryResult flag;
     if (db.query(QStringLiteral("SELECT finish_flag FROM count_data WHERE count_batch_no=") + sqlQuote(batch_.number),
                  flag) < 0) {
+        const ErrorRecord error = context_.errors();
         tx.rollback();
-        db.showDbError();
-        return Outcome::Failed;
+        context_.errors() = error;
+        return failed();
     }
     if (flag.rowCount() == 0 || flag.text(0, 0) != QLatin1String("0")) {
         tx.rollback();
@@ -235,8 +317,7 @@ BookCount::Outcome BookCount::record(const ItemRow &row, const QString &shelf)
         if (error.oraCode == 1 && error.text.toUpper().contains(QLatin1String("PK_WAIT_COUNT_LST")))
             return refuse(Problem::Counted, QStringLiteral("E该书已经在清点库中"));
         context_.errors() = error;
-        db.showDbError();
-        return Outcome::Failed;
+        return failed();
     }
     rows_.append(CountedCopy{row, shelf});
     return Outcome::Recorded;
@@ -263,7 +344,7 @@ ScanReport BookCount::importFile(const QString &path)
     CodeImport import(context_, QStringLiteral("正在导入清点数据……"), QStringLiteral("导入%1个条码，清点到%2册书刊。"));
     const ScanReport report = import.runFile(path, [&](const QString &code) {
         const StepOutcome outcome = enter(code).outcome();
-        if (outcome == StepOutcome::Refused)
+        if (outcome == StepOutcome::Refused && problem_ != Problem::Kept)
             problems.add(countProblemHeading(problem_) + u'|', code + problemDetail_);
         return outcome;
     });
@@ -318,28 +399,33 @@ int BookCount::showAllItems(int row)
     return titleCopies_.show(rows_.at(row).row.marcRecNo);
 }
 
-bool BookCount::progress(CountProgress &out)
+bool BookCount::progress(CountProgress &out, bool countExpected)
 {
     out = CountProgress{};
     if (batch_.isEmpty())
         return true;
-    QString scope = QStringLiteral("dis_location=") + sqlQuote(batch_.location) +
-                    QStringLiteral(" AND book_stat_code>='3C' AND book_stat_code<='46'");
-    const QStringList classes = batch_.classList();
-    if (!classes.isEmpty()) {
-        QStringList likes;
-        for (const QString &c : classes)
-            likes.append(QStringLiteral("call_no LIKE ") + sqlQuote(c + u'%'));
-        scope += QStringLiteral(" AND (") + likes.join(QStringLiteral(" OR ")) + u')';
+    Session &db = context_.db();
+    if (countExpected || expected_ < 0) {
+        QString scope = QStringLiteral("dis_location=") + sqlQuote(batch_.location) +
+                        QStringLiteral(" AND book_stat_code>='3C' AND book_stat_code<='46'");
+        const QStringList classes = batch_.classList();
+        if (!classes.isEmpty()) {
+            QStringList likes;
+            for (const QString &c : classes)
+                likes.append(QStringLiteral("call_no LIKE ") + sqlQuote(c + u'%'));
+            scope += QStringLiteral(" AND (") + likes.join(QStringLiteral(" OR ")) + u')';
+        }
+        QueryResult r;
+        if (db.query(QStringLiteral("SELECT count(*) FROM indi_acct WHERE ") + scope, r) < 0)
+            return false;
+        expected_ = r.text(0, 0).toInt();
     }
     QueryResult r;
-    if (context_.db().query(QStringLiteral("SELECT (SELECT count(*) FROM indi_acct WHERE ") + scope +
-                                QStringLiteral("), (SELECT count(*) FROM wait_count_lst WHERE count_batch_no=") +
-                                sqlQuote(batch_.number) + QStringLiteral(") FROM dual"),
-                            r) < 0)
+    if (db.query(QStringLiteral("SELECT count(*) FROM wait_count_lst WHERE count_batch_no=") + sqlQuote(batch_.number),
+                 r) < 0)
         return false;
-    out.expected = r.text(0, 0).toInt();
-    out.scanned = r.text(0, 1).toInt();
+    out.expected = expected_;
+    out.scanned = r.text(0, 0).toInt();
     return true;
 }
 

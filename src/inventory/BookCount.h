@@ -3,6 +3,7 @@
 #include "copies/ItemEntry.h"
 #include "copies/ItemRecord.h"
 #include "inventory/CountBatch.h"
+#include "inventory/CountJournal.h"
 #include "kit/RowModel.h"
 #include "kit/ScanController.h"
 #include "kit/TitleCopies.h"
@@ -46,6 +47,7 @@ public:
         OtherShelf,
         Counted,
         Closed,
+        Kept, // the database was away: the scan waits in the journal
         Other
     };
 
@@ -84,8 +86,17 @@ public:
     int showAllItems(int row);
     RowModel<ItemRow> &titleCopies() { return titleCopies_.model(); }
 
-    // The batch's progress now; false when it could not be read.
-    bool progress(CountProgress &out);
+    // The scans waiting in the workstation's journal because the database
+    // was away when they were made. Each scan first writes the waiting
+    // ones, in order, through the same checks; replayJournal does it now.
+    int waiting() const { return journal_.size(); }
+    const CountJournal &journal() const { return journal_; }
+    ScanReport replayJournal();
+
+    // The batch's progress now; false when it could not be read. The copies
+    // expected are counted again only when asked (a count over the whole
+    // scope), the copies scanned every time.
+    bool progress(CountProgress &out, bool countExpected);
 
     RowModel<CountedCopy> &model() { return rows_; }
     const QList<CountedCopy> &rows() const { return rows_.rows(); }
@@ -95,6 +106,10 @@ public:
     static QString problemFileFor(const QString &importPath);
 
 private:
+    ScanReport scanOne(const QString &code, InputType type, const std::function<Entry()> &lookup);
+    bool reachable();
+    ScanReport keep(const QString &code, InputType type);
+    Outcome failed();
     Outcome check(const Entry &entry);
     Outcome refuse(Problem problem, const QString &message);
     bool correctShelf(const ItemRow &row, const QString &oldShelf);
@@ -111,6 +126,9 @@ private:
     QString problemDetail_;
     RowModel<CountedCopy> rows_;
     TitleCopies titleCopies_;
+    CountJournal journal_;
+    bool replaying_ = false;
+    int expected_ = -1; // the scope's holdings when last counted
 };
 
 } // namespace kestra
