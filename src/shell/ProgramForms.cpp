@@ -1,6 +1,7 @@
 #include "shell/ProgramForms.h"
 
 #include "assign/AssignForms.h"
+#include "inventory/InventoryForms.h"
 #include "items/ItemsForms.h"
 #include "oplog/OplogForms.h"
 #include "stats/StatsForms.h"
@@ -13,6 +14,7 @@ void registerForms(FormRegistry &registry)
     registerOplogForms(registry);
     registerAssignForms(registry);
     registerStatsForms(registry);
+    registerInventoryForms(registry);
 }
 
 } // namespace kestra
