@@ -96,6 +96,35 @@ class StockTakeTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    // The procedures as the database would run them: what a call names
+    // and what it leaves alone.
+    void countProceduresKeepTheirRows_data() { addBackendRows(); }
+    void countProceduresKeepTheirRows()
+    {
+        COUNT_LIB(lib);
+        Session &db = lib.f.db();
+        QVERIFY(lib.f.exec(u"INSERT INTO wait_count_lst VALUES ('X1','P1','L1','2026-01-05')"_s));
+        // A date or location that is not the batch's deletes nothing.
+        QCOMPARE(db.callProc(u"delete02_count_data 'X1','L2','2026-01-05'"_s), 0);
+        QCOMPARE(db.callProc(u"delete02_count_data 'X1','L1','2026-01-04'"_s), 0);
+        QCOMPARE(scanned(lib, u"X1"_s), u"P1"_s);
+        // The same copy twice, and a batch that does not exist.
+        QCOMPARE(db.callProc(u"Insert_wait_count_lst 'X1','L1','P1','2026-01-05'"_s), -1);
+        QCOMPARE(lib.f.context().errors().oraCode, 1);
+        QVERIFY(lib.f.context().errors().text.contains(u"PK_WAIT_COUNT_LST"_s));
+        QCOMPARE(db.callProc(u"Update01_count_data NULL,NULL,NULL,'1',NULL,NULL,'X9'"_s), -1);
+        QCOMPARE(lib.f.context().errors().oraCode, 20001);
+        // Update01 changes the flag alone; a class given twice adds nothing.
+        QCOMPARE(db.callProc(u"Update01_count_data NULL,NULL,NULL,'1',NULL,NULL,'X1'"_s), 0);
+        QCOMPARE(lib.snapshot(u"SELECT finish_flag,remark,location FROM count_data WHERE count_batch_no='X1'"_s),
+                 u"1|全库|L1"_s);
+        for (int i = 0; i < 2; ++i)
+            QCOMPARE(db.callProc(u"Insert03_count_lost_copy '2026-01-06','L1','TP%','X2'"_s), 0);
+        QCOMPARE(results(lib, u"X2"_s), u"0:P3,0:P4"_s);
+        QCOMPARE(db.callProc(u"delete02_count_data 'X1','L1','2026-01-05'"_s), 0);
+        QCOMPARE(lib.count(u"count_data WHERE count_batch_no='X1'"_s) + lib.count(u"wait_count_lst"_s), 0);
+    }
+
     void batchCreationChecksAndWrites_data() { addBackendRows(); }
     void batchCreationChecksAndWrites()
     {
