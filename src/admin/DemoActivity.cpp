@@ -8,6 +8,7 @@
 
 #include "db/Backend.h"
 
+#include <QHash>
 #include <algorithm>
 #include <cmath>
 
@@ -49,6 +50,7 @@ struct CountSpec {
 const CountSpec kCounts[] = {
     {"01", MJ, 20, true, "", "DC05", "密集书库年度清点"},
     {"02", SK, 2, false, "I,K", "DC02", "社科借阅室文学、历史类清点"},
+    {"00", MJ, 380, true, "", "DC05", "密集书库上年清点"},
 };
 
 QString dealTypeName(const QString &type)
@@ -275,10 +277,11 @@ void Builder::count(const TitleFacts &t, const CopyFacts &c, DemoRandom &r)
             {countNumber(today_, batch), c.propNo, locationCode(spec.location), this->day(day)});
         work(worker, QStringLiteral("304"), day, 1, 1, 0);
     };
-    auto result = [&](const QString &flag) {
-        w_[QStringLiteral("count_lost_copy")].add(
-            {day(kCounts[0].day), locationCode(kCounts[0].location), c.propNo, flag, countNumber(today_, 0)});
+    auto result = [&](const QString &flag, int batch = 0) {
+        w_[QStringLiteral("count_lost_copy")].add({day(kCounts[batch].day), locationCode(kCounts[batch].location),
+                                                   c.propNo, flag, countNumber(today_, batch)});
     };
+    bool missedThisYear = false;
     // The finished count of the compact stacks: most copies found, some
     // missing, some found in an abnormal state, a few of another location.
     if (c.inDay > kCounts[0].day + 2) {
@@ -289,6 +292,7 @@ void Builder::count(const TitleFacts &t, const CopyFacts &c, DemoRandom &r)
                 scan(0, scanned, worker);
             } else {
                 result(QStringLiteral("0"));
+                missedThisYear = true;
             }
         } else if (c.location == MJ && !holding(c.status) && r.chance(30)) {
             scan(0, scanned, worker);
@@ -297,6 +301,17 @@ void Builder::count(const TitleFacts &t, const CopyFacts &c, DemoRandom &r)
             scan(0, scanned, worker);
             result(QStringLiteral("2"));
         }
+    }
+    // Last year's count of the compact stacks: most copies missed this year
+    // were missed then too (the missing-copy window's "missed at least
+    // twice"). Picked by the accession number, so that the other draws of
+    // the library stay as they were.
+    if (c.inDay > kCounts[2].day + 2 && c.location == MJ && holding(c.status) && !onLoan) {
+        const uint pick = qHash(c.propNo, 2024U) % 100U;
+        if (missedThisYear ? pick < 70U : pick < 3U)
+            result(QStringLiteral("0"), 2);
+        else
+            scan(2, kCounts[2].day - int(pick % 3U), QString::fromLatin1(kCounts[2].worker));
     }
     // The literature and history shelves being counted now.
     const QString callNo = t.book.callNo;

@@ -120,7 +120,8 @@ int BatchPicker::find(const QString &text, int from, const QList<int> &columns)
                 return r;
         }
     }
-    context_.showMsg(QStringLiteral("I未查询到相应调拨批次。"));
+    context_.showMsg(table_.table == QLatin1String("count_data") ? QStringLiteral("I未查询到相应清点批次。")
+                                                                 : QStringLiteral("I未查询到相应调拨批次。"));
     return -1;
 }
 

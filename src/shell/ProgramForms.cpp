@@ -1,6 +1,7 @@
 #include "shell/ProgramForms.h"
 
 #include "assign/AssignForms.h"
+#include "inventory/InventoryForms.h"
 #include "items/ItemsForms.h"
 #include "oplog/OplogForms.h"
 #include "shelving/ShelvingForms.h"
@@ -15,6 +16,7 @@ void registerForms(FormRegistry &registry)
     registerAssignForms(registry);
     registerStatsForms(registry);
     registerShelvingForms(registry);
+    registerInventoryForms(registry);
 }
 
 } // namespace kestra

@@ -137,6 +137,7 @@ const QList<ProcedureDef> &itemProcedures()
             {"update02_transfer_doc", 4, 4, &update02TransferDoc},
         };
         list.append(procs::dealProcedures());
+        list.append(procs::countProcedures());
         return list;
     }();
     return procedures;

@@ -60,5 +60,7 @@ bool deleteRows(ProcHost &host, const ProcArgs &args, const char *proc, const ch
 
 // The processing-log, batch and reservation procedures (DealProcedures.cpp).
 const QList<ProcedureDef> &dealProcedures();
+// The stock-taking procedures (CountProcedures.cpp).
+const QList<ProcedureDef> &countProcedures();
 
 } // namespace kestra::procs

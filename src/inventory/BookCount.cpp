@@ -1,0 +1,432 @@
+#include "inventory/BookCount.h"
+
+#include "copies/ItemWrite.h"
+#include "core/AppContext.h"
+#include "core/InstallFolders.h"
+#include "core/MessageKind.h"
+#include "core/Session.h"
+#include "core/WorkLog.h"
+#include "kit/CodeFile.h"
+#include "kit/CodeImport.h"
+#include "kit/CopyColumns.h"
+#include "kit/MessageCollector.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace kestra {
+
+namespace {
+
+// The statuses a copy out of the collection has (repair, weeding, lost ...):
+// it cannot be on the shelf being counted.
+bool countAbnormalStatus(const QString &status)
+{
+    static const QStringList abnormal = {
+        QStringLiteral("33"), QStringLiteral("34"), QStringLiteral("35"), QStringLiteral("36"), QStringLiteral("37"),
+        QStringLiteral("38"), QStringLiteral("39"), QStringLiteral("3A"), QStringLiteral("3B"),
+    };
+    return abnormal.contains(status);
+}
+
+QList<Column<CountedCopy>> countedColumns(AppContext &context)
+{
+    QList<Column<CountedCopy>> list = columnsOf(copyColumns(context, lookupFields()), &CountedCopy::row);
+    list.append({QStringLiteral("排架号"), [](const CountedCopy &c) { return c.shelfNo; }});
+    return list;
+}
+
+QString countProblemHeading(BookCount::Problem p)
+{
+    switch (p) {
+    case BookCount::Problem::NoCopy:
+        return QStringLiteral("条码号不存在：");
+    case BookCount::Problem::OnLoan:
+        return QStringLiteral("外借书刊：");
+    case BookCount::Problem::Abnormal:
+        return QStringLiteral("在馆异常书刊：");
+    case BookCount::Problem::OtherLocation:
+        return QStringLiteral("非本馆藏地书刊：");
+    case BookCount::Problem::OtherClass:
+        return QStringLiteral("非本馆藏地的本类书刊：");
+    case BookCount::Problem::OtherShelf:
+        return QStringLiteral("该书不属于本架位：");
+    case BookCount::Problem::Counted:
+        return QStringLiteral("该书已经在清点库中：");
+    case BookCount::Problem::Closed:
+        return QStringLiteral("清点批次已经结束：");
+    default:
+        return QStringLiteral("未处理：");
+    }
+}
+
+} // namespace
+
+QString CountProgress::text() const
+{
+    return QStringLiteral("应清点%1册，已清点%2册").arg(expected).arg(scanned);
+}
+
+BookCount::BookCount(AppContext &context, const BarcodeSettings &barcode)
+    : context_(context), entry_(context, barcode), rows_(countedColumns(context), true), titleCopies_(context),
+      journal_(context.folders().folder(InstallFolders::Tmp))
+{
+    // The batch's location decides, with its own message, not the
+    // operator's location list.
+    entry_.setCheckRights(false);
+}
+
+int BookCount::chooseBatch(const QString &number)
+{
+    // A session the server dropped while the window waited is made again
+    // quietly: the scans that wait for it are about to be written.
+    reachable();
+    CountBatch b;
+    const int r = count_batch::take(context_, number, b);
+    if (r == 0) {
+        batch_ = b;
+        expected_ = -1;
+        journal_.open(b.number);
+    }
+    return r;
+}
+
+QString BookCount::batchTitle() const
+{
+    if (batch_.isEmpty())
+        return {};
+    QString t = context_.locationName(batch_.location);
+    if (batch_.byClass())
+        t += QStringLiteral("  按类别: ") + batch_.classes;
+    return t;
+}
+
+BookCount::Outcome BookCount::refuse(Problem problem, const QString &message)
+{
+    problem_ = problem;
+    context_.showMsg(message);
+    return Outcome::Refused;
+}
+
+ScanReport BookCount::enter(const QString &text)
+{
+    if (text.trimmed().isEmpty())
+        return {};
+    return scanOne(entry_.normalise(text), entry_.inputType(), [&] { return entry_.enter(text); });
+}
+
+ScanReport BookCount::enterCode(const QString &code, InputType type)
+{
+    return scanOne(code, type, [&] { return entry_.lookup(code, type); });
+}
+
+ScanReport BookCount::scanOne(const QString &code, InputType type, const std::function<Entry()> &lookup)
+{
+    if (batch_.isEmpty() || batch_.finished()) {
+        problem_ = Problem::Closed;
+        context_.showMsg(batch_.isEmpty() ? QStringLiteral("E请先选择清点批次。") : QStringLiteral("EDC013"));
+        return ScanReport::of(StepOutcome::Refused);
+    }
+    if (!replaying_) {
+        if (!reachable())
+            return keep(code, type);
+        if (!journal_.isEmpty())
+            replayJournal();
+    }
+    const Outcome outcome = check(lookup());
+    if (outcome == Outcome::Failed && !replaying_ && isLostSession(context_.errors().oraCode))
+        return keep(code, type);
+    return scanReportOf(outcome, Outcome::Recorded);
+}
+
+// A session that answers, or one made again; a transaction still open
+// (another operation's) is not broken into.
+bool BookCount::reachable()
+{
+    Session &db = context_.db();
+    if (db.keepAlive() >= 0)
+        return true;
+    return !db.inTransaction() && db.connect() >= 0;
+}
+
+ScanReport BookCount::keep(const QString &code, InputType type)
+{
+    problem_ = Problem::Kept;
+    const bool saved = journal_.append({code, type, shelfNo_, modifyShelf_});
+    context_.showMsg(QStringLiteral("E数据库连接中断，该书已暂存，连接恢复后写入（暂存%1册）。").arg(journal_.size()) +
+                     (saved ? QString() : QStringLiteral("\n暂存文件无法写入：") + journal_.path()));
+    return ScanReport::of(StepOutcome::Refused);
+}
+
+// A failed call: a lost session is the caller's to keep the scan for, and
+// is not shown (the reconnection question would stop the scanning); any
+// other failure is shown.
+BookCount::Outcome BookCount::failed()
+{
+    if (!isLostSession(context_.errors().oraCode))
+        context_.db().showDbError();
+    return Outcome::Failed;
+}
+
+ScanReport BookCount::replayJournal()
+{
+    ScanReport report;
+    if (journal_.isEmpty() || batch_.isEmpty() || replaying_)
+        return report;
+    const QString shelf = shelfNo_;
+    const bool modify = modifyShelf_;
+    replaying_ = true;
+    int written = 0;
+    {
+        MessageCollector collected(context_);
+        const QList<JournalScan> scans = journal_.scans();
+        for (const JournalScan &scan : scans) {
+            shelfNo_ = scan.shelfNo;
+            modifyShelf_ = scan.modifyShelf;
+            collected.clear();
+            const ScanReport one = scanOne(scan.code, scan.type, [&] { return entry_.lookup(scan.code, scan.type); });
+            if (one.failed && isLostSession(context_.errors().oraCode))
+                break; // still away: this one and the rest wait
+            ++written;
+            report.add(one.outcome());
+            if (one.outcome() != StepOutcome::Done)
+                report.reasons.append(scan.code + QStringLiteral("：") +
+                                      (collected.last().isEmpty() ? QStringLiteral("未处理") : collected.last()));
+        }
+    }
+    replaying_ = false;
+    shelfNo_ = shelf;
+    modifyShelf_ = modify;
+    journal_.dropFirst(written);
+    if (written > 0) {
+        QString text = QStringLiteral("I已写入暂存的%1条扫描，清点到%2册。").arg(written).arg(report.done);
+        for (const QString &reason : std::as_const(report.reasons))
+            text += u'\n' + reason;
+        context_.showMsg(text);
+    }
+    return report;
+}
+
+ScanReport BookCount::searchAndEnter(const CopyPicker &search)
+{
+    if (!search)
+        return {};
+    const std::optional<QString> propNo = search(batch_.isEmpty() ? QStringLiteral("All") : batch_.location);
+    if (!propNo || propNo->isEmpty())
+        return {};
+    return enterCode(*propNo, InputType::Accession);
+}
+
+BookCount::Outcome BookCount::check(const Entry &e)
+{
+    problem_ = Problem::None;
+    problemDetail_.clear();
+    if (e.status == Entry::Status::Failed)
+        return Outcome::Failed;
+    if (e.status == Entry::Status::Empty)
+        return Outcome::Empty;
+    if (!e.found()) {
+        problem_ = Problem::NoCopy; // the entry has said so
+        return Outcome::Refused;
+    }
+    const ItemRow &row = e.row;
+    Session &db = context_.db();
+    CirculationRow circ;
+    QueryResult shelf;
+    if (readCirculation(db, row.propNo, circ) < 0 ||
+        db.query(QStringLiteral("SELECT shelf_no FROM indi_acct WHERE prop_no=") + sqlQuote(row.propNo), shelf) < 0)
+        return failed();
+    if (circ.lendFlag == QLatin1String("1"))
+        return refuse(Problem::OnLoan, QStringLiteral("E该书是外借书刊，请还书处理！"));
+    if (countAbnormalStatus(row.status))
+        return refuse(Problem::Abnormal, QStringLiteral("E该书处于书刊异常状态，请在书刊特别状态处理模块中处理！"));
+    if (row.disLocation != batch_.location)
+        return refuse(Problem::OtherLocation,
+                      QStringLiteral("E该书不属于本馆藏地书刊，馆藏地为") + context_.locationName(row.disLocation));
+    if (!batch_.takesCallNo(row.callNo))
+        return refuse(Problem::OtherClass, QStringLiteral("E该书不属于本馆藏地的本类书刊"));
+    QString shelfNo = shelf.text(0, 0);
+    if (!shelfNo_.isEmpty() && shelfNo_ != shelfNo) {
+        if (!modifyShelf_) {
+            problemDetail_ = QStringLiteral("|应在架位") + shelfNo + QStringLiteral("|本架位") + shelfNo_;
+            return refuse(Problem::OtherShelf, QStringLiteral("E该书不属于本架位,应在架位 ") + shelfNo);
+        }
+        if (!correctShelf(row, shelfNo))
+            return Outcome::Failed;
+        shelfNo = shelfNo_;
+    }
+    return record(row, shelfNo);
+}
+
+bool BookCount::correctShelf(const ItemRow &row, const QString &oldShelf)
+{
+    ItemTransaction tx(context_);
+    const QString now = context_.db().serverDate();
+    const QString stamp = now.left(10) + u' ' + now.mid(10);
+    const QString &op = context_.session().operatorNo;
+    if (tx.execute(QStringLiteral(" UPDATE indi_acct SET shelf_no=") + sqlQuote(shelfNo_) +
+                   QStringLiteral(" ,resp_wkr=") + sqlQuote(op) + QStringLiteral(" ,rec_flag_upt_date=") +
+                   sqlQuote(stamp) + QStringLiteral(" WHERE prop_no=") + sqlQuote(row.propNo)) < 0 ||
+        tx.execute(QStringLiteral(" UPDATE item SET resp_wkr=") + sqlQuote(op) +
+                   QStringLiteral(" ,rec_flag_upt_date=") + sqlQuote(stamp) + QStringLiteral(" WHERE prop_no=") +
+                   sqlQuote(row.propNo)) < 0)
+        return false;
+    tx.touched(row.propNo);
+    WriteTail tail;
+    tail.logCode = QStringLiteral("30017");
+    tail.marcRecNo = row.marcRecNo;
+    tail.propNo = row.propNo;
+    tail.data1 = QStringLiteral("修改排架号: ") + oldShelf + QStringLiteral(" -> ") + shelfNo_;
+    return tx.finish(tail) == 0;
+}
+
+BookCount::Outcome BookCount::record(const ItemRow &row, const QString &shelf)
+{
+    Session &db = context_.db();
+    QueryResult r;
+    if (db.query(QStringLiteral("SELECT COUNT(*) FROM wait_count_lst  WHERE prop_no=") + sqlQuote(row.propNo) +
+                     QStringLiteral(" AND count_batch_no=") + sqlQuote(batch_.number),
+                 r) < 0)
+        return failed();
+    if (r.text(0, 0).toInt() > 0)
+        return refuse(Problem::Counted, QStringLiteral("E该书已经在清点库中"));
+    Transaction tx(db);
+    // Another operator's statistics may have closed the batch since it was
+    // chosen: a scan into a closed batch would never be counted.
+    QueryResult flag;
+    if (db.query(QStringLiteral("SELECT finish_flag FROM count_data WHERE count_batch_no=") + sqlQuote(batch_.number),
+                 flag) < 0) {
+        const ErrorRecord error = context_.errors();
+        tx.rollback();
+        context_.errors() = error;
+        return failed();
+    }
+    if (flag.rowCount() == 0 || flag.text(0, 0) != QLatin1String("0")) {
+        tx.rollback();
+        batch_.finishFlag = QStringLiteral("1");
+        return refuse(Problem::Closed, QStringLiteral("EDC013"));
+    }
+    const QString today = db.serverDate().left(10);
+    if (db.callProc(QStringLiteral("Insert_wait_count_lst ") + sqlQuote(batch_.number) + u',' +
+                    sqlQuote(batch_.location) + u',' + sqlQuote(row.propNo) + u',' + sqlQuote(today)) < 0 ||
+        logWorkQty(context_, QStringLiteral("304"), 1, 1, 0) < 0 || tx.commit() < 0) {
+        const ErrorRecord error = context_.errors();
+        tx.rollback();
+        // Two operators who scan the same copy at once both pass the count
+        // above; the key lets one of them record it.
+        if (error.oraCode == 1 && error.text.toUpper().contains(QLatin1String("PK_WAIT_COUNT_LST")))
+            return refuse(Problem::Counted, QStringLiteral("E该书已经在清点库中"));
+        context_.errors() = error;
+        return failed();
+    }
+    rows_.append(CountedCopy{row, shelf});
+    return Outcome::Recorded;
+}
+
+QString BookCount::problemFileFor(const QString &importPath)
+{
+    const QFileInfo info(importPath);
+    return info.dir().filePath(info.completeBaseName() + QStringLiteral("-问题.txt"));
+}
+
+ScanReport BookCount::importCodes()
+{
+    const QString path = context_.prompter().chooseOpenFile(
+        QStringLiteral("导入文件"), context_.folders().folder(InstallFolders::Dat), QStringLiteral("文本文件(*.txt)"));
+    if (path.isEmpty())
+        return {};
+    return importFile(path);
+}
+
+ScanReport BookCount::importFile(const QString &path)
+{
+    ProblemFile problems(problemFileFor(path));
+    CodeImport import(context_, QStringLiteral("正在导入清点数据……"), QStringLiteral("导入%1个条码，清点到%2册书刊。"));
+    const ScanReport report = import.runFile(path, [&](const QString &code) {
+        const StepOutcome outcome = enter(code).outcome();
+        if (outcome == StepOutcome::Refused && problem_ != Problem::Kept)
+            problems.add(countProblemHeading(problem_) + u'|', code + problemDetail_);
+        return outcome;
+    });
+    if (!problems.isEmpty()) {
+        if (problems.write(context_.codePage()))
+            context_.showMsg(problems.notice());
+        else
+            context_.showMsg(QStringLiteral("E无法写入文件：") + problems.path());
+    }
+    return report;
+}
+
+ScanReport BookCount::undoMarked()
+{
+    const QList<int> marked = rows_.markedRows();
+    if (marked.isEmpty())
+        return {};
+    if (context_.showMsg(QStringLiteral("Q是否确认对选择图书的取消操作？")) != AnswerOk)
+        return {};
+    Session &db = context_.db();
+    Transaction tx(db);
+    for (int row : marked) {
+        if (db.callProc(QStringLiteral("Delete01_wait_count_lst ") + sqlQuote(batch_.number) + u',' +
+                        sqlQuote(rows_.at(row).row.propNo)) < 0) {
+            tx.rollback();
+            db.showDbError();
+            ScanReport failed;
+            failed.codes = static_cast<int>(marked.size());
+            failed.failed = failed.stopped = true;
+            return failed;
+        }
+    }
+    if (tx.commit() < 0) {
+        db.showDbError();
+        ScanReport failed;
+        failed.codes = static_cast<int>(marked.size());
+        failed.failed = failed.stopped = true;
+        return failed;
+    }
+    ScanReport report;
+    for (auto it = marked.crbegin(); it != marked.crend(); ++it) {
+        rows_.remove(*it);
+        report.add(StepOutcome::Done);
+    }
+    return report;
+}
+
+int BookCount::showAllItems(int row)
+{
+    if (row < 0 || row >= rows_.count())
+        return 0;
+    return titleCopies_.show(rows_.at(row).row.marcRecNo);
+}
+
+bool BookCount::progress(CountProgress &out, bool countExpected)
+{
+    out = CountProgress{};
+    if (batch_.isEmpty())
+        return true;
+    Session &db = context_.db();
+    if (countExpected || expected_ < 0) {
+        QString scope = QStringLiteral("dis_location=") + sqlQuote(batch_.location) +
+                        QStringLiteral(" AND book_stat_code>='3C' AND book_stat_code<='46'");
+        const QStringList classes = batch_.classList();
+        if (!classes.isEmpty()) {
+            QStringList likes;
+            for (const QString &c : classes)
+                likes.append(QStringLiteral("call_no LIKE ") + sqlQuote(c + u'%'));
+            scope += QStringLiteral(" AND (") + likes.join(QStringLiteral(" OR ")) + u')';
+        }
+        QueryResult r;
+        if (db.query(QStringLiteral("SELECT count(*) FROM indi_acct WHERE ") + scope, r) < 0)
+            return false;
+        expected_ = r.text(0, 0).toInt();
+    }
+    QueryResult r;
+    if (db.query(QStringLiteral("SELECT count(*) FROM wait_count_lst WHERE count_batch_no=") + sqlQuote(batch_.number),
+                 r) < 0)
+        return false;
+    out.expected = expected_;
+    out.scanned = r.text(0, 0).toInt();
+    return true;
+}
+
+} // namespace kestra
