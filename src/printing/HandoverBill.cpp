@@ -48,7 +48,7 @@ QVariant TextTable::headerData(int section, Qt::Orientation orientation, int rol
 namespace {
 
 // The text before the trailing digits, and the digits.
-std::pair<QString, QString> splitTrailingDigits(const QString &text)
+std::pair<QString, QString> propNoTrailingDigits(const QString &text)
 {
     qsizetype i = text.size();
     while (i > 0 && text.at(i - 1).isDigit() && text.at(i - 1).unicode() < 128)
@@ -56,7 +56,7 @@ std::pair<QString, QString> splitTrailingDigits(const QString &text)
     return {text.left(i), text.mid(i)};
 }
 
-QString money(double v)
+QString billMoney(double v)
 {
     return QString::number(v, 'f', 2);
 }
@@ -65,8 +65,8 @@ QString money(double v)
 
 bool propNoFollows(const QString &previous, const QString &next)
 {
-    const auto [prefixA, digitsA] = splitTrailingDigits(previous);
-    const auto [prefixB, digitsB] = splitTrailingDigits(next);
+    const auto [prefixA, digitsA] = propNoTrailingDigits(previous);
+    const auto [prefixB, digitsB] = propNoTrailingDigits(next);
     if (digitsA.isEmpty() || digitsB.isEmpty() || prefixA != prefixB || digitsA.size() > 18 || digitsB.size() > 18)
         return false;
     // Zero-padded numbers keep their width; "0999" is followed by "1000".
@@ -188,8 +188,8 @@ int HandoverBill::showLocations(const QString &batch, const QStringList &locatio
                 calls.append(r.text(i, 0));
             price += r.number(i, 1);
         }
-        rows.append(
-            {locationName(loc), QString::number(calls.size()), QString::number(r.rowCount()), money(price), QString()});
+        rows.append({locationName(loc), QString::number(calls.size()), QString::number(r.rowCount()), billMoney(price),
+                     QString()});
     }
     table_.reset({QStringLiteral("分配地"), QStringLiteral("种数"), QStringLiteral("册数"), QStringLiteral("价格"),
                   QStringLiteral("说明")},
@@ -263,7 +263,7 @@ int HandoverBill::showTitles(const QString &batch, const QString &location)
         QStringList &row = rows[*found];
         row[4] = QString::number(row[4].toInt() + 1);
         prices[*found] += r.number(i, 2);
-        row[5] = money(prices[*found]);
+        row[5] = billMoney(prices[*found]);
     }
     QStringList headings{QStringLiteral("索书号"), QStringLiteral("题名"), QStringLiteral("责任者"),
                          QStringLiteral("出版社"), QStringLiteral("册数"), QStringLiteral("价格")};
@@ -293,8 +293,8 @@ int HandoverBill::showCopies(const QString &batch, const QString &location)
     const int c = all ? 1 : 0;
     QList<QStringList> rows;
     for (int i = 0; i < r.rowCount(); ++i) {
-        QStringList row{r.text(i, 4 + c),      r.text(i, 5 + c), r.text(i, 6 + c), r.text(i, 7 + c),
-                        money(r.number(i, 2)), r.text(i, 0),     r.text(i, 9 + c)};
+        QStringList row{r.text(i, 4 + c),          r.text(i, 5 + c), r.text(i, 6 + c), r.text(i, 7 + c),
+                        billMoney(r.number(i, 2)), r.text(i, 0),     r.text(i, 9 + c)};
         if (all)
             row.append(locationName(r.text(i, 4)));
         row.append({r.text(i, 3), r.text(i, 8 + c)});
@@ -340,7 +340,7 @@ ListReport HandoverBill::report(const QString &date, const QString &maker) const
     r.rows = table_.rows();
     r.footer = {{QStringLiteral("总种数："), QString::number(titles_)},
                 {QStringLiteral("总册数："), QString::number(copies_)},
-                {QStringLiteral("总价格："), money(price_)},
+                {QStringLiteral("总价格："), billMoney(price_)},
                 {QStringLiteral("制表日期："), date},
                 {QStringLiteral("制表人："), maker},
                 {QStringLiteral("交接日期："), date},

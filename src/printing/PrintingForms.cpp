@@ -1,6 +1,7 @@
 #include "printing/PrintingForms.h"
 
 #include "output/PrintCalibration.h"
+#include "printing/CardPrintForm.h"
 #include "printing/OutChkBillForm.h"
 #include "printing/SpineLabelForm.h"
 #include "ui/FormRegistry.h"
@@ -14,6 +15,14 @@ void registerPrintingForms(FormRegistry &registry)
         QStringLiteral("frmPrintBookMark"),
         [](const FormServices &s, const FormArgs &) -> QWidget * {
             return new SpineLabelForm(s.context, loadCalibration(s.settings, QStringLiteral("Label")));
+        },
+        QStringLiteral("3001"));
+    // Cards: "moveBatch" (the records of a handover batch) and/or
+    // "marcRecNo" (one record).
+    registry.add(
+        QStringLiteral("frmPrintCard"),
+        [](const FormServices &s, const FormArgs &) -> QWidget * {
+            return new CardPrintForm(s.context, loadCalibration(s.settings, QStringLiteral("Card")));
         },
         QStringLiteral("3001"));
     // The bill: "moveBatch" (optional), shown at once.

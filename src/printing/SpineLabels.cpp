@@ -30,7 +30,7 @@ QString labelItemText(int item, const LabelCopy &copy, const LabelParams &params
     }
 }
 
-TextAlign alignOf(int callNoAlign)
+TextAlign labelAlignOf(int callNoAlign)
 {
     return callNoAlign == 1 ? TextAlign::Centre : callNoAlign == 2 ? TextAlign::Right : TextAlign::Left;
 }
@@ -57,7 +57,7 @@ void placeLabel(Page &page, const QRectF &label, const LabelCopy &copy, const La
         const double top = label.top() + item.top.toMm();
         t.box = QRectF(left, top, std::max(0.0, label.right() - left), std::max(0.0, label.bottom() - top));
         t.valign = TextVAlign::Top;
-        t.align = number == 2 ? alignOf(params.callNoAlign) : TextAlign::Left;
+        t.align = number == 2 ? labelAlignOf(params.callNoAlign) : TextAlign::Left;
         if (params.center) {
             t.box.setLeft(label.left() + item.left.toMm());
             t.box.setWidth(label.width());
@@ -72,7 +72,7 @@ void placeLabel(Page &page, const QRectF &label, const LabelCopy &copy, const La
     }
 }
 
-QChar classLetter(const QString &callNo)
+QChar labelClassLetter(const QString &callNo)
 {
     const QString t = callNo.trimmed();
     return t.isEmpty() ? QChar() : t.at(0);
@@ -149,7 +149,7 @@ LabelLayout layoutSpineLabels(const LabelParams &params, const QList<LabelCopy> 
     QChar previous;
     for (qsizetype c = 0; c < copies.size(); ++c) {
         const LabelCopy &copy = copies.at(c);
-        const QChar letter = classLetter(copy.callNo);
+        const QChar letter = labelClassLetter(copy.callNo);
         if (out.document.pages.isEmpty()) {
             out.document.pages.append(Page{});
             out.sheets.append(static_cast<int>(c));
