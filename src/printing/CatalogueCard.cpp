@@ -63,7 +63,8 @@ bool isCardSeriesField(int type, const QString &tag)
 }
 
 // The punctuation the suite puts before a subfield that carries its own
-// rule, when the layout gives none.
+// rule, when the layout gives none. MARC 21 values end on their own marks
+// and get none.
 QString cardDefaultPunctuation(int type, const QString &tag, QChar code, bool repeated)
 {
     if (type == 0 && (tag == u"200" || tag == u"225")) {
@@ -74,8 +75,6 @@ QString cardDefaultPunctuation(int type, const QString &tag, QChar code, bool re
         if (tag == u"200" && code == u'a' && repeated)
             return QStringLiteral(" ; ");
     }
-    if (type == 1 && ((tag == u"245" || tag == u"830") && (code == u'n' || code == u'p')))
-        return code == u'n' ? QStringLiteral(". ") : QStringLiteral(", ");
     return {};
 }
 
@@ -106,8 +105,13 @@ QString composeCardParagraph(const BibRecord &record, const CardParagraph &parag
                         punct = e->repeat;
                     else
                         punct = e->before;
-                    if (punct.isEmpty() && !(text.isEmpty() && sectionText.isEmpty() && part.isEmpty()))
+                    if (punct.isEmpty() && !(text.isEmpty() && sectionText.isEmpty() && part.isEmpty())) {
+                        // MARC 21 values carry their own marks: a blank
+                        // between them is all the layout needs to give.
                         punct = cardDefaultPunctuation(type, field.tag, s.code, repeated);
+                        if (punct.isEmpty())
+                            punct = QStringLiteral(" ");
+                    }
                     part += punct + s.value + e->after;
                     // The designation stands right after the title proper.
                     if (!gmdPlaced && s.code == u'a' && (field.tag == u"200" || field.tag == u"245")) {
@@ -134,11 +138,16 @@ QString composeCardParagraph(const BibRecord &record, const CardParagraph &parag
     return text.trimmed();
 }
 
+// An access point as a heading or tracing entry: without the leading marks
+// the parameters name, nor the ISBD marks a MARC 21 value ends on.
 QString traceWithoutLead(QString value, const QString &omit)
 {
     while (!value.isEmpty() && !omit.isEmpty() && omit.contains(value.at(0)))
         value.remove(0, 1);
-    return value.trimmed();
+    value = value.trimmed();
+    while (!value.isEmpty() && QStringLiteral("/:;,=").contains(value.back()))
+        value = value.chopped(1).trimmed();
+    return value;
 }
 
 } // namespace
