@@ -4,9 +4,11 @@
 // and prints a batch. And a label sheet written as a real PDF, its texts read
 // back where the parameters put them.
 
+#include "admin/AdminMain.h"
 #include "core/PagePrinter.h"
 #include "items/CopyTestLib.h"
 #include "items/FormWindow.h"
+#include "printing/CatalogueCard.h"
 #include "printing/OutChkBillForm.h"
 #include "printing/SpineLabelForm.h"
 #include "support/FormDriver.h"
@@ -185,6 +187,80 @@ private Q_SLOTS:
         QVERIFY(texts.contains(u"总册数：3"_s));
         QVERIFY(texts.contains(u"交接批次：JJ1"_s) ||
                 pageTexts(printer.jobs.at(0).document.pages.first()).contains(u"交接批次：JJ1"_s));
+
+        // The same batch from a script: labels and bill as PDF files.
+        QTemporaryDir dir;
+        const PdfPrinterFactory pdf = [](AppContext &c) {
+            return std::make_unique<QtPagePrinter>(c.messages(), c.preferences());
+        };
+        const QStringList common{u"--root"_s, context.folders().root(), u"--dsn"_s, lib.f.database->dsn(),
+                                 u"--batch"_s};
+        const QString labels = dir.filePath(u"labels.pdf"_s);
+        QCOMPARE(
+            adminMain(QStringList{u"kestra-admin"_s, u"labels"_s} + common + QStringList{u"JJ1"_s, u"--pdf"_s, labels},
+                      pdf),
+            0);
+        const QString labelText = toolOutput(u"pdftotext"_s, {u"-layout"_s, labels, u"-"_s});
+        QVERIFY2(labelText.contains(u"P0001"_s) && labelText.contains(u"P0003"_s), qPrintable(labelText));
+        const QString billFile = dir.filePath(u"bill.pdf"_s);
+        QCOMPARE(adminMain(QStringList{u"kestra-admin"_s, u"bill"_s} + common +
+                               QStringList{u"JJ1"_s, u"--view"_s, u"copies"_s, u"--pdf"_s, billFile},
+                           pdf),
+                 0);
+        QVERIFY(toolOutput(u"pdftotext"_s, {u"-layout"_s, billFile, u"-"_s}).contains(u"P0002"_s));
+        // A batch without copies writes nothing and fails.
+        const QString none = dir.filePath(u"none.pdf"_s);
+        QCOMPARE(
+            adminMain(QStringList{u"kestra-admin"_s, u"labels"_s} + common + QStringList{u"JJ9"_s, u"--pdf"_s, none},
+                      pdf),
+            1);
+        QVERIFY(!QFile::exists(none));
+    }
+
+    // A card written as a PDF: the card's size, the call number where the
+    // grid puts it.
+    void cardPdf()
+    {
+        TestContext tc;
+        Preferences preferences;
+        QtPagePrinter printer(tc.context().messages(), preferences);
+        CardParams p;
+        p.lines = 10;
+        p.columns = 40;
+        p.leftMargin = Distance::mm(10);
+        p.topMargin = Distance::mm(5);
+        p.classRow = 2;
+        p.classCol = 1;
+        p.maxLineChars = 8;
+        p.lineReturn = u"/"_s;
+        p.kinds[0].print = true;
+        p.holdingYorn = true;
+        p.holdingRow = 5;
+        p.holdingCol = 1;
+        CardData card;
+        card.callNumber = u"I242.4/12"_s;
+        card.classNumber = u"I242.4"_s;
+        card.paragraphs = {u"Hamlet / William Shakespeare"_s};
+        card.holdings = {u"A0001"_s};
+        const PageDocument doc = layoutCards({card}, p);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"card.pdf"_s);
+        QCOMPARE(printer.print(doc, PrintTarget::Pdf, path), 1);
+        const QString boxes = toolOutput(u"pdftotext"_s, {u"-bbox"_s, path, u"-"_s});
+        // Qt keeps page sizes in whole points: 125 x 75 mm is 354 x 213 pt.
+        QVERIFY2(boxes.contains(u"<page width=\"354.0"_s), qPrintable(boxes.left(500)));
+        // 125 - 10 mm over 40 columns, 75 - 5 mm over 10 lines.
+        const QRectF call = wordBox(boxes, u"I242.4"_s);
+        const QRectF holding = wordBox(boxes, u"A0001"_s);
+        const QRectF title = wordBox(boxes, u"Hamlet"_s);
+        QVERIFY2(call.isValid() && holding.isValid() && title.isValid(), qPrintable(boxes.left(3000)));
+        QVERIFY(qAbs(call.left() - 10) < 0.1);
+        QVERIFY(qAbs(holding.left() - 10) < 0.1);
+        QVERIFY(qAbs(title.left() - (10 + 9 * 115.0 / 40)) < 0.1);
+        // The call number's second line one line (7 mm) under its first.
+        const QRectF book = wordBox(boxes, u"12"_s);
+        QVERIFY(qAbs((book.top() - call.top()) - 7.0) < 0.1);
+        QVERIFY(holding.top() > call.top() + 3 * 7.0 - 1 && holding.top() < call.top() + 3 * 7.0 + 1);
     }
 
     // True size: the accession numbers of a sheet land where the parameters
