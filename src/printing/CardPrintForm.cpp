@@ -1,6 +1,7 @@
 #include "printing/CardPrintForm.h"
 
 #include "core/AppContext.h"
+#include "printing/Calibration.h"
 #include "printing/PrintRun.h"
 #include "ui/FormParts.h"
 
@@ -13,8 +14,9 @@
 
 namespace kestra {
 
-CardPrintForm::CardPrintForm(AppContext &context, const PrintCalibration &calibration, QWidget *parent)
-    : QWidget(parent), context_(context), calibration_(calibration), print_(context)
+CardPrintForm::CardPrintForm(AppContext &context, UserSettingsStore &settings, QWidget *parent)
+    : QWidget(parent), context_(context), settings_(settings),
+      calibration_(loadCalibration(settings, QStringLiteral("Card"))), print_(context)
 {
     setObjectName(QStringLiteral("frmPrintCard"));
     setWindowTitle(QStringLiteral("卡片打印"));
@@ -36,11 +38,14 @@ CardPrintForm::CardPrintForm(AppContext &context, const PrintCalibration &calibr
     QPushButton *now = makeButton(QStringLiteral("cmdPrintNow"), QStringLiteral("打印"), this);
     QPushButton *pdf = makeButton(QStringLiteral("cmdPdf"), QStringLiteral("保存PDF"), this);
     QPushButton *cancel = makeButton(QStringLiteral("cmdCancel"), QStringLiteral("取消"), this);
+    QPushButton *calibrate = makeButton(QStringLiteral("cmdCalibrate"), QStringLiteral("打印校准"), this);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(lblRecords_);
     layout->addLayout(kinds);
     layout->addStretch(1);
-    layout->addLayout(makeFootRow({}, {preview, now, pdf, cancel}));
+    layout->addLayout(makeFootRow({calibrate}, {preview, now, pdf, cancel}));
+    connect(calibrate, &QPushButton::clicked, this,
+            [this]() { calibratePrinter(context_, settings_, QStringLiteral("Card"), &calibration_); });
     connect(preview, &QPushButton::clicked, this, [this]() { run(PrintTarget::Preview); });
     connect(now, &QPushButton::clicked, this, [this]() { run(PrintTarget::Printer); });
     connect(pdf, &QPushButton::clicked, this, [this]() { run(PrintTarget::Pdf); });

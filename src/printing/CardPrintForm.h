@@ -15,11 +15,12 @@ namespace kestra {
 // of one record ("marcRecNo"). lblRecords tells what is printed; the kinds
 // chkMain, chkTitle, chkAuthor, chkSubject, chkSeries start from the Print
 // flags of the card parameters; cmdPrint previews, cmdPrintNow prints,
-// cmdPdf writes a PDF, cmdCancel closes.
+// cmdPdf writes a PDF, cmdCalibrate measures the printer for cards,
+// cmdCancel closes.
 class CardPrintForm : public QWidget, public FormTarget {
     Q_OBJECT
 public:
-    CardPrintForm(AppContext &context, const PrintCalibration &calibration, QWidget *parent = nullptr);
+    CardPrintForm(AppContext &context, UserSettingsStore &settings, QWidget *parent = nullptr);
 
     void setArguments(const FormArgs &args) override;
     CardPrint &controller() { return print_; }
@@ -28,6 +29,7 @@ private:
     void run(PrintTarget target);
 
     AppContext &context_;
+    UserSettingsStore &settings_;
     PrintCalibration calibration_;
     CardPrint print_;
     bool loaded_ = false;

@@ -13,17 +13,13 @@ void registerPrintingForms(FormRegistry &registry)
     // Labels: "moveBatch", the batch whose copies get labels.
     registry.add(
         QStringLiteral("frmPrintBookMark"),
-        [](const FormServices &s, const FormArgs &) -> QWidget * {
-            return new SpineLabelForm(s.context, loadCalibration(s.settings, QStringLiteral("Label")));
-        },
+        [](const FormServices &s, const FormArgs &) -> QWidget * { return new SpineLabelForm(s.context, s.settings); },
         QStringLiteral("3001"));
     // Cards: "moveBatch" (the records of a handover batch) and/or
     // "marcRecNo" (one record).
     registry.add(
         QStringLiteral("frmPrintCard"),
-        [](const FormServices &s, const FormArgs &) -> QWidget * {
-            return new CardPrintForm(s.context, loadCalibration(s.settings, QStringLiteral("Card")));
-        },
+        [](const FormServices &s, const FormArgs &) -> QWidget * { return new CardPrintForm(s.context, s.settings); },
         QStringLiteral("3001"));
     // The bill: "moveBatch" (optional), shown at once.
     registry.add(

@@ -1,6 +1,7 @@
 #include "printing/SpineLabelForm.h"
 
 #include "core/AppContext.h"
+#include "printing/Calibration.h"
 #include "printing/PrintRun.h"
 #include "ui/FormParts.h"
 
@@ -18,8 +19,9 @@
 
 namespace kestra {
 
-SpineLabelForm::SpineLabelForm(AppContext &context, const PrintCalibration &calibration, QWidget *parent)
-    : QWidget(parent), context_(context), calibration_(calibration), print_(context)
+SpineLabelForm::SpineLabelForm(AppContext &context, UserSettingsStore &settings, QWidget *parent)
+    : QWidget(parent), context_(context), settings_(settings),
+      calibration_(loadCalibration(settings, QStringLiteral("Label"))), print_(context)
 {
     setObjectName(QStringLiteral("frmPrintBookMark"));
     setWindowTitle(QStringLiteral("书标打印选择"));
@@ -86,10 +88,13 @@ SpineLabelForm::SpineLabelForm(AppContext &context, const PrintCalibration &cali
     QPushButton *now = makeButton(QStringLiteral("cmdPrintNow"), QStringLiteral("打印"), this);
     QPushButton *pdf = makeButton(QStringLiteral("cmdPdf"), QStringLiteral("保存PDF"), this);
     QPushButton *cancel = makeButton(QStringLiteral("cmdCancel"), QStringLiteral("取消"), this);
+    QPushButton *calibrate = makeButton(QStringLiteral("cmdCalibrate"), QStringLiteral("打印校准"), this);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addStretch(1);
-    layout->addLayout(makeFootRow({}, {preview, now, pdf, cancel}));
+    layout->addLayout(makeFootRow({calibrate}, {preview, now, pdf, cancel}));
+    connect(calibrate, &QPushButton::clicked, this,
+            [this]() { calibratePrinter(context_, settings_, QStringLiteral("Label"), &calibration_); });
 
     connect(sldStart_, &QSlider::valueChanged, this, &SpineLabelForm::startMoved);
     connect(preview, &QPushButton::clicked, this, [this]() { run(PrintTarget::Preview); });

@@ -21,11 +21,12 @@ namespace kestra {
 // numbers txtPropnoBegin..txtPropnoEnd, 2 call numbers txtCallnoBegin..
 // txtCallnoEnd), the start position sldStart with txtStartRow and
 // txtStartCol, chkClassBreak; cmdPrint previews the sheets, cmdPrintNow
-// prints them, cmdPdf writes them to a PDF, cmdCancel closes.
+// prints them, cmdPdf writes them to a PDF, cmdCalibrate measures the
+// printer's offset and scale for labels (per user), cmdCancel closes.
 class SpineLabelForm : public QWidget, public FormTarget {
     Q_OBJECT
 public:
-    SpineLabelForm(AppContext &context, const PrintCalibration &calibration, QWidget *parent = nullptr);
+    SpineLabelForm(AppContext &context, UserSettingsStore &settings, QWidget *parent = nullptr);
 
     void setArguments(const FormArgs &args) override;
     SpineLabelPrint &controller() { return print_; }
@@ -36,6 +37,7 @@ private:
     void startMoved(int position);
 
     AppContext &context_;
+    UserSettingsStore &settings_;
     PrintCalibration calibration_;
     SpineLabelPrint print_;
     QLabel *lblBatch_ = nullptr;

@@ -7,6 +7,8 @@
 
 #include "printing/SpineLabels.h"
 #include "core/CodePage.h"
+#include "core/Preferences.h"
+#include "printing/Calibration.h"
 #include "support/RecordingPrinter.h"
 #include "support/TestRunner.h"
 
@@ -284,6 +286,36 @@ private Q_SLOTS:
         QVERIFY2(out.error.startsWith(error), qPrintable(out.error));
         QVERIFY(out.document.pages.isEmpty());
         QCOMPARE(out.labels, 0);
+    }
+
+    // The correction measured on the test sheet moves and scales every
+    // position; a store with rubbish in it corrects nothing.
+    void calibration()
+    {
+        const QSizeF a4(210, 297);
+        QVERIFY(!calibrationFromMeasures(a4, 0, 20, 170));
+        QVERIFY(!calibrationFromMeasures(a4, 20, 20, 17)); // a tenth of the size: misread
+        const std::optional<PrintCalibration> c = calibrationFromMeasures(a4, 21.5, 19.0, 170 * 1.01);
+        QVERIFY(c.has_value());
+        QCOMPARE(c->scale, 1.01);
+        const PageDocument sheet = calibrationSheet(a4);
+        const PageDocument printed = calibrated(sheet, *c);
+        // Cross A, where the ruler found it.
+        const PageLine &across = printed.pages.at(0).lines.at(0);
+        QVERIFY(qAbs((across.from.x() + across.to.x()) / 2 - 21.5) < 1e-9);
+        QVERIFY(qAbs(across.from.y() - 19.0) < 1e-9);
+        QCOMPARE(printed.paper.size, a4);
+
+        QTemporaryDir dir;
+        UserSettingsStore store(dir.filePath(u"user.ini"_qs));
+        saveCalibration(store, u"Label"_qs, *c);
+        const PrintCalibration back = loadCalibration(store, u"Label"_qs);
+        QCOMPARE(back.offsetX, c->offsetX);
+        QCOMPARE(back.scale, 1.01);
+        QVERIFY(loadCalibration(store, u"Card"_qs).isIdentity());
+        store.setValue(u"Settings"_qs, u"CardScale"_qs, u"0.01"_qs);
+        store.setValue(u"Settings"_qs, u"CardOffsetX"_qs, u"abc"_qs);
+        QVERIFY(loadCalibration(store, u"Card"_qs).isIdentity());
     }
 
     // A file without NumPerItem still prints one label a copy.
