@@ -4,9 +4,17 @@
 // period, the three views, accession-number intervals per location, totals
 // and the printed bill).
 
+#include "core/IniFile.h"
 #include "core/WorkLog.h"
 #include "items/CopyTestLib.h"
+#include "marc/BibParams.h"
+#include "marc/BibStore.h"
+#include "marc/BibWriter.h"
+#include "marc/DemoRecords.h"
+#include "marc/MarcCodec.h"
+#include "printing/CardPrint.h"
 #include "printing/HandoverBill.h"
+#include "printing/ParamFiles.h"
 #include "printing/SpineLabelPrint.h"
 #include "support/TestRunner.h"
 
@@ -176,6 +184,64 @@ private Q_SLOTS:
         QVERIFY(!print.fromTransferDoc());
         QCOMPARE(print.chooseCopies(LabelChoice{}, copies), 0);
         QVERIFY(prompter.lastText().contains(u"该批次没有任何财产信息"_qs));
+    }
+
+    // The cards of a batch from the catalogue, with the files a new
+    // installation gets: a UNIMARC and a MARC 21 record composed, a record
+    // without its data left out, holdings from the batch only.
+    void cardsOfBatch_data() { addBackendRows(); }
+    void cardsOfBatch()
+    {
+        OPEN_LIB(lib);
+        AppContext &context = lib.f.context();
+        BibParams bib;
+        QCOMPARE(loadBibParams(context.db(), context.folders(), CodePage(), bib), 0);
+        const MarcCodec codec;
+        BibRecord cn = demoRecord(11, false, codec);
+        cn.summary.marcRecNo = u"R1"_qs;
+        cn.summary.marcType = u"C"_qs;
+        BibRecord us = demoRecord(12, true, codec);
+        us.summary.marcRecNo = u"R2"_qs;
+        us.summary.marcType = u"U"_qs;
+        QCOMPARE(storeBibRecord(context.db(), cn, bib, CodePage(), u"2026-03-14"_qs), 0);
+        QCOMPARE(storeBibRecord(context.db(), us, bib, CodePage(), u"2026-03-14"_qs), 0);
+        QVERIFY(lib.copy(u"P1"_qs, u"R1"_qs, u"B1"_qs, u"L1"_qs, u"41"_qs) &&
+                lib.copy(u"P2"_qs, u"R1"_qs, u"B2"_qs, u"L1"_qs, u"41"_qs) &&
+                lib.copy(u"P9"_qs, u"R1"_qs, u"B9"_qs, u"L1"_qs, u"41"_qs) &&
+                lib.f.exec(u"UPDATE indi_acct SET move_batch='JJ1' WHERE prop_no<>'P9'"_qs));
+        QVERIFY(lib.record(u"R3"_qs, u"无数据"_qs)); // a summary row without its record
+        for (const char *rec : {"R1", "R2", "R3"})
+            QVERIFY(lib.transferDoc(u"JJ1"_qs, u"C1"_qs, QLatin1String(rec), 1, u"1"_qs, lib.today(), u"3"_qs));
+
+        const auto file = [](const char *name) {
+            for (const ParamFile &f : defaultPrintParamFiles()) {
+                if (f.name == QLatin1String(name))
+                    return IniFile(f.text, CodePage());
+            }
+            return IniFile();
+        };
+        CardPrint print(context);
+        print.setParams(cardParamsFrom(file("CardParam.ini")), {cardLayoutFrom(file("CardFormat.ini"), u"CN"_qs),
+                                                                cardLayoutFrom(file("CardFormat.ini"), u"US"_qs)});
+        QCOMPARE(print.setBatch(u"JJ1"_qs), 3);
+        QList<CardData> cards;
+        QCOMPARE(print.compose(cards), 2);
+        QCOMPARE(print.skipped(), 1);
+        QCOMPARE(cards.at(0).holdings, (QStringList{u"P1"_qs, u"P2"_qs}));
+        QCOMPARE(cards.at(0).callNumber, demoBook(11).callNo);
+        QVERIFY2(cards.at(0).paragraphs.value(0).startsWith(demoBook(11).title),
+                 qPrintable(cards.at(0).paragraphs.value(0)));
+        QVERIFY(cards.at(0).isbns.value(0).startsWith(u"ISBN 978-7-"_qs));
+        QVERIFY2(cards.at(1).paragraphs.value(0).contains(demoBook(12).titlePinyin, Qt::CaseInsensitive),
+                 qPrintable(cards.at(1).paragraphs.value(0)));
+        PageDocument document;
+        QCOMPARE(print.layout(document), 1);
+        QVERIFY(document.pages.size() >= 4); // a main, title, author and subject card each at least
+
+        // A batch of no records prints nothing and says so.
+        QCOMPARE(print.setBatch(u"JJ9"_qs), 0);
+        QCOMPARE(print.layout(document), -1);
+        QVERIFY(lib.f.prompter().lastText().contains(u"没有可以打印的卡片"_qs));
     }
 
     void bill_data() { addBackendRows(); }
