@@ -74,6 +74,23 @@ QString toolOutput(const QString &program, const QStringList &arguments)
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
+// A workstation without a printer.
+class NoPrinter final : public PagePrinter {
+public:
+    int print(const PageDocument &, PrintTarget, const QString &) override
+    {
+        jobs.append(1);
+        return 1;
+    }
+    DevicePaper devicePaper() const override
+    {
+        DevicePaper paper;
+        paper.printerInstalled = false;
+        return paper;
+    }
+    QList<int> jobs;
+};
+
 // A word's box in a PDF from pdftotext -bbox, in mm from the top left.
 QRectF wordBox(const QString &boxes, const QString &word, int occurrence = 0)
 {
@@ -151,6 +168,18 @@ private Q_SLOTS:
         QCOMPARE(printer.jobs.at(1).target, PrintTarget::Printer);
         QCOMPARE(printer.jobs.at(1).document.pages.size(), 1);
         QCOMPARE(printer.jobs.at(2).document.pages.size(), 1);
+
+        // Without a printer nothing is sent, and the operator is told.
+        NoPrinter none;
+        context.setPrinter(none);
+        child<QPushButton>(form, "cmdPrintNow")->click();
+        QCOMPARE(prompter.lastText(), u"请确认是否正确安装了打印机。"_s);
+        QVERIFY(none.jobs.isEmpty());
+        window.main->mdiArea()->setActiveSubWindow(window.main->mdiArea()->subWindowList().first());
+        prompter.answer(AnswerOk);
+        child<QPushButton>(handover, "cmdPrintCard")->click();
+        QCOMPARE(prompter.lastText(), u"请检查系统打印机是否正确安装。"_s);
+        context.setPrinter(printer);
 
         // The card button asks, and the door opens the card form.
         prompter.answer(AnswerOk);
@@ -281,10 +310,19 @@ private Q_SLOTS:
         p.items[4].left = Distance::mm(4.2);
         p.items[4].top = Distance::mm(10);
         p.items[4].fontSize = 10;
+        // The call number in two lines, italic: a text of several lines on
+        // the device.
+        p.callNoReturn = 1;
+        p.items[1].print = 1;
+        p.items[1].left = Distance::mm(30);
+        p.items[1].top = Distance::mm(2);
+        p.items[1].fontSize = 10;
+        p.items[1].italic = true;
         QList<LabelCopy> copies;
         for (int i = 1; i <= 6; ++i)
-            copies.append(LabelCopy{{}, {}, {}, {}, u"Q%1"_s.arg(i, 4, 10, QChar(u'0')), {}, {}});
+            copies.append(LabelCopy{u"CN%1/X%1"_s.arg(i), {}, {}, {}, u"Q%1"_s.arg(i, 4, 10, QChar(u'0')), {}, {}});
         LabelRun run;
+        run.separator = u"/"_s;
         run.startCol = 2;
         const LabelLayout layout = layoutSpineLabels(p, copies, run, DevicePaper{});
         QVERIFY(layout.error.isEmpty());
@@ -308,6 +346,13 @@ private Q_SLOTS:
         QVERIFY(qAbs(sixth.left() - third.left()) < 0.1);
         QVERIFY(qAbs((third.top() - first.top()) - 38.1) < 0.1);
         QVERIFY(qAbs((sixth.top() - third.top()) - 38.1) < 0.1);
+        // The second line of a call number: under the first, a line apart.
+        const QRectF line1 = wordBox(boxes, u"CN1"_s);
+        const QRectF line2 = wordBox(boxes, u"X1"_s);
+        QVERIFY(line1.isValid() && line2.isValid());
+        QVERIFY(qAbs(line1.left() - (x0 + 63.5 + 30)) < 0.1);
+        QVERIFY(qAbs(line2.left() - line1.left()) < 0.1);
+        QVERIFY(qAbs((line2.top() - line1.top()) - lineHeight(PageFont{10, false, {}, true})) < 0.1);
         // The text's box starts 10 mm under the label's top: the glyphs sit
         // below it, within the font's height.
         QVERIFY(first.top() >= y0 + 10 - 0.1 && first.bottom() <= y0 + 10 + 10 * 25.4 / 72 * 1.3);
