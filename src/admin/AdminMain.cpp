@@ -48,6 +48,9 @@ const char *const kUsage =
     "                                         store ISO 2709 records in the catalogue\n"
     "  marc-export [--root DIR] --out FILE [--encoding E] (--all | --batch B | NUMBER...)\n"
     "                                         write catalogue records as ISO 2709\n"
+    "  labels|cards|bill [--root DIR] --batch B [--location L] [--view V] --pdf FILE\n"
+    "                                         the spine labels, catalogue cards or handover bill\n"
+    "                                         of a batch as a PDF (docs/printing.md)\n"
     "\n"
     "--root defaults to $KESTRA_ROOT, else the program's folder.\n";
 
@@ -117,7 +120,7 @@ QString adminUsage()
     return QString::fromUtf8(kUsage);
 }
 
-int adminMain(const QStringList &arguments)
+int adminMain(const QStringList &arguments, const PdfPrinterFactory &printers)
 {
     // The record commands read their own options.
     const QString first = arguments.value(1);
@@ -127,6 +130,8 @@ int adminMain(const QStringList &arguments)
         return runMarcImport(arguments.mid(2));
     if (first == QLatin1String("marc-export"))
         return runMarcExport(arguments.mid(2));
+    if (first == QLatin1String("labels") || first == QLatin1String("cards") || first == QLatin1String("bill"))
+        return runPrintCommand(arguments, printers);
 
     QCommandLineParser parser;
     parser.addOptions({

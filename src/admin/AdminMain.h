@@ -1,5 +1,7 @@
 #pragma once
 
+#include "admin/PrintCommand.h"
+
 #include <QStringList>
 
 namespace kestra {
@@ -8,6 +10,8 @@ namespace kestra {
 QString adminUsage();
 
 // Runs one kestra-admin command; returns the process exit code.
-int adminMain(const QStringList &arguments);
+// The print commands (labels, cards, bill) need the PDF device the
+// program hands in; without it they refuse.
+int adminMain(const QStringList &arguments, const PdfPrinterFactory &printers = {});
 
 } // namespace kestra

@@ -1,6 +1,7 @@
 #include "admin/InstallationSetup.h"
 
 #include "core/InstallFolders.h"
+#include "printing/ParamFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -50,6 +51,11 @@ bool createInstallation(const QString &root, const QString &dsn, QString *error)
                                        "PWD=\n")
                             .arg(dsn);
     const QString cfg = folders.folder(InstallFolders::Cfg);
+    // The label and card parameters (BM_ComposeParam and what it names).
+    for (const ParamFile &f : defaultPrintParamFiles()) {
+        if (!writeIfMissing(folders.folder(InstallFolders::CardParam) + f.name, f.text, error))
+            return false;
+    }
     return writeIfMissing(folders.root() + QStringLiteral("kestra.ini"), ini, error) &&
            writeIfMissing(cfg + QStringLiteral("cf/cfCfg.ini"),
                           QStringLiteral("[FUND_TYPE]\n000=01:中央财政\n001=02:地方财政\n002=03:自筹经费\n"), error) &&

@@ -1,11 +1,29 @@
 // kestra-admin: installation and database tool for whoever runs the client.
 
 #include "admin/AdminMain.h"
+#include "core/AppContext.h"
+#include "ui/QtPagePrinter.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <cstring>
+#include <memory>
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
-    return kestra::adminMain(QCoreApplication::arguments());
+    // The print commands set text in fonts, which takes a GUI application;
+    // no window is shown, so it needs no display.
+    const bool prints = argc > 1 && (std::strcmp(argv[1], "labels") == 0 || std::strcmp(argv[1], "cards") == 0 ||
+                                     std::strcmp(argv[1], "bill") == 0);
+    std::unique_ptr<QCoreApplication> app;
+    if (prints) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    return kestra::adminMain(QCoreApplication::arguments(), [](kestra::AppContext &context) {
+        return std::make_unique<kestra::QtPagePrinter>(context.messages(), context.preferences());
+    });
 }

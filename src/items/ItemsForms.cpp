@@ -59,6 +59,10 @@ void registerItemsForms(FormRegistry &registry)
                 if (!form->caller().isEmpty())
                     s.open(form->caller(), {{QStringLiteral("moveBatch"), moveBatch}});
             });
+            QObject::connect(form, &TransferDocForm::printRequested, form,
+                             [s](const QString &name, const QString &moveBatch) {
+                                 s.open(name, {{QStringLiteral("moveBatch"), moveBatch}});
+                             });
             return form;
         },
         QStringLiteral("3001"));

@@ -311,4 +311,20 @@ int TransferDoc::undoAccession()
     return select(selected_) < 0 ? -1 : 1;
 }
 
+bool TransferDoc::confirmLabels()
+{
+    return !selected_.isEmpty() && context_.showMsg(QStringLiteral("Q是否确认开始打印书标？")) == AnswerOk;
+}
+
+bool TransferDoc::confirmCards()
+{
+    if (selected_.isEmpty() || context_.showMsg(QStringLiteral("QCM005")) != AnswerOk)
+        return false;
+    if (!context_.printer().devicePaper().printerInstalled) {
+        context_.showMsg(QStringLiteral("E请检查系统打印机是否正确安装。"));
+        return false;
+    }
+    return true;
+}
+
 } // namespace kestra

@@ -75,6 +75,12 @@ public:
     int restoreType();
     int undoAccession();
 
+    // cmdPrintBookMark ("是否确认开始打印书标？") and cmdPrintCard (QCM005,
+    // then a printer must be installed): true when the chosen batch's labels
+    // or cards are to be printed; false when declined or refused (shown).
+    bool confirmLabels();
+    bool confirmCards();
+
     // cmdOK: the batch handed back to the window that opened this one
     // (empty when none is chosen).
     QString chosen() const { return selected_; }

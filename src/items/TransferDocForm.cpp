@@ -47,11 +47,9 @@ TransferDocForm::TransferDocForm(AppContext &context, QWidget *parent) : QWidget
     QPushButton *email = makeButton(QStringLiteral("cmdEmail"), QStringLiteral("通知读者"), this);
     QPushButton *ok = makeButton(QStringLiteral("cmdOK"), QStringLiteral("确定"), this);
     QPushButton *cancel = makeButton(QStringLiteral("cmdCancel"), QStringLiteral("取消"), this);
-    // Never a dead click: what these start is not part of the program yet.
-    for (QPushButton *b : {bookMark, card, email}) {
-        b->setEnabled(false);
-        b->setToolTip(QStringLiteral("暂不可用"));
-    }
+    // Never a dead click: what this starts is not part of the program yet.
+    email->setEnabled(false);
+    email->setToolTip(QStringLiteral("暂不可用"));
 
     auto *left = new QWidget(this);
     auto *leftLayout = new QVBoxLayout(left);
@@ -83,6 +81,14 @@ TransferDocForm::TransferDocForm(AppContext &context, QWidget *parent) : QWidget
     connect(set, &QPushButton::clicked, this, [this]() { act(&TransferDoc::setNewBookType); });
     connect(unset, &QPushButton::clicked, this, [this]() { act(&TransferDoc::restoreType); });
     connect(undo, &QPushButton::clicked, this, [this]() { act(&TransferDoc::undoAccession); });
+    connect(bookMark, &QPushButton::clicked, this, [this]() {
+        if (doc_.confirmLabels())
+            Q_EMIT printRequested(QStringLiteral("frmPrintBookMark"), doc_.selected());
+    });
+    connect(card, &QPushButton::clicked, this, [this]() {
+        if (doc_.confirmCards())
+            Q_EMIT printRequested(QStringLiteral("frmPrintCard"), doc_.selected());
+    });
     connect(ok, &QPushButton::clicked, this, [this]() {
         if (doc_.chosen().isEmpty())
             return;

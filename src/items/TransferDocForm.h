@@ -16,8 +16,9 @@ namespace kestra {
 // with the counts of requested copies (lblRequests), cmdSet, cmdUnSet,
 // cmdUndo, cmdOK (hands the batch to the window that opened this one:
 // the form named by the argument "caller" is opened with "moveBatch"),
-// cmdCancel; cmdPrintBookMark, cmdPrintCard and cmdEmail stay disabled
-// until the forms behind them exist.
+// cmdCancel; cmdPrintBookMark and cmdPrintCard ask, then open the label
+// (frmPrintBookMark) and card (frmPrintCard) forms on the chosen batch;
+// cmdEmail stays disabled until what it sends is settled.
 class TransferDocForm : public QWidget, public FormTarget {
     Q_OBJECT
 public:
@@ -32,6 +33,9 @@ public:
 Q_SIGNALS:
     // cmdOK with a batch chosen; the form closes after it.
     void batchChosen(const QString &moveBatch);
+    // cmdPrintBookMark or cmdPrintCard confirmed: the printing form to open
+    // on the batch ("moveBatch").
+    void printRequested(const QString &form, const QString &moveBatch);
 
 private:
     void selectBatch(int row);

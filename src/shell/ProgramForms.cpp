@@ -4,6 +4,7 @@
 #include "inventory/InventoryForms.h"
 #include "items/ItemsForms.h"
 #include "oplog/OplogForms.h"
+#include "printing/PrintingForms.h"
 #include "shelving/ShelvingForms.h"
 #include "stats/StatsForms.h"
 
@@ -17,6 +18,7 @@ void registerForms(FormRegistry &registry)
     registerStatsForms(registry);
     registerShelvingForms(registry);
     registerInventoryForms(registry);
+    registerPrintingForms(registry);
 }
 
 } // namespace kestra

@@ -10,6 +10,7 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 
 namespace kestra {
 
@@ -21,13 +22,21 @@ Qt::Alignment alignmentOf(TextAlign align)
 {
     switch (align) {
     case TextAlign::Centre:
-        return Qt::AlignHCenter | Qt::AlignVCenter;
+        return Qt::AlignHCenter;
     case TextAlign::Right:
-        return Qt::AlignRight | Qt::AlignVCenter;
+        return Qt::AlignRight;
     case TextAlign::Left:
         break;
     }
-    return Qt::AlignLeft | Qt::AlignVCenter;
+    return Qt::AlignLeft;
+}
+
+// One line of a text in its box, in hundredths of a millimetre.
+void drawTextLine(QPainter &painter, const QRectF &box, const PageText &text, const QString &line)
+{
+    const Qt::Alignment v = text.valign == TextVAlign::Top ? Qt::AlignTop : Qt::AlignVCenter;
+    painter.drawText(QRectF(box.topLeft() * 100, box.size() * 100),
+                     static_cast<int>(alignmentOf(text.align) | v) | Qt::TextSingleLine, line);
 }
 
 QPageLayout layoutFor(const PaperSetup &paper)
@@ -65,6 +74,10 @@ bool QtPagePrinter::paint(const PageDocument &document, QPagedPaintDevice &devic
             painter.drawLine(line.from, line.to);
         }
         for (const PageBox &box : page.boxes) {
+            if (box.filled) {
+                painter.fillRect(box.rect, Qt::black);
+                continue;
+            }
             painter.setPen(QPen(Qt::black, box.width));
             painter.setBrush(Qt::NoBrush);
             painter.drawRect(box.rect);
@@ -76,11 +89,28 @@ bool QtPagePrinter::paint(const PageDocument &document, QPagedPaintDevice &devic
             // pixel sizes are whole numbers: texts are set in hundredths.
             font.setPixelSize(qMax(1, qRound(text.font.points * kMmPerInch / 72.0 * 100)));
             font.setBold(text.font.bold);
+            font.setItalic(text.font.italic);
             painter.save();
             painter.scale(0.01, 0.01);
             painter.setFont(font);
-            const QRectF box(text.box.topLeft() * 100, text.box.size() * 100);
-            painter.drawText(box, static_cast<int>(alignmentOf(text.align)) | Qt::TextSingleLine, text.text);
+            // Lines one under the other, each in a box of its own line
+            // height, the whole cut off at the text's box.
+            const QStringList lines = text.text.split(QLatin1Char('\n'));
+            if (lines.size() == 1) {
+                drawTextLine(painter, text.box, text, text.text);
+            } else {
+                painter.setClipRect(QRectF(text.box.topLeft() * 100, text.box.size() * 100));
+                const double step = lineHeight(text.font);
+                double top = text.box.top();
+                if (text.valign == TextVAlign::Centre)
+                    top += (text.box.height() - step * static_cast<double>(lines.size())) / 2.0;
+                PageText lineText = text;
+                lineText.valign = TextVAlign::Centre;
+                for (const QString &line : lines) {
+                    drawTextLine(painter, QRectF(text.box.left(), top, text.box.width(), step), lineText, line);
+                    top += step;
+                }
+            }
             painter.restore();
         }
     }
@@ -92,6 +122,24 @@ void QtPagePrinter::setUp(QPrinter &printer, const PageDocument &document) const
     printer.setFullPage(true);
     printer.setPageLayout(layoutFor(document.paper));
     printer.setDocName(document.title);
+}
+
+DevicePaper QtPagePrinter::devicePaper() const
+{
+    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    DevicePaper paper;
+    if (info.isNull()) {
+        paper.printerInstalled = false;
+        return paper;
+    }
+    QPrinter printer(info, QPrinter::HighResolution);
+    const QPageLayout layout = printer.pageLayout();
+    const QRectF full = layout.fullRect(QPageLayout::Millimeter);
+    if (full.width() > 0 && full.height() > 0) {
+        paper.size = full.size();
+        paper.printable = layout.paintRect(QPageLayout::Millimeter);
+    }
+    return paper;
 }
 
 int QtPagePrinter::print(const PageDocument &document, PrintTarget target, const QString &pdfPath)

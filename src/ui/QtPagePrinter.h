@@ -20,6 +20,7 @@ public:
     QtPagePrinter(Messages &messages, const Preferences &preferences);
 
     int print(const PageDocument &document, PrintTarget target, const QString &pdfPath) override;
+    DevicePaper devicePaper() const override;
 
     // Paints the pages on a device whose page size and margins are already
     // set up for the document (full page: positions are from the paper's
