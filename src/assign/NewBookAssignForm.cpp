@@ -75,6 +75,7 @@ NewBookAssignForm::NewBookAssignForm(const FormServices &services, QWidget *pare
     };
     for (const auto &[key, text] : commands)
         bar_->addCommand(QLatin1String(key), QString::fromUtf16(text));
+    bar_->command(QStringLiteral("Attachment"))->setToolTip(QStringLiteral("暂不可用"));
     for (const char *toggle : {"Sheet", "Simple", "ShowAllItem"})
         bar_->command(QLatin1String(toggle))->setCheckable(true);
 
@@ -229,6 +230,9 @@ void NewBookAssignForm::refresh()
     const bool editing = titleView && !simple_ && assign_.currentTitle() != nullptr;
     bar_->setCommandsEnabled(newBookEditKeys(), editing && assign_.mayEdit());
     bar_->setCommandEnabled(QStringLiteral("ShowAllItem"), editing);
+    // Never a dead click: the accompanying-material note is not part of the
+    // program yet.
+    bar_->setCommandEnabled(QStringLiteral("Attachment"), false);
     bar_->command(QStringLiteral("ShowAllItem"))->setChecked(assign_.showAllItems());
     bar_->setCommandEnabled(QStringLiteral("Save"), assign_.dirty());
     bar_->command(QStringLiteral("Sheet"))->setChecked(!simple_);
@@ -315,8 +319,6 @@ void NewBookAssignForm::runCommand(const QString &key)
             open(QStringLiteral("frmAssignBatch"), {{QStringLiteral("moveBatch"), batch}});
     } else if (key == u"AssignLocation") {
         open(QStringLiteral("frmAssignLocation"), {{QStringLiteral("moveBatch"), batch}});
-    } else if (key == u"Attachment") {
-        open(QStringLiteral("frmAttachment"), {{QStringLiteral("marcRecNo"), marcRecNo}});
     } else if (key == u"Exit") {
         closeForm(this);
         return;

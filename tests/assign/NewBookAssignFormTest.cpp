@@ -132,6 +132,38 @@ private Q_SLOTS:
         QTRY_VERIFY(alive.isNull());
         QVERIFY(prompter.done());
     }
+
+    // AllCirculateBatch runs title by title on the event loop: the other
+    // keys are off meanwhile, pressing it again stops it, and a run to the
+    // end saves every title of the batch.
+    void batchRunStopsAndRuns_data() { addBackendRows(); }
+    void batchRunStopsAndRuns()
+    {
+        OPEN_LIB(lib);
+        QVERIFY(seedNewBooks(lib));
+        AppContext &context = lib.f.context();
+        context.session().rights = QStringList{u"3001"_s};
+        QVERIFY(lib.f.exec(u"UPDATE indi_acct SET bar_code='C'||prop_no WHERE move_batch='JJ1'"_s));
+        FormWindow window(context);
+        auto *form = qobject_cast<NewBookAssignForm *>(
+            window.main->openForm(u"frmNewBookAssign"_s, {{u"moveBatch"_s, u"JJ1"_s}}));
+        QVERIFY(form != nullptr);
+        auto *bar = child<CommandBar>(form, "tbDC");
+        const QString before = lib.snapshot(u"SELECT * FROM indi_acct ORDER BY prop_no"_s);
+        form->runCommand(u"AllCirculateBatch"_s);
+        QVERIFY(form->batchRunning());
+        QVERIFY(!bar->isCommandEnabled(u"Next"_s) && bar->isCommandEnabled(u"AllCirculateBatch"_s));
+        form->runCommand(u"AllCirculateBatch"_s);
+        QVERIFY(!form->batchRunning());
+        QCOMPARE(lib.snapshot(u"SELECT * FROM indi_acct ORDER BY prop_no"_s), before);
+
+        form->runCommand(u"AllCirculateBatch"_s);
+        QTRY_VERIFY(!form->batchRunning());
+        QCOMPARE(lib.count(u"indi_acct WHERE move_batch='JJ1' AND book_stat_code='41'"_s), 4);
+        QCOMPARE(lib.count(u"transfer_doc WHERE move_batch='JJ1' AND store_flag='1'"_s), 2);
+        QCOMPARE(form->controller().currentTitle()->marcRecNo, u"M2"_s);
+        QVERIFY(lib.f.prompter().done());
+    }
 };
 
 KESTRA_TEST(NewBookAssignFormTest)
