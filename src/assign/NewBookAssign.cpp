@@ -6,6 +6,7 @@
 
 #include "assign/AssignSettings.h"
 #include "assign/AutoAssign.h"
+#include "copies/ChangeNotice.h"
 #include "copies/ItemCodes.h"
 #include "core/AppContext.h"
 #include "core/CodeTables.h"
@@ -97,7 +98,38 @@ QString nextBarCode(const QString &seed, int k)
 
 NewBookAssign::NewBookAssign(AppContext &context, QObject *parent)
     : QObject(parent), context_(context), titles_(assignTitleColumns(), false), copies_(copyColumns(), false)
-{}
+{
+    connect(&ChangeNotice::of(context_), &ChangeNotice::copiesChanged, this, [this]() {
+        if (!writing_)
+            followCommits();
+    });
+}
+
+void NewBookAssign::followCommits()
+{
+    if (mode_ != Mode::Batch || titles_.isEmpty())
+        return;
+    const QString b = sqlQuote(batch_);
+    QueryResult r;
+    if (context_.db().query(QStringLiteral("SELECT DISTINCT transfer_doc.marc_rec_no,transfer_doc.store_flag "
+                                           " FROM transfer_doc,indi_acct  WHERE transfer_doc.move_batch=") +
+                                b +
+                                QStringLiteral(" AND transfer_doc.marc_rec_no=indi_acct.marc_rec_no "
+                                               " AND transfer_doc.move_batch=indi_acct.move_batch "
+                                               " AND transfer_doc.chk_batch_no=indi_acct.chk_batch_no"),
+                            r) < 0)
+        return;
+    for (int i = 0; i < titles_.count(); ++i) {
+        const int at = r.findRow(0, titles_.at(i).marcRecNo);
+        if (at >= 0 && r.text(at, 1) != titles_.at(i).storeFlag) {
+            AssignTitle t = titles_.at(i);
+            t.storeFlag = r.text(at, 1);
+            titles_.replace(i, t);
+        }
+    }
+    if (!dirty_)
+        reloadCopies();
+}
 
 bool NewBookAssign::mayProcess(const QString &location) const
 {

@@ -148,6 +148,9 @@ private:
     void setTitles(QList<AssignTitle> titles, Mode mode, const QString &batch);
     QList<Column<AssignRow>> copyColumns();
     QString copyBatch() const;
+    // Another window's commit (the batch or scanned assignment): the stored
+    // flags of the list read again, and the title when it is not changed.
+    void followCommits();
 
     AppContext &context_;
     RowModel<AssignTitle> titles_;
@@ -157,6 +160,7 @@ private:
     int position_ = -1;
     bool dirty_ = false;
     bool showAll_ = false;
+    bool writing_ = false; // this window's own save or undo is committing
 };
 
 } // namespace kestra

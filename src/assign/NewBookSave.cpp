@@ -97,7 +97,7 @@ int NewBookAssign::save()
         }
     }
     for (const AssignRow &row : rows) {
-        if (row.release && row.barCode.trimmed().isEmpty()) {
+        if (row.release && row.barCode.trimmed().isEmpty() && !lockedForAssignment(row.status)) {
             showAssignMessage(context_, QStringLiteral("W送交流通的书刊必须分配条码号。"));
             return 0;
         }
@@ -198,7 +198,10 @@ int NewBookAssign::save()
     tail.copies = written;
     tail.logCode = QStringLiteral("30001");
     tail.marcRecNo = marcRecNo;
-    if (tx.finish(tail) < 0)
+    writing_ = true;
+    const int finished = tx.finish(tail);
+    writing_ = false;
+    if (finished < 0)
         return -1;
 
     if (context_.preferences().suggest == u"1" && !orders.isEmpty()) {
@@ -264,7 +267,10 @@ int NewBookAssign::undo()
     tail.lendableRecord = marcRecNo;
     tail.logCode = QStringLiteral("30004");
     tail.marcRecNo = marcRecNo;
-    if (tx.finish(tail) < 0)
+    writing_ = true;
+    const int finished = tx.finish(tail);
+    writing_ = false;
+    if (finished < 0)
         return -1;
     AssignTitle undone = *title;
     undone.storeFlag = QStringLiteral("0");
