@@ -3,6 +3,7 @@
 #include "core/AppContext.h"
 #include "core/Session.h"
 #include "core/SysParams.h"
+#include "marc/BibParams.h"
 
 namespace kestra {
 
@@ -43,8 +44,7 @@ const AssignRuleSet &assignRules(AppContext &context)
 
 QString callNumberSeparator(AppContext &context)
 {
-    const QString text = context.params().text(20);
-    return text.isEmpty() ? QStringLiteral("/") : text.left(1);
+    return callNoSeparatorOf(context.params().text(20)).left(1);
 }
 
 void reloadAssignSettings(AppContext &context)

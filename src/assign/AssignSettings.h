@@ -28,9 +28,9 @@ void reloadAssignSettings(AppContext &context);
 const AssignRuleSet &assignRules(AppContext &context);
 
 // The separator between class number and book number of a call number:
-// the first character of system parameter 20 as it is stored (a blank is
-// a separator too), "/" when the parameter is empty. Every caller that
-// cuts a class number takes it from here.
+// the first character of system parameter 20 read as the catalogue reads
+// it (callNoSeparatorOf: "_" a blank, unset "/"), so that AutoAssign cuts a
+// class number where the catalogue cut the call number it made.
 QString callNumberSeparator(AppContext &context);
 
 } // namespace kestra

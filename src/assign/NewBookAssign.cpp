@@ -498,6 +498,23 @@ int NewBookAssign::autoAssign()
         showAssignMessage(context_, refused);
         return 0;
     }
+    // A rule file is typed by hand: a location it names that the library
+    // does not have, or that the operator may not work with, would be
+    // saved as the copy's place. The title is left as it was.
+    for (qsizetype i = 0; i < copies.size(); ++i) {
+        const QString &target = copies.at(i).location;
+        if (target == copies_.at(int(i)).disLocation)
+            continue;
+        if (context_.locationName(target).isEmpty()) {
+            showAssignMessage(context_,
+                              QStringLiteral("E自动分配规则中的馆藏地代码“%1”不存在，请修改分配规则。").arg(target));
+            return 0;
+        }
+        if (!mayProcess(target)) {
+            showAssignMessage(context_, QString::fromUtf16(kNoRightMessage));
+            return 0;
+        }
+    }
     for (int i = 0; i < copies_.count(); ++i) {
         AssignRow row = copies_.at(i);
         row.disLocation = copies.at(i).location;

@@ -6,6 +6,7 @@
 
 #include "assign/NewBookAssign.h"
 #include "assign/AssignBatch.h"
+#include "assign/AssignSettings.h"
 #include "assign/NewBookLib.h"
 #include "support/TestRunner.h"
 
@@ -305,6 +306,119 @@ private Q_SLOTS:
         QCOMPARE(lib.count(u"mail_data"_qs), 2);
         QCOMPARE(lib.count(u"log_detl WHERE log_type='30003'"_qs), 2);
         QCOMPARE(lib.f.one(u"SELECT lendable_copies FROM marc WHERE marc_rec_no='M1'"_qs), u"0"_qs);
+        QVERIFY(prompter.done());
+    }
+
+    // This window reads 93 as the bar code and 91 as the call number; a
+    // search's titles refuse the batch work, and their save takes the
+    // batch from the copies.
+    void searchMode_data() { addBackendRows(); }
+    void searchMode()
+    {
+        NEWBOOK_LIB(lib);
+        QVERIFY(lib.callNumber(u"TP312/45"_qs, u"M2"_qs));
+        QVERIFY(lib.f.exec(u"INSERT INTO marc_idx (marc_rec_no,marc_idx_grp,marc_idx_cont) VALUES "
+                           "('M3','01','史记'),('M1','05','9787020002207')"_qs));
+        QVERIFY(lib.f.exec(u"UPDATE indi_acct SET bar_code='B0777' WHERE prop_no='P4'"_qs));
+        NewBookAssign assign(lib.f.context());
+        const QList<std::tuple<QString, QString, QString>> searches = {
+            {u"93"_qs, u" b0777 "_qs, u"M2"_qs},    {u"92"_qs, u"P5"_qs, u"M3"_qs},
+            {u"91"_qs, u"TP3"_qs, u"M2"_qs},        {u"01"_qs, u"史"_qs, u"M3"_qs},
+            {u"05"_qs, u"7020002207"_qs, u"M1"_qs}, {u"01"_qs, u"无此书"_qs, QString()},
+        };
+        for (const auto &[type, term, found] : searches) {
+            const int rc = assign.search(type, term);
+            if (found.isEmpty()) {
+                QCOMPARE(rc, 0);
+                QCOMPARE(prompter.lastText(), u"没有检索到符合条件的记录！"_qs);
+                continue;
+            }
+            QCOMPARE(rc, 1);
+            QCOMPARE(assign.currentTitle()->marcRecNo, found);
+        }
+        QCOMPARE(assign.search(u"05"_qs, u"9787020002207"_qs), 1);
+        QCOMPARE(assign.mode(), NewBookAssign::Mode::Search);
+        QCOMPARE(assign.caption(), u"新书分配-条件查询: 书目种数:1"_qs);
+        QVERIFY(!assign.batchWorkAllowed());
+        QCOMPARE(prompter.lastText(), u"条件查询模式下不能使用批量分配功能"_qs);
+        QVERIFY(!assign.runStep(NewBookAssign::Fill::AllCirculate));
+
+        // A rule naming a location the library lacks changes nothing.
+        lib.f.tc.writeText(u"CFG/Dc/DCcfg.ini"_qs, u"[L1]\r\n<全部><*><ZZ><ZZ,ZZ><ZZ,ZZ,ZZ>\r\n"_qs);
+        reloadAssignSettings(lib.f.context());
+        QCOMPARE(assign.autoAssign(), 0);
+        QCOMPARE(prompter.lastText(), u"自动分配规则中的馆藏地代码“ZZ”不存在，请修改分配规则。"_qs);
+        QVERIFY(!assign.dirty());
+        QCOMPARE(assign.copyModel().at(0).disLocation, u"L1"_qs);
+
+        lib.f.context().preferences().bookStat = u"0"_qs;
+        QCOMPARE(assign.copyModel().count(), 3);
+        RowModel<AssignRow> &m = assign.copyModel();
+        QVERIFY(m.setData(m.index(0, headingColumn(m, u"书刊状态"_qs)), u"43"_qs, Qt::EditRole));
+        QCOMPARE(assign.save(), 1);
+        QCOMPARE(lib.f.one(u"SELECT store_flag FROM transfer_doc WHERE marc_rec_no='M1'"_qs), u"1"_qs);
+        QCOMPARE(copyColumns(lib, "book_stat_code"), u"43 16 16 16"_qs);
+        QCOMPARE(assign.search(u"93"_qs, QString()), 0);
+        // More than 5,000 titles are refused; the list stays.
+        QVERIFY(lib.f.exec(u"CREATE TABLE t10 (d VARCHAR(1))"_qs));
+        for (int d = 0; d < 10; ++d)
+            QVERIFY(lib.f.exec(u"INSERT INTO t10 (d) VALUES ('%1')"_qs.arg(d)));
+        QVERIFY(lib.f.exec(u"INSERT INTO marc (marc_rec_no,marc_type) SELECT 'X'||a.d||b.d||c.d||e.d,'C' "
+                           "FROM t10 a,t10 b,t10 c,t10 e"_qs));
+        QVERIFY(lib.f.exec(u"INSERT INTO marc_idx (marc_rec_no,marc_idx_grp,marc_idx_cont) SELECT marc_rec_no,'01',"
+                           "'同名'||marc_rec_no FROM marc WHERE marc_rec_no LIKE 'X%'"_qs));
+        QCOMPARE(assign.search(u"01"_qs, u"同名"_qs), 0);
+        QCOMPARE(prompter.lastText(), u"结果集过大，请缩小范围重新检索。"_qs);
+        QCOMPARE(assign.currentTitle()->marcRecNo, u"M1"_qs); // the list stays
+        QVERIFY(prompter.done());
+    }
+
+    // Leaving or closing a changed title asks; ShowExist marks the list; a
+    // batch assigned in another window shows in the open one.
+    void questionsMarksAndOtherWindows_data() { addBackendRows(); }
+    void questionsMarksAndOtherWindows()
+    {
+        NEWBOOK_LIB(lib);
+        QVERIFY(lib.copy(u"P0"_qs, u"M2"_qs, u"B0002"_qs, u"L1"_qs, u"41"_qs) &&
+                lib.f.exec(u"UPDATE indi_acct SET move_batch='JJ0' WHERE prop_no='P0'"_qs));
+        NewBookAssign assign(lib.f.context());
+        QCOMPARE(assign.loadBatch(u"JJ1"_qs), 1);
+        QCOMPARE(assign.showExist(), 1);
+        QCOMPARE(assign.titleModel().at(0).mark + u'/' + assign.titleModel().at(1).mark, u"荐购,读者建议/已有馆藏"_qs);
+
+        QVERIFY(typeBar(assign, 0, u"B0100"_qs));
+        prompter.answer(AnswerCancel);
+        QVERIFY(!assign.next());
+        QCOMPARE(assign.position(), 0);
+        prompter.answer(AnswerCancel); // the window stays
+        QVERIFY(!assign.mayClose());
+        lib.f.context().preferences().bookStat = u"0"_qs;
+        QVERIFY(lib.f.exec(u"UPDATE indi_acct SET bar_code='B0100' WHERE prop_no='P9'"_qs));
+        prompter.answer(AnswerYes); // the save fails: the window stays
+        QVERIFY(!assign.mayClose());
+        QCOMPARE(prompter.lastText(), u"条码号重复!"_qs);
+        QVERIFY(typeBar(assign, 0, u"B0101"_qs));
+        prompter.answer(AnswerYes);
+        QVERIFY(assign.mayClose());
+        QCOMPARE(prompter.lastText(), u"操作成功完成！"_qs);
+        QCOMPARE(lib.f.one(u"SELECT bar_code FROM indi_acct WHERE prop_no='P1'"_qs), u"B0101"_qs);
+
+        QVERIFY(assign.next());
+        prompter.answer(AnswerOk);
+        QCOMPARE(assignWholeBatch(lib.f.context(), {u"JJ1"_qs, u"L2"_qs, u"L1"_qs, u"44"_qs, false}), 1);
+        QCOMPARE(assign.titleModel().at(1).storeFlag, u"1"_qs);
+        QCOMPARE(assign.copyModel().at(0).status, u"44"_qs);
+
+        bool ok = false;
+        const QList<AssignedPlace> places = assignedPlaces(lib.f.context(), u"M2"_qs, &ok);
+        QVERIFY(ok);
+        QCOMPARE(places.size(), 1);
+        QCOMPARE(places.at(0).location + u':' + places.at(0).copies, u"中文图书库:2册: P0(2025 - 1); P4(2025 - 1)"_qs);
+        // The separator of class numbers is the catalogue's: "_" a blank.
+        QVERIFY(lib.f.setParam(u"20"_qs, u"_"_qs));
+        QCOMPARE(callNumberSeparator(lib.f.context()), u" "_qs);
+        QVERIFY(lib.f.setParam(u"20"_qs, QString()));
+        QCOMPARE(callNumberSeparator(lib.f.context()), u"/"_qs);
         QVERIFY(prompter.done());
     }
 };
