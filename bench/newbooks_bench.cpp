@@ -240,8 +240,9 @@ int main(int argc, char *argv[])
     int status = benchAutoAssign(name);
     if (status == 0)
         status = benchSave(bench.context, name, options.number("--titles", 200));
-    if (status == 0)
-        status =
-            benchBatch(bench.context, name, options.number("--batch-copies", 100000), options.number("--rounds", 3));
+    // --batch-copies 0 leaves the batch assignment out.
+    const int batchCopies = options.number("--batch-copies", 100000);
+    if (status == 0 && batchCopies > 0)
+        status = benchBatch(bench.context, name, batchCopies, options.number("--rounds", 3));
     return status;
 }

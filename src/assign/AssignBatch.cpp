@@ -207,7 +207,7 @@ int AssignLocation::enter(const QString &text, InputType type)
     // The copy is locked and read inside the transaction that assigns it,
     // so its checks hold for what is written.
     if (db.backend() != nullptr && db.backend()->kind() == BackendTarget::Kind::Sqlite &&
-        tx.execute(QStringLiteral(" UPDATE indi_acct SET prop_no=prop_no WHERE ") + key) < 0)
+        tx.execute(QStringLiteral(" UPDATE indi_acct SET resp_wkr=resp_wkr WHERE ") + key) < 0)
         return -1;
     QueryResult r;
     if (db.query(QStringLiteral("SELECT indi_acct.prop_no, indi_acct.bar_code, indi_acct.call_no, indi_acct.price, "

@@ -29,12 +29,14 @@ QString inListOf(const QStringList &values)
 // reads them again, so that what the save decides (which copies have a
 // circulation row, which keep their intake date, whether another operator
 // changed them since they were shown) is what it writes over. SQLite has one
-// writer: the transaction takes it here, before the reads.
+// writer: the transaction takes it here, before the reads, with a column
+// that is no key (writing the key, even unchanged, makes SQLite look for the
+// copies in every table that refers to them, the stock-taking lists too).
 int lockTitleCopies(ItemTransaction &tx, const QString &inList, QueryResult &copies, QueryResult &items)
 {
     Session &db = tx.db();
     if (db.backend() != nullptr && db.backend()->kind() == BackendTarget::Kind::Sqlite &&
-        tx.execute(QStringLiteral(" UPDATE indi_acct SET prop_no=prop_no WHERE prop_no IN ") + inList) < 0)
+        tx.execute(QStringLiteral(" UPDATE indi_acct SET resp_wkr=resp_wkr WHERE prop_no IN ") + inList) < 0)
         return -1;
     const QString lock = QStringLiteral(" FOR UPDATE WAIT %1").arg(std::max(1, (db.lockTimeout() + 999) / 1000));
     if (db.query(QStringLiteral(" SELECT prop_no,bar_code,book_stat_code,dis_location,in_date FROM indi_acct "
