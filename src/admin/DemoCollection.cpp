@@ -303,6 +303,15 @@ bool Builder::title(int index)
                 c.hasItem = true;
                 c.worker = QStringLiteral("DC02");
                 storedAmount += c.price;
+                // Some assigned new books have been lent and returned since:
+                // the new-book window's undo refuses their titles.
+                DemoRandom lent = stream(options_.seed, 13, quint64(c.index));
+                if (c.status == QLatin1String("41") && c.inDay > 1 && lent.chance(15)) {
+                    c.circTotal = 1;
+                    c.circYear = today_.addDays(-(c.inDay - 1)).year() == today_.year() ? 1 : 0;
+                    c.firstUse = c.inDay - 1;
+                    c.lastUse = c.inDay - 1;
+                }
             } else if (h.labelled == 2 ? r.chance(60) : h.labelled == 1 && i == 0 && r.chance(50)) {
                 // Cataloguing labels some copies before handing them over.
                 c.barCode = barCode(c.index);

@@ -2,6 +2,8 @@
 
 #include "core/AppContext.h"
 #include "core/Session.h"
+#include "core/SysParams.h"
+#include "marc/BibParams.h"
 
 namespace kestra {
 
@@ -20,8 +22,34 @@ int loadLocationChoices(AppContext &context, QueryResult &result)
                               result);
 }
 
+namespace {
+
+// The parsed rule file of the run (AppContext::cache).
+struct AssignRuleCache {
+    AssignRuleSet rules;
+    bool loaded = false;
+};
+
+} // namespace
+
+const AssignRuleSet &assignRules(AppContext &context)
+{
+    AssignRuleCache &cache = context.cache<AssignRuleCache>();
+    if (!cache.loaded) {
+        cache.rules = loadRuleSet(context.folders(), context.codePage());
+        cache.loaded = true;
+    }
+    return cache.rules;
+}
+
+QString callNumberSeparator(AppContext &context)
+{
+    return callNoSeparatorOf(context.params().text(20)).left(1);
+}
+
 void reloadAssignSettings(AppContext &context)
 {
+    context.cache<AssignRuleCache>().loaded = false;
     SharedSettings &files = context.codes().settings();
     files.assignGroups = loadAssignGroups(context.folders(), context.codePage());
     files.initialStatus = loadInitialStatus(context.folders(), context.codePage());
