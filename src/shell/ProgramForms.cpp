@@ -3,6 +3,7 @@
 #include "assign/AssignForms.h"
 #include "items/ItemsForms.h"
 #include "oplog/OplogForms.h"
+#include "records/RecordsForms.h"
 #include "stats/StatsForms.h"
 
 namespace kestra {
@@ -13,6 +14,7 @@ void registerForms(FormRegistry &registry)
     registerOplogForms(registry);
     registerAssignForms(registry);
     registerStatsForms(registry);
+    registerRecordsForms(registry);
 }
 
 } // namespace kestra

@@ -125,7 +125,7 @@ inline bool anyNull(int argc, sqlite3_value **argv)
 }
 
 // The byte offset of character `index` (0-based) in UTF-8 text.
-qsizetype utf8Offset(const QByteArray &s, qint64 index)
+inline qsizetype utf8Offset(const QByteArray &s, qint64 index)
 {
     qint64 seen = 0;
     for (qsizetype i = 0; i < s.size(); ++i) {
@@ -138,7 +138,7 @@ qsizetype utf8Offset(const QByteArray &s, qint64 index)
     return s.size();
 }
 
-qint64 utf8Length(const QByteArray &s)
+inline qint64 utf8Length(const QByteArray &s)
 {
     qint64 n = 0;
     for (const char c : s)
