@@ -51,25 +51,26 @@ bool seed(CopyTestLib &lib)
         "INSERT INTO marc_idx (marc_rec_no,marc_idx_grp,marc_idx_cont) VALUES ('M1','01','ABC')",
         "INSERT INTO marc_idx (marc_rec_no,marc_idx_grp,marc_idx_cont) VALUES ('M2','01','A%Z')",
     };
-    bool ok =
-        lib.record(QStringLiteral("M1"), QStringLiteral("呐喊"), QStringLiteral("鲁迅")) &&
-        lib.record(QStringLiteral("M2"), QStringLiteral("彷徨")) &&
-        lib.copy(QStringLiteral("P1"), QStringLiteral("M1"), QStringLiteral("B1"), QStringLiteral("L1"),
-                 QStringLiteral("41")) &&
-        // P2 has no circulation row; P3 is still in acceptance.
-        lib.copy(QStringLiteral("P2"), QStringLiteral("M1"), QStringLiteral("B2"), QStringLiteral("L2"),
-                 QStringLiteral("41"), QStringLiteral("I247.5/2")) &&
-        lib.copy(QStringLiteral("P3"), QStringLiteral("M1"), QStringLiteral("B3"), QStringLiteral("L1"),
-                 QStringLiteral("12")) &&
-        lib.copy(QStringLiteral("P9"), QStringLiteral("M2"), QStringLiteral("B9"), QStringLiteral("L1"),
-                 QStringLiteral("41"), QStringLiteral("K20/9")) &&
-        lib.item(QStringLiteral("P1"), QStringLiteral("1")) && lib.item(QStringLiteral("P3")) &&
-        lib.item(QStringLiteral("P9"), QStringLiteral("1")) &&
-        lib.reservation(QStringLiteral("Y1"), QStringLiteral("R1"), QStringLiteral("I247.5/1"), QStringLiteral("L1")) &&
-        lib.dealBatch("D1", "01") &&
-        lib.dealRow(QStringLiteral("L1"), QStringLiteral("D1"), QStringLiteral("01"), QStringLiteral("P1"));
-    for (const QString &sql : rows)
-        ok = ok && lib.f.exec(sql);
+    bool ok = lib.record(QStringLiteral("M1"), QStringLiteral("呐喊"), QStringLiteral("鲁迅")) &&
+              lib.record(QStringLiteral("M2"), QStringLiteral("彷徨")) &&
+              lib.copy(QStringLiteral("P1"), QStringLiteral("M1"), QStringLiteral("B1"), QStringLiteral("L1"),
+                       QStringLiteral("41")) &&
+              // P2 has no circulation row; P3 is still in acceptance.
+              lib.copy(QStringLiteral("P2"), QStringLiteral("M1"), QStringLiteral("B2"), QStringLiteral("L2"),
+                       QStringLiteral("41"), QStringLiteral("I247.5/2")) &&
+              lib.copy(QStringLiteral("P3"), QStringLiteral("M1"), QStringLiteral("B3"), QStringLiteral("L1"),
+                       QStringLiteral("12")) &&
+              lib.copy(QStringLiteral("P9"), QStringLiteral("M2"), QStringLiteral("B9"), QStringLiteral("L1"),
+                       QStringLiteral("41"), QStringLiteral("K20/9")) &&
+              lib.item(QStringLiteral("P1"), QStringLiteral("1")) && lib.item(QStringLiteral("P3")) &&
+              lib.item(QStringLiteral("P9"), QStringLiteral("1")) && lib.dealBatch("D1", "01") &&
+              lib.dealRow(QStringLiteral("L1"), QStringLiteral("D1"), QStringLiteral("01"), QStringLiteral("P1"));
+    for (const QString &sql : rows) {
+        if (ok && !lib.f.exec(sql)) {
+            qWarning() << sql;
+            ok = false;
+        }
+    }
     return ok;
 }
 
