@@ -106,9 +106,36 @@ QString StatTemplate::classCondition(const QString &a, const QString &subCode) c
     return u'(' + pieces.join(QStringLiteral(" OR ")) + u')';
 }
 
+QString statSortSql(const QString &baseQuery, const QStringList &conditions)
+{
+    QStringList parts;
+    for (qsizetype i = 0; i < conditions.size(); ++i)
+        parts.append(QStringLiteral("SELECT %1 AS n, (").arg(i) + baseQuery + conditions.at(i) +
+                     QStringLiteral(") AS v FROM dual"));
+    return parts.join(QStringLiteral(" UNION ALL ")) + QStringLiteral(" ORDER BY 1");
+}
+
+int statSortByQuery(Session &db, const QString &baseQuery, const QStringList &conditions, QStringList &result)
+{
+    result = QStringList(conditions.size());
+    if (conditions.isEmpty())
+        return 0;
+    QueryResult rows;
+    if (db.query(statSortSql(baseQuery, conditions), rows) < 0)
+        return -1;
+    for (int r = 0; r < rows.rowCount(); ++r) {
+        const int at = rows.text(r, 0).toInt();
+        if (at >= 0 && at < result.size())
+            result[at] = rows.text(r, 1);
+    }
+    return 0;
+}
+
 int statSortData(Session &db, const QString &baseQuery, const QStringList &conditions, QStringList &result)
 {
     result.clear();
+    if (db.backend() != nullptr && db.backend()->kind() == BackendTarget::Kind::Oracle)
+        return statSortByQuery(db, baseQuery, conditions, result);
     QList<BoundParam> params{{QStringLiteral("STRSQL"), baseQuery},
                              {QStringLiteral("ARRAYSIZE"), int(conditions.size())},
                              {QStringLiteral("CONDITION"), conditions},
@@ -126,6 +153,18 @@ int statSortData(Session &db, const QString &baseQuery, const QStringList &condi
 int statBulkData(Session &db, const QString &query, QStringList &result)
 {
     result.clear();
+    if (db.backend() != nullptr && db.backend()->kind() == BackendTarget::Kind::Oracle) {
+        QueryResult rows;
+        if (db.query(query, rows) < 0)
+            return -1;
+        for (int r = 0; r < rows.rowCount() && r < 1000; ++r) {
+            QStringList fields;
+            for (int c = 0; c < rows.columnCount(); ++c)
+                fields.append(rows.text(r, c));
+            result.append(fields.join(u','));
+        }
+        return 0;
+    }
     QList<BoundParam> params{{QStringLiteral("STRSQL"), query},
                              {QStringLiteral("ARRAYSIZE"), QVariant(), true},
                              {QStringLiteral("RESULT"), QVariant(), true}};

@@ -60,7 +60,18 @@ public:
 // class condition, or " AND 1=0" for a sub-statistic without classes, which
 // counts nothing) of the base query, in one call. BulkData: the query's
 // values, at most 1000. -1 with the error in the session's record.
+//
+// On Oracle the client in this build does not hand the package its tables:
+// the Qt OCI driver binds PL/SQL tables only in batch mode, where every
+// parameter becomes a table. There the same figures come from one query
+// (statSortSql) in one round trip, and the bulk rows from the query itself.
 int statSortData(Session &db, const QString &baseQuery, const QStringList &conditions, QStringList &result);
 int statBulkData(Session &db, const QString &query, QStringList &result);
+
+// One query whose rows are the values of the base query under each
+// condition, in order (a number, then the value).
+QString statSortSql(const QString &baseQuery, const QStringList &conditions);
+// Reads such a query's rows into one value per condition.
+int statSortByQuery(Session &db, const QString &baseQuery, const QStringList &conditions, QStringList &result);
 
 } // namespace kestra
