@@ -108,6 +108,11 @@ private Q_SLOTS:
              {"新书分配统计", "统计时期 : 2020-03", "文献类型: [全部]", "语种：[全部]", "交接批次：B2"})
             QVERIFY2(texts.contains(QString::fromUtf8(line)), line);
         QCOMPARE(texts.filter(QStringLiteral("制表人：")).size(), 1);
+        // The chart's page after the list: the locations' bars, the total left out.
+        QCOMPARE(printer.jobs.at(0).document.pages.size(), 2);
+        const QStringList chart = pageTexts(printer.jobs.at(0).document.pages.at(1));
+        QVERIFY(chart.contains(QStringLiteral("外文书库")));
+        QVERIFY(!chart.contains(QStringLiteral("合计")));
         QCOMPARE(lib.f.prompter().texts(), QStringList());
 
         child<QAction>(form, "exit")->trigger();
