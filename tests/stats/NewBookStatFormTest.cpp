@@ -16,6 +16,8 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableView>
@@ -115,8 +117,18 @@ private Q_SLOTS:
         QVERIFY(!chart.contains(QStringLiteral("合计")));
         QCOMPARE(lib.f.prompter().texts(), QStringList());
 
+        // The new copies of the location of the current row, for the
+        // figures shown (March, batch B2).
+        grid->setCurrentIndex(grid->model()->index(0, 0));
+        child<QAction>(form, "book")->trigger();
+        QMdiSubWindow *sub = window.main->mdiArea()->activeSubWindow();
+        QVERIFY(sub != nullptr && sub->widget()->objectName() == QStringLiteral("frmNewBookList"));
+        auto *list = child<QTableView>(sub->widget(), "spdBookLst");
+        QCOMPARE(list->model()->rowCount(), 1);
+        QCOMPARE(cellText(list, 0, 0), QStringLiteral("P3"));
+
         child<QAction>(form, "exit")->trigger();
-        QTRY_COMPARE(window.openWindows(), 0);
+        QTRY_COMPARE(window.openWindows(), 1);
     }
 };
 
