@@ -4,6 +4,9 @@
 
 #include "db/OraError.h"
 #include "db/procs/Procedures.h"
+#include "db/sql/SqlTokenizer.h"
+
+#include <optional>
 
 namespace kestra {
 
@@ -33,6 +36,107 @@ bool statTooLong(const QString &text, DbError &error)
     return true;
 }
 
+// The base query rewritten so that one pass over its rows gives every
+// condition's value: each aggregate F([DISTINCT] x) of its select list
+// becomes F([DISTINCT] CASE WHEN (condition) THEN x END), once per
+// condition, all in one select list over the base query's own FROM and
+// WHERE. Aggregates skip NULLs, so each group of columns is the aggregate of
+// the rows the condition takes, as the query restricted by it would give.
+// Nothing when the query is not a plain aggregate query (GROUP BY, HAVING,
+// a set operation, a column outside any aggregate) or a condition does not
+// begin with AND: those run once per condition. `columns` is the number of
+// select-list columns per condition.
+std::optional<QString> statOnePass(const QString &base, const QStringList &conditions, int &columns)
+{
+    const std::vector<SqlToken> t = tokenizeSql(base);
+    const QStringView sql(base);
+    int depth = 0;
+    int selectAt = -1;
+    int fromAt = -1;
+    for (std::size_t i = 0; i < t.size(); ++i) {
+        if (t[i].kind == SqlToken::LParen)
+            ++depth;
+        else if (t[i].kind == SqlToken::RParen)
+            --depth;
+        if (depth != 0)
+            continue;
+        if (selectAt < 0 && t[i].is(sql, QLatin1StringView("SELECT")))
+            selectAt = int(i);
+        else if (selectAt >= 0 && fromAt < 0 && t[i].is(sql, QLatin1StringView("FROM")))
+            fromAt = int(i);
+        else if (fromAt >= 0 &&
+                 (t[i].is(sql, QLatin1StringView("GROUP")) || t[i].is(sql, QLatin1StringView("HAVING")) ||
+                  t[i].is(sql, QLatin1StringView("UNION")) || t[i].is(sql, QLatin1StringView("INTERSECT")) ||
+                  t[i].is(sql, QLatin1StringView("MINUS")) || t[i].is(sql, QLatin1StringView("ORDER")) ||
+                  t[i].is(sql, QLatin1StringView("CONNECT")) || t[i].kind == SqlToken::Semicolon))
+            return std::nullopt;
+    }
+    if (selectAt != 0 || fromAt < 0 || t[std::size_t(selectAt) + 1].is(sql, QLatin1StringView("DISTINCT")))
+        return std::nullopt;
+    QStringList pieces;                   // the select list split around its aggregates' arguments
+    QList<std::pair<int, int>> arguments; // token ranges of the aggregates' arguments
+    columns = 1;
+    int aggregates = 0;
+    int outside = 0; // column references outside any aggregate
+    depth = 0;
+    for (int i = selectAt + 1; i < fromAt; ++i) {
+        const SqlToken &k = t[std::size_t(i)];
+        if (k.kind == SqlToken::Comma && depth == 0)
+            ++columns;
+        if (k.kind == SqlToken::LParen)
+            ++depth;
+        else if (k.kind == SqlToken::RParen)
+            --depth;
+        const bool aggregate = k.is(sql, QLatin1StringView("COUNT")) || k.is(sql, QLatin1StringView("SUM")) ||
+                               k.is(sql, QLatin1StringView("MIN")) || k.is(sql, QLatin1StringView("MAX")) ||
+                               k.is(sql, QLatin1StringView("AVG"));
+        if (aggregate && t[std::size_t(i) + 1].kind == SqlToken::LParen) {
+            int close = i + 2;
+            for (int d = 1; close < fromAt; ++close) {
+                if (t[std::size_t(close)].kind == SqlToken::LParen)
+                    ++d;
+                else if (t[std::size_t(close)].kind == SqlToken::RParen && --d == 0)
+                    break;
+            }
+            if (close >= fromAt)
+                return std::nullopt;
+            arguments.append({i + 2, close});
+            ++aggregates;
+            i = close;
+            continue;
+        }
+        if (k.kind == SqlToken::Identifier && !aggregate)
+            ++outside;
+    }
+    if (aggregates == 0 || outside > 0)
+        return std::nullopt;
+    QStringList lists;
+    for (const QString &condition : conditions) {
+        const QString c = condition.trimmed();
+        if (!c.startsWith(QLatin1String("AND "), Qt::CaseInsensitive))
+            return std::nullopt;
+        const QString test = QStringLiteral("(") + c.mid(4) + u')';
+        QString list;
+        int at = t[std::size_t(selectAt)].end();
+        for (const auto &[first, last] : std::as_const(arguments)) {
+            int from = first;
+            list += sql.mid(at, t[std::size_t(from)].triviaStart - at);
+            if (t[std::size_t(from)].is(sql, QLatin1StringView("DISTINCT"))) {
+                list += QStringLiteral(" DISTINCT");
+                ++from;
+            }
+            const QStringView argument =
+                sql.mid(t[std::size_t(from)].start, t[std::size_t(last)].triviaStart - t[std::size_t(from)].start);
+            list += QStringLiteral(" CASE WHEN ") + test + QStringLiteral(" THEN ") +
+                    (argument.trimmed() == u"*" ? QStringLiteral("1") : argument.toString()) + QStringLiteral(" END");
+            at = t[std::size_t(last)].triviaStart;
+        }
+        list += sql.mid(at, t[std::size_t(fromAt)].triviaStart - at);
+        lists.append(list);
+    }
+    return QStringLiteral("SELECT ") + lists.join(u',') + u' ' + sql.mid(t[std::size_t(fromAt)].start).toString();
+}
+
 // GetCommonSortData(STRSQL, ARRAYSIZE, CONDITION, RESULT): RESULT(i) is the
 // value of STRSQL with CONDITION(i) appended, for i below ARRAYSIZE.
 bool tjSortCommon(ProcHost &host, ProcArgs &args, DbError &error)
@@ -52,6 +156,24 @@ bool tjSortCommon(ProcHost &host, ProcArgs &args, DbError &error)
     for (int i = 0; i < n; ++i) {
         if (statTooLong(conditions.at(i), error))
             return false;
+    }
+    int columns = 0;
+    const std::optional<QString> onePass = statOnePass(base, conditions.mid(0, n), columns);
+    if (onePass && n > 0) {
+        QList<Row> rows;
+        if (!selectOracle(host, *onePass, rows, error))
+            return false;
+        for (int i = 0; i < n; ++i) {
+            Row fields = rows.isEmpty() ? Row() : rows.first().mid(i * columns, columns);
+            const QString value = statRowText(fields);
+            if (statTooLong(value, error))
+                return false;
+            result.append(value);
+        }
+        args.setOutput(3, result);
+        return true;
+    }
+    for (int i = 0; i < n; ++i) {
         QList<Row> rows;
         if (!selectOracle(host, base + conditions.at(i), rows, error))
             return false;
