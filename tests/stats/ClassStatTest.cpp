@@ -135,6 +135,13 @@ private Q_SLOTS:
             0);
         QCOMPARE(result.size(), 9);
         QCOMPARE(result.at(0).section(u',', 0, 0), QStringLiteral("P1"));
+        // A base query that is no plain aggregate runs once per condition.
+        QCOMPARE(statSortData(lib.f.db(), QStringLiteral("SELECT prop_no, price FROM indi_acct WHERE price > 0"),
+                              {QStringLiteral(" AND prop_no = 'P2'"), QStringLiteral(" AND prop_no = 'P404'")}, result),
+                 0);
+        QCOMPARE(result.size(), 2);
+        QVERIFY(result.at(0).startsWith(QStringLiteral("P2,2")));
+        QCOMPARE(result.at(1), QString());
         // The holdings as they stand: every location and year, not what
         // went out of the collection.
         ClassStat holdings(lib.f.context(), ClassStatKind::Holdings, false);
