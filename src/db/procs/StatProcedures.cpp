@@ -158,7 +158,12 @@ bool tjSortCommon(ProcHost &host, ProcArgs &args, DbError &error)
             return false;
     }
     int columns = 0;
-    const std::optional<QString> onePass = statOnePass(base, conditions.mid(0, n), columns);
+    // SQLite scans the copies once per condition whatever the condition, so
+    // one pass over them is the cheaper plan there; PostgreSQL filters the
+    // call numbers first and joins the few copies they hold, which beats
+    // testing every condition on every copy.
+    const std::optional<QString> onePass =
+        host.kind() == BackendTarget::Kind::Sqlite ? statOnePass(base, conditions.mid(0, n), columns) : std::nullopt;
     if (onePass && n > 0) {
         QList<Row> rows;
         if (!selectOracle(host, *onePass, rows, error))
