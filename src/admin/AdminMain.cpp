@@ -4,6 +4,7 @@
 #include "admin/DemoCommand.h"
 #include "admin/InstallationSetup.h"
 #include "admin/SqlCommand.h"
+#include "admin/StatsCommand.h"
 #include "core/AppContext.h"
 #include "core/IniEdit.h"
 #include "core/IniFile.h"
@@ -42,6 +43,9 @@ const char *const kUsage =
     "  demo [--root DIR | --dsn DSN] [--scale N] [--seed S] [--force | --if-empty]\n"
     "                                         fill the database with the demo library\n"
     "                                         (N titles, default 2000; docs/demo.md)\n"
+    "  stats [--root DIR | --dsn DSN] --template T [--year Y | --month YYYY-MM |\n"
+    "         --from DATE --to DATE] [--location L]... [--xlsx FILE]\n"
+    "                                         the class statistic of a template (docs/statistics.md)\n"
     "  marc-dump FILE [--raw] [--encoding auto|utf-8|gbk|gb18030]\n"
     "                                         one line per field of every record\n"
     "  marc-import [--root DIR] FILE [--encoding E] [--number-missing]\n"
@@ -132,6 +136,8 @@ int adminMain(const QStringList &arguments, const PdfPrinterFactory &printers)
         return runMarcExport(arguments.mid(2));
     if (first == QLatin1String("labels") || first == QLatin1String("cards") || first == QLatin1String("bill"))
         return runPrintCommand(arguments, printers);
+    if (first == QLatin1String("stats"))
+        return runStatsCommand(arguments.mid(2));
 
     QCommandLineParser parser;
     parser.addOptions({

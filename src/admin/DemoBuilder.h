@@ -142,6 +142,7 @@ public:
     bool collection(); // titles with their records, copies and circulation
     bool activity();   // processing batches, shelves, counters, operation log
     bool finish();     // copy counts on marc, call-number types, the sequence
+    bool statistics(); // the statistics templates of the demo (DemoStatistics.cpp)
 
     QString day(int daysBack) const { return dateText(today_.addDays(-daysBack)); }
     void progress(const QString &text) const
@@ -181,6 +182,8 @@ private:
     int dealBatch(const QString &type, int location, bool open);
     void transfer(const TitleFacts &t, CopyFacts &c, DemoRandom &r);
     void count(const TitleFacts &t, const CopyFacts &c, DemoRandom &r);
+    // DemoStatistics.cpp
+    void transport(const TitleFacts &t, const CopyFacts &c);
     bool shelves();
     bool counters();
 
@@ -216,6 +219,7 @@ private:
 
     std::map<WorkKey, WorkSum> work_;
     qint64 logRows_ = 0;
+    bool transportBatches_ = false;
 };
 
 } // namespace demo

@@ -370,6 +370,7 @@ bool Builder::title(int index)
         process(t, c, r);
         transfer(t, c, r);
         count(t, c, r);
+        transport(t, c);
         writeCopy(t, c);
         amount += c.price;
     }

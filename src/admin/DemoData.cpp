@@ -55,7 +55,7 @@ const TableSpec kTables[] = {
                        "remark"},
     {"count_data", "count_batch_no,location,count_date,finish_flag,count_class,resp_wkr,remark"},
     {"virtual_shelf_class", "class_id,class_name,class_remark,book_count,in_date,user_id,user_type,class_order"},
-    {"transport_batch", ""},
+    {"transport_batch", "batch_no,source_campus,target_campus,batch_type,batch_flag,create_date,resp_wkr"},
     {"marc", "marc_rec_no,marc_type,doc_type_code,lang_code,country_code,marc_use_flag,cata_oper,cata_date,"
              "create_oper,create_date,opac_flag,catalog_level,m_call_no,m_title,m_author,m_publisher,m_pub_year,"
              "m_isbn,m_classno,m_info1,m_info2,m_info3,m_info4,m_info5,m_info6,m_info7,m_info8,m_info9,m_info10,"
@@ -102,7 +102,7 @@ const TableSpec kTables[] = {
     {"recm_doc", "asord_no,cert_id,m_title,m_author,m_publisher,isbn,recm_date,dc_reply_flag,remark"},
     {"suggest", "asord_no,cert_id,m_title,m_author,m_publisher,isbn,suggest_date,dc_reply_flag,remark"},
     {"mail_data", ""},
-    {"transport_detl", ""},
+    {"transport_detl", "batch_no,prop_no,book_flag,send_date,send_oper,send_loca,rece_date,rece_oper,rece_loca"},
     {"deal_log", "deal_no,location,deal_batch_no,deal_type_code,prop_no,log_date,fee,book_target,source_state,resp_wkr,"
                  "remark"},
     {"goto_detl", "batch_no,prop_no,src_book_stat,dst_book_stat,deal_date,wkr_no,src_loca,deal_no"},
@@ -237,7 +237,7 @@ int generateDemoLibrary(Session &session, const DemoOptions &options, DemoReport
     demo::Builder builder(session, w, options, today, stamp, workstation, params);
     builder.setSequenceFirst(first);
     ok = ok && builder.staff() && builder.readers() && builder.batchHeads() && builder.collection() &&
-         builder.activity() && builder.finish() && w.commit();
+         builder.activity() && builder.finish() && builder.statistics() && w.commit();
     if (!ok) {
         *error = w.error();
         w.rollback();

@@ -10,7 +10,10 @@
 #include "items/CopySearchDialog.h"
 #include "items/NormStatDialog.h"
 #include "items/TransferDocForm.h"
+#include "ui/FormParts.h"
 #include "ui/FormRegistry.h"
+
+#include <QTableView>
 
 #include <QPointer>
 #include <memory>
@@ -32,6 +35,29 @@ CopyPicker copySearchFor(AppContext &context, QWidget *form)
     };
 }
 
+// A double-click on a copy of the form's list opens the record window on
+// the copy (the window finds its record; a row without an accession number
+// opens nothing).
+void openRecordOnDoubleClick(ScanForm *form, const FormServices &s)
+{
+    auto *list = form->findChild<QTableView *>(QStringLiteral("spdBookLst"));
+    if (list == nullptr)
+        return;
+    QObject::connect(list, &QAbstractItemView::doubleClicked, form, [s, list](const QModelIndex &index) {
+        const QAbstractItemModel *model = list->model();
+        const int propColumn = columnOf(*model, QStringLiteral("财产号"));
+        const int recordColumn = columnOf(*model, QStringLiteral("记录号"));
+        auto textAt = [&](int column) {
+            return column < 0 ? QString() : model->index(index.row(), column).data().toString();
+        };
+        const QString propNo = textAt(propColumn);
+        if (propNo.isEmpty())
+            return;
+        s.open(QStringLiteral("frmBookInfo"),
+               {{QStringLiteral("marcRecNo"), textAt(recordColumn)}, {QStringLiteral("propNo"), propNo}});
+    });
+}
+
 } // namespace
 
 void registerItemsForms(FormRegistry &registry)
@@ -41,12 +67,14 @@ void registerItemsForms(FormRegistry &registry)
         auto *form = new BookStateForm(s.context, s.barcode);
         if (s.pickers.copySearch)
             form->setCopySearch(s.pickers.copySearch(s.context, form));
+        openRecordOnDoubleClick(form, s);
         return form;
     });
     registry.add(QStringLiteral("frmHold_BookGoto_New"), [](const FormServices &s, const FormArgs &) -> QWidget * {
         auto *form = new BookGotoForm(s.context, s.barcode);
         if (s.pickers.copySearch)
             form->setCopySearch(s.pickers.copySearch(s.context, form));
+        openRecordOnDoubleClick(form, s);
         return form;
     });
     // The handover batches: opened by the window that needs a batch (its
@@ -77,6 +105,7 @@ void registerItemsForms(FormRegistry &registry)
             if (s.pickers.copySearch)
                 form->setCopySearch(s.pickers.copySearch(s.context, form));
             form->setNormStatChooser(normStatDialogChooser(form));
+            openRecordOnDoubleClick(form, s);
             return form;
         };
     };

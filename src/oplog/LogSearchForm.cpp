@@ -100,6 +100,13 @@ void LogSearchForm::buildControls(AppContext &context)
     connect(cboTypeDetail_, &QComboBox::currentIndexChanged, this, &LogSearchForm::chooseType);
     connect(spdLog_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) { search_.showDetail(current.row()); });
+    connect(spdLog_, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex &index) {
+        if (index.row() < 0 || index.row() >= search_.rows().size())
+            return;
+        const LogRow &row = search_.rows().at(index.row());
+        if (!row.marcRecNo.isEmpty() || !row.propNo.isEmpty())
+            Q_EMIT recordRequested(row.marcRecNo, row.propNo);
+    });
     connect(&search_.log(), &QAbstractItemModel::headerDataChanged, this, [this]() {
         for (std::size_t i = 0; i < lblData_.size(); ++i)
             lblData_[i]->setText(search_.dataCaptions()[i]);

@@ -22,7 +22,8 @@ class GridOutput;
 // txtCertId, txtData_1..3 labelled lblData_1..3, the grids spdLog and
 // spdInfo split by a draggable splitter, and the command bar Toolbar1 with
 // the keys go, print and exit; lblCount under the list says how many rows
-// a search listed, and when the row limit cut it. Each grid exports and prints through its
+// a search listed, and when the row limit cut it. A double-click on a row
+// asks for the record window on the row's record and copy. Each grid exports and prints through its
 // context menu; cmdOutput beside the count is the log grid's.
 class LogSearchForm : public QWidget {
     Q_OBJECT
@@ -32,6 +33,11 @@ public:
     explicit LogSearchForm(AppContext &context, QWidget *parent = nullptr, int maxRows = LogSearch::DefaultMaxRows);
 
     LogSearch &controller() { return search_; }
+
+Q_SIGNALS:
+    // A double-click on a log row that names a record or a copy: the
+    // record window is the place to see it whole.
+    void recordRequested(const QString &marcRecNo, const QString &propNo);
 
 protected:
     void showEvent(QShowEvent *event) override;

@@ -5,6 +5,7 @@
 #include "items/ItemsForms.h"
 #include "oplog/OplogForms.h"
 #include "printing/PrintingForms.h"
+#include "records/RecordsForms.h"
 #include "shelving/ShelvingForms.h"
 #include "stats/StatsForms.h"
 
@@ -19,6 +20,7 @@ void registerForms(FormRegistry &registry)
     registerShelvingForms(registry);
     registerInventoryForms(registry);
     registerPrintingForms(registry);
+    registerRecordsForms(registry);
 }
 
 } // namespace kestra

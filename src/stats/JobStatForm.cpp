@@ -4,8 +4,11 @@
 #include "core/Session.h"
 #include "kit/Days.h"
 #include "output/ListReport.h"
+#include "stats/StatChartWidget.h"
 #include "ui/FormParts.h"
 #include "ui/GridOutput.h"
+
+#include <QSplitter>
 
 #include <QButtonGroup>
 #include <QCalendarWidget>
@@ -84,6 +87,10 @@ void JobStatForm::buildControls(AppContext &context)
     output_->setDecorator([this](ListReport &report) {
         report.headerLines.append(lblTitle_->text() + QStringLiteral("    统计时期：") + shownSpan_);
     });
+    // Titles and copies per job type beside the grid and after the list.
+    auto *chart = new StatChartWidget(stat_.grid(), 0, {1, 2}, {}, this);
+    output_->setPageExtender(
+        [this, chart](PageDocument &document) { appendChartPage(document, windowTitle(), chart->data()); });
 
     auto *left = new QVBoxLayout;
     left->addWidget(lblTitle_);
@@ -93,7 +100,11 @@ void JobStatForm::buildControls(AppContext &context)
     left->addStretch(1);
     auto *body = new QHBoxLayout;
     body->addLayout(left);
-    body->addWidget(spdJob_, 1);
+    auto *split = new QSplitter(this);
+    split->setObjectName(QStringLiteral("splStat"));
+    split->addWidget(spdJob_);
+    split->addWidget(chart);
+    body->addWidget(split, 1);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(body, 1);
     layout->addLayout(makeFootRow({output_->makeButton(this)}, {cmdStat, cmdExit}));

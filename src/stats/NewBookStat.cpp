@@ -3,34 +3,8 @@
 #include "core/AppContext.h"
 #include "core/CodeTables.h"
 #include "core/Session.h"
-#include "kit/Days.h"
 
 namespace kestra {
-
-namespace {
-
-QString twoDigits(int n)
-{
-    return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
-}
-
-// The span's condition on a date column, its literals quoted.
-QString intakeSpanSql(const IntakeConditions &c, const QString &column)
-{
-    const QString sub = QStringLiteral(" AND substr(") + column;
-    switch (c.span) {
-    case IntakeSpan::Year:
-        return sub + QStringLiteral(",1,4) = ") + sqlQuote(QString::number(c.year));
-    case IntakeSpan::Month:
-        return sub + QStringLiteral(",1,7) = ") + sqlQuote(QString::number(c.year) + u'-' + twoDigits(c.month));
-    case IntakeSpan::Period:
-        break;
-    }
-    return sub + QStringLiteral(",1,10) >= ") + sqlQuote(day::text(c.begin)) + sub + QStringLiteral(",1,10) <= ") +
-           sqlQuote(day::text(c.end));
-}
-
-} // namespace
 
 NewBookStat::NewBookStat(AppContext &context)
     : context_(context),
@@ -43,81 +17,32 @@ NewBookStat::NewBookStat(AppContext &context)
 
 int NewBookStat::monthOf(const QString &entry)
 {
-    const int at = entry.indexOf(u'月');
-    bool ok = false;
-    const int month = entry.left(at).trimmed().toInt(&ok);
-    return at > 0 && ok && month >= 1 && month <= 12 ? month : 0;
+    return intake_filter::monthOf(entry);
 }
 
 QString NewBookStat::spanText(const IntakeConditions &c)
 {
-    switch (c.span) {
-    case IntakeSpan::Year:
-        return QString::number(c.year);
-    case IntakeSpan::Month:
-        return QString::number(c.year) + u'-' + twoDigits(c.month);
-    case IntakeSpan::Period:
-        break;
-    }
-    return day::text(c.begin) + QStringLiteral(" 到 ") + day::text(c.end);
-}
-
-int NewBookStat::codeList(int cache, QList<FilterCode> &out)
-{
-    out.clear();
-    CodeTables &codes = context_.codes();
-    const auto which = CodeCache(cache);
-    if (!codes.isLoaded(which) && codes.load(which) < 0) {
-        context_.db().showDbError();
-        return -1;
-    }
-    const QueryResult &table = codes.table(which);
-    for (int r = 0; r < table.rowCount(); ++r)
-        out.append(FilterCode{table.text(r, 0), table.text(r, 1)});
-    return 0;
+    return intake_filter::spanText(c);
 }
 
 int NewBookStat::docTypes(QList<FilterCode> &out)
 {
-    return codeList(int(CodeCache::DocTypes), out);
+    return intake_filter::docTypes(context_, out);
 }
 
 int NewBookStat::languages(QList<FilterCode> &out)
 {
-    return codeList(int(CodeCache::Languages), out);
+    return intake_filter::languages(context_, out);
 }
 
 int NewBookStat::batches(const IntakeConditions &conditions, QStringList &out)
 {
-    out.clear();
-    // The span's conditions begin with " AND".
-    const QString sql = QStringLiteral("select distinct move_batch from transfer_doc WHERE") +
-                        intakeSpanSql(conditions, QStringLiteral("transfer_doc.send_store_date")).mid(4) +
-                        QStringLiteral(" order by move_batch ");
-    QueryResult result;
-    if (context_.db().query(sql, result) < 0) {
-        context_.db().showDbError();
-        return -1;
-    }
-    for (int r = 0; r < result.rowCount(); ++r)
-        out.append(result.text(r, 0));
-    return 0;
+    return intake_filter::batches(context_, conditions, out);
 }
 
 QString NewBookStat::conditionSql(const IntakeConditions &c) const
 {
-    QString sql;
-    if (!c.docType.isEmpty())
-        sql += QStringLiteral(" AND marc.doc_type_code= ") + sqlQuote(c.docType);
-    if (!c.language.isEmpty())
-        sql += QStringLiteral(" AND upper(marc.lang_code)= ") + sqlQuote(c.language.toUpper());
-    sql += intakeSpanSql(c, QStringLiteral("indi_acct.in_date"));
-    if (c.batches.isEmpty())
-        return sql + QStringLiteral(" AND indi_acct.chk_batch_no is not null");
-    QStringList quoted;
-    for (const QString &batch : c.batches)
-        quoted.append(sqlQuote(batch));
-    return sql + QStringLiteral(" AND indi_acct.move_batch IN (") + quoted.join(u',') + u')';
+    return intake_filter::intakeSql(c) + intake_filter::locationSql(c.locations);
 }
 
 int NewBookStat::run(const IntakeConditions &conditions)

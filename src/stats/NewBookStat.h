@@ -1,6 +1,7 @@
 #pragma once
 
 #include "kit/RowModel.h"
+#include "stats/IntakeFilter.h"
 
 #include <QDate>
 #include <QString>
@@ -9,29 +10,6 @@
 namespace kestra {
 
 class AppContext;
-
-// An entry of a filter list.
-struct FilterCode {
-    QString code;
-    QString name;
-};
-
-// The span of a new-book statistic: a year, a month of a year, or a period.
-enum class IntakeSpan { Year, Month, Period };
-
-// What the new-book statistic counts. Codes, not list entries; an empty
-// code restricts nothing. No batch marked counts every copy that came
-// through acceptance.
-struct IntakeConditions {
-    IntakeSpan span = IntakeSpan::Year;
-    int year = 0;
-    int month = 0; // 1-12
-    QDate begin;   // a period's bounds, inclusive
-    QDate end;
-    QString docType;
-    QString language;
-    QStringList batches;
-};
 
 // One row of the grid: a location, or the total ("合计").
 struct LocationCount {
@@ -73,8 +51,6 @@ public:
     const QList<LocationCount> &rows() const { return grid_.rows(); }
 
 private:
-    int codeList(int cache, QList<FilterCode> &out);
-
     AppContext &context_;
     RowModel<LocationCount> grid_;
 };

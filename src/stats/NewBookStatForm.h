@@ -4,24 +4,19 @@
 
 #include <QWidget>
 
-class QCheckBox;
-class QComboBox;
-class QDateEdit;
-class QLineEdit;
-class QListWidget;
-class QSpinBox;
 class QTableView;
 
 namespace kestra {
 
 class GridOutput;
+class IntakeFilterWidget;
+class StatChartWidget;
 
-// frmNewBookAllStat (按馆藏地统计): the widgets over NewBookStat. Controls
-// keep the suite's names: cobStatType (年度, 月度, 时期), the year txtYear
-// (its own arrows are the spinner), cobMonth, the period's dtpBegin and
-// dtpEnd shown joined in txtStatTime, cboDocType, cboLanguage, chkBatch with
-// lstBatch, cmdAll and cmdNone, the grid SpdNewBookAllotStat and the command
-// bar Toolbar1 with the keys go, print and exit.
+// frmNewBookAllStat (按馆藏地统计): the widgets over NewBookStat. The shared
+// filters (IntakeFilterWidget) with their suite names, the grid
+// SpdNewBookAllotStat with its chart chtStat beside it, and the command bar
+// Toolbar1 with the keys go, print, book (the new copies of the selected
+// location, for the same period and filters) and exit.
 class NewBookStatForm : public QWidget {
     Q_OBJECT
 public:
@@ -29,32 +24,22 @@ public:
 
     NewBookStat &controller() { return stat_; }
 
+Q_SIGNALS:
+    // "book": the list of the new copies of a location.
+    void bookListRequested(const QVariantMap &args);
+
 private:
-    QWidget *buildSpan(const QDate &today);
-    QWidget *buildFilters();
     void runCommand(const QString &key);
-    void spanChanged();
-    void fillBatches();
-    void markBatches(bool marked);
-    IntakeConditions conditions() const;
     void runStat();
-    QStringList headerLines() const;
 
     NewBookStat stat_;
-    QComboBox *cobStatType_ = nullptr;
-    QSpinBox *txtYear_ = nullptr;
-    QComboBox *cobMonth_ = nullptr;
-    QDateEdit *dtpBegin_ = nullptr;
-    QDateEdit *dtpEnd_ = nullptr;
-    QLineEdit *txtStatTime_ = nullptr;
-    QComboBox *cboDocType_ = nullptr;
-    QComboBox *cboLanguage_ = nullptr;
-    QCheckBox *chkBatch_ = nullptr;
-    QListWidget *lstBatch_ = nullptr;
+    IntakeFilterWidget *filters_ = nullptr;
     QTableView *grid_ = nullptr;
+    StatChartWidget *chart_ = nullptr;
     GridOutput *output_ = nullptr;
-    // The conditions of the figures shown, for the printed list.
+    // The conditions of the figures shown, for the printed list and "book".
     QStringList shownLines_;
+    IntakeConditions shown_;
 };
 
 } // namespace kestra

@@ -153,7 +153,10 @@ PageDocument GridOutput::document() const
         report.footer = {{QStringLiteral("制表日期："), date}, {QStringLiteral("制表人："), maker}};
     if (decorate_)
         decorate_(report);
-    return layoutListReport(report, paper);
+    PageDocument document = layoutListReport(report, paper);
+    if (extend_)
+        extend_(document);
+    return document;
 }
 
 bool GridOutput::print(PrintTarget target)

@@ -38,6 +38,9 @@ public:
     void setCopyTotals(int priceColumn) { priceColumn_ = priceColumn; }
     // Header lines and the like, added to each printed list before layout.
     void setDecorator(std::function<void(ListReport &)> decorate) { decorate_ = std::move(decorate); }
+    // Pages added after the list (a statistic's chart), printed and saved
+    // to PDF with it.
+    void setPageExtender(std::function<void(PageDocument &)> extend) { extend_ = std::move(extend); }
 
     // What the actions do; false when nothing was written (cancelled,
     // refused or failed, the reason shown).
@@ -60,6 +63,7 @@ private:
     QMenu *menu_;
     int priceColumn_ = -1;
     std::function<void(ListReport &)> decorate_;
+    std::function<void(PageDocument &)> extend_;
 };
 
 } // namespace kestra

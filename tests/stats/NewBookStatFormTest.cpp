@@ -16,6 +16,8 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableView>
@@ -108,10 +110,25 @@ private Q_SLOTS:
              {"新书分配统计", "统计时期 : 2020-03", "文献类型: [全部]", "语种：[全部]", "交接批次：B2"})
             QVERIFY2(texts.contains(QString::fromUtf8(line)), line);
         QCOMPARE(texts.filter(QStringLiteral("制表人：")).size(), 1);
+        // The chart's page after the list: the locations' bars, the total left out.
+        QCOMPARE(printer.jobs.at(0).document.pages.size(), 2);
+        const QStringList chart = pageTexts(printer.jobs.at(0).document.pages.at(1));
+        QVERIFY(chart.contains(QStringLiteral("外文书库")));
+        QVERIFY(!chart.contains(QStringLiteral("合计")));
         QCOMPARE(lib.f.prompter().texts(), QStringList());
 
+        // The new copies of the location of the current row, for the
+        // figures shown (March, batch B2).
+        grid->setCurrentIndex(grid->model()->index(0, 0));
+        child<QAction>(form, "book")->trigger();
+        QMdiSubWindow *sub = window.main->mdiArea()->activeSubWindow();
+        QVERIFY(sub != nullptr && sub->widget()->objectName() == QStringLiteral("frmNewBookList"));
+        auto *list = child<QTableView>(sub->widget(), "spdBookLst");
+        QCOMPARE(list->model()->rowCount(), 1);
+        QCOMPARE(cellText(list, 0, 0), QStringLiteral("P3"));
+
         child<QAction>(form, "exit")->trigger();
-        QTRY_COMPARE(window.openWindows(), 0);
+        QTRY_COMPARE(window.openWindows(), 1);
     }
 };
 

@@ -18,7 +18,8 @@ QString ProcArgs::text(int i) const
 
 const ProcedureDef *findProcedure(QStringView name)
 {
-    for (const QList<ProcedureDef> *family : {&coreProcedures(), &itemProcedures(), &readerProcedures()}) {
+    for (const QList<ProcedureDef> *family :
+         {&coreProcedures(), &itemProcedures(), &readerProcedures(), &statProcedures()}) {
         for (const ProcedureDef &def : *family) {
             if (name.compare(QLatin1String(def.name), Qt::CaseInsensitive) == 0)
                 return &def;

@@ -66,5 +66,6 @@ const ProcedureDef *findProcedure(QStringView name);
 const QList<ProcedureDef> &coreProcedures();
 const QList<ProcedureDef> &itemProcedures();
 const QList<ProcedureDef> &readerProcedures();
+const QList<ProcedureDef> &statProcedures();
 
 } // namespace kestra
