@@ -91,9 +91,11 @@ ItemTransaction::CopyLock ItemTransaction::lockCopy(ItemRow &row, CirculationRow
     // SQLite has one writer for the whole file, and a transaction becomes
     // the writer only at its first write: taken here, before the reads
     // below, they see the newest copy and nobody changes it until the
-    // commit. The other backends lock the two rows themselves.
+    // commit. The other backends lock the two rows themselves. The write
+    // leaves the key alone: writing it would make SQLite look for the
+    // copy's rows in every table that refers to copies.
     if (s.backend() != nullptr && s.backend()->kind() == BackendTarget::Kind::Sqlite &&
-        s.execute(QStringLiteral(" UPDATE indi_acct SET prop_no=prop_no WHERE prop_no=") + key) < 0)
+        s.execute(QStringLiteral(" UPDATE indi_acct SET resp_wkr=resp_wkr WHERE prop_no=") + key) < 0)
         return lockFailed();
     // A bounded wait on Oracle (ORA-30006); PostgreSQL waits lock_timeout.
     // The copy, its circulation row and the date the writes will carry are

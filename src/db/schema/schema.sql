@@ -931,6 +931,9 @@ CREATE TABLE wait_count_lst (
     CONSTRAINT FK_WAIT_COUNT_LST_REFERENCE_COUNT_DATA FOREIGN KEY (count_batch_no) REFERENCES count_data (count_batch_no),
     CONSTRAINT FK_WAIT_COUNT_LST_REFERENCE_ITEM FOREIGN KEY (prop_no) REFERENCES indi_acct (prop_no)
 );
+-- A copy's rows found without reading the whole list (the foreign key's
+-- check when a copy is deleted, a copy's history).
+CREATE INDEX IDX_WAIT_COUNT_LST_PROP ON wait_count_lst (prop_no);
 
 -- Results of a count: flag 0 missing, 1 abnormal, 2 of another location or
 -- class; one row per copy and result.
@@ -945,6 +948,7 @@ CREATE TABLE count_lost_copy (
     CONSTRAINT FK_COUNT_LOST_COPY_REFERENCE_ITEM FOREIGN KEY (prop_no) REFERENCES indi_acct (prop_no)
 );
 CREATE INDEX IDX_COUNT_LOST_COPY_LOCA ON count_lost_copy (location, flag, prop_no);
+CREATE INDEX IDX_COUNT_LOST_COPY_PROP ON count_lost_copy (prop_no);
 
 -- ---------------------------------------------------------------------------
 -- Readers and circulation (kept by the circulation client; read here)
