@@ -7,7 +7,9 @@ namespace kestra {
 // What `kestra-admin help` prints: every command and its options.
 QString adminUsage();
 
-// Runs one kestra-admin command; returns the process exit code.
-int adminMain(const QStringList &arguments);
+// Runs one kestra-admin command; returns the process exit code. The
+// installation folder defaults to $KESTRA_ROOT, else programFolder (the
+// program's own folder when empty).
+int adminMain(const QStringList &arguments, const QString &programFolder = {});
 
 } // namespace kestra

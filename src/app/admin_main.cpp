@@ -3,9 +3,15 @@
 #include "admin/AdminMain.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    return kestra::adminMain(QCoreApplication::arguments());
+    // A packaged program's folder holds no kestra.ini: the site's
+    // installation folder is the default then.
+    QString folder = QCoreApplication::applicationDirPath();
+    if (!QFileInfo::exists(folder + QStringLiteral("/kestra.ini")))
+        folder = QStringLiteral(KESTRA_SITE_ROOT);
+    return kestra::adminMain(QCoreApplication::arguments(), folder);
 }

@@ -1,5 +1,6 @@
 #include "shell/ProgramForms.h"
 
+#include "addins/AddinsForms.h"
 #include "assign/AssignForms.h"
 #include "items/ItemsForms.h"
 #include "oplog/OplogForms.h"
@@ -13,6 +14,7 @@ void registerForms(FormRegistry &registry)
     registerOplogForms(registry);
     registerAssignForms(registry);
     registerStatsForms(registry);
+    registerAddinsForms(registry);
 }
 
 } // namespace kestra
