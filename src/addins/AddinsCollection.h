@@ -3,12 +3,10 @@
 #include "addins/AddinManifest.h"
 #include "addins/AddinShortcut.h"
 
-#include <QPointer>
+#include <QPluginLoader>
 #include <functional>
 #include <memory>
 #include <vector>
-
-class QPluginLoader;
 
 namespace kestra {
 

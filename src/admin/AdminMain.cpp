@@ -72,7 +72,7 @@ int runInstall(const QCommandLineParser &parser)
     // lib/kestra/addins in the package.
     const QString programs = QCoreApplication::applicationDirPath();
     for (const QString &samples :
-         {programs + QStringLiteral("/../addins"), programs + QStringLiteral("/../lib/kestra/addins")}) {
+         QStringList{programs + QStringLiteral("/../addins"), programs + QStringLiteral("/../lib/kestra/addins")}) {
         if (QFileInfo::exists(samples) && !copyMissingAddins(samples, root, &error)) {
             printErr(QStringLiteral("kestra-admin install: ") + error);
             return 1;
