@@ -18,10 +18,18 @@ namespace {
 constexpr qint64 kAddinManifestLimit = 1024 * 1024;
 constexpr qsizetype kAddinMaxArguments = 5;
 
-bool removeMarkedAddin(const QString &path)
+bool addinMarkedForRemoval(const QString &path)
 {
-    return QFileInfo::exists(path + u'/' + QLatin1String(AddinsCollection::kRemovalMark)) &&
-           QDir(path).removeRecursively();
+    return QFileInfo::exists(path + u'/' + QLatin1String(AddinsCollection::kRemovalMark));
+}
+
+// An add-in folder that is a link to somewhere else loses the link only:
+// what it points to was never the add-in layer's to delete.
+bool removeAddinFolder(const QString &path)
+{
+    if (QFileInfo(path).isSymLink())
+        return QFile::remove(path);
+    return QDir(path).removeRecursively();
 }
 
 } // namespace
@@ -38,7 +46,7 @@ int AddinsCollection::loadAddins(const QString &folder)
     int loaded = 0;
     for (const QString &sub : subfolders) {
         const QString path = dir.absoluteFilePath(sub);
-        if (removeMarkedAddin(path))
+        if (addinMarkedForRemoval(path) && removeAddinFolder(path))
             continue;
         // The manifest's name is compared without regard to case, as the
         // add-ins come from Windows workstations too.
@@ -80,6 +88,8 @@ bool AddinsCollection::loadAddin(const QString &path, const QString &manifestFil
     addin->manifest = std::move(read.manifest);
     addin->path = path;
     addin->status = addin->manifest.requirementsMet ? Addin::Loaded : Addin::RequirementsNotMet;
+    if (addinMarkedForRemoval(path))
+        addin->status = Addin::MarkedForRemoval; // its folder could not be deleted at the start
     for (const AddinImport &import : addin->manifest.imports)
         loadAssembly(*addin, import);
     addins_.push_back(std::move(addin));
@@ -157,8 +167,9 @@ bool AddinsCollection::runProgram(const Addin &addin, const AddinShortcut &short
             program = QStandardPaths::findExecutable(shortcut.name);
     }
     QStringList arguments;
+    // An object means nothing to another process: it gets the text.
     for (const AddinArgument &a : expandAddinArguments(shortcut.arguments, host_.variables))
-        arguments.append(a.value.toString());
+        arguments.append(a.value.typeId() == QMetaType::QObjectStar ? a.written : a.value.toString());
     bool started = false;
     if (!program.isEmpty()) {
         started = host_.startProgram ? host_.startProgram(program, arguments, addin.path)
@@ -203,7 +214,7 @@ void AddinsCollection::unload()
                 a.loader->unload();
         }
         if (addin->status == Addin::MarkedForRemoval)
-            QDir(addin->path).removeRecursively();
+            removeAddinFolder(addin->path);
     }
     addins_.clear();
 }

@@ -197,9 +197,16 @@ private Q_SLOTS:
         writeAddinFile(l.path(QStringLiteral("c-second/libfake.so")), "not a shared library");
         l.manifest(QStringLiteral("d-gone"), "<AddIn id='d'/>");
         writeAddinFile(l.path(QStringLiteral("d-gone/.remove")), "");
+        // A marked add-in that is a link elsewhere: the link goes, not what
+        // it points to.
+        writeAddinFile(l.dir.filePath(QStringLiteral("outside/addin.xml")), "<AddIn id='e'/>");
+        writeAddinFile(l.dir.filePath(QStringLiteral("outside/.remove")), "");
+        QVERIFY(QFile::link(l.dir.filePath(QStringLiteral("outside")), l.path(QStringLiteral("e-link"))));
 
         QCOMPARE(l.load(), 2);
         QVERIFY(!QFileInfo::exists(l.path(QStringLiteral("d-gone"))));
+        QVERIFY(!QFileInfo::exists(l.path(QStringLiteral("e-link"))));
+        QVERIFY(QFileInfo::exists(l.dir.filePath(QStringLiteral("outside/addin.xml"))));
         QCOMPARE(l.shown.size(), 3);
         QVERIFY(l.shown[0].startsWith(QStringLiteral("E不能调用插件定义文件\n")));
         QVERIFY(l.shown[0].contains(QStringLiteral("b-broken/addin.xml。 原因：\n")));
@@ -245,12 +252,13 @@ private Q_SLOTS:
     void programsAreResolvedSafely()
     {
         Loaded l;
-        l.manifest(QStringLiteral("tool"), "<AddIn><Initialize><Process shortcut='[Program]run(%C001%, two words)'/>"
-                                           "<Process shortcut='[Program]sh(-c,true)'/>"
-                                           "<Process shortcut='[Program]../tool/run()'/>"
-                                           "<Process shortcut='[Program]/bin/sh()'/>"
-                                           "<Process shortcut='[Program]missing-program-x()'/>"
-                                           "<Process shortcut='[Program]data()'/></Initialize></AddIn>");
+        l.manifest(QStringLiteral("tool"),
+                   "<AddIn><Initialize><Process shortcut='[Program]run(%C001%, two words, %object%x)'/>"
+                   "<Process shortcut='[Program]sh(-c,true)'/>"
+                   "<Process shortcut='[Program]../tool/run()'/>"
+                   "<Process shortcut='[Program]/bin/sh()'/>"
+                   "<Process shortcut='[Program]missing-program-x()'/>"
+                   "<Process shortcut='[Program]data()'/></Initialize></AddIn>");
         writeAddinFile(l.path(QStringLiteral("tool/run")), kArgsWriter);
         QFile::setPermissions(l.path(QStringLiteral("tool/run")), QFile::ReadOwner | QFile::ExeOwner);
         writeAddinFile(l.path(QStringLiteral("tool/data")), "not executable");
@@ -258,7 +266,7 @@ private Q_SLOTS:
         l.addins.runStartupCommands();
         QCOMPARE(l.started.size(), 2);
         QCOMPARE(l.started[0].first, QFileInfo(l.path(QStringLiteral("tool/run"))).absoluteFilePath());
-        QCOMPARE(l.started[0].second, QStringList({"DC01", "two words"}));
+        QCOMPARE(l.started[0].second, QStringList({"DC01", "two words", "%object%x"}));
         QVERIFY(l.started[1].first.endsWith(QStringLiteral("/sh")));
         QCOMPARE(l.shown, QStringList(4, QStringLiteral("E外部调用执行失败！")));
     }
