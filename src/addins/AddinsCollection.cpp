@@ -169,7 +169,8 @@ bool AddinsCollection::runProgram(const Addin &addin, const AddinShortcut &short
     QStringList arguments;
     // An object means nothing to another process: it gets the text.
     for (const AddinArgument &a : expandAddinArguments(shortcut.arguments, host_.variables))
-        arguments.append(a.value.typeId() == QMetaType::QObjectStar ? a.written : a.value.toString());
+        arguments.append(a.written.startsWith(QLatin1String("%OBJECT%"), Qt::CaseInsensitive) ? a.written
+                                                                                              : a.value.toString());
     bool started = false;
     if (!program.isEmpty()) {
         started = host_.startProgram ? host_.startProgram(program, arguments, addin.path)

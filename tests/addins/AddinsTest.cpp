@@ -155,7 +155,7 @@ private Q_SLOTS:
         QCOMPARE(s->arguments.size(), 6);
         QCOMPARE(parseAddinShortcut(QStringLiteral("[Program]run()"))->arguments.size(), 0);
         // A name may hold brackets of its own; the arguments end at the last ")".
-        QCOMPARE(parseAddinShortcut(QStringLiteral("[Program]run(a(b),c)"))->arguments, QStringList({"a(b", "c"}));
+        QCOMPARE(parseAddinShortcut(QStringLiteral("[Program]run(a(b),c)"))->arguments, QStringList({"a(b)", "c"}));
 
         QObject named;
         named.setObjectName(QStringLiteral("tbToolbar"));
@@ -205,7 +205,7 @@ private Q_SLOTS:
 
         QCOMPARE(l.load(), 2);
         QVERIFY(!QFileInfo::exists(l.path(QStringLiteral("d-gone"))));
-        QVERIFY(!QFileInfo::exists(l.path(QStringLiteral("e-link"))));
+        QVERIFY(!QDir(l.path(QString())).entryList(QDir::AllEntries | QDir::System).contains(QStringLiteral("e-link")));
         QVERIFY(QFileInfo::exists(l.dir.filePath(QStringLiteral("outside/addin.xml"))));
         QCOMPARE(l.shown.size(), 3);
         QVERIFY(l.shown[0].startsWith(QStringLiteral("E不能调用插件定义文件\n")));
