@@ -20,10 +20,9 @@ set(CPACK_PACKAGE_NAME kestra-holdings)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "Kestra holdings maintainers <holdings@kestra.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Holdings client of the Kestra library suite")
-set(CPACK_PACKAGE_DESCRIPTION
-    "The holdings client (kestra-holdings) and its administration tool (kestra-admin):\n"
-    "new-book assignment, transfers, repair and weeding, stock-taking, labels and\n"
-    "cards, compact shelving and statistics, on SQLite, PostgreSQL or Oracle.")
+set(CPACK_PACKAGE_DESCRIPTION "The holdings client (kestra-holdings) and its administration tool (kestra-admin):
+new-book assignment, transfers, repair and weeding, stock-taking, labels and
+cards, compact shelving and statistics, on SQLite, PostgreSQL or Oracle.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
