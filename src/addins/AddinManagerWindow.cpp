@@ -4,6 +4,7 @@
 
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QIcon>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
@@ -30,7 +31,8 @@ QString addinStatusText(const Addin &addin)
 
 AddinManagerWindow::AddinManagerWindow(AddinsCollection &addins, QWidget *parent)
     : QWidget(parent), addins_(addins), spdAddinLst_(new QTableWidget(this)),
-      cmdRemove_(new QPushButton(QStringLiteral("删除/取消删除"), this))
+      cmdRemove_(new QPushButton(QStringLiteral("删除/取消删除"), this)),
+      cmdOption_(new QPushButton(QStringLiteral("设置..."), this))
 {
     setObjectName(QStringLiteral("frmAddinManager"));
     setWindowTitle(QStringLiteral("插件管理"));
@@ -43,17 +45,34 @@ AddinManagerWindow::AddinManagerWindow(AddinsCollection &addins, QWidget *parent
     spdAddinLst_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     spdAddinLst_->horizontalHeader()->setStretchLastSection(true);
     cmdRemove_->setObjectName(QStringLiteral("cmdRemove"));
+    cmdOption_->setObjectName(QStringLiteral("cmdOption"));
 
     auto *hint =
         new QLabel(QStringLiteral("插件放在安装目录的 addins 文件夹下，每个插件一个文件夹，下次启动时生效。"), this);
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(hint, 1);
+    buttons->addWidget(cmdOption_);
     buttons->addWidget(cmdRemove_);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(spdAddinLst_);
     layout->addLayout(buttons);
 
     connect(cmdRemove_, &QPushButton::clicked, this, [this]() { toggleRemoval(spdAddinLst_->currentRow()); });
+    // The add-in's own settings command, when its manifest has one.
+    connect(cmdOption_, &QPushButton::clicked, this, [this]() {
+        const auto &list = addins_.addins();
+        const int row = spdAddinLst_->currentRow();
+        if (row < 0 || row >= static_cast<int>(list.size()))
+            return;
+        const Addin &a = *list.at(static_cast<size_t>(row));
+        addins_.excuteExtenShortcut(a, a.manifest.option.className, a.manifest.option.shortcut);
+    });
+    connect(spdAddinLst_, &QTableWidget::currentCellChanged, this, [this](int row) {
+        const auto &list = addins_.addins();
+        cmdOption_->setEnabled(row >= 0 && row < static_cast<int>(list.size()) &&
+                               !list.at(static_cast<size_t>(row))->manifest.option.shortcut.isEmpty());
+    });
+    cmdOption_->setEnabled(false);
     fill();
     resize(760, 360);
 }
@@ -72,6 +91,9 @@ void AddinManagerWindow::fill()
                                    a.path};
         for (int col = 0; col < cells.size(); ++col)
             spdAddinLst_->setItem(row, col, new QTableWidgetItem(cells.at(col)));
+        const QString icon = addinFile(a.path, a.manifest.icon);
+        if (!icon.isEmpty())
+            spdAddinLst_->item(row, 0)->setIcon(QIcon(icon));
     }
     spdAddinLst_->resizeColumnsToContents();
 }

@@ -9,8 +9,8 @@ namespace kestra {
 
 class AddinsCollection;
 
-// frmAddinManager: the add-ins of this run with their version, provider and
-// description, and the removal mark. An add-in marked for removal keeps
+// frmAddinManager: the add-ins of this run with their icon, version,
+// provider and description, their settings command, and the removal mark. An add-in marked for removal keeps
 // working until the program ends; its folder is deleted then.
 class AddinManagerWindow : public QWidget {
     Q_OBJECT
@@ -26,6 +26,7 @@ private:
     AddinsCollection &addins_;
     QTableWidget *spdAddinLst_;
     QPushButton *cmdRemove_;
+    QPushButton *cmdOption_;
 };
 
 } // namespace kestra

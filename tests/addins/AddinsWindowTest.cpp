@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QMenu>
 #include <QPointer>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
 #include <QToolBar>
@@ -45,6 +46,12 @@ QStringList actionsAfter(const QList<QAction *> &actions, const QString &separat
     return names;
 }
 
+QByteArray readAddinOutput(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
 QWidget *topLevel(const QString &name)
 {
     for (QWidget *w : QApplication::topLevelWidgets()) {
@@ -71,6 +78,7 @@ private Q_SLOTS:
         putAddinFile(addins + QStringLiteral("a-tools/addin.xml"),
                      "<AddIn id='tools' name='工具集' version='3.2' provider='馆员' description='两个入口'>"
                      "<Initialize><Process shortcut='[Program]mark(%C001%)'/></Initialize>"
+                     "<Option ShortCut='[Program]mark(settings)'/>"
                      "<Extension path='%frmMain%\\%MainMenu%'><MenuItem id='a2' caption='第二'/>"
                      "<CommandItem id='wrongType'/><MenuItem id='a1'>第一</MenuItem></Extension>"
                      "<Extension path='%frmMain%\\%Toolbar%\\Standard'><CommandItem id='aTool' caption='工具'/>"
@@ -104,10 +112,7 @@ private Q_SLOTS:
         QCOMPARE(window->findChild<QAction *>(QStringLiteral("a1"))->text(), QStringLiteral("第一"));
         auto *toolbar = window->findChild<QToolBar *>(QStringLiteral("tbToolbar"));
         QCOMPARE(actionsAfter(toolbar->actions(), QStringLiteral("SplitAddins")), QStringList({"aTool"}));
-        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(out), 20000); // the start-up command ran
-        QFile started(out);
-        QVERIFY(started.open(QIODevice::ReadOnly));
-        QCOMPARE(started.readAll(), QByteArray("W001"));
+        QTRY_COMPARE_WITH_TIMEOUT(readAddinOutput(out), QByteArray("W001"), 20000); // the start-up command ran
 
         // The sample plugin: both passwords masked, the object found by name.
         window->findChild<QAction *>(QStringLiteral("mnuAddinShowVariables"))->trigger();
@@ -137,6 +142,12 @@ private Q_SLOTS:
         QCOMPARE(list->item(0, 0)->text(), QStringLiteral("工具集"));
         QCOMPARE(list->item(0, 1)->text(), QStringLiteral("3.2"));
         QCOMPARE(list->item(0, 2)->text(), QStringLiteral("馆员"));
+        // The add-in's settings command, from the manager.
+        list->setCurrentCell(0, 0);
+        manager->findChild<QPushButton *>(QStringLiteral("cmdOption"))->click();
+        QTRY_COMPARE_WITH_TIMEOUT(readAddinOutput(out), QByteArray("settings"), 20000);
+        list->setCurrentCell(1, 0);
+        QVERIFY(!manager->findChild<QPushButton *>(QStringLiteral("cmdOption"))->isEnabled());
         manager->toggleRemoval(0);
         QCOMPARE(list->item(0, 4)->text(), QStringLiteral("退出时删除"));
         window.reset();
