@@ -4,6 +4,7 @@
 #include "addins/AddinShortcut.h"
 
 #include <QPluginLoader>
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -84,6 +85,11 @@ public:
     void unload();
 
     const std::vector<std::unique_ptr<Addin>> &addins() const { return addins_; }
+    // True while this add-in is loaded here.
+    bool holds(const Addin *addin) const
+    {
+        return std::any_of(addins_.begin(), addins_.end(), [addin](const auto &a) { return a.get() == addin; });
+    }
     // Marks (or unmarks) an add-in for removal; its folder is deleted when
     // the add-ins are unloaded or, failing that, at the next start.
     bool markForRemoval(const Addin &addin, bool remove);

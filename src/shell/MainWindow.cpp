@@ -112,7 +112,10 @@ void MainWindow::loadAddins()
             const QString cls = e.item.attribute(QStringLiteral("class"));
             const QString shortcut = e.item.attribute(QStringLiteral("Shortcut"));
             connect(action, &QAction::triggered, this, [this, addin, cls, shortcut]() {
-                context_.cache<AddinsCollection>().excuteExtenShortcut(*addin, cls, shortcut);
+                // Nothing runs once the add-ins are unloaded (the window is closing).
+                AddinsCollection &loaded = context_.cache<AddinsCollection>();
+                if (loaded.holds(addin))
+                    loaded.excuteExtenShortcut(*addin, cls, shortcut);
             });
         }
     };
