@@ -15,6 +15,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <cstdio>
 
 namespace kestra {
@@ -58,11 +59,10 @@ const char *const kUsage =
     "\n"
     "--root defaults to $KESTRA_ROOT, else the program's folder.\n";
 
+// The option's default is the installation folder of the run (see adminMain).
 QString rootOf(const QCommandLineParser &parser)
 {
-    if (parser.isSet(QStringLiteral("root")))
-        return parser.value(QStringLiteral("root"));
-    return installRootFor({}, QCoreApplication::applicationDirPath());
+    return parser.value(QStringLiteral("root"));
 }
 
 int runInstall(const QCommandLineParser &parser)
@@ -74,6 +74,16 @@ int runInstall(const QCommandLineParser &parser)
     if (!createInstallation(root, dsn, &error)) {
         printErr(QStringLiteral("kestra-admin install: ") + error);
         return 1;
+    }
+    // The sample add-ins beside the program: <build>/addins in a build tree,
+    // lib/kestra/addins in the package.
+    const QString programs = QCoreApplication::applicationDirPath();
+    for (const QString &samples :
+         QStringList{programs + QStringLiteral("/../addins"), programs + QStringLiteral("/../lib/kestra/addins")}) {
+        if (QFileInfo::exists(samples) && !copyMissingAddins(samples, root, &error)) {
+            printErr(QStringLiteral("kestra-admin install: ") + error);
+            return 1;
+        }
     }
     printErr(QStringLiteral("installation folder ready: ") + QDir(root).absolutePath());
     return 0;
@@ -124,7 +134,7 @@ QString adminUsage()
     return QString::fromUtf8(kUsage);
 }
 
-int adminMain(const QStringList &arguments, const PdfPrinterFactory &printers)
+int adminMain(const QStringList &arguments, const PdfPrinterFactory &printers, const QString &programFolder)
 {
     // The record commands read their own options.
     const QString first = arguments.value(1);
@@ -141,7 +151,8 @@ int adminMain(const QStringList &arguments, const PdfPrinterFactory &printers)
 
     QCommandLineParser parser;
     parser.addOptions({
-        {QStringLiteral("root"), QStringLiteral("installation folder"), QStringLiteral("DIR")},
+        {QStringLiteral("root"), QStringLiteral("installation folder"), QStringLiteral("DIR"),
+         installRootFor({}, programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder)},
         {QStringLiteral("dsn"), QStringLiteral("database"), QStringLiteral("DSN")},
         {QStringLiteral("section"), QStringLiteral("kestra.ini section"), QStringLiteral("NAME")},
         {QStringLiteral("print"), QStringLiteral("print only")},

@@ -28,7 +28,36 @@ bool writeIfMissing(const QString &path, const QString &text, QString *error)
     return true;
 }
 
+bool copyAddinTree(const QString &from, const QString &to, QString *error)
+{
+    if (!QDir().mkpath(to)) {
+        *error = QStringLiteral("cannot create ") + to;
+        return false;
+    }
+    const QDir source(from);
+    for (const QFileInfo &entry : source.entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot)) {
+        const QString target = to + u'/' + entry.fileName();
+        if (entry.isDir() ? !copyAddinTree(entry.filePath(), target, error) : !QFile::copy(entry.filePath(), target)) {
+            if (error->isEmpty())
+                *error = QStringLiteral("cannot copy ") + entry.filePath() + QStringLiteral(" to ") + target;
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
+
+bool copyMissingAddins(const QString &samples, const QString &root, QString *error)
+{
+    const QDir source(samples);
+    for (const QString &name : source.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
+        const QString target = root + QStringLiteral("/addins/") + name;
+        if (!QFileInfo::exists(target) && !copyAddinTree(source.filePath(name), target, error))
+            return false;
+    }
+    return true;
+}
 
 bool createInstallation(const QString &root, const QString &dsn, QString *error)
 {

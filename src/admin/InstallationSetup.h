@@ -10,4 +10,8 @@ namespace kestra {
 // something cannot be written.
 bool createInstallation(const QString &root, const QString &dsn, QString *error);
 
+// Copies each add-in folder under samples into root/addins unless a folder
+// of that name is there already: the site's copy, perhaps changed, stays.
+bool copyMissingAddins(const QString &samples, const QString &root, QString *error);
+
 } // namespace kestra

@@ -5,6 +5,7 @@
 #include "ui/QtPagePrinter.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <cstring>
 #include <memory>
@@ -23,7 +24,15 @@ int main(int argc, char *argv[])
     } else {
         app = std::make_unique<QCoreApplication>(argc, argv);
     }
-    return kestra::adminMain(QCoreApplication::arguments(), [](kestra::AppContext &context) {
-        return std::make_unique<kestra::QtPagePrinter>(context.messages(), context.preferences());
-    });
+    // A packaged program's folder holds no kestra.ini: the site's
+    // installation folder is the default then.
+    QString folder = QCoreApplication::applicationDirPath();
+    if (!QFileInfo::exists(folder + QStringLiteral("/kestra.ini")))
+        folder = QStringLiteral(KESTRA_SITE_ROOT);
+    return kestra::adminMain(
+        QCoreApplication::arguments(),
+        [](kestra::AppContext &context) {
+            return std::make_unique<kestra::QtPagePrinter>(context.messages(), context.preferences());
+        },
+        folder);
 }

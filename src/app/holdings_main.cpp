@@ -15,6 +15,7 @@
 #include "ui/QtSoundPlayer.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QTranslator>
 #include <memory>
 
@@ -31,7 +32,12 @@ int main(int argc, char *argv[])
     kestra::QtPrompter prompter;
     kestra::QtSoundPlayer sounds;
     kestra::SystemClock clock;
-    kestra::AppContext context(kestra::installRootFor(QApplication::arguments(), QApplication::applicationDirPath()),
+    // A packaged program's folder holds no kestra.ini: the site's
+    // installation folder is the default then.
+    QString programFolder = QApplication::applicationDirPath();
+    if (!QFileInfo::exists(programFolder + QStringLiteral("/kestra.ini")))
+        programFolder = QStringLiteral(KESTRA_SITE_ROOT);
+    kestra::AppContext context(kestra::installRootFor(QApplication::arguments(), programFolder),
                                kestra::AppServices{prompter, sounds, clock});
     kestra::QtPagePrinter printer(context.messages(), context.preferences());
     context.setPrinter(printer);

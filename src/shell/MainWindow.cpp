@@ -1,5 +1,7 @@
 #include "shell/MainWindow.h"
 
+#include "addins/AddinHostValues.h"
+#include "addins/AddinsCollection.h"
 #include "core/Preferences.h"
 #include "core/Session.h"
 #include "shell/MainCommands.h"
@@ -11,6 +13,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QIcon>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -45,6 +48,7 @@ MainWindow::MainWindow(AppContext &context, const FormRegistry &forms, UserSetti
     context_.preferences() = settings_.loadPreferences();
     buildMenus();
     buildToolbar();
+    loadAddins();
     statusPanel_->setText(context_.params().text(1) + QStringLiteral(" - ") + context_.session().operatorNo);
     setWindowTitle(moduleCaption(QStringLiteral("典藏")));
     session_.open();
@@ -70,7 +74,65 @@ MainWindow::MainWindow(AppContext &context, const FormRegistry &forms, UserSetti
     resize(1100, 720);
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    // The add-ins' host is this window: nothing of theirs outlives it.
+    AddinsCollection &addins = context_.cache<AddinsCollection>();
+    addins.unload();
+    addins.setHost({});
+}
+
+void MainWindow::loadAddins()
+{
+    AddinsCollection &addins = context_.cache<AddinsCollection>();
+    addins.unload();
+    AddinVariables variables = addinVariables(context_);
+    variables.findObject = [this](const QString &name) { return findChild<QObject *>(name); };
+    addins.setHost(
+        {[this](const QString &m) { return context_.showMsg(m); }, std::move(variables), {}, addinHostVersion()});
+    addins.loadAddins(context_.folders().root() + QStringLiteral("addins"));
+    addins.runStartupCommands();
+
+    // Each item of the two extension points becomes a menu entry (in the
+    // tools menu) or a toolbar button, in manifest order.
+    auto addEntries = [&](const QString &path, const QString &type, auto &&place) {
+        const QList<AddinEntry> entries = addins.getExtensByPath(path, type);
+        for (int i = 0; i < entries.size(); ++i) {
+            const AddinEntry &e = entries.at(i);
+            QString caption = e.item.attribute(QStringLiteral("caption"));
+            if (caption.isEmpty())
+                caption = e.item.text.isEmpty() ? e.item.attribute(QStringLiteral("id")) : e.item.text;
+            QAction *action = place(caption, i == 0);
+            action->setObjectName(e.item.attribute(QStringLiteral("id")));
+            action->setToolTip(e.item.attribute(QStringLiteral("tooltip")));
+            const QString icon = addinFile(e.addin->path, e.item.attribute(QStringLiteral("icon")));
+            if (!icon.isEmpty())
+                action->setIcon(QIcon(icon));
+            const Addin *addin = e.addin;
+            const QString cls = e.item.attribute(QStringLiteral("class"));
+            const QString shortcut = e.item.attribute(QStringLiteral("Shortcut"));
+            connect(action, &QAction::triggered, this, [this, addin, cls, shortcut]() {
+                // Nothing runs once the add-ins are unloaded (the window is closing).
+                AddinsCollection &loaded = context_.cache<AddinsCollection>();
+                if (loaded.holds(addin))
+                    loaded.excuteExtenShortcut(*addin, cls, shortcut);
+            });
+        }
+    };
+    QMenu *tools = menuBar()->findChild<QMenu *>(QStringLiteral("mnuTool"));
+    addEntries(QStringLiteral("%frmMain%\\%MainMenu%"), QStringLiteral("MenuItem"),
+               [tools](const QString &caption, bool first) {
+                   if (first)
+                       tools->addSeparator()->setObjectName(QStringLiteral("mnuToolAddinSeparator"));
+                   return tools->addAction(caption);
+               });
+    addEntries(QStringLiteral("%frmMain%\\%Toolbar%\\Standard"), QStringLiteral("CommandItem"),
+               [this](const QString &caption, bool first) {
+                   if (first)
+                       toolbar_->addSeparator()->setObjectName(QStringLiteral("SplitAddins"));
+                   return toolbar_->addAction(caption);
+               });
+}
 
 void MainWindow::buildMenus()
 {
@@ -323,6 +385,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
     }
     closing_ = true;
     settings_.saveStyle(context_.preferences().styleId);
+    context_.cache<AddinsCollection>().unload();
     session_.close();
     context_.db().close();
     event->accept();

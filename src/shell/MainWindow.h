@@ -58,6 +58,9 @@ protected:
 private:
     void buildMenus();
     void buildToolbar();
+    // Loads the add-ins of the installation, runs their start-up commands
+    // and adds their menu entries and toolbar buttons.
+    void loadAddins();
     void updateCommandStates();
     QWidget *showForm(const QString &form, const FormArgs &args, bool newInstance);
     QString rightFor(const QString &form) const;

@@ -1,5 +1,6 @@
 #include "shell/ProgramForms.h"
 
+#include "addins/AddinsForms.h"
 #include "assign/AssignForms.h"
 #include "inventory/InventoryForms.h"
 #include "items/ItemsForms.h"
@@ -21,6 +22,7 @@ void registerForms(FormRegistry &registry)
     registerInventoryForms(registry);
     registerPrintingForms(registry);
     registerRecordsForms(registry);
+    registerAddinsForms(registry);
 }
 
 } // namespace kestra
