@@ -114,8 +114,9 @@ int readAttachmentNote(Session &db, const CodePage &codePage, const QString &mar
 int writeAttachmentNote(Session &db, const CodePage &codePage, const QString &marcRecNo, const QString &note,
                         QString &problem)
 {
-    if (const QString checked = attachmentNoteFrom(note, problem); checked != note)
-        return checked.isEmpty() ? 0 : writeAttachmentNote(db, codePage, marcRecNo, checked, problem);
+    const QString stored = attachmentNoteFrom(note, problem);
+    if (stored.isEmpty())
+        return 0;
     Transaction tx(db);
     bool found = false;
     if (lockAttachmentRecord(db, sqlQuote(marcRecNo), found) < 0)
@@ -134,7 +135,7 @@ int writeAttachmentNote(Session &db, const CodePage &codePage, const QString &ma
     QString before;
     if (attachmentNoteOf(record, report, before, problem) <= 0)
         return 0;
-    if (record.setSubfield(attachmentPath(record.summary.marcType.trimmed()), note) < 0) {
+    if (record.setSubfield(attachmentPath(record.summary.marcType.trimmed()), stored) < 0) {
         problem = QStringLiteral("附件过长：书目记录将超过99999字节。");
         return 0;
     }
