@@ -135,6 +135,15 @@ int writeAttachmentNote(Session &db, const CodePage &codePage, const QString &ma
     QString before;
     if (attachmentNoteOf(record, report, before, problem) <= 0)
         return 0;
+    // The record keeps code-page bytes: a character the code page cannot
+    // hold would be stored as something else without a word.
+    if (const qsizetype at = record.codec().firstUnencodable(stored); at >= 0) {
+        const char32_t c = QStringView(stored).mid(at).toUcs4().value(0);
+        problem = QStringLiteral("附件中的字符“%1”（U+%2）不能保存在代码页%3中。")
+                      .arg(QString::fromUcs4(&c, 1), QString::number(uint(c), 16).toUpper().rightJustified(4, u'0'),
+                           record.codec().name());
+        return 0;
+    }
     if (record.setSubfield(attachmentPath(record.summary.marcType.trimmed()), stored) < 0) {
         problem = QStringLiteral("附件过长：书目记录将超过99999字节。");
         return 0;

@@ -496,6 +496,8 @@ private Q_SLOTS:
         QCOMPARE(writeAttachmentNote(db, CodePage(), u"M1"_qs, u"光盘\n地图"_qs, problem), 0);
         QVERIFY(problem.contains(u"控制字符"_qs));
         QCOMPARE(writeAttachmentNote(db, CodePage(), u"M1"_qs, u" | "_qs, problem), 0);
+        QCOMPARE(writeAttachmentNote(db, CodePage(), u"M1"_qs, u"Kort øver"_qs, problem), 0);
+        QVERIFY(problem.contains(u"“ø”（U+00F8）"_qs));
         QCOMPARE(writeAttachmentNote(db, CodePage(), u"NONE"_qs, u"光盘"_qs, problem), 0);
         QCOMPARE(lib.snapshot(u"SELECT * FROM marc_data ORDER BY 1,2"_qs), data);
         QByteArray broken = unimarcWithNote("光盘");
