@@ -6,6 +6,7 @@
 
 #include "assign/AssignSettings.h"
 #include "assign/AutoAssign.h"
+#include "assign/TitleAttachment.h"
 #include "copies/ChangeNotice.h"
 #include "copies/ItemCodes.h"
 #include "core/AppContext.h"
@@ -481,6 +482,18 @@ int NewBookAssign::allCirculate()
     }
     setDirty(true);
     return 1;
+}
+
+int NewBookAssign::attachment()
+{
+    const AssignTitle *title = currentTitle();
+    if (title == nullptr || !mayEdit())
+        return 0;
+    if (const QString refused = quietRefusal(false); !refused.isEmpty()) {
+        showAssignMessage(context_, refused);
+        return 0;
+    }
+    return editAttachmentNote(context_, title->marcRecNo);
 }
 
 int NewBookAssign::autoAssign()

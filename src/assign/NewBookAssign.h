@@ -114,6 +114,10 @@ public:
     int autoBarcode();
     int autoAssign();
     int allCirculate();
+    // Attachment: the title's accompanying-material note, written into its
+    // record at once (not part of the save). 1 written, 0 refused, unchanged
+    // or cancelled (shown), -1 failed (shown).
+    int attachment();
 
     // Save: 1 saved, 0 refused by a check or changed by another operator
     // meanwhile (shown; the title read again), -1 failed (rolled back,

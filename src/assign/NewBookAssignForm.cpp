@@ -75,7 +75,6 @@ NewBookAssignForm::NewBookAssignForm(const FormServices &services, QWidget *pare
     };
     for (const auto &[key, text] : commands)
         bar_->addCommand(QLatin1String(key), QString::fromUtf16(text));
-    bar_->command(QStringLiteral("Attachment"))->setToolTip(QStringLiteral("暂不可用"));
     for (const char *toggle : {"Sheet", "Simple", "ShowAllItem"})
         bar_->command(QLatin1String(toggle))->setCheckable(true);
 
@@ -230,9 +229,6 @@ void NewBookAssignForm::refresh()
     const bool editing = titleView && !simple_ && assign_.currentTitle() != nullptr;
     bar_->setCommandsEnabled(newBookEditKeys(), editing && assign_.mayEdit());
     bar_->setCommandEnabled(QStringLiteral("ShowAllItem"), editing);
-    // Never a dead click: the accompanying-material note is not part of the
-    // program yet.
-    bar_->setCommandEnabled(QStringLiteral("Attachment"), false);
     bar_->command(QStringLiteral("ShowAllItem"))->setChecked(assign_.showAllItems());
     bar_->setCommandEnabled(QStringLiteral("Save"), assign_.dirty());
     bar_->command(QStringLiteral("Sheet"))->setChecked(!simple_);
@@ -304,6 +300,8 @@ void NewBookAssignForm::runCommand(const QString &key)
         open(QStringLiteral("frmPrintCard"), args);
     } else if (key == u"AutoBarcode") {
         assign_.autoBarcode();
+    } else if (key == u"Attachment") {
+        assign_.attachment();
     } else if (key == u"AutoAssign") {
         assign_.autoAssign();
     } else if (key == u"AllCirculate") {

@@ -94,6 +94,9 @@ private Q_SLOTS:
         form->runCommand(u"Next"_s);
         QCOMPARE(form->controller().currentTitle()->marcRecNo, u"M2"_s);
         QCOMPARE(spdBook->model()->rowCount(), 1);
+        // Attachment is a live key; a record without its data is refused.
+        form->runCommand(u"Attachment"_s);
+        QCOMPARE(prompter.lastText(), u"该书目记录没有MARC数据，不能进行附件管理。"_s);
 
         // A copy scanned into the stack room, released to circulation.
         form->runCommand(u"AssignLocation"_s);

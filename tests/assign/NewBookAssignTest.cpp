@@ -2,12 +2,17 @@
 // batch, the fills and checks of a title, its save (intake dates kept,
 // readers told once, a failing last statement rolling everything back, a
 // duplicate bar code), the undo refused after circulation, two operators
-// saving the same title, the batch assignment and the scanned assignment.
+// saving the same title, the batch assignment and the scanned assignment,
+// and the accompanying-material note written into the record alone.
 
 #include "assign/NewBookAssign.h"
 #include "assign/AssignBatch.h"
 #include "assign/AssignSettings.h"
 #include "assign/NewBookLib.h"
+#include "assign/TitleAttachment.h"
+#include "marc/BibStore.h"
+#include "marc/BibWriter.h"
+#include "marc/MarcTestData.h"
 #include "support/TestRunner.h"
 
 #include <QSignalSpy>
@@ -50,6 +55,36 @@ QString copyColumns(CopyTestLib &lib, const char *columns)
         .snapshot(u"SELECT "_qs + QLatin1String(columns) +
                   u" FROM indi_acct WHERE move_batch='JJ1' ORDER BY prop_no"_qs)
         .replace(u'\n', u' ');
+}
+
+// M1 in the Chinese scheme and M2 in MARC 21, each with its physical
+// description ($e between other subfields, a field after it); M9 without.
+QByteArray unimarcWithNote(const char *note)
+{
+    return isoRecord({{"001", "M1"},
+                      {"200", "1 " + sf('a', "红楼梦")},
+                      {"215", "  " + sf('a', "2册") + sf('e', note) + sf('d', "26cm")},
+                      {"330", "  " + sf('a', "长篇小说")}});
+}
+QByteArray marc21WithNote(const char *note)
+{
+    return isoRecord({{"001", "M2"}, {"245", "10" + sf('a', "字典")}, {"300", "  " + sf('a', "300页") + sf('e', note)}},
+                     "00000nam a2200000 i 4500");
+}
+
+bool storeData(CopyTestLib &lib, const char *no, const char *type, const QByteArray &bytes)
+{
+    BibRecord record = BibRecord::fromBytes(bytes, MarcCodec());
+    record.summary.marcRecNo = QLatin1String(no);
+    record.summary.marcType = QLatin1String(type);
+    return lib.f.exec(u"UPDATE marc SET marc_type='%1' WHERE marc_rec_no='%2'"_qs.arg(QLatin1String(type),
+                                                                                      QLatin1String(no))) &&
+           storeBibData(lib.f.db(), record, CodePage()) == 0;
+}
+
+QByteArray storedRecord(CopyTestLib &lib, const char *no)
+{
+    return readBibRecord(lib.f.db(), QLatin1String(no), MarcCodec()).serialize();
 }
 
 #define NEWBOOK_LIB(lib)                                                                                               \
@@ -420,6 +455,69 @@ private Q_SLOTS:
         QVERIFY(lib.f.setParam(u"20"_qs, QString()));
         QCOMPARE(callNumberSeparator(lib.f.context()), u"/"_qs);
         QVERIFY(prompter.done());
+    }
+
+    // The note goes into 215 $e or 300 $e by the record's format, the rest
+    // of the record and every other table staying as they were; a refused
+    // or failed write leaves marc_data as it was.
+    void attachmentNote_data() { addBackendRows(); }
+    void attachmentNote()
+    {
+        NEWBOOK_LIB(lib);
+        Session &db = lib.f.db();
+        QVERIFY(storeData(lib, "M1", "C", unimarcWithNote("光盘1张")));
+        QVERIFY(storeData(lib, "M2", "U", marc21WithNote("1 map")));
+        QVERIFY(storeData(lib, "M9", "C", isoRecord({{"001", "M9"}, {"200", "1 " + sf('a', "旧书")}})));
+        const QString others = newBookState(lib) + lib.snapshot(u"SELECT * FROM marc ORDER BY 1"_qs) +
+                               lib.snapshot(u"SELECT * FROM marc_idx ORDER BY 1,2,3"_qs);
+
+        NewBookAssign assign(lib.f.context());
+        QCOMPARE(assign.loadBatch(u"JJ1"_qs), 1);
+        prompter.answerText(u" 光盘1张 | 地图'1幅'||"_qs);
+        QCOMPARE(assign.attachment(), 1);
+        QCOMPARE(storedRecord(lib, "M1"), unimarcWithNote("光盘1张|地图'1幅'"));
+        QVERIFY(assign.next());
+        prompter.answerText(u"1 map|1 CD-ROM"_qs);
+        QCOMPARE(assign.attachment(), 1);
+        QCOMPARE(storedRecord(lib, "M2"), marc21WithNote("1 map|1 CD-ROM"));
+        prompter.answerText(u"1 map|1 CD-ROM"_qs); // unchanged: nothing asked or written
+        QCOMPARE(assign.attachment(), 0);
+        QCOMPARE(newBookState(lib) + lib.snapshot(u"SELECT * FROM marc ORDER BY 1"_qs) +
+                     lib.snapshot(u"SELECT * FROM marc_idx ORDER BY 1,2,3"_qs),
+                 others);
+        QVERIFY(prompter.done());
+
+        // Refusals: no 215 $e, a damaged record, a line break, an emptied
+        // note, a record that is not there.
+        const QString data = lib.snapshot(u"SELECT * FROM marc_data ORDER BY 1,2"_qs);
+        QString problem;
+        QCOMPARE(writeAttachmentNote(db, CodePage(), u"M9"_qs, u"光盘"_qs, problem), 0);
+        QCOMPARE(problem, u"215e子字段存在数据才可以进行附件管理。"_qs);
+        QCOMPARE(writeAttachmentNote(db, CodePage(), u"M1"_qs, u"光盘\n地图"_qs, problem), 0);
+        QVERIFY(problem.contains(u"控制字符"_qs));
+        QCOMPARE(writeAttachmentNote(db, CodePage(), u"M1"_qs, u" | "_qs, problem), 0);
+        QCOMPARE(writeAttachmentNote(db, CodePage(), u"M1"_qs, u"Kort øver"_qs, problem), 0);
+        QVERIFY(problem.contains(u"“ø”（U+00F8）"_qs));
+        QCOMPARE(writeAttachmentNote(db, CodePage(), u"NONE"_qs, u"光盘"_qs, problem), 0);
+        QCOMPARE(lib.snapshot(u"SELECT * FROM marc_data ORDER BY 1,2"_qs), data);
+        QByteArray broken = unimarcWithNote("光盘");
+        broken.replace(24 + 12 + 3, 4, "0x12"); // the length of 200: that field would be lost
+        QVERIFY(lib.f.exec(
+            u"UPDATE marc_data SET marc01=%1 WHERE marc_rec_no='M9'"_qs.arg(sqlQuote(MarcCodec().decode(broken)))));
+        const QString damaged = lib.snapshot(u"SELECT * FROM marc_data ORDER BY 1,2"_qs);
+        QCOMPARE(writeAttachmentNote(db, CodePage(), u"M9"_qs, u"光盘"_qs, problem), 0);
+        QVERIFY(problem.contains(u"已损坏"_qs));
+        QCOMPARE(lib.snapshot(u"SELECT * FROM marc_data ORDER BY 1,2"_qs), damaged);
+
+        // A statement failing after the old rows were deleted rolls them back.
+        QVERIFY(
+            lib.f.exec(u"ALTER TABLE marc_data RENAME TO marc_data_real"_qs) &&
+            lib.f.exec(u"CREATE TABLE marc_data (marc_rec_no VARCHAR(20),data_serial INTEGER,"
+                       "marc01 VARCHAR(2000),marc02 VARCHAR(2000) CHECK (marc02 IS NULL),marc03 VARCHAR(2000))"_qs) &&
+            lib.f.exec(u"INSERT INTO marc_data SELECT * FROM marc_data_real"_qs));
+        QCOMPARE(writeAttachmentNote(db, CodePage(), u"M1"_qs, QString(2100, u'x'), problem), -1);
+        QCOMPARE(lib.snapshot(u"SELECT * FROM marc_data ORDER BY 1,2"_qs), damaged);
+        QCOMPARE(storedRecord(lib, "M1"), unimarcWithNote("光盘1张|地图'1幅'"));
     }
 };
 
