@@ -6,6 +6,7 @@
 #include "assign/NewBookAssign.h"
 #include "copies/ChangeNotice.h"
 #include "copies/ItemWrite.h"
+#include "copies/ReaderNotices.h"
 #include "core/AppContext.h"
 #include "core/Session.h"
 #include "core/WorkLog.h"
@@ -27,42 +28,26 @@ const QString &assignBatchUnlocked()
     return clause;
 }
 
-QString assignBatchScope(const AssignTarget &t)
+// The batch's copies (of the subscriber) that the assignment takes, as a
+// condition over indi_acct.
+QString assignBatchCondition(const AssignTarget &t)
 {
-    QString scope = QStringLiteral(" WHERE move_batch=") + sqlQuote(t.moveBatch);
+    QString scope = QStringLiteral("move_batch=") + sqlQuote(t.moveBatch);
     if (!t.subscriber.isEmpty())
         scope += QStringLiteral(" AND location=") + sqlQuote(t.subscriber);
     return scope + assignBatchUnlocked();
 }
 
-// One mail per recommendation (or suggestion) of the batch's orders still
-// awaiting its reply, naming the first copy of its order in the batch; then
-// the reply flags.
-QStringList assignBatchNotices(const AssignTarget &t, const QString &scope, const QString &today)
+QString assignBatchScope(const AssignTarget &t)
 {
-    QStringList out;
-    const QString orders = QStringLiteral(" (SELECT asord_no FROM indi_acct ") + scope + QLatin1Char(')');
-    for (const auto &[table, type] : {std::pair{QStringLiteral("recm_doc"), QStringLiteral("306")},
-                                      std::pair{QStringLiteral("suggest"), QStringLiteral("305")}}) {
-        const QString waiting = QStringLiteral(" (%1.dc_reply_flag='0' OR %1.dc_reply_flag is null) ").arg(table);
-        out.append(QStringLiteral(
-                       " INSERT INTO mail_data(cert_id,name,email,type_code,get_date,server_date,m_title,m_author,"
-                       "marc_rec_no,m_call_no,loca_name,prop_no)  (SELECT reader.cert_id,reader.name,reader.email,") +
-                   sqlQuote(type) + u',' + sqlQuote(today) + u',' + sqlQuote(today) +
-                   QStringLiteral(",%1.m_title,%1.m_author,marc.marc_rec_no, marc.m_call_no,location_lst.location_name,"
-                                  "indi_acct.prop_no  FROM reader,%1,indi_acct,marc,location_lst "
-                                  " WHERE reader.cert_id=%1.cert_id  AND indi_acct.asord_no=%1.asord_no "
-                                  " AND indi_acct.marc_rec_no=marc.marc_rec_no "
-                                  " AND indi_acct.dis_location=location_lst.location  AND ")
-                       .arg(table) +
-                   waiting + QStringLiteral(" AND %1.asord_no IN ").arg(table) + orders +
-                   QStringLiteral(" AND indi_acct.prop_no=(SELECT MIN(i2.prop_no) FROM indi_acct i2 "
-                                  "WHERE i2.asord_no=indi_acct.asord_no AND i2.move_batch=") +
-                   sqlQuote(t.moveBatch) + QStringLiteral(") AND reader.email is not null  AND reader.email<>' ')"));
-        out.append(QStringLiteral(" UPDATE %1 SET dc_reply_flag='1' WHERE ").arg(table) + waiting +
-                   QStringLiteral(" AND %1.asord_no IN ").arg(table) + orders);
-    }
-    return out;
+    return QStringLiteral(" WHERE ") + assignBatchCondition(t);
+}
+
+// The readers of the orders of `copies` (a condition over indi_acct) told
+// once, each mail naming the first copy of its order in the batch.
+QStringList assignBatchNotices(const AssignTarget &t, const QString &copies, const QString &today)
+{
+    return readerNoticeStatements(NoticeScope{copies, QStringLiteral("move_batch=") + sqlQuote(t.moveBatch)}, today);
 }
 
 } // namespace
@@ -110,7 +95,7 @@ QStringList assignBatchStatements(const AssignTarget &t, const QString &today, c
         docs += QStringLiteral(" AND marc_rec_no IN  (SELECT marc_rec_no FROM indi_acct  WHERE location=") +
                 sqlQuote(t.subscriber) + QStringLiteral(" AND move_batch=") + sqlQuote(t.moveBatch) + u')';
     out.append(docs);
-    out.append(assignBatchNotices(t, scope, today));
+    out.append(assignBatchNotices(t, assignBatchCondition(t), today));
     out.append(QStringLiteral("update marc A set lendable_copies=  (select count(*) from indi_acct B "
                               "    where A.marc_rec_no = B.marc_rec_no  and B.book_stat_code='41') "
                               "  where marc_rec_no in (select marc_rec_no from transfer_doc where move_batch=") +
@@ -286,16 +271,13 @@ int AssignLocation::enter(const QString &text, InputType type)
         if (tx.callProc(call) < 0)
             return -1;
     }
-    AssignTarget one = target_;
     if (tx.callProc(QStringLiteral("update02_transfer_doc ") + sqlQuote(marcRecNo) + u',' +
                     sqlQuote(target_.moveBatch) + QStringLiteral(",'1',") + sqlQuote(op)) < 0)
         return -1;
     const QString asord = r.text(0, 13);
     if (!asord.isEmpty()) {
         // The batch's notices limited to this copy's order.
-        one.subscriber.clear();
-        const QString scope = QStringLiteral(" WHERE prop_no=") + p;
-        for (const QString &sql : assignBatchNotices(one, scope, today)) {
+        for (const QString &sql : assignBatchNotices(target_, QStringLiteral("prop_no=") + p, today)) {
             if (tx.execute(sql) < 0)
                 return -1;
         }

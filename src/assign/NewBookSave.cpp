@@ -4,6 +4,7 @@
 #include "assign/NewBookAssign.h"
 
 #include "copies/ItemWrite.h"
+#include "copies/ReaderNotices.h"
 #include "core/AppContext.h"
 #include "core/MessageKind.h"
 #include "core/Preferences.h"
@@ -47,34 +48,6 @@ int lockTitleCopies(ItemTransaction &tx, const QString &inList, QueryResult &cop
                  items) < 0)
         return tx.fail();
     return 0;
-}
-
-// The readers who asked for the title through its order, told once: one
-// mail per recommendation (or suggestion) still awaiting its reply, naming
-// the title's first copy of that order, then the reply flag set. The rows
-// are locked by the title's copies, so a second save meets the flag set.
-int notifyReaders(ItemTransaction &tx, const QString &table, const QString &typeCode, const QString &asordNo,
-                  const QString &marcRecNo, const QString &today)
-{
-    const QString order = sqlQuote(asordNo);
-    const QString waiting = QStringLiteral(" (%1.dc_reply_flag='0' OR %1.dc_reply_flag is null) ").arg(table);
-    const QString insert =
-        QStringLiteral(" INSERT INTO mail_data(cert_id,name,email,type_code,get_date,server_date,m_title,m_author,"
-                       "marc_rec_no,m_call_no,loca_name,prop_no)  (SELECT reader.cert_id,reader.name,reader.email,") +
-        sqlQuote(typeCode) + u',' + sqlQuote(today) + u',' + sqlQuote(today) +
-        QStringLiteral(",%1.m_title,%1.m_author,").arg(table) + sqlQuote(marcRecNo) +
-        QStringLiteral(", marc.m_call_no,location_lst.location_name,indi_acct.prop_no "
-                       " FROM reader,%1,indi_acct,marc,location_lst  WHERE reader.cert_id=%1.cert_id "
-                       " AND indi_acct.asord_no=%1.asord_no  AND indi_acct.marc_rec_no=marc.marc_rec_no "
-                       " AND indi_acct.dis_location=location_lst.location  AND ")
-            .arg(table) +
-        waiting + QStringLiteral(" AND %1.asord_no=").arg(table) + order +
-        QStringLiteral(" AND indi_acct.prop_no=(SELECT MIN(prop_no) FROM indi_acct WHERE asord_no=") + order +
-        QStringLiteral(" AND marc_rec_no=") + sqlQuote(marcRecNo) +
-        QStringLiteral(") AND reader.email is not null  AND reader.email<>' ')");
-    const QString reply = QStringLiteral(" UPDATE %1 SET dc_reply_flag='1' WHERE ").arg(table) + waiting +
-                          QStringLiteral(" AND %1.asord_no=").arg(table) + order;
-    return tx.execute(insert) < 0 || tx.execute(reply) < 0 ? -1 : 0;
 }
 
 } // namespace
@@ -189,10 +162,17 @@ int NewBookAssign::save()
         if (!row.asordNo.trimmed().isEmpty() && !orders.contains(row.asordNo))
             orders.append(row.asordNo);
     }
-    for (const QString &order : orders) {
-        if (notifyReaders(tx, QStringLiteral("recm_doc"), QStringLiteral("306"), order, marcRecNo, today) < 0 ||
-            notifyReaders(tx, QStringLiteral("suggest"), QStringLiteral("305"), order, marcRecNo, today) < 0)
-            return -1;
+    // The readers who asked for the title through its orders, told once,
+    // each mail naming the title's first copy of its order. The requests
+    // are locked by the title's copies, so a second save meets them answered.
+    if (!orders.isEmpty()) {
+        const NoticeScope scope{QStringLiteral("marc_rec_no=") + sqlQuote(marcRecNo) +
+                                    QStringLiteral(" AND asord_no IN ") + inListOf(orders),
+                                QStringLiteral("marc_rec_no=") + sqlQuote(marcRecNo)};
+        for (const QString &sql : readerNoticeStatements(scope, today)) {
+            if (tx.execute(sql) < 0)
+                return -1;
+        }
     }
     WriteTail tail;
     tail.lendableRecord = marcRecNo;

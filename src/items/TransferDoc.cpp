@@ -1,5 +1,6 @@
 #include "items/TransferDoc.h"
 
+#include "copies/ReaderNotices.h"
 #include "core/AppContext.h"
 #include "core/CodeTables.h"
 #include "core/Session.h"
@@ -308,6 +309,70 @@ int TransferDoc::undoAccession()
         return -1;
     }
     context_.showMsg(QStringLiteral("I批次取消典藏完成。"));
+    return select(selected_) < 0 ? -1 : 1;
+}
+
+bool TransferDoc::mayNotify() const
+{
+    return !selected_.isEmpty() && recommended_ + suggested_ > 0 && !blocked();
+}
+
+int TransferDoc::notifyReaders()
+{
+    if (!mayAct())
+        return 0;
+    if (recommended_ + suggested_ == 0) {
+        context_.showMsg(QStringLiteral("I该批次没有待答复的读者荐购或建议。"));
+        return 0;
+    }
+    if (context_.showMsg(QStringLiteral("Q该批次有读者荐购待答复的图书%1册、读者建议待答复的图书%2册，"
+                                        "是否通知读者？")
+                             .arg(recommended_)
+                             .arg(suggested_)) != AnswerOk)
+        return 0;
+    Session &db = context_.db();
+    const QString today = db.serverDate().left(10);
+    if (today.isEmpty()) {
+        db.showDbError();
+        return -1;
+    }
+    const NoticeScope scope{QStringLiteral("move_batch=") + sqlQuote(selected_), QString()};
+    Transaction tx(db);
+    NoticeCounts counts;
+    if (lockRequestedCopies(db, scope) < 0 || countReaderNotices(db, scope, counts) < 0) {
+        tx.rollback();
+        db.showDbError();
+        return -1;
+    }
+    if (counts.requests() == 0) {
+        // Answered by someone else since the detail was read.
+        tx.rollback();
+        context_.showMsg(QStringLiteral("I该批次没有待答复的读者荐购或建议。"));
+        return select(selected_) < 0 ? -1 : 0;
+    }
+    for (const QString &step : readerNoticeStatements(scope, today)) {
+        if (db.execute(step) < 0) {
+            tx.rollback();
+            db.showDbError();
+            return -1;
+        }
+    }
+    const QString said = QStringLiteral("通知读者：荐购%1条，读者建议%2条，无电子邮件%3条")
+                             .arg(counts.recommendationMails)
+                             .arg(counts.suggestionMails)
+                             .arg(counts.unreachable());
+    if (logOperation(context_, QStringLiteral("30001"), QString(), QString(), selected_, said) < 0 || tx.commit() < 0) {
+        tx.rollback();
+        db.showDbError();
+        return -1;
+    }
+    QString done = QStringLiteral("I已生成读者通知%1条（荐购%2条，读者建议%3条）。")
+                       .arg(counts.mails())
+                       .arg(counts.recommendationMails)
+                       .arg(counts.suggestionMails);
+    if (counts.unreachable() > 0)
+        done += QStringLiteral("另有%1条荐购或建议的读者没有电子邮件地址，无法通知。").arg(counts.unreachable());
+    context_.showMsg(done);
     return select(selected_) < 0 ? -1 : 1;
 }
 

@@ -75,6 +75,18 @@ public:
     int restoreType();
     int undoAccession();
 
+    // cmdEmail: whether the chosen batch has requests to answer and no
+    // location outside the operator's rights (the key is enabled then).
+    bool mayNotify() const;
+    // cmdEmail: asks with the two counts, then in one transaction queues a
+    // mail for each request of the batch's orders still awaiting its reply
+    // (readers with an e-mail address) and answers them all, so that the
+    // new-book save does not tell the same readers again; logged as 30001.
+    // Says how many mails were queued and how many readers had no address;
+    // the detail is read again. 1 done, 0 refused or declined (shown), -1
+    // failed (rolled back, shown).
+    int notifyReaders();
+
     // cmdPrintBookMark ("是否确认开始打印书标？") and cmdPrintCard (QCM005,
     // then a printer must be installed): true when the chosen batch's labels
     // or cards are to be printed; false when declined or refused (shown).

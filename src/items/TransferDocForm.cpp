@@ -44,12 +44,9 @@ TransferDocForm::TransferDocForm(AppContext &context, QWidget *parent) : QWidget
     QPushButton *undo = makeButton(QStringLiteral("cmdUndo"), QStringLiteral("取消典藏"), this);
     QPushButton *bookMark = makeButton(QStringLiteral("cmdPrintBookMark"), QStringLiteral("打印书标"), this);
     QPushButton *card = makeButton(QStringLiteral("cmdPrintCard"), QStringLiteral("打印卡片"), this);
-    QPushButton *email = makeButton(QStringLiteral("cmdEmail"), QStringLiteral("通知读者"), this);
+    cmdEmail_ = makeButton(QStringLiteral("cmdEmail"), QStringLiteral("通知读者"), this);
     QPushButton *ok = makeButton(QStringLiteral("cmdOK"), QStringLiteral("确定"), this);
     QPushButton *cancel = makeButton(QStringLiteral("cmdCancel"), QStringLiteral("取消"), this);
-    // Never a dead click: what this starts is not part of the program yet.
-    email->setEnabled(false);
-    email->setToolTip(QStringLiteral("暂不可用"));
 
     auto *left = new QWidget(this);
     auto *leftLayout = new QVBoxLayout(left);
@@ -65,7 +62,7 @@ TransferDocForm::TransferDocForm(AppContext &context, QWidget *parent) : QWidget
     split->addWidget(left);
     split->addWidget(right);
     split->setStretchFactor(1, 2);
-    QHBoxLayout *buttons = makeFootRow({set, unset, undo, bookMark, card, email}, {ok, cancel});
+    QHBoxLayout *buttons = makeFootRow({set, unset, undo, bookMark, card, cmdEmail_}, {ok, cancel});
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(split, 1);
     layout->addLayout(buttons);
@@ -81,6 +78,12 @@ TransferDocForm::TransferDocForm(AppContext &context, QWidget *parent) : QWidget
     connect(set, &QPushButton::clicked, this, [this]() { act(&TransferDoc::setNewBookType); });
     connect(unset, &QPushButton::clicked, this, [this]() { act(&TransferDoc::restoreType); });
     connect(undo, &QPushButton::clicked, this, [this]() { act(&TransferDoc::undoAccession); });
+    connect(cmdEmail_, &QPushButton::clicked, this, [this]() {
+        // The controller reads the detail again itself.
+        if (!doc_.selected().isEmpty())
+            doc_.notifyReaders();
+        showDetail();
+    });
     connect(bookMark, &QPushButton::clicked, this, [this]() {
         if (doc_.confirmLabels())
             Q_EMIT printRequested(QStringLiteral("frmPrintBookMark"), doc_.selected());
@@ -97,6 +100,7 @@ TransferDocForm::TransferDocForm(AppContext &context, QWidget *parent) : QWidget
     });
     connect(cancel, &QPushButton::clicked, this, [this]() { closeForm(this); });
     doc_.loadBatches();
+    showDetail();
 }
 
 void TransferDocForm::selectBatch(int row)
@@ -107,15 +111,28 @@ void TransferDocForm::selectBatch(int row)
         const WaitText wait(this, QStringLiteral("正在准备书刊调拨..."));
         doc_.select(doc_.batchModel().at(row).moveBatch);
     }
-    lblRequests_->setText(doc_.requestsText());
+    showDetail();
 }
 
 void TransferDocForm::act(int (TransferDoc::*action)())
 {
     if (doc_.selected().isEmpty())
         return;
-    if ((doc_.*action)() == 1 && doc_.select(doc_.selected()) >= 0)
-        lblRequests_->setText(doc_.requestsText());
+    if ((doc_.*action)() == 1)
+        doc_.select(doc_.selected());
+    showDetail();
+}
+
+void TransferDocForm::showDetail()
+{
+    lblRequests_->setText(doc_.requestsText());
+    cmdEmail_->setEnabled(doc_.mayNotify());
+    // Why the key is off, where the window knows a batch.
+    QString why;
+    if (!doc_.selected().isEmpty() && !doc_.mayNotify())
+        why = doc_.blocked() ? QStringLiteral("该批次数据包含不可处理馆藏地，无法操作。")
+                             : QStringLiteral("该批次没有待答复的读者荐购或建议。");
+    cmdEmail_->setToolTip(why);
 }
 
 void TransferDocForm::setArguments(const FormArgs &args)

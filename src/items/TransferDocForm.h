@@ -7,6 +7,7 @@
 
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QTableView;
 
 namespace kestra {
@@ -18,7 +19,8 @@ namespace kestra {
 // the form named by the argument "caller" is opened with "moveBatch"),
 // cmdCancel; cmdPrintBookMark and cmdPrintCard ask, then open the label
 // (frmPrintBookMark) and card (frmPrintCard) forms on the chosen batch;
-// cmdEmail stays disabled until what it sends is settled.
+// cmdEmail (通知读者) tells the readers who asked for the batch's copies,
+// enabled while some await a reply on a batch the operator may process.
 class TransferDocForm : public QWidget, public FormTarget {
     Q_OBJECT
 public:
@@ -40,11 +42,14 @@ Q_SIGNALS:
 private:
     void selectBatch(int row);
     void act(int (TransferDoc::*action)());
+    // The chosen batch's counts and the state of cmdEmail.
+    void showDetail();
 
     TransferDoc doc_;
     QTableView *spdBatch_ = nullptr;
     QLineEdit *txtFind_ = nullptr;
     QLabel *lblRequests_ = nullptr;
+    QPushButton *cmdEmail_ = nullptr;
     QString caller_;
 };
 

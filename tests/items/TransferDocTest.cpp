@@ -1,10 +1,14 @@
 // The handover batches on SQLite and PostgreSQL: the list by ShowDate, a
 // batch's detail with its rights and the readers' requests, the refusal of
 // every action on a batch with a location outside the operator's rights, the
-// new-book circulation type set and restored, and cancelling a batch's
-// accession, refused while one copy has circulated.
+// new-book circulation type set and restored, cancelling a batch's
+// accession, refused while one copy has circulated, and telling the readers
+// who asked for the batch's copies, once, whether the key or the new-book
+// save comes first.
 
 #include "items/TransferDoc.h"
+#include "assign/NewBookAssign.h"
+#include "assign/NewBookLib.h"
 #include "items/CopyTestLib.h"
 #include "support/TestRunner.h"
 
@@ -66,6 +70,35 @@ QString batchState(CopyTestLib &lib)
            lib.snapshot(u"SELECT * FROM item ORDER BY prop_no"_qs) +
            lib.snapshot(u"SELECT * FROM transfer_doc ORDER BY move_batch,marc_rec_no"_qs) + types(lib);
 }
+
+// Everything telling the readers may write.
+QString noticeState(CopyTestLib &lib)
+{
+    return lib.snapshot(u"SELECT * FROM mail_data ORDER BY type_code,cert_id"_qs) + u'#' +
+           lib.snapshot(u"SELECT asord_no,cert_id,dc_reply_flag FROM recm_doc ORDER BY cert_id"_qs) + u'#' +
+           lib.snapshot(u"SELECT asord_no,cert_id,dc_reply_flag FROM suggest ORDER BY cert_id"_qs) + u'#' +
+           lib.snapshot(u"SELECT log_type,data1,data2 FROM log_detl ORDER BY log_type"_qs);
+}
+
+QString mails(CopyTestLib &lib)
+{
+    return lib
+        .snapshot(u"SELECT type_code||':'||cert_id||':'||email||':'||get_date||':'||server_date||':'||m_title||':'||"
+                  "marc_rec_no||':'||loca_name||':'||prop_no FROM mail_data ORDER BY type_code,cert_id"_qs)
+        .replace(u'\n', u' ');
+}
+
+// The new-book tests' JJ1 (P1 and P2 of M1 on order A1, which R1
+// recommended and suggested), with a second recommendation of A1 by R2, who
+// has no e-mail address.
+#define NOTICE_LIB(lib)                                                                                                \
+    OPEN_LIB(lib);                                                                                                     \
+    QVERIFY(seedNewBooks(lib));                                                                                        \
+    QVERIFY(lib.reader(u"R2"_qs, u"1"_qs));                                                                            \
+    QVERIFY(lib.f.exec(                                                                                                \
+        u"INSERT INTO recm_doc (asord_no,cert_id,m_title,dc_reply_flag) VALUES ('A1','R2','红楼梦','0')"_qs));         \
+    TransferDoc doc(lib.f.context());                                                                                  \
+    ScriptedPrompter &prompter = lib.f.prompter()
 
 #define DOC_LIB(lib)                                                                                                   \
     OPEN_LIB(lib);                                                                                                     \
@@ -181,6 +214,101 @@ private Q_SLOTS:
                  u"JJ10\nJJ10\nJJ21\nJJ30"_qs);
         QCOMPARE(lib.f.one(u"SELECT lendable_copies FROM marc WHERE marc_rec_no='M1'"_qs), u"0"_qs);
         QCOMPARE(doc.rows().at(0).storeText(), u"未完"_qs); // the detail was read again
+        QVERIFY(prompter.done());
+    }
+
+    // The key queues one mail per request (not per copy) for readers with
+    // an address, answers every request, and neither it nor the new-book
+    // save tells a reader twice.
+    void readersToldOnce_data() { addBackendRows(); }
+    void readersToldOnce()
+    {
+        NOTICE_LIB(lib);
+        QCOMPARE(doc.select(u"JJ1"_qs), 4);
+        // Two copies of the order, two waiting recommendations, one suggestion.
+        QCOMPARE(doc.recommended(), 4);
+        QCOMPARE(doc.suggested(), 2);
+        QVERIFY(doc.mayNotify());
+        const QString before = noticeState(lib);
+        prompter.answer(AnswerCancel);
+        QCOMPARE(doc.notifyReaders(), 0);
+        QCOMPARE(prompter.lastText(), u"该批次有读者荐购待答复的图书4册、读者建议待答复的图书2册，是否通知读者？"_qs);
+        QCOMPARE(noticeState(lib), before);
+
+        prompter.answer(AnswerOk);
+        QCOMPARE(doc.notifyReaders(), 1);
+        QCOMPARE(prompter.lastText(), u"已生成读者通知2条（荐购1条，读者建议1条）。"
+                                      "另有1条荐购或建议的读者没有电子邮件地址，无法通知。"_qs);
+        // The very rows the new-book save queues (its test: 305|R1|P1, 306|R1|P1).
+        const QString today = lib.today();
+        QCOMPARE(mails(lib), u"305:R1:r1@example.org:%1:%1:红楼梦:M1:中文图书库:P1 "
+                             "306:R1:r1@example.org:%1:%1:红楼梦:M1:中文图书库:P1"_qs.arg(today));
+        QCOMPARE(lib.count(u"recm_doc WHERE dc_reply_flag='1'"_qs) + lib.count(u"suggest WHERE dc_reply_flag='1'"_qs),
+                 3);
+        QCOMPARE(lib.snapshot(u"SELECT data1||' '||data2 FROM log_detl WHERE log_type='30001'"_qs),
+                 u"JJ1 通知读者：荐购1条，读者建议1条，无电子邮件1条"_qs);
+        QCOMPARE(doc.recommended() + doc.suggested(), 0); // the detail was read again
+        QVERIFY(!doc.mayNotify());
+
+        // A second press finds nothing to answer.
+        const QString told = noticeState(lib);
+        QCOMPARE(doc.notifyReaders(), 0);
+        QCOMPARE(prompter.lastText(), u"该批次没有待答复的读者荐购或建议。"_qs);
+        QCOMPARE(noticeState(lib), told);
+
+        // The new-book save afterwards tells only a reader who asked since.
+        QVERIFY(lib.reader(u"R3"_qs, u"1"_qs));
+        QVERIFY(lib.f.exec(u"UPDATE reader SET email='r3@example.org' WHERE cert_id='R3'"_qs));
+        QVERIFY(lib.f.exec(u"INSERT INTO recm_doc (asord_no,cert_id,m_title,dc_reply_flag) "
+                           "VALUES ('A1','R3','红楼梦',NULL)"_qs));
+        lib.f.context().preferences().bookStat = u"0"_qs; // the copies stay 在编
+        NewBookAssign assign(lib.f.context());
+        QCOMPARE(assign.loadBatch(u"JJ1"_qs), 1);
+        QCOMPARE(assign.save(), 1);
+        QCOMPARE(lib.count(u"mail_data WHERE cert_id='R1'"_qs), 2);
+        QCOMPARE(lib.snapshot(u"SELECT type_code||cert_id||prop_no FROM mail_data WHERE cert_id<>'R1'"_qs),
+                 u"306R3P1"_qs);
+        QCOMPARE(lib.count(u"recm_doc WHERE dc_reply_flag='1'"_qs), 3);
+        QVERIFY(prompter.done());
+    }
+
+    // The save first: the key has nothing left. A batch with a location
+    // outside the operator's rights is refused, and a failing statement
+    // leaves everything as it was.
+    void refusedOrFailedWritesNothing_data() { addBackendRows(); }
+    void refusedOrFailedWritesNothing()
+    {
+        NOTICE_LIB(lib);
+        QVERIFY(lib.failLogCode("30001"));
+        QCOMPARE(doc.select(u"JJ1"_qs), 4);
+        const QString before = noticeState(lib);
+        prompter.answer(AnswerOk);
+        QCOMPARE(doc.notifyReaders(), -1);
+        QCOMPARE(noticeState(lib), before);
+        QVERIFY(doc.mayNotify());
+
+        // P2 now at L9, which the operator may not process.
+        QVERIFY(lib.f.setParam(u"47"_qs, u"1"_qs) && lib.reload());
+        QVERIFY(lib.f.exec(u"UPDATE indi_acct SET dis_location='L9' WHERE prop_no='P2'"_qs));
+        QCOMPARE(doc.select(u"JJ1"_qs), 4);
+        QVERIFY(doc.blocked() && !doc.mayNotify());
+        QCOMPARE(doc.notifyReaders(), 0);
+        QCOMPARE(prompter.lastText(), u"该批次数据包含不可处理馆藏地，无法操作。"_qs);
+        QCOMPARE(noticeState(lib), before);
+
+        QVERIFY(lib.f.exec(u"UPDATE indi_acct SET dis_location='L1' WHERE prop_no='P2'"_qs));
+        QVERIFY(lib.f.exec(u"DROP TABLE log_detl"_qs) &&
+                lib.f.exec(u"ALTER TABLE log_detl_real RENAME TO log_detl"_qs));
+        lib.f.context().preferences().bookStat = u"0"_qs; // the copies stay 在编
+        NewBookAssign assign(lib.f.context());
+        QCOMPARE(assign.loadBatch(u"JJ1"_qs), 1);
+        QCOMPARE(assign.save(), 1);
+        QCOMPARE(lib.count(u"mail_data"_qs), 2);
+        QCOMPARE(doc.select(u"JJ1"_qs), 4);
+        QVERIFY(!doc.mayNotify());
+        QCOMPARE(doc.notifyReaders(), 0);
+        QCOMPARE(prompter.lastText(), u"该批次没有待答复的读者荐购或建议。"_qs);
+        QCOMPARE(lib.count(u"mail_data"_qs), 2);
         QVERIFY(prompter.done());
     }
 };
