@@ -3,7 +3,8 @@
 // (A,B~D; TP3~TP39 taking TP391.4), a copy in two sub-statistics and once in
 // the total, a copy without call number only in its own row and the total,
 // a sub-statistic without classes, the package's figures against direct
-// counts, hostile text in every filter, and the refusals.
+// counts whichever way it computes them, hostile text in every filter, and
+// the refusals.
 
 #include "stats/ClassStat.h"
 #include "core/Session.h"
@@ -125,6 +126,27 @@ private Q_SLOTS:
         QCOMPARE(result.size(), conditions.size());
         for (qsizetype i = 0; i < conditions.size(); ++i)
             QCOMPARE(result.at(i), lib.f.one(base + conditions.at(i)));
+        // Every plan of the package (the copies grouped by call number, one
+        // pass testing every condition, one query per condition) against the
+        // direct counts: other aggregates, conditions reading another table,
+        // an OR that binds the base query's WHERE, a subquery.
+        const QString other = QStringLiteral("SELECT COUNT(*)||','||SUM(indi_acct.price)||','||MIN(indi_acct.price)||"
+                                             "','||MAX(indi_acct.prop_no) FROM indi_acct, call_no_lst WHERE "
+                                             "indi_acct.call_no = call_no_lst.call_no");
+        const QStringList odd{QStringLiteral(" AND indi_acct.price > 5 AND (call_no_lst.call_no like 'A%')"),
+                              QStringLiteral(" AND call_no_lst.cls_id = '2' OR indi_acct.prop_no = 'P5'"),
+                              QStringLiteral(" AND call_no_lst.call_no IN (SELECT call_no FROM call_no_lst WHERE "
+                                             "cls_id = '2')"),
+                              QStringLiteral(" AND substr(call_no_lst.call_no,1,1) = 'T'")};
+        for (const QString &b : {base, other}) {
+            for (const QStringList &set :
+                 {conditions, odd, odd.mid(3) + conditions, QStringList{odd.at(0), odd.at(3)}}) {
+                QCOMPARE(statSortData(lib.f.db(), b, set, result), 0);
+                for (qsizetype i = 0; i < set.size(); ++i)
+                    QCOMPARE(result.at(i), lib.f.one(b + set.at(i)));
+            }
+        }
+        QCOMPARE(statSortData(lib.f.db(), base, conditions, result), 0);
         // The one query that stands in for the package where it cannot be
         // handed tables gives the same figures.
         QStringList byQuery;

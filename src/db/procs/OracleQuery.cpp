@@ -30,7 +30,7 @@ QVariant boundArgument(const QVariant &bound)
     return bound.isValid() && !bound.toString().isEmpty() ? bound : QVariant();
 }
 
-bool selectOracle(ProcHost &host, const QString &oracleSql, QList<Row> &rows, DbError &error)
+bool translateOracleQuery(const ProcHost &host, const QString &oracleSql, QString &sql, DbError &error)
 {
     const std::vector<SqlToken> tokens = tokenizeSql(oracleSql);
     const SqlToken &first = tokens.front();
@@ -41,7 +41,7 @@ bool selectOracle(ProcHost &host, const QString &oracleSql, QList<Row> &rows, Db
     }
     // Comments go: a "?" in one would read as a placeholder. One statement
     // only, as a cursor takes.
-    QString sql;
+    sql.clear();
     sql.reserve(oracleSql.size());
     for (const SqlToken &t : tokens) {
         if (t.kind == SqlToken::Semicolon) {
@@ -55,7 +55,13 @@ bool selectOracle(ProcHost &host, const QString &oracleSql, QList<Row> &rows, Db
     if (host.kind() != BackendTarget::Kind::Oracle)
         sql = translateOracleSql(sql, host.kind() == BackendTarget::Kind::Postgres ? SqlDialect::Postgres
                                                                                    : SqlDialect::Sqlite);
-    return host.select(sql, {}, rows, error);
+    return true;
+}
+
+bool selectOracle(ProcHost &host, const QString &oracleSql, QList<Row> &rows, DbError &error)
+{
+    QString sql;
+    return translateOracleQuery(host, oracleSql, sql, error) && host.select(sql, {}, rows, error);
 }
 
 } // namespace kestra

@@ -6,6 +6,7 @@
 #include "db/procs/Procedures.h"
 #include "db/sql/SqlTokenizer.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace kestra {
@@ -36,17 +37,21 @@ bool statTooLong(const QString &text, DbError &error)
     return true;
 }
 
-// The base query rewritten so that one pass over its rows gives every
-// condition's value: each aggregate F([DISTINCT] x) of its select list
-// becomes F([DISTINCT] CASE WHEN (condition) THEN x END), once per
-// condition, all in one select list over the base query's own FROM and
-// WHERE. Aggregates skip NULLs, so each group of columns is the aggregate of
-// the rows the condition takes, as the query restricted by it would give.
-// Nothing when the query is not a plain aggregate query (GROUP BY, HAVING,
-// a set operation, a column outside any aggregate) or a condition does not
-// begin with AND: those run once per condition. `columns` is the number of
-// select-list columns per condition.
-std::optional<QString> statOnePass(const QString &base, const QStringList &conditions, int &columns)
+// A plain aggregate query: SELECT <list> FROM ..., every column of the list
+// inside an aggregate, no GROUP BY, HAVING, set operation or ORDER BY.
+struct AggregateCall {
+    QString function; // COUNT, SUM, MIN, MAX or AVG, upper case
+    bool distinct = false;
+    QString argument; // "*" for COUNT(*)
+};
+struct AggregateQuery {
+    QStringList pieces; // the select list around its aggregate calls: one more than `calls`
+    QList<AggregateCall> calls;
+    QString from; // FROM to the end
+    int columns = 1;
+};
+
+std::optional<AggregateQuery> parseAggregateQuery(const QString &base)
 {
     const std::vector<SqlToken> t = tokenizeSql(base);
     const QStringView sql(base);
@@ -68,21 +73,20 @@ std::optional<QString> statOnePass(const QString &base, const QStringList &condi
                  (t[i].is(sql, QLatin1StringView("GROUP")) || t[i].is(sql, QLatin1StringView("HAVING")) ||
                   t[i].is(sql, QLatin1StringView("UNION")) || t[i].is(sql, QLatin1StringView("INTERSECT")) ||
                   t[i].is(sql, QLatin1StringView("MINUS")) || t[i].is(sql, QLatin1StringView("ORDER")) ||
-                  t[i].is(sql, QLatin1StringView("CONNECT")) || t[i].kind == SqlToken::Semicolon))
+                  t[i].is(sql, QLatin1StringView("CONNECT")) || t[i].is(sql, QLatin1StringView("ROWNUM")) ||
+                  t[i].kind == SqlToken::Semicolon))
             return std::nullopt;
     }
     if (selectAt != 0 || fromAt < 0 || t[std::size_t(selectAt) + 1].is(sql, QLatin1StringView("DISTINCT")))
         return std::nullopt;
-    QStringList pieces;                   // the select list split around its aggregates' arguments
-    QList<std::pair<int, int>> arguments; // token ranges of the aggregates' arguments
-    columns = 1;
-    int aggregates = 0;
+    AggregateQuery q;
     int outside = 0; // column references outside any aggregate
+    int at = t[std::size_t(selectAt)].end();
     depth = 0;
     for (int i = selectAt + 1; i < fromAt; ++i) {
         const SqlToken &k = t[std::size_t(i)];
         if (k.kind == SqlToken::Comma && depth == 0)
-            ++columns;
+            ++q.columns;
         if (k.kind == SqlToken::LParen)
             ++depth;
         else if (k.kind == SqlToken::RParen)
@@ -98,43 +102,243 @@ std::optional<QString> statOnePass(const QString &base, const QStringList &condi
                 else if (t[std::size_t(close)].kind == SqlToken::RParen && --d == 0)
                     break;
             }
-            if (close >= fromAt)
+            if (close >= fromAt || close == i + 2)
                 return std::nullopt;
-            arguments.append({i + 2, close});
-            ++aggregates;
+            AggregateCall call;
+            call.function = k.text(sql).toString().toUpper();
+            int from = i + 2;
+            if (t[std::size_t(from)].is(sql, QLatin1StringView("DISTINCT"))) {
+                call.distinct = true;
+                ++from;
+            }
+            call.argument =
+                sql.mid(t[std::size_t(from)].start, t[std::size_t(close)].triviaStart - t[std::size_t(from)].start)
+                    .trimmed()
+                    .toString();
+            q.pieces.append(sql.mid(at, k.triviaStart - at).toString());
+            q.calls.append(call);
+            at = t[std::size_t(close)].end();
             i = close;
             continue;
         }
         if (k.kind == SqlToken::Identifier && !aggregate)
             ++outside;
     }
-    if (aggregates == 0 || outside > 0)
+    if (q.calls.isEmpty() || outside > 0)
         return std::nullopt;
+    q.pieces.append(sql.mid(at, t[std::size_t(fromAt)].triviaStart - at).toString());
+    q.from = sql.mid(t[std::size_t(fromAt)].start).toString();
+    return q;
+}
+
+// The select list with each aggregate call i replaced by make(i).
+template <typename Make>
+QString aggregateList(const AggregateQuery &q, Make make)
+{
+    QString list = q.pieces.first();
+    for (qsizetype i = 0; i < q.calls.size(); ++i)
+        list += u' ' + make(i) + u' ' + q.pieces.at(i + 1);
+    return list;
+}
+
+// The test of a condition " AND <test>" that holds of a row exactly when
+// the base query with the condition appended keeps it: nothing when an OR
+// at its top level would bind the base query's own WHERE as well
+// (" AND a OR b" appended is "(where AND a) OR b").
+std::optional<QString> conditionTest(const QString &condition)
+{
+    const QString c = condition.trimmed();
+    if (!c.startsWith(QLatin1String("AND "), Qt::CaseInsensitive))
+        return std::nullopt;
+    const QString test = c.mid(4);
+    const std::vector<SqlToken> t = tokenizeSql(test);
+    int depth = 0;
+    for (const SqlToken &k : t) {
+        if (k.kind == SqlToken::LParen)
+            ++depth;
+        else if (k.kind == SqlToken::RParen)
+            --depth;
+        else if (depth == 0 && (k.is(test, QLatin1StringView("OR")) || k.kind == SqlToken::Semicolon))
+            return std::nullopt;
+        if (depth < 0 || k.unterminated)
+            return std::nullopt;
+    }
+    return test;
+}
+
+// The base query rewritten so that one pass over its rows gives every
+// condition's value: each aggregate F([DISTINCT] x) of its select list
+// becomes F([DISTINCT] CASE WHEN (condition) THEN x END), once per
+// condition, all in one select list over the base query's own FROM and
+// WHERE. Aggregates skip NULLs, so each group of columns is the aggregate of
+// the rows the condition takes, as the query restricted by it would give.
+// Nothing when the query is not a plain aggregate query or a condition does
+// not begin with AND: those run once per condition.
+std::optional<QString> statOnePass(const AggregateQuery &q, const QStringList &conditions)
+{
     QStringList lists;
     for (const QString &condition : conditions) {
-        const QString c = condition.trimmed();
-        if (!c.startsWith(QLatin1String("AND "), Qt::CaseInsensitive))
+        const std::optional<QString> plain = conditionTest(condition);
+        if (!plain)
             return std::nullopt;
-        const QString test = QStringLiteral("(") + c.mid(4) + u')';
-        QString list;
-        int at = t[std::size_t(selectAt)].end();
-        for (const auto &[first, last] : std::as_const(arguments)) {
-            int from = first;
-            list += sql.mid(at, t[std::size_t(from)].triviaStart - at);
-            if (t[std::size_t(from)].is(sql, QLatin1StringView("DISTINCT"))) {
-                list += QStringLiteral(" DISTINCT");
-                ++from;
-            }
-            const QStringView argument =
-                sql.mid(t[std::size_t(from)].start, t[std::size_t(last)].triviaStart - t[std::size_t(from)].start);
-            list += QStringLiteral(" CASE WHEN ") + test + QStringLiteral(" THEN ") +
-                    (argument.trimmed() == u"*" ? QStringLiteral("1") : argument.toString()) + QStringLiteral(" END");
-            at = t[std::size_t(last)].triviaStart;
-        }
-        list += sql.mid(at, t[std::size_t(fromAt)].triviaStart - at);
-        lists.append(list);
+        const QString test = QStringLiteral("(") + *plain + u')';
+        lists.append(aggregateList(q, [&](qsizetype i) {
+            const AggregateCall &a = q.calls.at(i);
+            return QString(a.function + u'(' + (a.distinct ? QStringLiteral("DISTINCT ") : QString()) +
+                           QStringLiteral("CASE WHEN ") + test + QStringLiteral(" THEN ") +
+                           (a.argument == u"*" ? QStringLiteral("1") : a.argument) + QStringLiteral(" END)"));
+        }));
     }
-    return QStringLiteral("SELECT ") + lists.join(u',') + u' ' + sql.mid(t[std::size_t(fromAt)].start).toString();
+    return QStringLiteral("SELECT ") + lists.join(u',') + u' ' + q.from;
+}
+
+// The columns the conditions read, when every one of them is a column of one
+// table named the same in all of them ("call_no_lst.call_no") and nothing
+// else is read: no other name, no subquery, only functions that give the
+// same value for the same arguments.
+std::optional<QStringList> conditionColumns(const QStringList &conditions, QString &table)
+{
+    static const QList<QLatin1StringView> words{
+        QLatin1StringView("AND"),  QLatin1StringView("OR"),      QLatin1StringView("NOT"),
+        QLatin1StringView("LIKE"), QLatin1StringView("IN"),      QLatin1StringView("IS"),
+        QLatin1StringView("NULL"), QLatin1StringView("BETWEEN"), QLatin1StringView("ESCAPE")};
+    static const QList<QLatin1StringView> functions{QLatin1StringView("SUBSTR"), QLatin1StringView("UPPER"),
+                                                    QLatin1StringView("LOWER"),  QLatin1StringView("TRIM"),
+                                                    QLatin1StringView("LTRIM"),  QLatin1StringView("RTRIM"),
+                                                    QLatin1StringView("LENGTH"), QLatin1StringView("NVL"),
+                                                    QLatin1StringView("INSTR"),  QLatin1StringView("REPLACE")};
+    QStringList columns;
+    table.clear();
+    for (const QString &condition : conditions) {
+        const std::optional<QString> test = conditionTest(condition);
+        if (!test)
+            return std::nullopt;
+        const std::vector<SqlToken> t = tokenizeSql(*test);
+        const QStringView sql(*test);
+        for (std::size_t i = 0; i < t.size(); ++i) {
+            const SqlToken &k = t[i];
+            if (k.kind == SqlToken::QuotedIdentifier || k.kind == SqlToken::Bind || k.kind == SqlToken::Semicolon ||
+                k.kind == SqlToken::Other || k.unterminated)
+                return std::nullopt;
+            if (k.kind != SqlToken::Identifier)
+                continue;
+            if (t[i + 1].kind == SqlToken::Dot) {
+                if (i + 2 >= t.size() || t[i + 2].kind != SqlToken::Identifier || t[i + 3].kind == SqlToken::Dot)
+                    return std::nullopt;
+                const QString name = k.text(sql).toString().toLower();
+                if (table.isEmpty())
+                    table = name;
+                else if (table != name)
+                    return std::nullopt;
+                const QString column = t[i + 2].text(sql).toString().toLower();
+                if (!columns.contains(column))
+                    columns.append(column);
+                i += 2;
+                continue;
+            }
+            const auto is = [&](QLatin1StringView w) { return k.is(sql, w); };
+            const bool word = std::any_of(words.begin(), words.end(), is);
+            const bool function =
+                t[i + 1].kind == SqlToken::LParen && std::any_of(functions.begin(), functions.end(), is);
+            if (!word && !function)
+                return std::nullopt;
+        }
+    }
+    return columns;
+}
+
+// The base query's rows grouped by the columns the conditions read and the
+// arguments it counts distinct, each group carrying the partial aggregates
+// of its rows, so that a condition, being the same for every row of a group,
+// takes or leaves whole groups:
+//   groups:  SELECT t.c1 AS c1, ..., x AS tj_k1 (a distinct argument),
+//            COUNT(y) AS tj_k2, SUM(z) AS tj_k3 ... <FROM ... WHERE> GROUP BY
+//            t.c1, ..., x
+//   value:   SELECT COUNT(DISTINCT tj_k1) || ',' || COALESCE(SUM(tj_k2),0)
+//            ... FROM <groups> t WHERE <condition>
+// A title counted distinct stays one however many groups (call numbers) it
+// falls in. Nothing for AVG and SUM(DISTINCT), which partial aggregates do
+// not give.
+struct GroupedPlan {
+    QString groups;      // the query of the groups
+    QString value;       // the select list of a condition's value over them
+    QString table;       // the name the conditions give the table they read
+    QStringList columns; // the columns they read
+};
+
+std::optional<GroupedPlan> statGrouped(const AggregateQuery &q, const QStringList &conditions)
+{
+    GroupedPlan plan;
+    const std::optional<QStringList> columns = conditionColumns(conditions, plan.table);
+    if (!columns || plan.table.isEmpty())
+        return std::nullopt;
+    plan.columns = *columns;
+    QStringList select;
+    QStringList keys;
+    for (const QString &c : plan.columns) {
+        select.append(plan.table + u'.' + c + QStringLiteral(" AS ") + c);
+        keys.append(plan.table + u'.' + c);
+    }
+    for (qsizetype i = 0; i < q.calls.size(); ++i) {
+        const AggregateCall &a = q.calls.at(i);
+        const QString name = QStringLiteral("tj_k%1").arg(i + 1);
+        if (a.function == u"AVG" || (a.distinct && a.function == u"SUM"))
+            return std::nullopt;
+        if (a.distinct && a.function == u"COUNT") {
+            select.append(a.argument + QStringLiteral(" AS ") + name);
+            keys.append(a.argument);
+        } else {
+            select.append(a.function + u'(' + a.argument + QStringLiteral(") AS ") + name);
+        }
+    }
+    plan.groups =
+        QStringLiteral("SELECT ") + select.join(u',') + u' ' + q.from + QStringLiteral(" GROUP BY ") + keys.join(u',');
+    plan.value = aggregateList(q, [&](qsizetype i) {
+        const AggregateCall &a = q.calls.at(i);
+        const QString name = QStringLiteral("tj_k%1").arg(i + 1);
+        if (a.function == u"COUNT")
+            return a.distinct ? QString(QStringLiteral("COUNT(DISTINCT ") + name + u')')
+                              : QString(QStringLiteral("COALESCE(SUM(") + name + QStringLiteral("),0)"));
+        return QString(a.function + u'(' + name + u')');
+    });
+    return plan;
+}
+
+bool statValue(const Row &fields, QStringList &result, DbError &error)
+{
+    const QString value = statRowText(fields);
+    if (statTooLong(value, error))
+        return false;
+    result.append(value);
+    return true;
+}
+
+// The grouped plan on SQLite: the groups go into a temporary table indexed
+// on the columns the conditions read, so that each condition reads only its
+// own call numbers through the index (a prefix or the low end of a range).
+bool statGroupedRun(ProcHost &host, const GroupedPlan &plan, const QStringList &conditions, QStringList &result,
+                    DbError &error)
+{
+    static const QString groups = QStringLiteral("tj_sort_groups");
+    QString sql;
+    if (!translateOracleQuery(host, plan.groups, sql, error) ||
+        !host.exec(QStringLiteral("DROP TABLE IF EXISTS temp.") + groups, {}, error) ||
+        !host.exec(QStringLiteral("CREATE TEMP TABLE ") + groups + QStringLiteral(" AS ") + sql, {}, error))
+        return false;
+    if (!plan.columns.isEmpty() && !host.exec(QStringLiteral("CREATE INDEX temp.") + groups + QStringLiteral("_i ON ") +
+                                                  groups + u'(' + plan.columns.join(u',') + u')',
+                                              {}, error))
+        return false;
+    for (const QString &condition : conditions) {
+        QList<Row> rows;
+        if (!selectOracle(host,
+                          QStringLiteral("SELECT ") + plan.value + QStringLiteral(" FROM ") + groups + u' ' +
+                              plan.table + QStringLiteral(" WHERE ") + *conditionTest(condition),
+                          rows, error) ||
+            !statValue(rows.isEmpty() ? Row() : rows.first(), result, error))
+            return false;
+    }
+    return host.exec(QStringLiteral("DROP TABLE temp.") + groups, {}, error);
 }
 
 // GetCommonSortData(STRSQL, ARRAYSIZE, CONDITION, RESULT): RESULT(i) is the
@@ -157,23 +361,30 @@ bool tjSortCommon(ProcHost &host, ProcArgs &args, DbError &error)
         if (statTooLong(conditions.at(i), error))
             return false;
     }
-    int columns = 0;
-    // SQLite scans the copies once per condition whatever the condition, so
-    // one pass over them is the cheaper plan there; PostgreSQL filters the
-    // call numbers first and joins the few copies they hold, which beats
-    // testing every condition on every copy.
-    const std::optional<QString> onePass =
-        host.kind() == BackendTarget::Kind::Sqlite ? statOnePass(base, conditions.mid(0, n), columns) : std::nullopt;
-    if (onePass && n > 0) {
+    const QStringList used = conditions.mid(0, n);
+    // SQLite would scan every copy once per condition (its planner does not
+    // start from the call numbers), so the copies are read once: grouped by
+    // call number where the conditions read only the call-number table,
+    // else in one pass testing every condition on every row. PostgreSQL
+    // starts each condition from its call numbers and reads only their
+    // copies, which no rewrite here beats.
+    const std::optional<AggregateQuery> q =
+        host.kind() == BackendTarget::Kind::Sqlite && n > 0 ? parseAggregateQuery(base) : std::nullopt;
+    if (q) {
+        if (const std::optional<GroupedPlan> plan = statGrouped(*q, used)) {
+            if (!statGroupedRun(host, *plan, used, result, error))
+                return false;
+            args.setOutput(3, result);
+            return true;
+        }
+    }
+    if (const std::optional<QString> onePass = q ? statOnePass(*q, used) : std::nullopt) {
         QList<Row> rows;
         if (!selectOracle(host, *onePass, rows, error))
             return false;
         for (int i = 0; i < n; ++i) {
-            Row fields = rows.isEmpty() ? Row() : rows.first().mid(i * columns, columns);
-            const QString value = statRowText(fields);
-            if (statTooLong(value, error))
+            if (!statValue(rows.isEmpty() ? Row() : rows.first().mid(i * q->columns, q->columns), result, error))
                 return false;
-            result.append(value);
         }
         args.setOutput(3, result);
         return true;
