@@ -467,7 +467,10 @@ StepOutcome BookCount::importStep(const QString &code, CodeImport &import)
     }
     if ((recorded ? db.releaseSavepoint() : db.rollbackToSavepoint()) < 0) {
         if (!recorded) {
+            // The code's own refusal stands, with its problem line.
+            const Problem problem = problem_;
             const StepOutcome dropped = dropGroup(import, std::nullopt);
+            problem_ = problem;
             return dropped == StepOutcome::Failed ? dropped : outcome;
         }
         return commitGroup(import, true) == StepOutcome::Done ? outcome : StepOutcome::Failed;
