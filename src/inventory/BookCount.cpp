@@ -63,9 +63,11 @@ QString countProblemHeading(BookCount::Problem p)
 
 // An import's group is committed after this many codes recorded, or once
 // it is this old: another operator's scan waits for the write lock no
-// longer than that.
-constexpr int kGroupCodes = 1000;
-constexpr qint64 kGroupMs = 100;
+// longer than that. Each commit writes the index pages its copies touched
+// (on SQLite through the write-ahead log and back): fewer, larger groups
+// write far less.
+constexpr int kGroupCodes = 5000;
+constexpr qint64 kGroupMs = 300;
 
 QString finishFlagSql(const QString &batch)
 {
