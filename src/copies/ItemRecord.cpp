@@ -4,7 +4,8 @@
 
 namespace kestra {
 
-QString itemLookupSql(const QString &code, InputType type)
+// The lookup with `key` (a literal, or "?") for the code.
+static QString lookupSql(const QString &key, InputType type)
 {
     return QStringLiteral(" SELECT indi_acct.prop_no,indi_acct.marc_rec_no,indi_acct.dis_location,indi_acct.call_no,"
                           "indi_acct.bar_code,indi_acct.book_stat_code,indi_acct.rec_flag_upt_date,indi_acct.price,"
@@ -13,7 +14,12 @@ QString itemLookupSql(const QString &code, InputType type)
                           " FROM indi_acct,marc ") +
            (type == InputType::Barcode ? QStringLiteral(" WHERE indi_acct.bar_code=")
                                        : QStringLiteral(" WHERE indi_acct.prop_no=")) +
-           sqlQuote(code) + QStringLiteral(" AND indi_acct.marc_rec_no=marc.marc_rec_no ");
+           key + QStringLiteral(" AND indi_acct.marc_rec_no=marc.marc_rec_no ");
+}
+
+QString itemLookupSql(const QString &code, InputType type)
+{
+    return lookupSql(sqlQuote(code), type);
 }
 
 // The circulation row of the copy a code names, with its accession number
@@ -34,9 +40,15 @@ int readItemRow(Session &db, const QString &code, InputType type, ItemRow &row, 
     QList<QueryResult> along;
     // The summary columns of marc come through the summary read, which
     // decodes them when the catalogue stores Unicode.
-    const QString lookup = itemLookupSql(code, type);
-    const int read = withCirculation ? db.querySummaryAlong(lookup, {circulationByCodeSql(code, type)}, r, along)
-                                     : db.querySummary(lookup, r);
+    // Outside Unicode mode the summary read is a plain one: the code is
+    // bound, and the statement stays prepared for the next scan.
+    int read;
+    if (withCirculation)
+        read = db.querySummaryAlong(itemLookupSql(code, type), {circulationByCodeSql(code, type)}, r, along);
+    else if (db.unicodeMode())
+        read = db.querySummary(itemLookupSql(code, type), r);
+    else
+        read = db.queryBound(lookupSql(QStringLiteral("?"), type), {code}, r);
     if (read < 0)
         return -1;
     if (r.rowCount() == 0)

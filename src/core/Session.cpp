@@ -158,6 +158,17 @@ int Session::query(const QString &sql, QueryResult &result)
     return 0;
 }
 
+int Session::queryBound(const QString &sql, const QVariantList &params, QueryResult &result)
+{
+    currentSql_ = sql;
+    DbError error;
+    if (!backend_)
+        return fail(ErrorRecord::Query, kSelect, ora::notConnected());
+    if (!backend_->queryBound(sql, params, result, error))
+        return fail(ErrorRecord::Query, kSelect, error);
+    return 0;
+}
+
 int Session::queryMany(const QStringList &sqls, QList<QueryResult> &results)
 {
     currentSql_ = sqls.join(QStringLiteral("; "));
@@ -295,8 +306,73 @@ int Session::openTransaction(bool queued)
 void Session::endTransactionScope()
 {
     depth_ = 0;
+    savepointDepth_ = 0;
     doomed_ = false;
     broken_ = false;
+}
+
+namespace {
+
+const QString kSavepoint = QStringLiteral("kestra_part");
+
+} // namespace
+
+int Session::savepoint()
+{
+    DbError error;
+    if (depth_ == 0 || savepointDepth_ > 0)
+        error = ora::make(ora::UserDefined, QStringLiteral("a savepoint needs an open transaction without one"));
+    else if (broken_)
+        error = brokenBy_;
+    else if (doomed_)
+        error = ora::rolledBack(QStringLiteral("a part of this operation was undone already"));
+    else if (backend_ && backend_->savepoint(kSavepoint, error)) {
+        savepointDepth_ = depth_;
+        return 0;
+    } else if (!backend_)
+        error = ora::notConnected();
+    if (depth_ > 0)
+        doomed_ = true;
+    return fail(ErrorRecord::Execute, kExecute, error);
+}
+
+int Session::releaseSavepoint()
+{
+    if (savepointDepth_ == 0 || savepointDepth_ != depth_) {
+        doomed_ = depth_ > 0;
+        return fail(ErrorRecord::Execute, kExecute,
+                    ora::make(ora::UserDefined, QStringLiteral("no savepoint of this scope to release")));
+    }
+    savepointDepth_ = 0;
+    DbError error;
+    if (broken_)
+        return fail(ErrorRecord::Execute, kExecute, brokenBy_);
+    if (!backend_ || !backend_->releaseSavepoint(kSavepoint, error)) {
+        doomed_ = true;
+        return fail(ErrorRecord::Execute, kExecute, backend_ ? error : ora::notConnected());
+    }
+    return 0;
+}
+
+int Session::rollbackToSavepoint()
+{
+    if (savepointDepth_ == 0 || savepointDepth_ != depth_) {
+        doomed_ = depth_ > 0;
+        return fail(ErrorRecord::Execute, kExecute,
+                    ora::make(ora::UserDefined, QStringLiteral("no savepoint of this scope to roll back to")));
+    }
+    savepointDepth_ = 0;
+    DbError error;
+    if (broken_)
+        return fail(ErrorRecord::Execute, kExecute, brokenBy_);
+    if (!backend_ || !backend_->rollbackToSavepoint(kSavepoint, error)) {
+        doomed_ = true;
+        return fail(ErrorRecord::Execute, kExecute, backend_ ? error : ora::notConnected());
+    }
+    // The savepoint was set on a transaction not doomed: whatever doomed it
+    // since has just been undone.
+    doomed_ = false;
+    return 0;
 }
 
 int Session::commitTrans()
@@ -351,7 +427,7 @@ int Session::keepAlive()
 {
     QueryResult ignored;
     DbError error;
-    return backend_ && backend_->query(QStringLiteral(" SELECT 1 from dual "), ignored, error) ? 0 : -1;
+    return backend_ && backend_->queryBound(QStringLiteral(" SELECT 1 from dual "), {}, ignored, error) ? 0 : -1;
 }
 
 QString Session::serverDate()

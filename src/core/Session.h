@@ -38,6 +38,10 @@ public:
     bool isOpen() const;
 
     int query(const QString &sql, QueryResult &result); // DbQuery
+    // A select sent again and again with other values: a "?" for each of
+    // `params` (text, or null), bound in their order; kept prepared where
+    // the backend can (SQLite).
+    int queryBound(const QString &sql, const QVariantList &params, QueryResult &result);
     // Selects that do not depend on one another, in one round trip where
     // the server is across a network (see Backend::queryMany).
     int queryMany(const QStringList &sqls, QList<QueryResult> &results);
@@ -75,6 +79,18 @@ public:
     int commitTrans();
     void rollback(); // DbRollback
     bool inTransaction() const { return depth_ > 0; }
+
+    // A savepoint in the open transaction, so that one part of a long
+    // transaction can fail alone: rollbackToSavepoint undoes what was
+    // written after it, including what an inner scope that rolled back
+    // would otherwise have doomed the whole transaction for, and leaves
+    // the transaction going; releaseSavepoint keeps it. One at a time, set
+    // and ended with no inner scope open. 0, or -1 with the error record set
+    // (then the transaction is doomed: its commit fails).
+    int savepoint();
+    int releaseSavepoint();
+    int rollbackToSavepoint();
+    bool hasSavepoint() const { return savepointDepth_ > 0; }
     int transactionDepth() const { return depth_; }
 
     // The keep-alive query: touches neither the error record nor the
@@ -138,9 +154,10 @@ private:
     // ShowDbError's log line.
     QString failedSql_;
     int depth_ = 0;
-    bool doomed_ = false; // an inner scope rolled back
-    bool broken_ = false; // no database transaction behind the scope
-    DbError brokenBy_;    // why (the begin's error, a lost connection)
+    bool doomed_ = false;    // an inner scope rolled back
+    int savepointDepth_ = 0; // the scope depth the savepoint was set at; 0: none
+    bool broken_ = false;    // no database transaction behind the scope
+    DbError brokenBy_;       // why (the begin's error, a lost connection)
     bool unicodeMode_ = false;
     std::function<QString(QStringView)> dumpDecoder_;
     int serverMajorVersion_ = 0;

@@ -43,6 +43,10 @@ struct BackendTarget {
 // each makes it run with Oracle's semantics: SQLite and PostgreSQL translate
 // it, run the suite's procedures themselves, and map their errors to Oracle
 // numbers; Oracle passes it through.
+// `sql` with each "?" outside quotes replaced by the next value of `params`
+// as an SQL literal (NULL for a null value).
+QString inlineParams(const QString &sql, const QVariantList &params);
+
 class Backend {
 public:
     virtual ~Backend() = default;
@@ -70,6 +74,14 @@ public:
         }
         return true;
     }
+    // A select with a "?" for each value of `params`, bound in their order
+    // (text or null): the same text comes again and again with other
+    // values, and a backend that can keeps it prepared. Elsewhere the values
+    // go into the text as literals.
+    virtual bool queryBound(const QString &sql, const QVariantList &params, QueryResult &result, DbError &error)
+    {
+        return query(inlineParams(sql, params), result, error);
+    }
     // Any other statement, including "Begin name(args); end;" blocks.
     virtual bool execute(const QString &sql, DbError &error) = 0;
     // A block with bound parameters; output values are written back.
@@ -78,6 +90,19 @@ public:
     virtual bool begin(DbError &error) = 0;
     virtual bool commit(DbError &error) = 0;
     virtual bool rollback(DbError &error) = 0;
+
+    // A named point in the open transaction: rollbackToSavepoint undoes what
+    // was written after it and leaves the transaction open, with what came
+    // before; releaseSavepoint forgets it (both end it).
+    virtual bool savepoint(const QString &name, DbError &error)
+    {
+        return execute(QStringLiteral("SAVEPOINT ") + name, error);
+    }
+    virtual bool rollbackToSavepoint(const QString &name, DbError &error)
+    {
+        return execute(QStringLiteral("ROLLBACK TO SAVEPOINT ") + name, error);
+    }
+    virtual bool releaseSavepoint(const QString &, DbError &) { return true; } // Oracle keeps none to release
 
     // A transaction whose writes may be queued: where the backend talks to
     // its server over a network (PostgreSQL), BEGIN and the writes wait and

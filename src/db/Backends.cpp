@@ -20,6 +20,38 @@ std::unique_ptr<Backend> createBackend(BackendTarget::Kind kind)
     return std::make_unique<OracleBackend>();
 }
 
+QString inlineParams(const QString &sql, const QVariantList &params)
+{
+    QString out;
+    out.reserve(sql.size() + 16 * params.size());
+    qsizetype next = 0;
+    QChar quote;
+    for (const QChar c : sql) {
+        if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar();
+        } else if (c == u'\'' || c == u'"') {
+            quote = c;
+        } else if (c == u'?' && next < params.size()) {
+            const QVariant &value = params.at(next++);
+            if (value.isNull()) {
+                out += QStringLiteral("NULL");
+                continue;
+            }
+            out += u'\'';
+            for (const QChar v : value.toString()) {
+                out += v;
+                if (v == u'\'')
+                    out += u'\'';
+            }
+            out += u'\'';
+            continue;
+        }
+        out += c;
+    }
+    return out;
+}
+
 namespace {
 
 bool isBlock(QStringView sql, const std::vector<SqlToken> &tokens)

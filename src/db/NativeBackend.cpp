@@ -59,6 +59,20 @@ bool NativeBackend::query(const QString &sql, QueryResult &result, DbError &erro
     return nativeQuery(native(sql), result, error);
 }
 
+bool NativeBackend::queryBound(const QString &sql, const QVariantList &params, QueryResult &result, DbError &error)
+{
+    starting(sql);
+    if (!isOpen()) {
+        error = ora::notConnected();
+        return false;
+    }
+    if (holdsSeveralStatements(sql)) {
+        error = ora::severalStatements();
+        return false;
+    }
+    return nativeQueryBound(native(sql), params, result, error);
+}
+
 bool NativeBackend::queryMany(const QStringList &sqls, QList<QueryResult> &results, DbError &error)
 {
     QStringList natives;
@@ -253,6 +267,28 @@ bool NativeBackend::begin(DbError &error)
         return false;
     inTransaction_ = true;
     return true;
+}
+
+bool NativeBackend::savepoint(const QString &name, DbError &error)
+{
+    if (!inTransaction_) {
+        error = ora::make(ora::UserDefined, QStringLiteral("a savepoint needs an open transaction"));
+        return false;
+    }
+    return command(QStringLiteral("SAVEPOINT ") + name, error);
+}
+
+bool NativeBackend::rollbackToSavepoint(const QString &name, DbError &error)
+{
+    // ROLLBACK TO keeps the savepoint: released too, as Oracle's would be
+    // gone with the next one of that name.
+    return command(QStringLiteral("ROLLBACK TO SAVEPOINT ") + name, error) &&
+           command(QStringLiteral("RELEASE SAVEPOINT ") + name, error);
+}
+
+bool NativeBackend::releaseSavepoint(const QString &name, DbError &error)
+{
+    return command(QStringLiteral("RELEASE SAVEPOINT ") + name, error);
 }
 
 bool NativeBackend::commit(DbError &error)

@@ -32,12 +32,16 @@ public:
     BackendTarget::Kind kind() const override = 0;
 
     bool query(const QString &sql, QueryResult &result, DbError &error) override;
+    bool queryBound(const QString &sql, const QVariantList &params, QueryResult &result, DbError &error) override;
     bool queryMany(const QStringList &sqls, QList<QueryResult> &results, DbError &error) override;
     bool execute(const QString &sql, DbError &error) override;
     bool executeBound(const QString &block, QList<BoundParam> &params, DbError &error) override;
 
     bool begin(DbError &error) override;
     bool commit(DbError &error) override;
+    bool savepoint(const QString &name, DbError &error) override;
+    bool rollbackToSavepoint(const QString &name, DbError &error) override;
+    bool releaseSavepoint(const QString &name, DbError &error) override;
     bool rollback(DbError &error) override;
     QString failedStatement() const override { return failedStatement_; }
 
@@ -56,6 +60,12 @@ protected:
     // Runs native SQL. A statement inside a transaction must leave the
     // transaction usable when it fails.
     virtual bool nativeQuery(const QString &sql, QueryResult &result, DbError &error) = 0;
+    // The same with "?" values (Backend::queryBound); by default they go
+    // into the text.
+    virtual bool nativeQueryBound(const QString &sql, const QVariantList &params, QueryResult &result, DbError &error)
+    {
+        return nativeQuery(inlineParams(sql, params), result, error);
+    }
     virtual bool nativeExec(const QString &sql, DbError &error) = 0;
     // Several native selects; one after the other unless the backend can
     // send them together.

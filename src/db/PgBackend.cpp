@@ -311,6 +311,35 @@ bool PgBackend::endProcedure(bool ownTransaction, bool succeeded, DbError &error
     return true;
 }
 
+bool PgBackend::savepoint(const QString &name, DbError &error)
+{
+    if (queueing_ || !inTransaction()) {
+        error = ora::make(ora::UserDefined, QStringLiteral("a savepoint needs an open transaction that sends at once"));
+        return false;
+    }
+    const QString text = (statementSavepoint_ ? QStringLiteral("RELEASE SAVEPOINT kestra_stmt; ") : QString()) +
+                         QStringLiteral("SAVEPOINT ") + name;
+    if (!command(text, error))
+        return false;
+    statementSavepoint_ = false;
+    return true;
+}
+
+bool PgBackend::rollbackToSavepoint(const QString &name, DbError &error)
+{
+    const bool undone =
+        command(QStringLiteral("ROLLBACK TO SAVEPOINT ") + name + QStringLiteral("; RELEASE SAVEPOINT ") + name, error);
+    statementSavepoint_ = false;
+    return undone;
+}
+
+bool PgBackend::releaseSavepoint(const QString &name, DbError &error)
+{
+    const bool released = command(QStringLiteral("RELEASE SAVEPOINT ") + name, error);
+    statementSavepoint_ = false;
+    return released;
+}
+
 bool PgBackend::settleSavepoint(DbError &error)
 {
     if (owedSavepoint_.isEmpty())

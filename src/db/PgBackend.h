@@ -42,6 +42,12 @@ public:
     bool queueing() const override { return queueing_; }
     bool commit(DbError &error) override;
     bool rollback(DbError &error) override;
+    // The statement savepoint is released before the caller's is set (a
+    // later release of it would take the caller's along) and is gone with
+    // the caller's.
+    bool savepoint(const QString &name, DbError &error) override;
+    bool rollbackToSavepoint(const QString &name, DbError &error) override;
+    bool releaseSavepoint(const QString &name, DbError &error) override;
 
     QString linkSecurity() const override;
     // The backend process id of this session (for tests that end it).

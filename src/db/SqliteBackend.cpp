@@ -393,7 +393,20 @@ bool SqliteBackend::nativeQuery(const QString &sql, QueryResult &result, DbError
     StmtGuard guard;
     if (!prepare(sql, &guard.stmt, error))
         return false;
-    sqlite3_stmt *stmt = guard.stmt;
+    return readResult(guard.stmt, sql, result, error);
+}
+
+bool SqliteBackend::nativeQueryBound(const QString &sql, const QVariantList &params, QueryResult &result,
+                                     DbError &error)
+{
+    SqliteStmtHold hold;
+    if (!acquire(sql, true, hold, error) || !bind(hold.stmt, params, error))
+        return false;
+    return readResult(hold.stmt, sql, result, error);
+}
+
+bool SqliteBackend::readResult(sqlite3_stmt *stmt, const QString &sql, QueryResult &result, DbError &error)
+{
     const int columns = sqlite3_column_count(stmt);
     QList<QueryResult::Column> cols;
     cols.reserve(columns);

@@ -41,6 +41,8 @@ public:
 
 protected:
     bool nativeQuery(const QString &sql, QueryResult &result, DbError &error) override;
+    // Kept prepared, as the procedures' statements are.
+    bool nativeQueryBound(const QString &sql, const QVariantList &params, QueryResult &result, DbError &error) override;
     bool nativeExec(const QString &sql, DbError &error) override;
     bool command(const QString &sql, DbError &error) override;
 
@@ -52,6 +54,8 @@ private:
     void dropKeptStatements();
     bool run(const QString &sql, const QVariantList &params, bool keep, DbError &error, qint64 *changed);
     bool bind(sqlite3_stmt *stmt, const QVariantList &params, DbError &error);
+    // The rows of a prepared select, stepped to its end.
+    bool readResult(sqlite3_stmt *stmt, const QString &sql, QueryResult &result, DbError &error);
     DbError lastError(int rc, const QString &sql);
     DbError mapError(int extended, const QString &message, const QString &sql, const QVariantList &params);
     QString uniqueConstraintName(const QString &message);

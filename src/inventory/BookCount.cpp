@@ -12,6 +12,7 @@
 #include "kit/MessageCollector.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 
 namespace kestra {
@@ -60,7 +61,37 @@ QString countProblemHeading(BookCount::Problem p)
     }
 }
 
+// An import's group is committed after this many codes recorded, or once
+// it is this old: another operator's scan waits for the write lock no
+// longer than that. Each commit writes the index pages its copies touched
+// (on SQLite through the write-ahead log and back): fewer, larger groups
+// write far less.
+constexpr int kGroupCodes = 5000;
+constexpr qint64 kGroupMs = 300;
+
+QString finishFlagSql(const QString &batch)
+{
+    return QStringLiteral("SELECT finish_flag FROM count_data WHERE count_batch_no=") + sqlQuote(batch);
+}
+
 } // namespace
+
+// The import writes its codes in groups, one transaction each, so that the
+// disk's flush is paid once per group and not once per copy. Each code runs
+// under a savepoint: a refused or failed code undoes only what it wrote,
+// its shelf correction included. The batch's state and the date are read
+// once per group inside its transaction, the workload logged once with its
+// commit, and its copies listed once it is committed. A group the
+// connection went away under leaves its codes in the journal, in order, as
+// single scans would.
+struct BookCount::ImportGroup {
+    explicit ImportGroup(Session &db) : tx(db) { age.start(); }
+    Transaction tx;
+    QElapsedTimer age;
+    QString date;
+    QList<JournalScan> scans; // recorded in it, in order
+    QList<CountedCopy> rows;
+};
 
 QString CountProgress::text() const
 {
@@ -75,6 +106,8 @@ BookCount::BookCount(AppContext &context, const BarcodeSettings &barcode)
     // operator's location list.
     entry_.setCheckRights(false);
 }
+
+BookCount::~BookCount() = default;
 
 int BookCount::chooseBatch(const QString &number)
 {
@@ -127,14 +160,22 @@ ScanReport BookCount::scanOne(const QString &code, InputType type, const std::fu
         context_.showMsg(batch_.isEmpty() ? QStringLiteral("E请先选择清点批次。") : QStringLiteral("EDC013"));
         return ScanReport::of(StepOutcome::Refused);
     }
+    current_ = {code, type, shelfNo_, modifyShelf_};
+    // In an import's group the import keeps what the group could not write.
+    const bool keeping = !replaying_ && !group_;
     if (!replaying_) {
-        if (!reachable())
-            return keep(code, type);
-        if (!journal_.isEmpty())
+        if (!reachable()) {
+            if (keeping)
+                return keep(code, type);
+            context_.errors().set(ErrorRecord::Execute, 3114, QStringLiteral("ORA-03114: not connected to ORACLE"),
+                                  QStringLiteral("LIB_DB_Execute"));
+            return ScanReport::of(StepOutcome::Failed);
+        }
+        if (keeping && !journal_.isEmpty())
             replayJournal();
     }
     const Outcome outcome = check(lookup());
-    if (outcome == Outcome::Failed && !replaying_ && isLostSession(context_.errors().oraCode))
+    if (outcome == Outcome::Failed && keeping && isLostSession(context_.errors().oraCode))
         return keep(code, type);
     return scanReportOf(outcome, Outcome::Recorded);
 }
@@ -231,12 +272,14 @@ BookCount::Outcome BookCount::check(const Entry &e)
     }
     const ItemRow &row = e.row;
     Session &db = context_.db();
-    CirculationRow circ;
+    // The shelf and the circulation row's lend flag, bound: the import
+    // sends this for every code.
     QueryResult shelf;
-    if (readCirculation(db, row.propNo, circ) < 0 ||
-        db.query(QStringLiteral("SELECT shelf_no FROM indi_acct WHERE prop_no=") + sqlQuote(row.propNo), shelf) < 0)
+    if (db.queryBound(QStringLiteral("SELECT a.shelf_no,(SELECT i.book_lend_flag FROM item i WHERE "
+                                     "i.prop_no=a.prop_no) FROM indi_acct a WHERE a.prop_no=?"),
+                      {row.propNo}, shelf) < 0)
         return failed();
-    if (circ.lendFlag == QLatin1String("1"))
+    if (shelf.text(0, 1) == QLatin1String("1"))
         return refuse(Problem::OnLoan, QStringLiteral("E该书是外借书刊，请还书处理！"));
     if (countAbnormalStatus(row.status))
         return refuse(Problem::Abnormal, QStringLiteral("E该书处于书刊异常状态，请在书刊特别状态处理模块中处理！"));
@@ -284,18 +327,29 @@ BookCount::Outcome BookCount::record(const ItemRow &row, const QString &shelf)
 {
     Session &db = context_.db();
     QueryResult r;
-    if (db.query(QStringLiteral("SELECT COUNT(*) FROM wait_count_lst  WHERE prop_no=") + sqlQuote(row.propNo) +
-                     QStringLiteral(" AND count_batch_no=") + sqlQuote(batch_.number),
-                 r) < 0)
+    if (db.queryBound(QStringLiteral("SELECT COUNT(*) FROM wait_count_lst WHERE prop_no=? AND count_batch_no=?"),
+                      {row.propNo, batch_.number}, r) < 0)
         return failed();
     if (r.text(0, 0).toInt() > 0)
         return refuse(Problem::Counted, QStringLiteral("E该书已经在清点库中"));
+    if (group_) {
+        // The procedure is atomic; the group's savepoint holds the code.
+        if (db.callProc(QStringLiteral("Insert_wait_count_lst ") + sqlQuote(batch_.number) + u',' +
+                        sqlQuote(batch_.location) + u',' + sqlQuote(row.propNo) + u',' + sqlQuote(group_->date)) < 0) {
+            if (context_.errors().oraCode == 1 &&
+                context_.errors().text.toUpper().contains(QLatin1String("PK_WAIT_COUNT_LST")))
+                return refuse(Problem::Counted, QStringLiteral("E该书已经在清点库中"));
+            return failed();
+        }
+        group_->scans.append(current_);
+        group_->rows.append(CountedCopy{row, shelf});
+        return Outcome::Recorded;
+    }
     Transaction tx(db);
     // Another operator's statistics may have closed the batch since it was
     // chosen: a scan into a closed batch would never be counted.
     QueryResult flag;
-    if (db.query(QStringLiteral("SELECT finish_flag FROM count_data WHERE count_batch_no=") + sqlQuote(batch_.number),
-                 flag) < 0) {
+    if (db.query(finishFlagSql(batch_.number), flag) < 0) {
         const ErrorRecord error = context_.errors();
         tx.rollback();
         context_.errors() = error;
@@ -342,19 +396,137 @@ ScanReport BookCount::importFile(const QString &path)
 {
     ProblemFile problems(problemFileFor(path));
     CodeImport import(context_, QStringLiteral("正在导入清点数据……"), QStringLiteral("导入%1个条码，清点到%2册书刊。"));
-    const ScanReport report = import.runFile(path, [&](const QString &code) {
-        const StepOutcome outcome = enter(code).outcome();
-        if (outcome == StepOutcome::Refused && problem_ != Problem::Kept)
-            problems.add(countProblemHeading(problem_) + u'|', code + problemDetail_);
-        return outcome;
-    });
-    if (!problems.isEmpty()) {
-        if (problems.write(context_.codePage()))
-            context_.showMsg(problems.notice());
-        else
-            context_.showMsg(QStringLiteral("E无法写入文件：") + problems.path());
+    // Scans kept from before go first, in order, each on its own.
+    if (!journal_.isEmpty() && !batch_.isEmpty() && !batch_.finished() && reachable())
+        replayJournal();
+    import.setSettle([&] {
+        if (group_)
+            commitGroup(import, false);
+});
+const ScanReport report = import.runFile(path, [&](const QString &code) {
+    const StepOutcome outcome = importStep(code, import);
+    if (outcome == StepOutcome::Refused && problem_ != Problem::Kept)
+        problems.add(countProblemHeading(problem_) + u'|', code + problemDetail_);
+    return outcome;
+});
+if (group_) // not reached: the run settles its last group
+    commitGroup(import, false);
+if (!problems.isEmpty()) {
+    if (problems.write(context_.codePage()))
+        context_.showMsg(problems.notice());
+    else
+        context_.showMsg(QStringLiteral("E无法写入文件：") + problems.path());
+}
+return report;
+} // namespace kestra
+
+bool BookCount::openGroup()
+{
+    if (batch_.isEmpty() || batch_.finished() || !journal_.isEmpty())
+        return false;
+    Session &db = context_.db();
+    if (db.inTransaction() || !reachable())
+        return false;
+    auto group = std::make_unique<ImportGroup>(db);
+    QueryResult flag;
+    // Any trouble here is met again, and said, by the code on its own.
+    if (db.query(finishFlagSql(batch_.number), flag) < 0 || flag.rowCount() == 0 ||
+        flag.text(0, 0) != QLatin1String("0")) {
+        group->tx.rollback();
+        return false;
     }
-    return report;
+    group->date = db.serverDate().left(10);
+    if (group->date.isEmpty()) {
+        group->tx.rollback();
+        return false;
+    }
+    group_ = std::move(group);
+    return true;
+}
+
+StepOutcome BookCount::importStep(const QString &code, CodeImport &import)
+{
+    if (!group_ && !openGroup())
+        return enter(code).outcome();
+    Session &db = context_.db();
+    if (db.savepoint() < 0) {
+        const QString normal = entry_.normalise(code);
+        return dropGroup(import, JournalScan{normal, entry_.inputType(), shelfNo_, modifyShelf_});
+    }
+    const StepOutcome outcome = enter(code).outcome();
+    if (outcome == StepOutcome::Failed && isLostSession(context_.errors().oraCode))
+        return dropGroup(import, current_);
+    const bool recorded = outcome == StepOutcome::Done;
+    if (outcome == StepOutcome::Failed) {
+        // This code alone failed (and was said): it is undone, the codes
+        // before it are committed, and the import stops.
+        const ErrorRecord error = context_.errors();
+        if (db.rollbackToSavepoint() < 0)
+            return dropGroup(import, std::nullopt);
+        commitGroup(import, false);
+        context_.errors() = error;
+        return outcome;
+    }
+    if ((recorded ? db.releaseSavepoint() : db.rollbackToSavepoint()) < 0) {
+        if (!recorded) {
+            // The code's own refusal stands, with its problem line.
+            const Problem problem = problem_;
+            const StepOutcome dropped = dropGroup(import, std::nullopt);
+            problem_ = problem;
+            return dropped == StepOutcome::Failed ? dropped : outcome;
+        }
+        return commitGroup(import, true) == StepOutcome::Done ? outcome : StepOutcome::Failed;
+    }
+    if (group_->age.elapsed() >= kGroupMs || group_->scans.size() >= kGroupCodes) {
+        const StepOutcome committed = commitGroup(import, recorded);
+        if (committed != StepOutcome::Done)
+            return recorded ? committed : outcome;
+    }
+    return outcome;
+}
+
+StepOutcome BookCount::commitGroup(CodeImport &import, bool currentIsLast)
+{
+    const int n = static_cast<int>(group_->scans.size());
+    // A savepoint left failing dooms the group: the commit then fails.
+    if ((n > 0 && logWorkQty(context_, QStringLiteral("304"), n, n, 0) < 0) || group_->tx.commit() < 0) {
+        std::optional<JournalScan> current;
+        if (currentIsLast && !group_->scans.isEmpty()) {
+            current = group_->scans.takeLast();
+            group_->rows.removeLast();
+        }
+        return dropGroup(import, current);
+    }
+    const std::unique_ptr<ImportGroup> group = std::move(group_);
+    rows_.appendAll(group->rows);
+    return StepOutcome::Done;
+}
+
+StepOutcome BookCount::dropGroup(CodeImport &import, const std::optional<JournalScan> &current)
+{
+    const ErrorRecord error = context_.errors();
+    const std::unique_ptr<ImportGroup> group = std::move(group_);
+    group->tx.rollback();
+    context_.errors() = error;
+    if (isLostSession(error.oraCode)) {
+        QList<JournalScan> waiting = group->scans;
+        if (current)
+            waiting.append(*current);
+        const bool saved = journal_.append(waiting);
+        const QString kept =
+            QStringLiteral("数据库连接中断，该书已暂存，连接恢复后写入（暂存%1册）。").arg(journal_.size()) +
+            (saved ? QString() : QStringLiteral("\n暂存文件无法写入：") + journal_.path());
+        for (const JournalScan &scan : std::as_const(group->scans))
+            import.retract(scan.code, StepOutcome::Refused, kept);
+        problem_ = Problem::Kept;
+        if (current)
+            context_.showMsg(u'E' + kept);
+        return StepOutcome::Refused;
+    }
+    for (const JournalScan &scan : std::as_const(group->scans))
+        import.retract(scan.code, StepOutcome::Failed, QStringLiteral("数据库操作失败"));
+    failed();
+    return StepOutcome::Failed;
 }
 
 ScanReport BookCount::undoMarked()

@@ -9,10 +9,13 @@
 #include "kit/TitleCopies.h"
 
 #include <QString>
+#include <memory>
+#include <optional>
 
 namespace kestra {
 
 class AppContext;
+class CodeImport;
 class ProblemFile;
 
 // One row of spdBookLst: a copy this window recorded in the batch.
@@ -52,6 +55,7 @@ public:
     };
 
     BookCount(AppContext &context, const BarcodeSettings &barcode);
+    ~BookCount() override;
 
     ItemEntry &entry() override { return entry_; }
     RowModelBase &listModel() override { return rows_; }
@@ -114,6 +118,11 @@ private:
     Outcome refuse(Problem problem, const QString &message);
     bool correctShelf(const ItemRow &row, const QString &oldShelf);
     Outcome record(const ItemRow &row, const QString &shelf);
+    struct ImportGroup;
+    StepOutcome importStep(const QString &code, CodeImport &import);
+    bool openGroup();
+    StepOutcome commitGroup(CodeImport &import, bool currentIsLast);
+    StepOutcome dropGroup(CodeImport &import, const std::optional<JournalScan> &current);
     ScanReport runImport(const std::function<ScanReport(const std::function<StepOutcome(const QString &)> &)> &run,
                          ProblemFile &problems);
 
@@ -128,7 +137,9 @@ private:
     TitleCopies titleCopies_;
     CountJournal journal_;
     bool replaying_ = false;
-    int expected_ = -1; // the scope's holdings when last counted
+    int expected_ = -1;                  // the scope's holdings when last counted
+    JournalScan current_;                // the code being checked, as the journal would keep it
+    std::unique_ptr<ImportGroup> group_; // the import's open group
 };
 
 } // namespace kestra

@@ -34,6 +34,12 @@ bool CountJournal::append(const JournalScan &scan)
     return save();
 }
 
+bool CountJournal::append(const QList<JournalScan> &scans)
+{
+    scans_.append(scans);
+    return save();
+}
+
 bool CountJournal::dropFirst(int count)
 {
     scans_.remove(0, qMin(count, size()));

@@ -34,6 +34,7 @@ public:
     // False when the file cannot be written (the scan is still kept in
     // memory).
     bool append(const JournalScan &scan);
+    bool append(const QList<JournalScan> &scans);
     // The first `count` scans were written: they leave the journal.
     bool dropFirst(int count);
 

@@ -49,6 +49,7 @@ ScanReport CodeImport::run(const QStringList &codes, const Step &step)
     const int total = static_cast<int>(codes.size());
     Prompter &prompter = context_.prompter();
     prompter.beginProgress(progress_, total);
+    running_ = &report;
     {
         MessageCollector collected(context_);
         for (int i = 0; i < total; ++i) {
@@ -73,7 +74,10 @@ ScanReport CodeImport::run(const QStringList &codes, const Step &step)
             if (outcome == StepOutcome::Failed)
                 break;
         }
+        if (settle_)
+            settle_();
     }
+    running_ = nullptr;
     // The codes read: a stopped import still names them all.
     report.codes = total;
     prompter.stepProgress(total);
@@ -87,6 +91,18 @@ ScanReport CodeImport::run(const QStringList &codes, const Step &step)
             context_.showMsg(QStringLiteral("E无法写入文件：") + problems_->path());
     }
     return report;
+}
+
+void CodeImport::retract(const QString &code, StepOutcome now, const QString &reason)
+{
+    if (running_ == nullptr || running_->done == 0 || now == StepOutcome::Done)
+        return;
+    --running_->done;
+    running_->add(now);
+    --running_->codes; // counted once already
+    running_->reasons.append(code + QStringLiteral("：") + reason);
+    if (problems_ != nullptr)
+        problems_->add(reason + QStringLiteral("："), code);
 }
 
 QString CodeImport::summary(const ScanReport &report) const

@@ -30,6 +30,14 @@ public:
     // The reason written before a code the step refused without a message.
     static QString declinedReason() { return QStringLiteral("未确认"); }
 
+    // For a step that commits its writes in groups: `settle` runs once the
+    // codes are gone through (all of them, or stopped) and before the
+    // summary, to commit what waits; a code that was taken but could not be
+    // written after all is taken back with retract(), during the run or from
+    // settle.
+    void setSettle(std::function<void()> settle) { settle_ = std::move(settle); }
+    void retract(const QString &code, StepOutcome now, const QString &reason);
+
     // Asks for the file ("导入文件", in the DAT folder) and runs it; an
     // empty report when the person chose none.
     ScanReport chooseAndRun(const Step &step);
@@ -45,6 +53,8 @@ private:
     QString summary_;
     int column_ = 0;
     ProblemFile *problems_ = nullptr;
+    std::function<void()> settle_;
+    ScanReport *running_ = nullptr; // the report of the run going on
 };
 
 } // namespace kestra

@@ -119,6 +119,17 @@ public:
         marks_.append(false);
         endInsertRows();
     }
+    // Many rows at once: one insertion for the views.
+    void appendAll(const QList<T> &more)
+    {
+        if (more.isEmpty())
+            return;
+        const int at = count();
+        beginInsertRows(QModelIndex(), at, at + static_cast<int>(more.size()) - 1);
+        rows_.append(more);
+        marks_.append(QList<bool>(more.size(), false));
+        endInsertRows();
+    }
     void remove(int row)
     {
         if (row < 0 || row >= count())

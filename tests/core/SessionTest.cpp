@@ -454,6 +454,60 @@ private Q_SLOTS:
         QCOMPARE(seenElsewhere(), 1);
     }
 
+    // A savepoint lets one part of a long transaction fail alone: what came
+    // after it is undone (a procedure's and a failed statement's included,
+    // and an inner scope's rollback no longer dooms the whole), what came
+    // before stays, and the transaction goes on to commit.
+    void savepointUndoesOnePart_data() { addBackendRows(); }
+    void savepointUndoesOnePart()
+    {
+        QFETCH(int, backend);
+        OPEN_FIXTURE(f, backend);
+        Session &s = *f.session;
+        f.tc.context().setServerClock(&s);
+        const auto insert = [&](const char *no) {
+            return s.execute(QStringLiteral("insert into marc(marc_rec_no) values('%1')").arg(QLatin1String(no)));
+        };
+        QCOMPARE(s.savepoint(), -1); // no transaction
+        {
+            Transaction tx(s);
+            QCOMPARE(insert("A"), 0);
+            QCOMPARE(s.savepoint(), 0);
+            QCOMPARE(insert("B"), 0);
+            {
+                Transaction inner(s);
+                QCOMPARE(insert("C"), 0);
+                inner.rollback();
+            }
+            QCOMPARE(insert("A"), -1); // a statement failing inside the part
+            QCOMPARE(s.rollbackToSavepoint(), 0);
+            QCOMPARE(s.savepoint(), 0);
+            QCOMPARE(insert("D"), 0);
+            QCOMPARE(s.releaseSavepoint(), 0);
+            QCOMPARE(s.savepoint(), 0);
+            QCOMPARE(insert("E"), 0);
+            QCOMPARE(s.rollbackToSavepoint(), 0);
+            QCOMPARE(insert("F"), 0);
+            QCOMPARE(tx.commit(), 0);
+        }
+        QCOMPARE(f.one(QStringLiteral("select count(*) from marc")), QStringLiteral("3"));
+        QCOMPARE(f.one(QStringLiteral("select min(marc_rec_no)||max(marc_rec_no) from marc")), QStringLiteral("AF"));
+        QCOMPARE(f.one(QStringLiteral("select count(*) from marc where marc_rec_no='D'")), QStringLiteral("1"));
+        {
+            // Ending it inside an inner scope would cut that scope in two:
+            // refused, and nothing of the transaction is saved.
+            Transaction tx(s);
+            QCOMPARE(s.savepoint(), 0);
+            QCOMPARE(insert("G"), 0);
+            {
+                Transaction inner(s);
+                QCOMPARE(s.rollbackToSavepoint(), -1);
+            }
+            QCOMPARE(tx.commit(), -1);
+        }
+        QCOMPARE(f.one(QStringLiteral("select count(*) from marc")), QStringLiteral("3"));
+    }
+
     // A COMMIT that fails is undone, so the next operation starts clean and
     // its commit means what it says. SQLite: a reader holds the file while
     // the journal is not WAL. PostgreSQL: a transaction the server failed

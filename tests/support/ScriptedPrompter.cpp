@@ -68,8 +68,10 @@ void ScriptedPrompter::beginProgress(const QString &, int)
     progressSteps_ = 0;
 }
 
-bool ScriptedPrompter::stepProgress(int)
+bool ScriptedPrompter::stepProgress(int value)
 {
+    if (onStep_)
+        onStep_(value);
     ++progressSteps_;
     return stopAt_ < 0 || progressSteps_ < stopAt_;
 }

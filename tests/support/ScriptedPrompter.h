@@ -57,6 +57,8 @@ public:
 
     // Makes stepProgress answer "stop" from the given step on.
     void stopProgressAt(int step) { stopAt_ = step; }
+    // Runs at each step of a progress (the value given), before it answers.
+    void onStep(std::function<void(int value)> hook) { onStep_ = std::move(hook); }
 
 private:
     QList<Shown> shown_;
@@ -68,6 +70,7 @@ private:
     int stopAt_ = -1;
     bool busy_ = false;
     std::function<void(const QString &)> onQuestion_;
+    std::function<void(int)> onStep_;
 };
 
 // Records the sounds a test asked for.
