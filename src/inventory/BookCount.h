@@ -123,8 +123,6 @@ private:
     bool openGroup();
     StepOutcome commitGroup(CodeImport &import, bool currentIsLast);
     StepOutcome dropGroup(CodeImport &import, const std::optional<JournalScan> &current);
-    ScanReport runImport(const std::function<ScanReport(const std::function<StepOutcome(const QString &)> &)> &run,
-                         ProblemFile &problems);
 
     AppContext &context_;
     ItemEntry entry_;
