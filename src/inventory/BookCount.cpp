@@ -395,30 +395,30 @@ ScanReport BookCount::importCodes()
 ScanReport BookCount::importFile(const QString &path)
 {
     ProblemFile problems(problemFileFor(path));
-    CodeImport import(context_, QStringLiteral("正在导入清点数据……"), QStringLiteral("导入%1个条码，清点到%2册书刊。"));
+    CodeImport codes(context_, QStringLiteral("正在导入清点数据……"), QStringLiteral("导入%1个条码，清点到%2册书刊。"));
     // Scans kept from before go first, in order, each on its own.
     if (!journal_.isEmpty() && !batch_.isEmpty() && !batch_.finished() && reachable())
         replayJournal();
-    import.setSettle([&] {
+    codes.setSettle([&] {
         if (group_)
-            commitGroup(import, false);
-});
-const ScanReport report = import.runFile(path, [&](const QString &code) {
-    const StepOutcome outcome = importStep(code, import);
-    if (outcome == StepOutcome::Refused && problem_ != Problem::Kept)
-        problems.add(countProblemHeading(problem_) + u'|', code + problemDetail_);
-    return outcome;
-});
-if (group_) // not reached: the run settles its last group
-    commitGroup(import, false);
-if (!problems.isEmpty()) {
-    if (problems.write(context_.codePage()))
-        context_.showMsg(problems.notice());
-    else
-        context_.showMsg(QStringLiteral("E无法写入文件：") + problems.path());
+            commitGroup(codes, false);
+    });
+    const ScanReport report = codes.runFile(path, [&](const QString &code) {
+        const StepOutcome outcome = importStep(code, codes);
+        if (outcome == StepOutcome::Refused && problem_ != Problem::Kept)
+            problems.add(countProblemHeading(problem_) + u'|', code + problemDetail_);
+        return outcome;
+    });
+    if (group_) // not reached: the run settles its last group
+        commitGroup(codes, false);
+    if (!problems.isEmpty()) {
+        if (problems.write(context_.codePage()))
+            context_.showMsg(problems.notice());
+        else
+            context_.showMsg(QStringLiteral("E无法写入文件：") + problems.path());
+    }
+    return report;
 }
-return report;
-} // namespace kestra
 
 bool BookCount::openGroup()
 {
