@@ -1,6 +1,7 @@
 #include "db/PgBackend.h"
 
 #include "db/OraError.h"
+#include "db/PgResultGuard.h"
 
 #include <libpq-fe.h>
 
@@ -59,11 +60,6 @@ LinkSettings linkSettings(int timeoutMs)
     return {QByteArray::number(std::max(ms / 3000, 1)), QByteArray::number(std::max(ms / 6000, 1)),
             QByteArray::number(ms)};
 }
-
-struct ResultGuard {
-    PGresult *result = nullptr;
-    ~ResultGuard() { PQclear(result); }
-};
 
 QString textOf(const char *s)
 {
@@ -255,7 +251,7 @@ bool PgBackend::command(const QString &sql, DbError &error)
     if (sql == QLatin1String("ROLLBACK") && PQtransactionStatus(conn_) == PQTRANS_IDLE)
         return true;
     running_ = sql;
-    ResultGuard guard{PQexec(conn_, sql.toUtf8().constData())};
+    PgResultGuard guard{PQexec(conn_, sql.toUtf8().constData())};
     if (!checkResult(guard.result, error))
         return false;
     if (begins)
@@ -266,90 +262,6 @@ bool PgBackend::command(const QString &sql, DbError &error)
         error = ora::rolledBack(QStringLiteral("the server answered COMMIT with ROLLBACK"));
         return false;
     }
-    return true;
-}
-
-bool PgBackend::beginProcedure(bool ownTransaction, DbError &error)
-{
-    if (queueing_) {
-        procedureMark_ = queue_.size();
-        procedureSent_ = false;
-        return true;
-    }
-    if (ownTransaction)
-        return command(QStringLiteral("BEGIN"), error);
-    // The statement savepoint serves the procedure too. It is re-set in the
-    // same round trip as the procedure's first statement (and the next
-    // statement releases it); a procedure that sends nothing needs none.
-    owedSavepoint_ = statementSavepoint_ ? QList<QByteArray>{"RELEASE SAVEPOINT kestra_stmt", "SAVEPOINT kestra_stmt"}
-                                         : QList<QByteArray>{"SAVEPOINT kestra_stmt"};
-    return true;
-}
-
-bool PgBackend::endProcedure(bool ownTransaction, bool succeeded, DbError &error)
-{
-    if (queueing_) {
-        // What it queued and nothing has sent yet is taken back. A part
-        // that went out with a read cannot be: the commit then fails.
-        if (!succeeded && !procedureSent_)
-            queue_.resize(std::min(procedureMark_, queue_.size()));
-        else if (!succeeded)
-            enqueue(QStringLiteral("SELECT kestra_refuse(?)"),
-                    {QStringLiteral("ORA-02091: transaction rolled back (a procedure failed after part of it was "
-                                    "sent)")},
-                    false);
-        return true;
-    }
-    if (ownTransaction)
-        return succeeded ? commitOrUndo(error) : command(QStringLiteral("ROLLBACK"), error);
-    if (!owedSavepoint_.isEmpty()) {
-        owedSavepoint_.clear(); // nothing was sent, nothing to undo
-        return true;
-    }
-    if (!succeeded && conn_ != nullptr && PQstatus(conn_) == CONNECTION_OK)
-        return command(QStringLiteral("ROLLBACK TO SAVEPOINT kestra_stmt"), error);
-    return true;
-}
-
-bool PgBackend::savepoint(const QString &name, DbError &error)
-{
-    if (queueing_ || !inTransaction()) {
-        error = ora::make(ora::UserDefined, QStringLiteral("a savepoint needs an open transaction that sends at once"));
-        return false;
-    }
-    const QString text = (statementSavepoint_ ? QStringLiteral("RELEASE SAVEPOINT kestra_stmt; ") : QString()) +
-                         QStringLiteral("SAVEPOINT ") + name;
-    if (!command(text, error))
-        return false;
-    statementSavepoint_ = false;
-    return true;
-}
-
-bool PgBackend::rollbackToSavepoint(const QString &name, DbError &error)
-{
-    const bool undone =
-        command(QStringLiteral("ROLLBACK TO SAVEPOINT ") + name + QStringLiteral("; RELEASE SAVEPOINT ") + name, error);
-    statementSavepoint_ = false;
-    return undone;
-}
-
-bool PgBackend::releaseSavepoint(const QString &name, DbError &error)
-{
-    const bool released = command(QStringLiteral("RELEASE SAVEPOINT ") + name, error);
-    statementSavepoint_ = false;
-    return released;
-}
-
-bool PgBackend::settleSavepoint(DbError &error)
-{
-    if (owedSavepoint_.isEmpty())
-        return true;
-    const QByteArray text = owedSavepoint_.join("; ");
-    owedSavepoint_.clear();
-    ResultGuard guard{PQexec(conn_, text.constData())};
-    if (!checkResult(guard.result, error))
-        return false;
-    statementSavepoint_ = true;
     return true;
 }
 
@@ -494,7 +406,7 @@ static QueryResult pgQueryResult(PGresult *res)
 
 bool PgBackend::nativeQuery(const QString &sql, QueryResult &result, DbError &error)
 {
-    ResultGuard guard{queueing_ ? behindQueue(queued(sql, {}, false), error) : protectedExec(sql, error)};
+    PgResultGuard guard{queueing_ ? behindQueue(queued(sql, {}, false), error) : protectedExec(sql, error)};
     if (guard.result == nullptr)
         return false;
     result = pgQueryResult(guard.result);
@@ -531,7 +443,7 @@ bool PgBackend::nativeExec(const QString &sql, DbError &error)
         enqueue(sql, {}, false);
         return true;
     }
-    ResultGuard guard{protectedExec(sql, error)};
+    PgResultGuard guard{protectedExec(sql, error)};
     return guard.result != nullptr;
 }
 
@@ -596,7 +508,7 @@ bool PgBackend::exec(const QString &sql, const QVariantList &params, DbError &er
         enqueue(sql, params, true);
         return true;
     }
-    ResultGuard guard{execParams(sql, params, error)};
+    PgResultGuard guard{execParams(sql, params, error)};
     if (guard.result == nullptr)
         return false;
     if (changed != nullptr)
@@ -606,7 +518,7 @@ bool PgBackend::exec(const QString &sql, const QVariantList &params, DbError &er
 
 bool PgBackend::select(const QString &sql, const QVariantList &params, QList<Row> &rows, DbError &error)
 {
-    ResultGuard guard{execParams(sql, params, error)};
+    PgResultGuard guard{execParams(sql, params, error)};
     if (guard.result == nullptr)
         return false;
     PGresult *res = guard.result;
