@@ -10,6 +10,7 @@
 #include "marc/MarcText.h"
 #include "records/BookInfoSql.h"
 
+#include <QDate>
 #include <QHash>
 
 namespace kestra {
@@ -304,7 +305,37 @@ QString BookInfo::tabSql(const QString &key) const
         filter.propNo = propNo_;
         filter.barCode = barCode_;
     }
-    return book_info_sql::tab(key, marcRecNo_, filter);
+    return book_info_sql::tab(key, marcRecNo_, filter, {period_.lentSince, period_.returnedSince});
+}
+
+const QList<PeriodChoice> &BookInfo::periodChoices()
+{
+    static const QList<PeriodChoice> choices{{QStringLiteral("全部"), 0},       {QStringLiteral("最近一个月"), 1},
+                                             {QStringLiteral("最近三个月"), 3}, {QStringLiteral("最近半年"), 6},
+                                             {QStringLiteral("最近一年"), 12},  {QStringLiteral("最近三年"), 36}};
+    return choices;
+}
+
+QString BookInfo::monthsBack(int months)
+{
+    if (months <= 0)
+        return QString();
+    // The server's day, as every date the loans carry; this workstation's
+    // when the server cannot say.
+    QDate today = QDate::fromString(context_.db().serverDate().left(10), Qt::ISODate);
+    if (!today.isValid())
+        today = QDate::currentDate();
+    return today.addMonths(-months).toString(Qt::ISODate);
+}
+
+void BookInfo::setLendPeriod(int months)
+{
+    period_.lentSince = monthsBack(months);
+}
+
+void BookInfo::setReturnPeriod(int months)
+{
+    period_.returnedSince = monthsBack(months);
 }
 
 int BookInfo::loadTab(const QString &key)

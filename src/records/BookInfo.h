@@ -27,6 +27,13 @@ struct QuickIndex {
     QString name;
 };
 
+// A loan-period choice of the record window: its caption and how many
+// months back it reaches (0: every loan).
+struct PeriodChoice {
+    QString name;
+    int months = 0;
+};
+
 // A line of the MARC and the short views: a label and its text.
 struct RecordLine {
     QString label;
@@ -69,6 +76,15 @@ public:
     void setOnly(bool only) { only_ = only; }
     bool only() const { return only_; }
 
+    // The loan-period choices "借阅时间范围" (current loans and the history
+    // by loan date) and "还书时间范围" (the history by return date), counted
+    // back from the server's date; 0 months shows every loan.
+    static const QList<PeriodChoice> &periodChoices();
+    void setLendPeriod(int months);
+    void setReturnPeriod(int months);
+    const QString &lentSince() const { return period_.lentSince; }
+    const QString &returnedSince() const { return period_.returnedSince; }
+
     // The statement of a grid tab for the current record and chkOnly;
     // empty for MarcInfo, Simple and an unknown key.
     QString tabSql(const QString &key) const;
@@ -91,6 +107,7 @@ private:
     struct Models;
 
     void clearTabs();
+    QString monthsBack(int months);
     int loadLines(const QString &key);
 
     AppContext &context_;
@@ -100,6 +117,10 @@ private:
     QString barCode_;
     QueryResult summary_;
     bool only_ = false;
+    struct {
+        QString lentSince;
+        QString returnedSince;
+    } period_;
 };
 
 } // namespace kestra

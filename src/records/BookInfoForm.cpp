@@ -55,7 +55,7 @@ BookInfoForm::BookInfoForm(AppContext &context, UserSettingsStore &settings, QWi
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(search);
     layout->addWidget(lblTitle_);
-    layout->addWidget(chkOnly_);
+    layout->addLayout(buildFilterRow());
     layout->addWidget(tbsBookInfo_);
     layout->addWidget(vsInfo_, 1);
     layout->addLayout(makeFootRow({output_->makeButton(this)}, {}));
@@ -66,6 +66,36 @@ BookInfoForm::BookInfoForm(AppContext &context, UserSettingsStore &settings, QWi
         currentTabChanged(tbsBookInfo_->currentIndex());
     });
     resize(900, 560);
+}
+
+QHBoxLayout *BookInfoForm::buildFilterRow()
+{
+    const auto choices = [this](const QString &name) {
+        auto *box = new QComboBox(this);
+        box->setObjectName(name);
+        for (const PeriodChoice &choice : BookInfo::periodChoices())
+            box->addItem(choice.name, choice.months);
+        return box;
+    };
+    cboLendPeriod_ = choices(QStringLiteral("cboLendPeriod"));
+    cboReturnPeriod_ = choices(QStringLiteral("cboReturnPeriod"));
+    connect(cboLendPeriod_, &QComboBox::currentIndexChanged, this, [this]() {
+        info_.setLendPeriod(cboLendPeriod_->currentData().toInt());
+        currentTabChanged(tbsBookInfo_->currentIndex());
+    });
+    connect(cboReturnPeriod_, &QComboBox::currentIndexChanged, this, [this]() {
+        info_.setReturnPeriod(cboReturnPeriod_->currentData().toInt());
+        currentTabChanged(tbsBookInfo_->currentIndex());
+    });
+
+    auto *row = new QHBoxLayout;
+    row->addWidget(chkOnly_);
+    row->addStretch(1);
+    row->addWidget(new QLabel(QStringLiteral("借阅时间范围"), this));
+    row->addWidget(cboLendPeriod_);
+    row->addWidget(new QLabel(QStringLiteral("还书时间范围"), this));
+    row->addWidget(cboReturnPeriod_);
+    return row;
 }
 
 QWidget *BookInfoForm::buildSearchRow()

@@ -7,6 +7,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QTabBar;
@@ -20,7 +21,8 @@ class UserSettingsStore;
 // frmBookInfo (书刊信息查询): the widgets over BookInfo. Controls keep the
 // suite's names: the quick search cboQuickSearch (its last choice kept in
 // the per-user setting QuickList of section Settings), txtQuickSearch and
-// cmdQuickSearch; chkOnly; the record line lblTitle; the tab strip
+// cmdQuickSearch; chkOnly; the loan-period choices cboLendPeriod
+// (借阅时间范围) and cboReturnPeriod (还书时间范围); the record line lblTitle; the tab strip
 // tbsBookInfo (each tab's key as its data) over the grid vsInfo, which
 // exports and prints through its context menu and cmdOutput.
 //
@@ -40,6 +42,7 @@ public:
 
 private:
     QWidget *buildSearchRow();
+    QHBoxLayout *buildFilterRow();
     void runQuickSearch();
     void recordChanged();
     void currentTabChanged(int index);
@@ -49,6 +52,8 @@ private:
     QComboBox *cboQuickSearch_ = nullptr;
     QLineEdit *txtQuickSearch_ = nullptr;
     QCheckBox *chkOnly_ = nullptr;
+    QComboBox *cboLendPeriod_ = nullptr;
+    QComboBox *cboReturnPeriod_ = nullptr;
     QLabel *lblTitle_ = nullptr;
     QTabBar *tbsBookInfo_ = nullptr;
     QTableView *vsInfo_ = nullptr;

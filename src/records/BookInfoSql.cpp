@@ -28,16 +28,21 @@ QString copyFilter(const QString &copy, const CopyFilter &filter)
 // The circulation tabs over item and reader: the rows of table t joined by
 // accession number and card, for record R.
 QString circulation(const QString &columns, const QString &table, const QString &order, const QString &r,
-                    const CopyFilter &filter)
+                    const CopyFilter &filter, const QString &condition = QString())
 {
     return copyReaderColumns(QStringLiteral("item"), QStringLiteral("location")) + columns + QStringLiteral(" FROM ") +
            table +
            QStringLiteral(" t JOIN item ON item.prop_no = t.prop_no LEFT JOIN reader ON reader.cert_id = "
                           "t.cert_id WHERE item.marc_rec_no = ") +
-           r + copyFilter(QStringLiteral("item"), filter) + QStringLiteral(" ORDER BY ") + order;
+           r + copyFilter(QStringLiteral("item"), filter) + condition + QStringLiteral(" ORDER BY ") + order;
 }
 
-QString history(const QString &table, const QString &r, const CopyFilter &filter)
+QString since(const QString &column, const QString &date)
+{
+    return date.isEmpty() ? QString() : QStringLiteral(" AND ") + column + QStringLiteral(" >= ") + sqlQuote(date);
+}
+
+QString history(const QString &table, const QString &r, const CopyFilter &filter, const LoanPeriod &period)
 {
     return copyReaderColumns(QStringLiteral("item"), QStringLiteral("location")) +
            QStringLiteral(", reader.dept, h.lend_date, h.ret_date, h.excd_days, h.renew_date, h.renew_times, "
@@ -47,7 +52,9 @@ QString history(const QString &table, const QString &r, const CopyFilter &filter
            table +
            QStringLiteral(" h JOIN item ON item.prop_no = h.prop_no_f JOIN reader ON reader.cert_id = h.cert_id_f "
                           "WHERE item.marc_rec_no = ") +
-           r + QStringLiteral(" AND h.ret_date IS NOT NULL") + copyFilter(QStringLiteral("item"), filter);
+           r + QStringLiteral(" AND h.ret_date IS NOT NULL") + copyFilter(QStringLiteral("item"), filter) +
+           since(QStringLiteral("h.lend_date"), period.lentSince) +
+           since(QStringLiteral("h.ret_date"), period.returnedSince);
 }
 
 } // namespace
@@ -60,7 +67,7 @@ QString summary(const QString &marcRecNo)
            sqlQuote(marcRecNo);
 }
 
-QString tab(const QString &key, const QString &marcRecNo, const CopyFilter &f)
+QString tab(const QString &key, const QString &marcRecNo, const CopyFilter &f, const LoanPeriod &period)
 {
     const QString r = sqlQuote(marcRecNo);
     if (key == u"BaseInfo")
@@ -86,12 +93,13 @@ QString tab(const QString &key, const QString &marcRecNo, const CopyFilter &f)
         return circulation(QStringLiteral(", reader.dept, reader.occupation, t.lend_date, t.norm_ret_date, "
                                           "t.renew_date, t.renew_times, t.asback_date, t.asback_times, t.attachment, "
                                           "t.resp_wkr, t.rule_no_f, reader.code08, t.pda_flag"),
-                           QStringLiteral("lend_lst"), QStringLiteral("t.lend_date DESC"), r, f);
+                           QStringLiteral("lend_lst"), QStringLiteral("t.lend_date DESC"), r, f,
+                           since(QStringLiteral("t.lend_date"), period.lentSince));
     if (key == u"LendHistory")
         // The archived history is read the same way; the ninth column is
         // the return date.
-        return history(QStringLiteral("lend_hist"), r, f) + QStringLiteral(" UNION ALL ") +
-               history(QStringLiteral("lend_hist_bak"), r, f) + QStringLiteral(" ORDER BY 9 DESC");
+        return history(QStringLiteral("lend_hist"), r, f, period) + QStringLiteral(" UNION ALL ") +
+               history(QStringLiteral("lend_hist_bak"), r, f, period) + QStringLiteral(" ORDER BY 9 DESC");
     if (key == u"PregInfo")
         return QStringLiteral("SELECT p.call_no, p.location, p.preg_date, p.preg_end_date, p.preg_keep_days, "
                               "reader.cert_id, reader.name, p.preg_no, p.take_location, p.preg_send_addr, "

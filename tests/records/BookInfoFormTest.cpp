@@ -12,6 +12,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDate>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -99,6 +100,20 @@ private Q_SLOTS:
         chkOnly->setChecked(true);
         QCOMPARE(vsInfo->model()->rowCount(), 1);
         QCOMPARE(cellText(vsInfo, 0, 1), QStringLiteral("P2"));
+        // The loan-period choices reach the controller and back.
+        auto *cboLend = child<QComboBox>(form, "cboLendPeriod");
+        auto *cboReturn = child<QComboBox>(form, "cboReturnPeriod");
+        cboLend->setCurrentIndex(cboLend->findText(QStringLiteral("最近一年")));
+        cboReturn->setCurrentIndex(cboReturn->findText(QStringLiteral("最近一个月")));
+        const auto daysBack = [](const QString &date) {
+            return QDate::fromString(date, Qt::ISODate).daysTo(QDate::currentDate());
+        };
+        QVERIFY(daysBack(form->controller().lentSince()) >= 365 && daysBack(form->controller().lentSince()) <= 367);
+        QVERIFY(daysBack(form->controller().returnedSince()) >= 28 &&
+                daysBack(form->controller().returnedSince()) <= 32);
+        QCOMPARE(vsInfo->model()->rowCount(), 1);
+        cboLend->setCurrentIndex(0);
+        QVERIFY(form->controller().lentSince().isEmpty());
 
         // A record that is not there leaves the window as it was.
         window.main->openForm(QStringLiteral("frmBookInfo"), {{QStringLiteral("marcRecNo"), QStringLiteral("M404")}});

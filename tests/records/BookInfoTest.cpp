@@ -6,10 +6,12 @@
 
 #include "records/BookInfo.h"
 #include "copies/ItemCodes.h"
+#include "core/Session.h"
 #include "items/CopyTestLib.h"
 #include "records/BookInfoSql.h"
 #include "support/TestRunner.h"
 
+#include <QDate>
 #include <QTest>
 
 using namespace kestra;
@@ -158,6 +160,47 @@ private Q_SLOTS:
         info.setOnly(true);
         QCOMPARE(loaded(info, u"LendHistory"_qs, p), QStringList{"P1"});
         QCOMPARE(loaded(info, u"Transport"_qs, p), QStringList());
+        QCOMPARE(lib.f.prompter().texts(), QStringList());
+    }
+
+    // The loan-period choices count back from the server's day: loans lent
+    // within the period in both loan tabs, returns within it in the history.
+    void loanPeriodChoices_data() { addBackendRows(); }
+    void loanPeriodChoices()
+    {
+        OPEN_LIB(lib);
+        QVERIFY(seed(lib));
+        const QDate today = QDate::currentDate();
+        const auto day = [&today](int back) { return sqlQuote(today.addDays(-back).toString(Qt::ISODate)); };
+        QVERIFY(lib.f.exec(u"UPDATE lend_lst SET lend_date="_qs + day(10) + u" WHERE prop_no='P1'"_qs));
+        QVERIFY(
+            lib.f.exec(u"INSERT INTO lend_lst (prop_no,cert_id,lend_date) VALUES ('P3','R1',"_qs + day(400) + u')'));
+        QVERIFY(lib.f.exec(u"UPDATE lend_hist SET lend_date="_qs + day(300) + u",ret_date="_qs + day(200) +
+                           u" WHERE ret_date IS NOT NULL"_qs));
+        QVERIFY(lib.f.exec(u"UPDATE lend_hist_bak SET lend_date="_qs + day(40) + u",ret_date="_qs + day(5)));
+        BookInfo info(lib.f.context());
+        QCOMPARE(info.open(QStringLiteral("M1")), BookInfo::Opened::Shown);
+        const QString p = QStringLiteral("财产号");
+        const auto months = [](const QString &name) {
+            for (const PeriodChoice &c : BookInfo::periodChoices())
+                if (c.name == name)
+                    return c.months;
+            return -1;
+        };
+        QCOMPARE(BookInfo::periodChoices().first().months, 0);
+
+        QCOMPARE(loaded(info, u"LendInfo"_qs, p), (QStringList{"P1", "P3"}));
+        info.setLendPeriod(months(u"最近一年"_qs));
+        QCOMPARE(loaded(info, u"LendInfo"_qs, p), QStringList{"P1"});
+        QCOMPARE(loaded(info, u"LendHistory"_qs, p), (QStringList{"P3", "P1"}));
+        info.setLendPeriod(months(u"最近三个月"_qs));
+        QCOMPARE(loaded(info, u"LendHistory"_qs, p), QStringList{"P3"});
+        info.setLendPeriod(0);
+        info.setReturnPeriod(months(u"最近一个月"_qs));
+        QCOMPARE(loaded(info, u"LendHistory"_qs, p), QStringList{"P3"});
+        QCOMPARE(loaded(info, u"LendInfo"_qs, p), (QStringList{"P1", "P3"})); // current loans have no return
+        info.setReturnPeriod(0);
+        QCOMPARE(loaded(info, u"LendHistory"_qs, p), (QStringList{"P3", "P1"}));
         QCOMPARE(lib.f.prompter().texts(), QStringList());
     }
 
