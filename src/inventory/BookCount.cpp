@@ -425,7 +425,9 @@ ScanReport BookCount::undoMarked()
     if (context_.showMsg(QStringLiteral("Q是否确认对选择图书的取消操作？")) != AnswerOk)
         return {};
     Session &db = context_.db();
-    Transaction tx(db);
+    // Queued: on PostgreSQL the deletes of every marked copy go out with the
+    // commit, in one round trip however many were marked.
+    Transaction tx(db, Transaction::Writes::Queued);
     for (int row : marked) {
         if (db.callProc(QStringLiteral("Delete01_wait_count_lst ") + sqlQuote(batch_.number) + u',' +
                         sqlQuote(rows_.at(row).row.propNo)) < 0) {
