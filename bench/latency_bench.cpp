@@ -10,7 +10,10 @@
 // each (after 3 that warm the caches):
 // - status: the status change of one copy (BookState::enter with a barcode);
 // - batch: the entry of one copy into a repair batch (BookDeal::enter);
-// - transfer: the transfer of one copy from a list (transferCopies).
+// - transfer: the transfer of one copy from a list (transferCopies);
+// - stocktake-scan: the stock-taking scan of one copy into a count batch
+//   (BookCount::enter with a barcode: the lookup, the checks, the record
+//   with its workload).
 // Lines: BENCH <name>-<operation> rtt_ms=<r> median_ms=... round_trips=...
 
 #include "BenchSupport.h"
@@ -19,6 +22,7 @@
 #include "core/AppContext.h"
 #include "core/Session.h"
 #include "db/Backends.h"
+#include "inventory/BookCount.h"
 #include "items/BookDeal.h"
 #include "items/BookState.h"
 #include "items/Transfer.h"
@@ -106,7 +110,7 @@ int main(int argc, char *argv[])
                                   "(item.book_lend_flag IS NULL OR item.book_lend_flag='0') ORDER BY 2")
                        .arg(sqlQuote(home)));
     const int perOperation = static_cast<int>(rtts.size()) * (count + kWarm);
-    if (lendable.rowCount() < 3 * perOperation) {
+    if (lendable.rowCount() < 4 * perOperation) {
         std::fprintf(stderr, "only %d lendable copies at %s\n", lendable.rowCount(), qUtf8Printable(home));
         return 1;
     }
@@ -123,7 +127,10 @@ int main(int argc, char *argv[])
     if (picker.createDealBatch(home, QStringLiteral("BENCH-LAT"), QStringLiteral("bench")) != 0 ||
         !run(db, QStringLiteral("INSERT INTO goto_batch (batch_no,batch_type,src_loca,dst_loca,doc_type_code,"
                                 "deal_date,wkr_no) VALUES ('BENCH-LATT','3',%1,%2,'AA','2026-01-01','DC01')")
-                     .arg(sqlQuote(home), sqlQuote(elsewhere))))
+                     .arg(sqlQuote(home), sqlQuote(elsewhere))) ||
+        db.callProc(
+            QStringLiteral("insert_count_data '2026-01-01',%1,NULL,'0',NULL,'DC01','BENCH-LATC'").arg(sqlQuote(home))) <
+            0)
         return 1;
 
     // From here on the client talks to the server through the relay.
@@ -150,6 +157,9 @@ int main(int argc, char *argv[])
         return 1;
     repair.fee = QStringLiteral("5");
     const TransferPlan plan{home, elsewhere, QString(), QString(), QStringLiteral("BENCH-LATT")};
+    BookCount stocktake(context, BarcodeSettings{});
+    if (stocktake.chooseBatch(QStringLiteral("BENCH-LATC")) != 0)
+        return 1;
     int offset = 0;
     for (const QString &r : rtts) {
         const double rtt = r.toDouble();
@@ -161,7 +171,9 @@ int main(int argc, char *argv[])
                     [&](int i) { return status.enter(code(0, at + i)).done == 1; }) &&
             measure(relay, name, "batch", rtt, count, [&](int i) { return repair.enter(code(1, at + i)).done == 1; }) &&
             measure(relay, name, "transfer", rtt, count,
-                    [&](int i) { return transferCopies(context, plan, {prop(2, at + i)}).done == 1; });
+                    [&](int i) { return transferCopies(context, plan, {prop(2, at + i)}).done == 1; }) &&
+            measure(relay, name, "stocktake-scan", rtt, count,
+                    [&](int i) { return stocktake.enter(code(3, at + i)).done == 1; });
         if (!ok) {
             std::fprintf(stderr, "%s\n", qUtf8Printable(context.errors().text));
             return 1;

@@ -122,10 +122,12 @@ Entry ItemEntry::lookup(const QString &code, InputType type)
     e.code = code;
     if (code.isEmpty())
         return e;
-    const int found = readItemRow(context_.db(), code, type, e.row, readCirculation_);
+    const QStringList along = along_ ? along_(code, type) : QStringList();
+    const int found = readItemRow(context_.db(), code, type, e.row, readCirculation_, along, e.along);
     if (found < 0) {
         e.status = Entry::Status::Failed;
-        context_.db().showDbError();
+        if (showFailure_)
+            context_.db().showDbError();
         return e;
     }
     if (found == 0) {

@@ -75,6 +75,9 @@ struct Entry {
     Status status = Status::Empty;
     QString code; // the normalised code (written back into txtInputCode)
     ItemRow row;
+    // The answers to the form's own selects read along with the lookup
+    // (ItemEntry::setAlong), in their order.
+    QList<QueryResult> along;
 
     bool found() const { return status == Status::Found; }
 };
@@ -114,6 +117,16 @@ public:
     // Whether the lookup reads the copy's circulation row along with it
     // (ItemRow::circulation), for a form whose checks need it.
     void setReadCirculation(bool on) { readCirculation_ = on; }
+    // Selects of the form's own, made from the normalised code, read in the
+    // lookup's round trip (Entry::along): the reads a form's step needs
+    // before its transaction, at no round trip of their own. None given: the
+    // lookup alone.
+    using AlongReads = std::function<QStringList(const QString &code, InputType type)>;
+    void setAlong(AlongReads along) { along_ = std::move(along); }
+    // Whether a failed lookup shows the database error (the default), or
+    // leaves it in the error record for the form to show or not (a lost
+    // session the form deals with itself).
+    void setShowFailure(bool on) { showFailure_ = on; }
 
     QString normalise(const QString &text) const;
 
@@ -134,6 +147,8 @@ private:
     QString processingLocation_;
     bool checkRights_ = true;
     bool readCirculation_ = false;
+    bool showFailure_ = true;
+    AlongReads along_;
 };
 
 } // namespace kestra

@@ -36,21 +36,32 @@ static QString circulationByCodeSql(const QString &code, InputType type)
 
 int readItemRow(Session &db, const QString &code, InputType type, ItemRow &row, bool withCirculation)
 {
+    QList<QueryResult> none;
+    return readItemRow(db, code, type, row, withCirculation, {}, none);
+}
+
+int readItemRow(Session &db, const QString &code, InputType type, ItemRow &row, bool withCirculation,
+                const QStringList &others, QList<QueryResult> &answers)
+{
     QueryResult r;
     QList<QueryResult> along;
+    answers.clear();
     // The summary columns of marc come through the summary read, which
     // decodes them when the catalogue stores Unicode.
     // Outside Unicode mode the summary read is a plain one: the code is
     // bound, and the statement stays prepared for the next scan.
     int read;
-    if (withCirculation)
-        read = db.querySummaryAlong(itemLookupSql(code, type), {circulationByCodeSql(code, type)}, r, along);
+    if (withCirculation || !others.isEmpty())
+        read = db.querySummaryAlong(
+            itemLookupSql(code, type),
+            (withCirculation ? QStringList{circulationByCodeSql(code, type)} : QStringList()) + others, r, along);
     else if (db.unicodeMode())
         read = db.querySummary(itemLookupSql(code, type), r);
     else
         read = db.queryBound(lookupSql(QStringLiteral("?"), type), {code}, r);
     if (read < 0)
         return -1;
+    answers = along.mid(withCirculation ? 1 : 0);
     if (r.rowCount() == 0)
         return 0;
     row.propNo = r.text(0, 0);

@@ -3,6 +3,7 @@
 #include "db/QueryResult.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -53,6 +54,11 @@ QString itemLookupSql(const QString &code, InputType type);
 // failed (the error record tells why).
 // withCirculation: the circulation row too, in the same round trip.
 int readItemRow(Session &db, const QString &code, InputType type, ItemRow &row, bool withCirculation = false);
+// The same, with selects of the caller's own that do not depend on the
+// lookup (keyed by the code itself) answered in the same round trip, in
+// `answers` in their order.
+int readItemRow(Session &db, const QString &code, InputType type, ItemRow &row, bool withCirculation,
+                const QStringList &along, QList<QueryResult> &answers);
 
 // The whole indi_acct row of a copy, for the forms that show or copy more
 // than the lookup row.

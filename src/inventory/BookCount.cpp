@@ -2,7 +2,7 @@
 
 #include "inventory/CountImportGroup.h"
 
-#include "copies/ItemWrite.h"
+#include "copies/ChangeNotice.h"
 #include "core/AppContext.h"
 #include "core/InstallFolders.h"
 #include "core/MessageKind.h"
@@ -58,6 +58,10 @@ BookCount::BookCount(AppContext &context, const BarcodeSettings &barcode)
     // The batch's location decides, with its own message, not the
     // operator's location list.
     entry_.setCheckRights(false);
+    // The scan's own reads go with the lookup; a lookup that finds the
+    // session lost is the scan's to deal with (made again, or the journal).
+    entry_.setAlong([this](const QString &code, InputType type) { return scanReads(code, type); });
+    entry_.setShowFailure(false);
 }
 
 BookCount::~BookCount() = default;
@@ -116,18 +120,25 @@ ScanReport BookCount::scanOne(const QString &code, InputType type, const std::fu
     current_ = {code, type, shelfNo_, modifyShelf_};
     // In an import's group the import keeps what the group could not write.
     const bool keeping = !replaying_ && !group_;
-    if (!replaying_) {
-        if (!reachable()) {
-            if (keeping)
-                return keep(code, type);
-            context_.errors().set(ErrorRecord::Execute, 3114, QStringLiteral("ORA-03114: not connected to ORACLE"),
-                                  QStringLiteral("LIB_DB_Execute"));
-            return ScanReport::of(StepOutcome::Failed);
-        }
-        if (keeping && !journal_.isEmpty())
-            replayJournal();
+    if (keeping && !journal_.isEmpty()) {
+        // Scans are waiting: the server must answer before they are written.
+        if (!reachable())
+            return keep(code, type);
+        replayJournal();
     }
-    const Outcome outcome = check(lookup());
+    // The lookup is the scan's test of the session: no round trip of its own
+    // goes before it. A session the server dropped since the last scan is
+    // made again and the code looked up once more; a server still away
+    // keeps the scan in the journal.
+    Entry found = lookup();
+    if (keeping && found.status == Entry::Status::Failed && isLostSession(context_.errors().oraCode)) {
+        const ErrorRecord lost = context_.errors();
+        if (reconnect())
+            found = lookup();
+        else
+            context_.errors() = lost; // still away: the scan waits in the journal
+    }
+    const Outcome outcome = check(found);
     if (outcome == Outcome::Failed && keeping && isLostSession(context_.errors().oraCode))
         return keep(code, type);
     return scanReportOf(outcome, Outcome::Recorded);
@@ -137,10 +148,33 @@ ScanReport BookCount::scanOne(const QString &code, InputType type, const std::fu
 // (another operation's) is not broken into.
 bool BookCount::reachable()
 {
+    return context_.db().keepAlive() >= 0 || reconnect();
+}
+
+bool BookCount::reconnect()
+{
     Session &db = context_.db();
-    if (db.keepAlive() >= 0)
-        return true;
     return !db.inTransaction() && db.connect() >= 0;
+}
+
+// The reads of a single scan that go with its lookup, keyed by the code:
+// the copy's shelf, its lend flag and whether the batch has it already;
+// the batch's state and the server's date. An import's group reads the
+// shelf itself (bound, prepared for the next code) and the batch once.
+QStringList BookCount::scanReads(const QString &code, InputType type) const
+{
+    if (group_ || batch_.isEmpty())
+        return {};
+    const QString batch = sqlQuote(batch_.number);
+    return {
+        QStringLiteral("SELECT a.prop_no,a.shelf_no,(SELECT i.book_lend_flag FROM item i WHERE i.prop_no=a.prop_no),"
+                       "(SELECT COUNT(*) FROM wait_count_lst w WHERE w.prop_no=a.prop_no AND w.count_batch_no=") +
+            batch + QStringLiteral(") FROM indi_acct a WHERE ") +
+            (type == InputType::Barcode ? QStringLiteral("a.bar_code=") : QStringLiteral("a.prop_no=")) +
+            sqlQuote(code),
+        QStringLiteral("SELECT finish_flag,TO_CHAR(SYSDATE,'YYYY-MM-DD') FROM count_data WHERE count_batch_no=") +
+            batch,
+    };
 }
 
 ScanReport BookCount::keep(const QString &code, InputType type)
@@ -211,12 +245,24 @@ ScanReport BookCount::searchAndEnter(const CopyPicker &search)
     return enterCode(*propNo, InputType::Accession);
 }
 
+// What a scan's checks and its record read of the copy and the batch.
+struct BookCount::ScanFacts {
+    QString shelfNo;
+    QString lendFlag;
+    // Read with the lookup (a single scan); an import's group reads these
+    // in its own transaction.
+    bool alongLookup = false;
+    bool counted = false;
+    bool batchOpen = false;
+    QString date;
+};
+
 BookCount::Outcome BookCount::check(const Entry &e)
 {
     problem_ = Problem::None;
     problemDetail_.clear();
     if (e.status == Entry::Status::Failed)
-        return Outcome::Failed;
+        return failed();
     if (e.status == Entry::Status::Empty)
         return Outcome::Empty;
     if (!e.found()) {
@@ -224,15 +270,33 @@ BookCount::Outcome BookCount::check(const Entry &e)
         return Outcome::Refused;
     }
     const ItemRow &row = e.row;
-    Session &db = context_.db();
-    // The shelf and the circulation row's lend flag, bound: the import
-    // sends this for every code.
-    QueryResult shelf;
-    if (db.queryBound(QStringLiteral("SELECT a.shelf_no,(SELECT i.book_lend_flag FROM item i WHERE "
-                                     "i.prop_no=a.prop_no) FROM indi_acct a WHERE a.prop_no=?"),
-                      {row.propNo}, shelf) < 0)
-        return failed();
-    if (shelf.text(0, 1) == QLatin1String("1"))
+    ScanFacts facts;
+    if (e.along.size() == 2) {
+        // A barcode given to two copies finds both.
+        const QueryResult &copy = e.along.at(0);
+        for (int i = 0; i < copy.rowCount(); ++i) {
+            if (copy.text(i, 0) == row.propNo) {
+                facts.shelfNo = copy.text(i, 1);
+                facts.lendFlag = copy.text(i, 2);
+                facts.counted = copy.text(i, 3).toInt() > 0;
+            }
+        }
+        const QueryResult &batch = e.along.at(1);
+        facts.alongLookup = true;
+        facts.batchOpen = batch.rowCount() > 0 && batch.text(0, 0) == QLatin1String("0");
+        facts.date = batch.text(0, 1);
+    } else {
+        // The shelf and the circulation row's lend flag, bound: the import
+        // sends this for every code.
+        QueryResult shelf;
+        if (context_.db().queryBound(QStringLiteral("SELECT a.shelf_no,(SELECT i.book_lend_flag FROM item i WHERE "
+                                                    "i.prop_no=a.prop_no) FROM indi_acct a WHERE a.prop_no=?"),
+                                     {row.propNo}, shelf) < 0)
+            return failed();
+        facts.shelfNo = shelf.text(0, 0);
+        facts.lendFlag = shelf.text(0, 1);
+    }
+    if (facts.lendFlag == QLatin1String("1"))
         return refuse(Problem::OnLoan, QStringLiteral("E该书是外借书刊，请还书处理！"));
     if (countAbnormalStatus(row.status))
         return refuse(Problem::Abnormal, QStringLiteral("E该书处于书刊异常状态，请在书刊特别状态处理模块中处理！"));
@@ -241,42 +305,98 @@ BookCount::Outcome BookCount::check(const Entry &e)
                       QStringLiteral("E该书不属于本馆藏地书刊，馆藏地为") + context_.locationName(row.disLocation));
     if (!batch_.takesCallNo(row.callNo))
         return refuse(Problem::OtherClass, QStringLiteral("E该书不属于本馆藏地的本类书刊"));
-    QString shelfNo = shelf.text(0, 0);
-    if (!shelfNo_.isEmpty() && shelfNo_ != shelfNo) {
-        if (!modifyShelf_) {
-            problemDetail_ = QStringLiteral("|应在架位") + shelfNo + QStringLiteral("|本架位") + shelfNo_;
-            return refuse(Problem::OtherShelf, QStringLiteral("E该书不属于本架位,应在架位 ") + shelfNo);
-        }
-        if (!correctShelf(row, shelfNo))
-            return Outcome::Failed;
-        shelfNo = shelfNo_;
+    const bool correct = !shelfNo_.isEmpty() && shelfNo_ != facts.shelfNo;
+    if (correct && !modifyShelf_) {
+        problemDetail_ = QStringLiteral("|应在架位") + facts.shelfNo + QStringLiteral("|本架位") + shelfNo_;
+        return refuse(Problem::OtherShelf, QStringLiteral("E该书不属于本架位,应在架位 ") + facts.shelfNo);
     }
-    return record(row, shelfNo);
+    if (facts.alongLookup)
+        return record(row, facts, correct);
+    // The group's savepoint holds the code's correction with its record.
+    if (correct && correctShelf(row, facts.shelfNo) < 0)
+        return failed();
+    return recordInGroup(row, correct ? shelfNo_ : facts.shelfNo);
 }
 
-bool BookCount::correctShelf(const ItemRow &row, const QString &oldShelf)
+// The correction's statements in the transaction open: the new shelf with
+// the operator and the server's clock, read in the statement, and the
+// operation log "30017".
+int BookCount::correctShelf(const ItemRow &row, const QString &oldShelf)
 {
-    ItemTransaction tx(context_);
-    const QString now = context_.db().serverDate();
-    const QString stamp = now.left(10) + u' ' + now.mid(10);
+    Session &db = context_.db();
     const QString &op = context_.session().operatorNo;
-    if (tx.execute(QStringLiteral(" UPDATE indi_acct SET shelf_no=") + sqlQuote(shelfNo_) +
-                   QStringLiteral(" ,resp_wkr=") + sqlQuote(op) + QStringLiteral(" ,rec_flag_upt_date=") +
-                   sqlQuote(stamp) + QStringLiteral(" WHERE prop_no=") + sqlQuote(row.propNo)) < 0 ||
-        tx.execute(QStringLiteral(" UPDATE item SET resp_wkr=") + sqlQuote(op) +
-                   QStringLiteral(" ,rec_flag_upt_date=") + sqlQuote(stamp) + QStringLiteral(" WHERE prop_no=") +
-                   sqlQuote(row.propNo)) < 0)
-        return false;
-    tx.touched(row.propNo);
-    WriteTail tail;
-    tail.logCode = QStringLiteral("30017");
-    tail.marcRecNo = row.marcRecNo;
-    tail.propNo = row.propNo;
-    tail.data1 = QStringLiteral("修改排架号: ") + oldShelf + QStringLiteral(" -> ") + shelfNo_;
-    return tx.finish(tail) == 0;
+    const QString stamp = QStringLiteral("TO_CHAR(SYSDATE,'YYYY-MM-DD HH24:MI:SS')");
+    if (db.execute(QStringLiteral(" UPDATE indi_acct SET shelf_no=") + sqlQuote(shelfNo_) +
+                   QStringLiteral(" ,resp_wkr=") + sqlQuote(op) + QStringLiteral(" ,rec_flag_upt_date=") + stamp +
+                   QStringLiteral(" WHERE prop_no=") + sqlQuote(row.propNo)) < 0 ||
+        db.execute(QStringLiteral(" UPDATE item SET resp_wkr=") + sqlQuote(op) +
+                   QStringLiteral(" ,rec_flag_upt_date=") + stamp + QStringLiteral(" WHERE prop_no=") +
+                   sqlQuote(row.propNo)) < 0 ||
+        logOperation(context_, QStringLiteral("30017"), row.marcRecNo, row.propNo,
+                     QStringLiteral("修改排架号: ") + oldShelf + QStringLiteral(" -> ") + shelfNo_) < 0)
+        return -1;
+    Q_EMIT ChangeNotice::of(context_).copiesChanged({row.propNo});
+    return 0;
 }
 
-BookCount::Outcome BookCount::record(const ItemRow &row, const QString &shelf)
+// One transaction with its writes queued: on PostgreSQL BEGIN, the shelf
+// correction when asked, the record with the workload and COMMIT go out
+// together, in one round trip, and a failure anywhere saves nothing of the
+// copy. -1 rolled back, the error in the record.
+int BookCount::writeScan(const ItemRow &row, const QString &oldShelf, bool correct, bool recordIt, const QString &date)
+{
+    Session &db = context_.db();
+    Transaction tx(db, Transaction::Writes::Queued);
+    if ((correct && correctShelf(row, oldShelf) < 0) ||
+        (recordIt &&
+         (db.callProc(QStringLiteral("Insert_wait_count_lst ") + sqlQuote(batch_.number) + u',' +
+                      sqlQuote(batch_.location) + u',' + sqlQuote(row.propNo) + u',' + sqlQuote(date)) < 0 ||
+          logWorkQty(context_, QStringLiteral("304"), 1, 1, 0) < 0)) ||
+        tx.commit() < 0) {
+        const ErrorRecord error = context_.errors();
+        tx.rollback();
+        context_.errors() = error;
+        return -1;
+    }
+    return 0;
+}
+
+namespace {
+
+// Two operators who scan the same copy at once both pass the count read
+// with the lookup; the key lets one of them record it.
+bool countedMeanwhile(const ErrorRecord &error)
+{
+    return error.oraCode == 1 && error.text.toUpper().contains(QLatin1String("PK_WAIT_COUNT_LST"));
+}
+
+} // namespace
+
+BookCount::Outcome BookCount::record(const ItemRow &row, const ScanFacts &facts, bool correct)
+{
+    // A copy already counted, or a batch another operator's statistics
+    // closed since it was chosen (a scan into it would never be counted):
+    // refused, a shelf correction asked for standing on its own.
+    if (facts.counted || !facts.batchOpen) {
+        if (correct && writeScan(row, facts.shelfNo, true, false, facts.date) < 0)
+            return failed();
+        if (facts.counted)
+            return refuse(Problem::Counted, QStringLiteral("E该书已经在清点库中"));
+        batch_.finishFlag = QStringLiteral("1");
+        return refuse(Problem::Closed, QStringLiteral("EDC013"));
+    }
+    if (writeScan(row, facts.shelfNo, correct, true, facts.date) < 0) {
+        if (!countedMeanwhile(context_.errors()))
+            return failed();
+        if (correct && writeScan(row, facts.shelfNo, true, false, facts.date) < 0)
+            return failed();
+        return refuse(Problem::Counted, QStringLiteral("E该书已经在清点库中"));
+    }
+    rows_.append(CountedCopy{row, correct ? shelfNo_ : facts.shelfNo});
+    return Outcome::Recorded;
+}
+
+BookCount::Outcome BookCount::recordInGroup(const ItemRow &row, const QString &shelf)
 {
     Session &db = context_.db();
     QueryResult r;
@@ -285,48 +405,15 @@ BookCount::Outcome BookCount::record(const ItemRow &row, const QString &shelf)
         return failed();
     if (r.text(0, 0).toInt() > 0)
         return refuse(Problem::Counted, QStringLiteral("E该书已经在清点库中"));
-    if (group_) {
-        // The procedure is atomic; the group's savepoint holds the code.
-        if (db.callProc(QStringLiteral("Insert_wait_count_lst ") + sqlQuote(batch_.number) + u',' +
-                        sqlQuote(batch_.location) + u',' + sqlQuote(row.propNo) + u',' + sqlQuote(group_->date)) < 0) {
-            if (context_.errors().oraCode == 1 &&
-                context_.errors().text.toUpper().contains(QLatin1String("PK_WAIT_COUNT_LST")))
-                return refuse(Problem::Counted, QStringLiteral("E该书已经在清点库中"));
-            return failed();
-        }
-        group_->scans.append(current_);
-        group_->rows.append(CountedCopy{row, shelf});
-        return Outcome::Recorded;
-    }
-    Transaction tx(db);
-    // Another operator's statistics may have closed the batch since it was
-    // chosen: a scan into a closed batch would never be counted.
-    QueryResult flag;
-    if (db.query(countFinishFlagSql(batch_.number), flag) < 0) {
-        const ErrorRecord error = context_.errors();
-        tx.rollback();
-        context_.errors() = error;
-        return failed();
-    }
-    if (flag.rowCount() == 0 || flag.text(0, 0) != QLatin1String("0")) {
-        tx.rollback();
-        batch_.finishFlag = QStringLiteral("1");
-        return refuse(Problem::Closed, QStringLiteral("EDC013"));
-    }
-    const QString today = db.serverDate().left(10);
+    // The procedure is atomic; the group's savepoint holds the code.
     if (db.callProc(QStringLiteral("Insert_wait_count_lst ") + sqlQuote(batch_.number) + u',' +
-                    sqlQuote(batch_.location) + u',' + sqlQuote(row.propNo) + u',' + sqlQuote(today)) < 0 ||
-        logWorkQty(context_, QStringLiteral("304"), 1, 1, 0) < 0 || tx.commit() < 0) {
-        const ErrorRecord error = context_.errors();
-        tx.rollback();
-        // Two operators who scan the same copy at once both pass the count
-        // above; the key lets one of them record it.
-        if (error.oraCode == 1 && error.text.toUpper().contains(QLatin1String("PK_WAIT_COUNT_LST")))
+                    sqlQuote(batch_.location) + u',' + sqlQuote(row.propNo) + u',' + sqlQuote(group_->date)) < 0) {
+        if (countedMeanwhile(context_.errors()))
             return refuse(Problem::Counted, QStringLiteral("E该书已经在清点库中"));
-        context_.errors() = error;
         return failed();
     }
-    rows_.append(CountedCopy{row, shelf});
+    group_->scans.append(current_);
+    group_->rows.append(CountedCopy{row, shelf});
     return Outcome::Recorded;
 }
 
@@ -338,7 +425,9 @@ ScanReport BookCount::undoMarked()
     if (context_.showMsg(QStringLiteral("Q是否确认对选择图书的取消操作？")) != AnswerOk)
         return {};
     Session &db = context_.db();
-    Transaction tx(db);
+    // Queued: on PostgreSQL the deletes of every marked copy go out with the
+    // commit, in one round trip however many were marked.
+    Transaction tx(db, Transaction::Writes::Queued);
     for (int row : marked) {
         if (db.callProc(QStringLiteral("Delete01_wait_count_lst ") + sqlQuote(batch_.number) + u',' +
                         sqlQuote(rows_.at(row).row.propNo)) < 0) {

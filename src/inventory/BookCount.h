@@ -112,12 +112,17 @@ public:
 private:
     ScanReport scanOne(const QString &code, InputType type, const std::function<Entry()> &lookup);
     bool reachable();
+    bool reconnect();
     ScanReport keep(const QString &code, InputType type);
     Outcome failed();
+    struct ScanFacts;
+    QStringList scanReads(const QString &code, InputType type) const;
     Outcome check(const Entry &entry);
     Outcome refuse(Problem problem, const QString &message);
-    bool correctShelf(const ItemRow &row, const QString &oldShelf);
-    Outcome record(const ItemRow &row, const QString &shelf);
+    int correctShelf(const ItemRow &row, const QString &oldShelf);
+    int writeScan(const ItemRow &row, const QString &oldShelf, bool correct, bool recordIt, const QString &date);
+    Outcome record(const ItemRow &row, const ScanFacts &facts, bool correct);
+    Outcome recordInGroup(const ItemRow &row, const QString &shelf);
     struct ImportGroup;
     StepOutcome importStep(const QString &code, CodeImport &import);
     bool openGroup();

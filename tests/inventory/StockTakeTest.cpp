@@ -14,6 +14,7 @@
 #include "support/TestRunner.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QTemporaryDir>
@@ -223,6 +224,22 @@ private Q_SLOTS:
             QCOMPARE(count.enter(QLatin1String(r.code)).outcome(), StepOutcome::Refused);
             QVERIFY2(prompter.lastText().startsWith(r.message), qPrintable(prompter.lastText()));
         }
+        // A statement of the scan's writes that fails (here the operation
+        // log of the correction) saves nothing of the copy: neither its
+        // shelf nor its record nor the workload; the database error is
+        // shown and the next scan goes on.
+        QVERIFY(lib.failLogCode("30017"));
+        const QString before = lib.state(u"P4"_s) + scanned(lib, u"X2"_s);
+        count.setShelfNo(u"D-04"_s);
+        count.setModifyShelf(true);
+        QCOMPARE(count.enter(u"BP4"_s).outcome(), StepOutcome::Failed);
+        QCOMPARE(prompter.shown().last().kind, QChar(u'E'));
+        QCOMPARE(lib.state(u"P4"_s) + scanned(lib, u"X2"_s), before);
+        QVERIFY(!lib.f.db().inTransaction());
+        QCOMPARE(count.rows().size(), 0);
+        QVERIFY(lib.f.exec(u"DROP TABLE log_detl"_s));
+        QVERIFY(lib.f.exec(u"ALTER TABLE log_detl_real RENAME TO log_detl"_s));
+        count.setModifyShelf(false);
         // The wrong shelf: refused, or corrected and recorded.
         count.setShelfNo(u"B-02"_s);
         QCOMPARE(count.enter(u"BP3"_s).outcome(), StepOutcome::Refused);
@@ -231,8 +248,21 @@ private Q_SLOTS:
         QCOMPARE(count.enter(u" bp3 "_s).outcome(), StepOutcome::Done);
         QCOMPARE(lib.f.one(u"SELECT shelf_no||'/'||resp_wkr FROM indi_acct WHERE prop_no='P3'"_s), u"B-02/W001"_s);
         QCOMPARE(lib.f.one(u"SELECT data1 FROM log_detl WHERE log_type='30017'"_s), u"修改排架号: A-01 -> B-02"_s);
+        const QString stamp = lib.f.one(u"SELECT rec_flag_upt_date FROM indi_acct WHERE prop_no='P3'"_s);
+        QVERIFY2(QRegularExpression(u"^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d$"_s).match(stamp).hasMatch() &&
+                     stamp.startsWith(lib.today()),
+                 qPrintable(stamp));
+        QCOMPARE(lib.f.one(u"SELECT rec_flag_upt_date||'/'||resp_wkr FROM item WHERE prop_no='P3'"_s),
+                 stamp + u"/W001"_s);
         QCOMPARE(count.enter(u"BP3"_s).outcome(), StepOutcome::Refused);
         QCOMPARE(prompter.lastText(), u"该书已经在清点库中"_s);
+        // Counted already on another shelf: the correction asked for is
+        // still made, and the copy is refused.
+        count.setShelfNo(u"C-03"_s);
+        QCOMPARE(count.enter(u"BP3"_s).outcome(), StepOutcome::Refused);
+        QCOMPARE(prompter.lastText(), u"该书已经在清点库中"_s);
+        QCOMPARE(lib.f.one(u"SELECT shelf_no FROM indi_acct WHERE prop_no='P3'"_s), u"C-03"_s);
+        QCOMPARE(lib.count(u"log_detl WHERE log_type='30017'"_s), 2);
         QCOMPARE(scanned(lib, u"X2"_s), u"P3"_s);
         QCOMPARE(lib.f.one(u"SELECT location||'/'||count_date FROM wait_count_lst"_s), u"L1/"_s + lib.today());
         QCOMPARE(lib.snapshot(u"SELECT job_type,volume FROM wkr_job_qty"_s), u"304|1"_s);
@@ -250,11 +280,15 @@ private Q_SLOTS:
         QCOMPARE(scanned(lib, u"X2"_s), QString());
         QCOMPARE(count.rows().size(), 0);
 
-        // Closed by another operator's statistics meanwhile: refused.
+        // Closed by another operator's statistics meanwhile: refused, a
+        // correction asked for made all the same.
         QVERIFY(lib.f.exec(u"UPDATE count_data SET finish_flag='1' WHERE count_batch_no='X2'"_s));
-        count.setShelfNo(QString());
+        count.setShelfNo(u"D-04"_s);
+        count.setModifyShelf(true);
         QCOMPARE(count.enter(u"BP4"_s).outcome(), StepOutcome::Refused);
         QCOMPARE(prompter.lastText(), msg(lib, u"EDC013"_s));
+        QCOMPARE(lib.f.one(u"SELECT shelf_no FROM indi_acct WHERE prop_no='P4'"_s), u"D-04"_s);
+        count.setShelfNo(QString());
         QCOMPARE(count.enter(u"BP4"_s).outcome(), StepOutcome::Refused); // and stays refused
         QCOMPARE(scanned(lib, u"X2"_s), QString());
         QVERIFY(prompter.done());

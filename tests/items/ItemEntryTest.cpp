@@ -164,6 +164,26 @@ private Q_SLOTS:
         QVERIFY(!entry.atProcessingLocation(entry.enter(QStringLiteral("p1")).row));
         entry.setProcessingLocation(QStringLiteral("All"));
         QVERIFY(entry.atProcessingLocation(entry.enter(QStringLiteral("p1")).row));
+
+        // A form's own reads answered with the lookup, in their order and
+        // behind the circulation row when that is read too; a failed lookup
+        // left to the form to show when it asks so.
+        QVERIFY(lib.item(QStringLiteral("P1")));
+        entry.setReadCirculation(true);
+        entry.setAlong([](const QString &code, InputType) {
+            return QStringList{QStringLiteral("SELECT prop_no FROM indi_acct WHERE prop_no=") + sqlQuote(code),
+                               QStringLiteral("SELECT count(*) FROM indi_acct")};
+        });
+        e = entry.enter(QStringLiteral("p1"));
+        QVERIFY(e.found() && e.row.circulation && e.row.circulation->exists);
+        QCOMPARE(e.along.size(), 2);
+        QCOMPARE(e.along.at(0).text(0, 0) + u'/' + e.along.at(1).text(0, 0), QStringLiteral("P1/2"));
+        entry.setShowFailure(false);
+        entry.setAlong([](const QString &, InputType) { return QStringList{QStringLiteral("SELECT x FROM nowhere")}; });
+        const qsizetype shown = prompter.shown().size();
+        QCOMPARE(entry.enter(QStringLiteral("p1")).status, Entry::Status::Failed);
+        QCOMPARE(prompter.shown().size(), shown);
+        QVERIFY(lib.f.context().errors().oraCode != 0);
         QVERIFY(prompter.done());
     }
 };
