@@ -78,7 +78,11 @@ QStringList assignBatchStatements(const AssignTarget &t, const QString &today, c
                                   " SELECT prop_no,marc_rec_no,carrier_code,call_no,bar_code,'0', year,vol_peri,price,"
                                   "0,0,attachment, dis_location, book_stat_code, in_date, ") +
                    day + u',' + day + u',' + op + QStringLiteral("  FROM indi_acct ") + scope +
-                   QStringLiteral(" AND prop_no NOT IN (SELECT prop_no FROM item) "));
+                   // Not "prop_no NOT IN (SELECT prop_no FROM item)": the
+                   // same rows (the key is never null), but PostgreSQL
+                   // scans every circulation row for each copy once the
+                   // key list outgrows its work memory.
+                   QStringLiteral(" AND NOT EXISTS (SELECT 1 FROM item WHERE item.prop_no=indi_acct.prop_no) "));
         QString itemSet;
         if (!t.location.isEmpty())
             itemSet += QStringLiteral(" location=") + sqlQuote(t.location) + u',';
