@@ -49,7 +49,8 @@ bench_cleanup() {
 bench_sqlite() {
   local dir=$1 pristine=$bench_data/$bench_name
   if [ ! -f "$pristine/.ready" ]; then
-    rm -rf "$bench_data"/demo-*/
+    # Older versions of this scale only: the other scales stay.
+    rm -rf "$bench_data"/demo-"$bench_scale"-*/
     echo "bench: making the SQLite demo library ($bench_scale titles), once per schema version" >&2
     "$bench_admin" install --root "$pristine" >/dev/null
     "$bench_admin" init --root "$pristine" >&2
@@ -83,7 +84,7 @@ bench_pg() {
   base=${bench_uri%/*}
   if [ "$(psql "$bench_uri" -tAc "SELECT count(*) FROM pg_database WHERE datname='$template' AND datistemplate")" != 1 ]; then
     local old
-    for old in $(psql "$bench_uri" -tAc "SELECT datname FROM pg_database WHERE datname LIKE 'demo\_%'"); do
+    for old in $(psql "$bench_uri" -tAc "SELECT datname FROM pg_database WHERE datname LIKE 'demo\_${bench_scale}\_%'"); do
       psql "$bench_uri" -qc "ALTER DATABASE $old IS_TEMPLATE false" -qc "DROP DATABASE $old WITH (FORCE)" >/dev/null
     done
     echo "bench: making the PostgreSQL demo library ($bench_scale titles), once per schema version" >&2
