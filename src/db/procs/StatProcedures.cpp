@@ -334,26 +334,21 @@ bool statValue(const Row &fields, QStringList &result, DbError &error)
     return true;
 }
 
-// The grouped plan: the groups go into a temporary table indexed on the
-// columns the conditions read, so that each condition reads only its own
-// call numbers through the index (a prefix or the low end of a range), and
-// the conditions reading no indexed column (the total, the copies without
+// The grouped plan on SQLite: the groups go into a temporary table indexed
+// on the columns the conditions read, so that each condition reads only its
+// own call numbers through the index (a prefix or the low end of a range),
+// and a condition reading no indexed column (the total, the copies without
 // call number) one pass over the groups, not over the copies.
 bool statGroupedRun(ProcHost &host, const GroupedPlan &plan, QStringList &result, DbError &error)
 {
-    const bool sqlite = host.kind() == BackendTarget::Kind::Sqlite;
-    const QString groups = QStringLiteral("tj_sort_groups");
-    const QString temp = sqlite ? QStringLiteral("temp.") : QStringLiteral("pg_temp.");
+    static const QString groups = QStringLiteral("tj_sort_groups");
     QString sql;
     if (!translateOracleQuery(host, plan.groups, sql, error) ||
-        !host.exec(QStringLiteral("DROP TABLE IF EXISTS ") + temp + groups, {}, error) ||
-        !host.exec(QStringLiteral("CREATE TEMP TABLE ") + groups + QStringLiteral(" AS ") + sql, {}, error))
-        return false;
-    const QString index =
-        sqlite ? QString(QStringLiteral("CREATE INDEX temp.") + groups + QStringLiteral("_i ON ") + groups)
-               : QString(QStringLiteral("CREATE INDEX ON ") + groups);
-    if (!host.exec(index + u'(' + plan.columns.join(u',') + u')', {}, error) ||
-        (!sqlite && !host.exec(QStringLiteral("ANALYZE ") + groups, {}, error)))
+        !host.exec(QStringLiteral("DROP TABLE IF EXISTS temp.") + groups, {}, error) ||
+        !host.exec(QStringLiteral("CREATE TEMP TABLE ") + groups + QStringLiteral(" AS ") + sql, {}, error) ||
+        !host.exec(QStringLiteral("CREATE INDEX temp.") + groups + QStringLiteral("_i ON ") + groups + u'(' +
+                       plan.columns.join(u',') + u')',
+                   {}, error))
         return false;
     for (const QString &test : plan.tests) {
         QList<Row> rows;
@@ -364,7 +359,7 @@ bool statGroupedRun(ProcHost &host, const GroupedPlan &plan, QStringList &result
             !statValue(rows.isEmpty() ? Row() : rows.first(), result, error))
             return false;
     }
-    return host.exec(QStringLiteral("DROP TABLE ") + temp + groups, {}, error);
+    return host.exec(QStringLiteral("DROP TABLE temp.") + groups, {}, error);
 }
 
 // GetCommonSortData(STRSQL, ARRAYSIZE, CONDITION, RESULT): RESULT(i) is the
@@ -388,13 +383,15 @@ bool tjSortCommon(ProcHost &host, ProcArgs &args, DbError &error)
             return false;
     }
     const QStringList used = conditions.mid(0, n);
-    // The copies are read once: grouped by the columns the conditions read
-    // where they read only columns (the class conditions, the copies
-    // without call number, the total), each condition then reading its
-    // groups; else, on SQLite, in one pass testing every condition on every
-    // row (its planner would scan every copy once per condition). Otherwise
-    // the base query runs once per condition.
-    const std::optional<AggregateQuery> q = n > 0 ? parseAggregateQuery(base) : std::nullopt;
+    // SQLite would scan every copy once per condition (its planner does not
+    // start from the call numbers), so the copies are read once: grouped by
+    // the columns the conditions read where they read only columns (the
+    // class conditions, the copies without call number, the total), else in
+    // one pass testing every condition on every row. PostgreSQL starts each
+    // condition from its call numbers and reads only their copies: the
+    // grouped table measured slower there (docs/benchmarks.md).
+    const bool sqlite = host.kind() == BackendTarget::Kind::Sqlite;
+    const std::optional<AggregateQuery> q = sqlite && n > 0 ? parseAggregateQuery(base) : std::nullopt;
     if (q) {
         if (const std::optional<GroupedPlan> plan = statGrouped(*q, used)) {
             if (!statGroupedRun(host, *plan, result, error))
@@ -403,8 +400,7 @@ bool tjSortCommon(ProcHost &host, ProcArgs &args, DbError &error)
             return true;
         }
     }
-    const bool sqlite = host.kind() == BackendTarget::Kind::Sqlite;
-    if (const std::optional<QString> onePass = q && sqlite ? statOnePass(*q, used) : std::nullopt) {
+    if (const std::optional<QString> onePass = q ? statOnePass(*q, used) : std::nullopt) {
         QList<Row> rows;
         if (!selectOracle(host, *onePass, rows, error))
             return false;
