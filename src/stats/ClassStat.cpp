@@ -150,28 +150,25 @@ int ClassStat::run(const IntakeConditions &conditions)
         }
         classConditions.append(piece);
     }
-    const QString filters = filterSql(conditions);
-    const QString base = QStringLiteral(" SELECT COUNT(distinct indi_acct.marc_rec_no)|| ',' ||"
-                                        " COUNT(indi_acct.prop_no)|| ',' ||SUM(indi_acct.price)"
-                                        " FROM indi_acct, call_no_lst, marc"
-                                        " WHERE indi_acct.call_no = call_no_lst.call_no"
-                                        " AND indi_acct.marc_rec_no=marc.marc_rec_no ") +
-                         filters;
-    const QString unassigned = QStringLiteral(" SELECT count(distinct indi_acct.marc_rec_no)|| ',' ||"
-                                              "COUNT(indi_acct.prop_no)|| ',' ||SUM(indi_acct.price)"
-                                              " FROM indi_acct, marc WHERE indi_acct.marc_rec_no=marc.marc_rec_no"
-                                              " AND indi_acct.call_no is null ") +
-                               filters;
-    const QString total = QStringLiteral(" SELECT count(distinct indi_acct.marc_rec_no)|| ',' ||"
-                                         "COUNT(distinct indi_acct.prop_no)|| ',' ||SUM(indi_acct.price)"
-                                         " FROM indi_acct, marc WHERE indi_acct.marc_rec_no=marc.marc_rec_no ") +
-                          filters;
-    QStringList sub;
-    QStringList none;
-    QStringList all;
+    // One package call over every copy the filters take, each joined to its
+    // call number when it has one: the sub-statistics (a class condition
+    // reads the call number's scheme, so a copy without one never meets
+    // it), the copies without call number and the total. A call number is
+    // listed once (the key of call_no_lst) and a copy once (prop_no), so
+    // each copy is one row and COUNT(prop_no) counts it once in the total;
+    // the figures are those of the three queries counted apart, from one
+    // pass over the copies.
+    classConditions.append(QStringLiteral(" AND indi_acct.call_no is null"));
+    classConditions.append(QStringLiteral(" AND 1=1"));
+    const QString base =
+        QStringLiteral(" SELECT COUNT(distinct indi_acct.marc_rec_no)|| ',' ||"
+                       " COUNT(indi_acct.prop_no)|| ',' ||SUM(indi_acct.price)"
+                       " FROM indi_acct LEFT JOIN call_no_lst ON indi_acct.call_no = call_no_lst.call_no, marc"
+                       " WHERE indi_acct.marc_rec_no=marc.marc_rec_no ") +
+        filterSql(conditions);
+    QStringList figures;
     context_.prompter().setBusy(true);
-    const bool ok = statSortData(context_.db(), base, classConditions, sub) == 0 &&
-                    statBulkData(context_.db(), unassigned, none) == 0 && statBulkData(context_.db(), total, all) == 0;
+    const bool ok = statSortData(context_.db(), base, classConditions, figures) == 0;
     context_.prompter().setBusy(false);
     if (!ok) {
         context_.db().showDbError();
@@ -179,9 +176,9 @@ int ClassStat::run(const IntakeConditions &conditions)
     }
     QList<ClassStatRow> rows;
     for (qsizetype i = 0; i < template_.subs.size(); ++i)
-        rows.append(ClassStatRow{template_.subs.at(i).name, StatFigures::parse(sub.value(i))});
-    rows.append(ClassStatRow{NoCallNumber, StatFigures::parse(none.value(0))});
-    rows.append(ClassStatRow{Total, StatFigures::parse(all.value(0))});
+        rows.append(ClassStatRow{template_.subs.at(i).name, StatFigures::parse(figures.value(i))});
+    rows.append(ClassStatRow{NoCallNumber, StatFigures::parse(figures.value(template_.subs.size()))});
+    rows.append(ClassStatRow{Total, StatFigures::parse(figures.value(template_.subs.size() + 1))});
     grid_.reset(std::move(rows));
     return 0;
 }
