@@ -8,7 +8,6 @@
 
 #include "db/Backend.h"
 
-#include <QHash>
 #include <algorithm>
 #include <cmath>
 
@@ -68,6 +67,18 @@ bool holding(const QString &status)
 QString gotoNumber(const QDate &today, int i)
 {
     return QStringLiteral("DB%1-%2").arg(today.addDays(-kGotos[i].day).year()).arg(QLatin1String(kGotos[i].suffix));
+}
+
+// A number from an accession number that is the same in every run: Qt's
+// qHash mixes in a key of its own per process, seed or not.
+uint stablePick(const QString &text)
+{
+    quint64 h = 14695981039346656037ULL; // FNV-1a
+    for (const QChar c : text) {
+        h ^= c.unicode();
+        h *= 1099511628211ULL;
+    }
+    return uint(h % 100U);
 }
 
 QString countNumber(const QDate &today, int i)
@@ -307,7 +318,7 @@ void Builder::count(const TitleFacts &t, const CopyFacts &c, DemoRandom &r)
     // twice"). Picked by the accession number, so that the other draws of
     // the library stay as they were.
     if (c.inDay > kCounts[2].day + 2 && c.location == MJ && holding(c.status) && !onLoan) {
-        const uint pick = qHash(c.propNo, 2024U) % 100U;
+        const uint pick = stablePick(c.propNo);
         if (missedThisYear ? pick < 70U : pick < 3U)
             result(QStringLiteral("0"), 2);
         else

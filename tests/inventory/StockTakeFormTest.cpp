@@ -128,7 +128,11 @@ private Q_SLOTS:
         child<QCheckBox>(lost, "chkCount")->setChecked(true);
         child<QPushButton>(lost, "cmdView")->click();
         const int twice = child<QTableView>(lost, "spdBookLst")->model()->rowCount();
-        QVERIFY(twice > 0 && twice < all);
+        QVERIFY2(
+            twice > 0 && twice < all,
+            qPrintable(u"all %1, twice %2, batch '%3', lost rows %4"_s.arg(all).arg(twice).arg(
+                child<QComboBox>(lost, "cmbCountBatchNo")->currentText(),
+                f.one(u"SELECT count(*) FROM count_lost_copy WHERE flag='0' AND location="_s + sqlQuote(stacks)))));
         QVERIFY(prompter.done());
     }
 };
