@@ -98,6 +98,11 @@ BookCount::Outcome BookCount::refuse(Problem problem, const QString &message)
     return Outcome::Refused;
 }
 
+BookCount::Outcome BookCount::refuseCounted()
+{
+    return refuse(Problem::Counted, QStringLiteral("E该书已经在清点库中"));
+}
+
 ScanReport BookCount::enter(const QString &text)
 {
     if (text.trimmed().isEmpty())
@@ -374,26 +379,25 @@ bool countedMeanwhile(const ErrorRecord &error)
 
 BookCount::Outcome BookCount::record(const ItemRow &row, const ScanFacts &facts, bool correct)
 {
+    bool counted = facts.counted;
+    if (!counted && facts.batchOpen) {
+        if (writeScan(row, facts.shelfNo, correct, true, facts.date) == 0) {
+            rows_.append(CountedCopy{row, correct ? shelfNo_ : facts.shelfNo});
+            return Outcome::Recorded;
+        }
+        if (!countedMeanwhile(context_.errors()))
+            return failed();
+        counted = true;
+    }
     // A copy already counted, or a batch another operator's statistics
     // closed since it was chosen (a scan into it would never be counted):
     // refused, a shelf correction asked for standing on its own.
-    if (facts.counted || !facts.batchOpen) {
-        if (correct && writeScan(row, facts.shelfNo, true, false, facts.date) < 0)
-            return failed();
-        if (facts.counted)
-            return refuse(Problem::Counted, QStringLiteral("E该书已经在清点库中"));
-        batch_.finishFlag = QStringLiteral("1");
-        return refuse(Problem::Closed, QStringLiteral("EDC013"));
-    }
-    if (writeScan(row, facts.shelfNo, correct, true, facts.date) < 0) {
-        if (!countedMeanwhile(context_.errors()))
-            return failed();
-        if (correct && writeScan(row, facts.shelfNo, true, false, facts.date) < 0)
-            return failed();
-        return refuse(Problem::Counted, QStringLiteral("E该书已经在清点库中"));
-    }
-    rows_.append(CountedCopy{row, correct ? shelfNo_ : facts.shelfNo});
-    return Outcome::Recorded;
+    if (correct && writeScan(row, facts.shelfNo, true, false, facts.date) < 0)
+        return failed();
+    if (counted)
+        return refuseCounted();
+    batch_.finishFlag = QStringLiteral("1");
+    return refuse(Problem::Closed, QStringLiteral("EDC013"));
 }
 
 BookCount::Outcome BookCount::recordInGroup(const ItemRow &row, const QString &shelf)
@@ -404,13 +408,11 @@ BookCount::Outcome BookCount::recordInGroup(const ItemRow &row, const QString &s
                       {row.propNo, batch_.number}, r) < 0)
         return failed();
     if (r.text(0, 0).toInt() > 0)
-        return refuse(Problem::Counted, QStringLiteral("E该书已经在清点库中"));
+        return refuseCounted();
     // The procedure is atomic; the group's savepoint holds the code.
     if (db.callProc(QStringLiteral("Insert_wait_count_lst ") + sqlQuote(batch_.number) + u',' +
                     sqlQuote(batch_.location) + u',' + sqlQuote(row.propNo) + u',' + sqlQuote(group_->date)) < 0) {
-        if (countedMeanwhile(context_.errors()))
-            return refuse(Problem::Counted, QStringLiteral("E该书已经在清点库中"));
-        return failed();
+        return countedMeanwhile(context_.errors()) ? refuseCounted() : failed();
     }
     group_->scans.append(current_);
     group_->rows.append(CountedCopy{row, shelf});

@@ -119,6 +119,7 @@ private:
     QStringList scanReads(const QString &code, InputType type) const;
     Outcome check(const Entry &entry);
     Outcome refuse(Problem problem, const QString &message);
+    Outcome refuseCounted();
     int correctShelf(const ItemRow &row, const QString &oldShelf);
     int writeScan(const ItemRow &row, const QString &oldShelf, bool correct, bool recordIt, const QString &date);
     Outcome record(const ItemRow &row, const ScanFacts &facts, bool correct);

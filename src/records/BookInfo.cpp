@@ -305,7 +305,7 @@ QString BookInfo::tabSql(const QString &key) const
         filter.propNo = propNo_;
         filter.barCode = barCode_;
     }
-    return book_info_sql::tab(key, marcRecNo_, filter, {period_.lentSince, period_.returnedSince});
+    return book_info_sql::tab(key, marcRecNo_, filter, period_);
 }
 
 const QList<PeriodChoice> &BookInfo::periodChoices()

@@ -2,6 +2,7 @@
 
 #include "kit/QueryModel.h"
 #include "kit/RowModel.h"
+#include "records/BookInfoSql.h"
 
 #include <QList>
 #include <QString>
@@ -117,10 +118,7 @@ private:
     QString barCode_;
     QueryResult summary_;
     bool only_ = false;
-    struct {
-        QString lentSince;
-        QString returnedSince;
-    } period_;
+    book_info_sql::LoanPeriod period_;
 };
 
 } // namespace kestra

@@ -70,31 +70,28 @@ BookInfoForm::BookInfoForm(AppContext &context, UserSettingsStore &settings, QWi
 
 QHBoxLayout *BookInfoForm::buildFilterRow()
 {
-    const auto choices = [this](const QString &name) {
+    // Each choice reloads the tab shown.
+    const auto choices = [this](const QString &name, void (BookInfo::*set)(int)) {
         auto *box = new QComboBox(this);
         box->setObjectName(name);
         for (const PeriodChoice &choice : BookInfo::periodChoices())
             box->addItem(choice.name, choice.months);
+        connect(box, &QComboBox::currentIndexChanged, this, [this, box, set]() {
+            (info_.*set)(box->currentData().toInt());
+            currentTabChanged(tbsBookInfo_->currentIndex());
+        });
         return box;
     };
-    cboLendPeriod_ = choices(QStringLiteral("cboLendPeriod"));
-    cboReturnPeriod_ = choices(QStringLiteral("cboReturnPeriod"));
-    connect(cboLendPeriod_, &QComboBox::currentIndexChanged, this, [this]() {
-        info_.setLendPeriod(cboLendPeriod_->currentData().toInt());
-        currentTabChanged(tbsBookInfo_->currentIndex());
-    });
-    connect(cboReturnPeriod_, &QComboBox::currentIndexChanged, this, [this]() {
-        info_.setReturnPeriod(cboReturnPeriod_->currentData().toInt());
-        currentTabChanged(tbsBookInfo_->currentIndex());
-    });
+    QComboBox *cboLendPeriod = choices(QStringLiteral("cboLendPeriod"), &BookInfo::setLendPeriod);
+    QComboBox *cboReturnPeriod = choices(QStringLiteral("cboReturnPeriod"), &BookInfo::setReturnPeriod);
 
     auto *row = new QHBoxLayout;
     row->addWidget(chkOnly_);
     row->addStretch(1);
     row->addWidget(new QLabel(QStringLiteral("借阅时间范围"), this));
-    row->addWidget(cboLendPeriod_);
+    row->addWidget(cboLendPeriod);
     row->addWidget(new QLabel(QStringLiteral("还书时间范围"), this));
-    row->addWidget(cboReturnPeriod_);
+    row->addWidget(cboReturnPeriod);
     return row;
 }
 

@@ -52,8 +52,6 @@ private:
     QComboBox *cboQuickSearch_ = nullptr;
     QLineEdit *txtQuickSearch_ = nullptr;
     QCheckBox *chkOnly_ = nullptr;
-    QComboBox *cboLendPeriod_ = nullptr;
-    QComboBox *cboReturnPeriod_ = nullptr;
     QLabel *lblTitle_ = nullptr;
     QTabBar *tbsBookInfo_ = nullptr;
     QTableView *vsInfo_ = nullptr;

@@ -197,6 +197,7 @@ std::optional<QString> statOnePass(const AggregateQuery &q, const QStringList &c
 struct GroupColumn {
     QString table;
     QString column;
+    bool operator==(const GroupColumn &) const = default;
 };
 
 // The conditions' tests rewritten over the groups, when every name they read
@@ -237,11 +238,11 @@ std::optional<QStringList> groupedTests(const QStringList &conditions, QList<Gro
                 if (i + 2 >= t.size() || t[i + 2].kind != SqlToken::Identifier || t[i + 3].kind == SqlToken::Dot)
                     return std::nullopt;
                 const GroupColumn c{k.text(sql).toString().toLower(), t[i + 2].text(sql).toString().toLower()};
-                qsizetype n = 0;
-                while (n < columns.size() && (columns.at(n).table != c.table || columns.at(n).column != c.column))
-                    ++n;
-                if (n == columns.size())
+                qsizetype n = columns.indexOf(c);
+                if (n < 0) {
+                    n = columns.size();
                     columns.append(c);
+                }
                 rewritten += sql.mid(at, k.start - at) + QStringLiteral("tj_g.tj_c%1").arg(n + 1);
                 at = t[i + 2].end();
                 i += 2;
