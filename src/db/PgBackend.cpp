@@ -447,7 +447,7 @@ bool PgBackend::nativeExec(const QString &sql, DbError &error)
     return guard.result != nullptr;
 }
 
-PGresult *PgBackend::execParams(const QString &sql, const QVariantList &params, DbError &error)
+PGresult *PgBackend::execParams(const QString &sql, const QVariantList &params, DbError &error, bool prepare)
 {
     if (conn_ == nullptr) {
         error = ora::notConnected();
@@ -469,7 +469,7 @@ PGresult *PgBackend::execParams(const QString &sql, const QVariantList &params, 
     // key lookups: each text is prepared once per connection. A prepare
     // that fails must find the procedure's savepoint set.
     QByteArray name = prepared_.value(sql);
-    if (name.isEmpty() && prepared_.size() < kMaxPreparedStatements) {
+    if (name.isEmpty() && prepare && prepared_.size() < kMaxPreparedStatements) {
         if (!settleSavepoint(error))
             return nullptr;
         const QByteArray candidate = "kestra_p" + QByteArray::number(++preparedCount_);
@@ -516,38 +516,80 @@ bool PgBackend::exec(const QString &sql, const QVariantList &params, DbError &er
     return true;
 }
 
+// Hands over a result's rows as procedures read them; false when `each`
+// stopped.
+static bool pgEachRow(PGresult *res, const RowSink &each)
+{
+    const int columns = PQnfields(res);
+    QList<QueryResult::ColumnType> types;
+    for (int c = 0; c < columns; ++c)
+        types.append(columnType(PQftype(res, c)));
+    Row row(columns);
+    for (int r = 0; r < PQntuples(res); ++r) {
+        for (int c = 0; c < columns; ++c) {
+            if (PQgetisnull(res, r, c)) {
+                row[c] = QVariant();
+                continue;
+            }
+            const QByteArray raw = QByteArray::fromRawData(PQgetvalue(res, r, c), PQgetlength(res, r, c));
+            switch (types.at(c)) {
+            case QueryResult::Long:
+                row[c] = raw.toLongLong();
+                break;
+            case QueryResult::Double:
+                row[c] = raw.toDouble();
+                break;
+            default:
+                row[c] = QString::fromUtf8(raw);
+                break;
+            }
+        }
+        if (!each(row))
+            return false;
+    }
+    return true;
+}
+
 bool PgBackend::select(const QString &sql, const QVariantList &params, QList<Row> &rows, DbError &error)
 {
     PgResultGuard guard{execParams(sql, params, error)};
     if (guard.result == nullptr)
         return false;
-    PGresult *res = guard.result;
-    const int columns = PQnfields(res);
     rows.clear();
-    for (int r = 0; r < PQntuples(res); ++r) {
-        Row row;
-        row.reserve(columns);
-        for (int c = 0; c < columns; ++c) {
-            if (PQgetisnull(res, r, c)) {
-                row.append(QVariant());
-                continue;
-            }
-            const QByteArray raw(PQgetvalue(res, r, c), PQgetlength(res, r, c));
-            switch (columnType(PQftype(res, c))) {
-            case QueryResult::Long:
-                row.append(raw.toLongLong());
-                break;
-            case QueryResult::Double:
-                row.append(raw.toDouble());
-                break;
-            default:
-                row.append(QString::fromUtf8(raw));
-                break;
-            }
-        }
-        rows.append(std::move(row));
-    }
+    rows.reserve(PQntuples(guard.result));
+    pgEachRow(guard.result, [&rows](const Row &row) {
+        rows.append(row);
+        return true;
+    });
     return true;
+}
+
+// Through a cursor fetched in blocks, so that neither libpq nor the
+// procedure holds every row at once. A cursor lives in a transaction: a
+// select outside one, or behind queued writes, is read whole.
+bool PgBackend::forEachRow(const QString &sql, const QVariantList &params, const RowSink &each, DbError &error)
+{
+    if (queueing_ || conn_ == nullptr || PQtransactionStatus(conn_) != PQTRANS_INTRANS)
+        return NativeBackend::forEachRow(sql, params, each, error);
+    static const QString cursor = QStringLiteral("kestra_rows");
+    {
+        PgResultGuard declared{
+            execParams(QStringLiteral("DECLARE ") + cursor + QStringLiteral(" NO SCROLL CURSOR FOR ") + sql, params,
+                       error, false)};
+        if (declared.result == nullptr)
+            return false;
+    }
+    constexpr int block = 20000;
+    const QString fetch = QStringLiteral("FETCH FORWARD %1 FROM ").arg(block) + cursor;
+    for (;;) {
+        PgResultGuard guard{execParams(fetch, {}, error, false)};
+        if (guard.result == nullptr)
+            return false;
+        if (!pgEachRow(guard.result, each) || PQntuples(guard.result) < block)
+            break;
+    }
+    PgResultGuard closed{execParams(QStringLiteral("CLOSE ") + cursor, {}, error, false)};
+    return closed.result != nullptr;
 }
 
 QString PgBackend::serverNow()

@@ -30,6 +30,7 @@ public:
 
     bool exec(const QString &sql, const QVariantList &params, DbError &error, qint64 *changed = nullptr) override;
     bool select(const QString &sql, const QVariantList &params, QList<Row> &rows, DbError &error) override;
+    bool forEachRow(const QString &sql, const QVariantList &params, const RowSink &each, DbError &error) override;
     bool execChanging(const QString &sql, const QVariantList &params, const DbError &none, DbError &error) override;
     QString serverNow() override;
     bool nextValue(const QString &sequence, qint64 &value, DbError &error) override;
@@ -84,7 +85,9 @@ private:
 
     // Runs a statement under the statement savepoint when in a transaction.
     PGresult *protectedExec(const QString &sql, DbError &error);
-    PGresult *execParams(const QString &sql, const QVariantList &params, DbError &error);
+    // `prepare`: kept prepared under the text (the procedures' statements);
+    // false for a text that runs once.
+    PGresult *execParams(const QString &sql, const QVariantList &params, DbError &error, bool prepare = true);
     // Sends the savepoint a procedure owes, if any, on its own.
     bool settleSavepoint(DbError &error);
     PGresult *pipelined(const QByteArray &name, const QByteArray &text, const QList<const char *> &values,

@@ -531,18 +531,33 @@ bool SqliteBackend::run(const QString &sql, const QVariantList &params, bool kee
 
 bool SqliteBackend::select(const QString &sql, const QVariantList &params, QList<Row> &rows, DbError &error)
 {
+    rows.clear();
+    return stepRows(sql, params, true, [&rows](const Row &row) {
+        rows.append(row);
+        return true;
+    }, error);
+}
+
+bool SqliteBackend::forEachRow(const QString &sql, const QVariantList &params, const RowSink &each, DbError &error)
+{
+    // A statement read once: not kept.
+    return stepRows(sql, params, false, each, error);
+}
+
+bool SqliteBackend::stepRows(const QString &sql, const QVariantList &params, bool keep, const RowSink &each,
+                             DbError &error)
+{
     SqliteStmtHold guard;
-    if (!acquire(sql, true, guard, error) || !bind(guard.stmt, params, error))
+    if (!acquire(sql, keep, guard, error) || !bind(guard.stmt, params, error))
         return false;
     const int columns = sqlite3_column_count(guard.stmt);
+    Row row(columns);
     int rc;
-    rows.clear();
     while ((rc = sqlite3_step(guard.stmt)) == SQLITE_ROW) {
-        Row row;
-        row.reserve(columns);
         for (int c = 0; c < columns; ++c)
-            row.append(cellValue(guard.stmt, c));
-        rows.append(std::move(row));
+            row[c] = cellValue(guard.stmt, c);
+        if (!each(row))
+            return true;
     }
     if (rc != SQLITE_DONE) {
         const int extended = sqlite3_extended_errcode(db_);

@@ -31,6 +31,7 @@ public:
     // ProcHost
     bool exec(const QString &sql, const QVariantList &params, DbError &error, qint64 *changed = nullptr) override;
     bool select(const QString &sql, const QVariantList &params, QList<Row> &rows, DbError &error) override;
+    bool forEachRow(const QString &sql, const QVariantList &params, const RowSink &each, DbError &error) override;
     QString serverNow() override;
     bool nextValue(const QString &sequence, qint64 &value, DbError &error) override;
     QString clockSql() const override;
@@ -54,6 +55,7 @@ private:
     void dropKeptStatements();
     bool run(const QString &sql, const QVariantList &params, bool keep, DbError &error, qint64 *changed);
     bool bind(sqlite3_stmt *stmt, const QVariantList &params, DbError &error);
+    bool stepRows(const QString &sql, const QVariantList &params, bool keep, const RowSink &each, DbError &error);
     // The rows of a prepared select, stepped to its end.
     bool readResult(sqlite3_stmt *stmt, const QString &sql, QueryResult &result, DbError &error);
     DbError lastError(int rc, const QString &sql);

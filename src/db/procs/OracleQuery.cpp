@@ -64,4 +64,10 @@ bool selectOracle(ProcHost &host, const QString &oracleSql, QList<Row> &rows, Db
     return translateOracleQuery(host, oracleSql, sql, error) && host.select(sql, {}, rows, error);
 }
 
+bool forEachOracleRow(ProcHost &host, const QString &oracleSql, const RowSink &each, DbError &error)
+{
+    QString sql;
+    return translateOracleQuery(host, oracleSql, sql, error) && host.forEachRow(sql, {}, each, error);
+}
+
 } // namespace kestra

@@ -6,9 +6,13 @@
 #include <QString>
 #include <QVariant>
 
+#include <functional>
+
 namespace kestra {
 
 using Row = QList<QVariant>;
+// Takes one row of a select; false stops the reading (not a failure).
+using RowSink = std::function<bool(const Row &)>;
 
 // What a suite procedure may do on the connection it runs on. SQL here is
 // the portable subset both SQLite and PostgreSQL accept, with "?" for each
@@ -22,6 +26,9 @@ public:
     virtual BackendTarget::Kind kind() const = 0;
     virtual bool exec(const QString &sql, const QVariantList &params, DbError &error, qint64 *changed = nullptr) = 0;
     virtual bool select(const QString &sql, const QVariantList &params, QList<Row> &rows, DbError &error) = 0;
+    // The rows of a select handed over one at a time as they are read, for
+    // a procedure that reads more rows than it should hold at once.
+    virtual bool forEachRow(const QString &sql, const QVariantList &params, const RowSink &each, DbError &error);
     // A write that must change at least one row: `none` is its failure when
     // it changes none. Where writes are queued (a PostgreSQL transaction
     // sent as one pipeline) the check runs on the server, inside the

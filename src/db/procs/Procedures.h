@@ -49,6 +49,8 @@ QVariant boundArgument(const QVariant &bound);
 // more than one statement, or anything but a query, is refused with an
 // Oracle error, as a cursor opened on it would be.
 bool selectOracle(ProcHost &host, const QString &oracleSql, QList<Row> &rows, DbError &error);
+// The same, its rows handed over one at a time (ProcHost::forEachRow).
+bool forEachOracleRow(ProcHost &host, const QString &oracleSql, const RowSink &each, DbError &error);
 // The same query in the connection's own SQL, for a procedure that runs it
 // inside a statement of its own (CREATE TABLE ... AS).
 bool translateOracleQuery(const ProcHost &host, const QString &oracleSql, QString &sql, DbError &error);
