@@ -6,6 +6,7 @@
 #include <libpq-fe.h>
 
 #include <algorithm>
+#include <charconv>
 
 namespace kestra {
 
@@ -516,35 +517,55 @@ bool PgBackend::exec(const QString &sql, const QVariantList &params, DbError &er
     return true;
 }
 
-// Hands over a result's rows as procedures read them; false when `each`
-// stopped.
+// A row of a result, read in place: whole and binary numbers from their
+// text, a NUMERIC as its text (its decimal places kept).
+class PgRowView final : public RowView {
+public:
+    explicit PgRowView(PGresult *res) : res_(res)
+    {
+        for (int c = 0; c < PQnfields(res); ++c) {
+            const unsigned oid = PQftype(res, c);
+            types_.append(oid == Int2Oid || oid == Int4Oid || oid == Int8Oid || oid == OidOid ? Integer
+                          : oid == Float4Oid || oid == Float8Oid                              ? Real
+                          : oid == NumericOid                                                 ? Decimal
+                                                                                              : Text);
+        }
+    }
+    void setRow(int row) { row_ = row; }
+    int size() const override { return int(types_.size()); }
+    Type type(int column) const override { return PQgetisnull(res_, row_, column) ? Null : types_.at(column); }
+    qint64 integer(int column) const override
+    {
+        const QByteArrayView t = text(column);
+        qint64 v = 0;
+        std::from_chars(t.data(), t.data() + t.size(), v);
+        return v;
+    }
+    double real(int column) const override
+    {
+        const QByteArrayView t = text(column);
+        double v = 0;
+        std::from_chars(t.data(), t.data() + t.size(), v);
+        return v;
+    }
+    QByteArrayView text(int column) const override
+    {
+        return QByteArrayView(PQgetvalue(res_, row_, column), PQgetlength(res_, row_, column));
+    }
+
+private:
+    PGresult *res_;
+    int row_ = 0;
+    QList<Type> types_;
+};
+
+// Hands over a result's rows; false when `each` stopped.
 static bool pgEachRow(PGresult *res, const RowSink &each)
 {
-    const int columns = PQnfields(res);
-    QList<QueryResult::ColumnType> types;
-    for (int c = 0; c < columns; ++c)
-        types.append(columnType(PQftype(res, c)));
-    Row row(columns);
+    PgRowView view(res);
     for (int r = 0; r < PQntuples(res); ++r) {
-        for (int c = 0; c < columns; ++c) {
-            if (PQgetisnull(res, r, c)) {
-                row[c] = QVariant();
-                continue;
-            }
-            const QByteArray raw = QByteArray::fromRawData(PQgetvalue(res, r, c), PQgetlength(res, r, c));
-            switch (types.at(c)) {
-            case QueryResult::Long:
-                row[c] = raw.toLongLong();
-                break;
-            case QueryResult::Double:
-                row[c] = raw.toDouble();
-                break;
-            default:
-                row[c] = QString::fromUtf8(raw);
-                break;
-            }
-        }
-        if (!each(row))
+        view.setRow(r);
+        if (!each(view))
             return false;
     }
     return true;
@@ -555,12 +576,32 @@ bool PgBackend::select(const QString &sql, const QVariantList &params, QList<Row
     PgResultGuard guard{execParams(sql, params, error)};
     if (guard.result == nullptr)
         return false;
+    PGresult *res = guard.result;
+    const int columns = PQnfields(res);
     rows.clear();
-    rows.reserve(PQntuples(guard.result));
-    pgEachRow(guard.result, [&rows](const Row &row) {
-        rows.append(row);
-        return true;
-    });
+    for (int r = 0; r < PQntuples(res); ++r) {
+        Row row;
+        row.reserve(columns);
+        for (int c = 0; c < columns; ++c) {
+            if (PQgetisnull(res, r, c)) {
+                row.append(QVariant());
+                continue;
+            }
+            const QByteArray raw(PQgetvalue(res, r, c), PQgetlength(res, r, c));
+            switch (columnType(PQftype(res, c))) {
+            case QueryResult::Long:
+                row.append(raw.toLongLong());
+                break;
+            case QueryResult::Double:
+                row.append(raw.toDouble());
+                break;
+            default:
+                row.append(QString::fromUtf8(raw));
+                break;
+            }
+        }
+        rows.append(std::move(row));
+    }
     return true;
 }
 
@@ -569,8 +610,13 @@ bool PgBackend::select(const QString &sql, const QVariantList &params, QList<Row
 // select outside one, or behind queued writes, is read whole.
 bool PgBackend::forEachRow(const QString &sql, const QVariantList &params, const RowSink &each, DbError &error)
 {
-    if (queueing_ || conn_ == nullptr || PQtransactionStatus(conn_) != PQTRANS_INTRANS)
-        return NativeBackend::forEachRow(sql, params, each, error);
+    if (queueing_ || conn_ == nullptr || PQtransactionStatus(conn_) != PQTRANS_INTRANS) {
+        PgResultGuard whole{execParams(sql, params, error, false)};
+        if (whole.result == nullptr)
+            return false;
+        pgEachRow(whole.result, each);
+        return true;
+    }
     static const QString cursor = QStringLiteral("kestra_rows");
     {
         PgResultGuard declared{

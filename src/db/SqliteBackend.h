@@ -50,12 +50,14 @@ protected:
 private:
     bool requireWal(const QString &path, DbError &error);
     bool installLengthChecks(DbError &error);
+    bool installRowFunction(DbError &error);
     bool prepare(const QString &sql, sqlite3_stmt **stmt, DbError &error);
     bool acquire(const QString &sql, bool keep, SqliteStmtHold &hold, DbError &error);
     void dropKeptStatements();
     bool run(const QString &sql, const QVariantList &params, bool keep, DbError &error, qint64 *changed);
     bool bind(sqlite3_stmt *stmt, const QVariantList &params, DbError &error);
-    bool stepRows(const QString &sql, const QVariantList &params, bool keep, const RowSink &each, DbError &error);
+    // The end of a select's steps: its error when it did not run to the end.
+    bool finishSteps(int rc, SqliteStmtHold &guard, const QString &sql, const QVariantList &params, DbError &error);
     // The rows of a prepared select, stepped to its end.
     bool readResult(sqlite3_stmt *stmt, const QString &sql, QueryResult &result, DbError &error);
     DbError lastError(int rc, const QString &sql);
@@ -69,6 +71,8 @@ private:
     QHash<QString, QString> constraintCache_;
     // Prepared statements of the procedures and commands, by text.
     QHash<QString, sqlite3_stmt *> kept_;
+    // The sink of the forEachRow in progress, read by kestra_each.
+    const RowSink *eachSink_ = nullptr;
 };
 
 } // namespace kestra

@@ -160,11 +160,17 @@ int ClassStat::run(const IntakeConditions &conditions)
     // pass over the copies.
     classConditions.append(QStringLiteral(" AND indi_acct.call_no is null"));
     classConditions.append(QStringLiteral(" AND 1=1"));
+    // The record's table only where a filter reads it: a copy's record
+    // number always names a record (the foreign key), so the join would
+    // cost a lookup per copy and change nothing but drop the copies without
+    // one, which the test of the number drops as well.
+    const bool readsRecord = !intake_filter::recordSql(conditions).isEmpty();
     const QString base =
         QStringLiteral(" SELECT COUNT(distinct indi_acct.marc_rec_no)|| ',' ||"
                        " COUNT(indi_acct.prop_no)|| ',' ||SUM(indi_acct.price)"
-                       " FROM indi_acct LEFT JOIN call_no_lst ON indi_acct.call_no = call_no_lst.call_no, marc"
-                       " WHERE indi_acct.marc_rec_no=marc.marc_rec_no ") +
+                       " FROM indi_acct LEFT JOIN call_no_lst ON indi_acct.call_no = call_no_lst.call_no") +
+        (readsRecord ? QStringLiteral(", marc WHERE indi_acct.marc_rec_no=marc.marc_rec_no ")
+                     : QStringLiteral(" WHERE indi_acct.marc_rec_no is not null ")) +
         filterSql(conditions);
     QStringList figures;
     context_.prompter().setBusy(true);

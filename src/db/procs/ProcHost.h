@@ -2,6 +2,7 @@
 
 #include "db/Backend.h"
 
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <QVariant>
@@ -11,8 +12,22 @@
 namespace kestra {
 
 using Row = QList<QVariant>;
-// Takes one row of a select; false stops the reading (not a failure).
-using RowSink = std::function<bool(const Row &)>;
+// One row of a select as the backend holds it, for a procedure that reads
+// many: each cell NULL, a whole number, a binary number, a decimal number
+// as its text (PostgreSQL's NUMERIC, with its places) or UTF-8 text, valid
+// until the next row.
+class RowView {
+public:
+    enum Type { Null, Integer, Real, Decimal, Text };
+    virtual ~RowView() = default;
+    virtual int size() const = 0;
+    virtual Type type(int column) const = 0;
+    virtual qint64 integer(int column) const = 0;
+    virtual double real(int column) const = 0;
+    virtual QByteArrayView text(int column) const = 0;
+};
+// Takes one row; false stops the reading (not a failure).
+using RowSink = std::function<bool(const RowView &)>;
 
 // What a suite procedure may do on the connection it runs on. SQL here is
 // the portable subset both SQLite and PostgreSQL accept, with "?" for each
@@ -28,7 +43,7 @@ public:
     virtual bool select(const QString &sql, const QVariantList &params, QList<Row> &rows, DbError &error) = 0;
     // The rows of a select handed over one at a time as they are read, for
     // a procedure that reads more rows than it should hold at once.
-    virtual bool forEachRow(const QString &sql, const QVariantList &params, const RowSink &each, DbError &error);
+    virtual bool forEachRow(const QString &sql, const QVariantList &params, const RowSink &each, DbError &error) = 0;
     // A write that must change at least one row: `none` is its failure when
     // it changes none. Where writes are queued (a PostgreSQL transaction
     // sent as one pipeline) the check runs on the server, inside the

@@ -188,18 +188,6 @@ bool deleteRows(ProcHost &host, const ProcArgs &args, const char *proc, const ch
 
 namespace kestra {
 
-bool ProcHost::forEachRow(const QString &sql, const QVariantList &params, const RowSink &each, DbError &error)
-{
-    QList<Row> rows;
-    if (!select(sql, params, rows, error))
-        return false;
-    for (const Row &row : std::as_const(rows)) {
-        if (!each(row))
-            break;
-    }
-    return true;
-}
-
 bool ProcHost::execChanging(const QString &sql, const QVariantList &params, const DbError &none, DbError &error)
 {
     qint64 changed = 0;

@@ -6,27 +6,72 @@
 
 #include "db/sql/SqlTokenizer.h"
 
+#include <QHash>
+
+#include <cstring>
 #include <vector>
 
 namespace kestra {
 
-StatValue StatValue::of(const QVariant &v)
+namespace stat_condition {
+
+bool isAscii(QByteArrayView s)
+{
+    for (const char c : s) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+} // namespace stat_condition
+
+StatValue StatValue::ofText(QByteArray utf8)
 {
     StatValue value;
+    value.kind = Text;
+    value.ascii = stat_condition::isAscii(utf8);
+    value.text = std::move(utf8);
+    return value;
+}
+
+StatValue StatValue::of(const QVariant &v)
+{
     if (v.isNull())
-        return value;
+        return {};
     switch (v.typeId()) {
     case QMetaType::LongLong:
     case QMetaType::Int:
-    case QMetaType::Double:
+    case QMetaType::Double: {
+        StatValue value;
         value.kind = Number;
         value.number = v.toDouble();
         return value;
+    }
     default:
-        value.kind = Text;
-        value.text = v.toString();
+        return ofText(v.toString().toUtf8());
+    }
+}
+
+StatValue StatValue::of(const RowView &row, int column)
+{
+    switch (row.type(column)) {
+    case RowView::Null:
+        return {};
+    case RowView::Integer:
+    case RowView::Real:
+    case RowView::Decimal: {
+        StatValue value;
+        value.kind = Number;
+        value.number = row.type(column) == RowView::Integer ? double(row.integer(column))
+                       : row.type(column) == RowView::Real  ? row.real(column)
+                                                            : row.text(column).toByteArray().toDouble();
         return value;
     }
+    case RowView::Text:
+        break;
+    }
+    return ofText(row.text(column).toByteArray());
 }
 
 // Named rather than anonymous: the compiled condition's nodes hold them.
@@ -36,55 +81,46 @@ namespace stat_condition {
 // or a part of either.
 struct Seen {
     StatValue::Kind kind = StatValue::Null;
-    QStringView text;
+    QByteArrayView text;
     double number = 0;
+    bool ascii = true;
 };
 
-// Texts compare by code point, as a binary collation over UTF-8 does: UTF-16
-// puts the surrogates of the characters beyond U+FFFF below U+E000.
-char32_t codePointRank(char16_t c)
-{
-    if (c >= 0xE000)
-        return char32_t(c) - 0x800;
-    if (c >= 0xD800)
-        return char32_t(c) + 0x2000;
-    return c;
-}
-
-int compareText(QStringView a, QStringView b)
+// UTF-8 compared byte by byte is in the order of the code points, as a
+// binary collation compares.
+int compareText(QByteArrayView a, QByteArrayView b)
 {
     const qsizetype n = std::min(a.size(), b.size());
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t x = a[i].unicode();
-        const char16_t y = b[i].unicode();
-        if (x != y)
-            return codePointRank(x) < codePointRank(y) ? -1 : 1;
-    }
+    const int c = n == 0 ? 0 : std::memcmp(a.data(), b.data(), std::size_t(n));
+    if (c != 0)
+        return c < 0 ? -1 : 1;
     return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
-bool hasSurrogates(QStringView s)
+bool continuation(char c)
 {
-    for (const QChar c : s) {
-        if (c.isSurrogate())
-            return true;
-    }
-    return false;
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
 }
 
-// Where the n-th character (0-based) begins, n at most the text's length in
-// characters.
-qsizetype charOffset(QStringView s, qint64 n)
+// Where the n-th character (0-based) of UTF-8 text begins, n at most its
+// length in characters.
+qsizetype charOffset(QByteArrayView s, qint64 n)
 {
     qsizetype at = 0;
-    for (; n > 0 && at < s.size(); --n)
-        at += (s[at].isHighSurrogate() && at + 1 < s.size() && s[at + 1].isLowSurrogate()) ? 2 : 1;
+    for (; n > 0 && at < s.size(); --n) {
+        ++at;
+        while (at < s.size() && continuation(s[at]))
+            ++at;
+    }
     return at;
 }
 
-qint64 charLength(QStringView s)
+qint64 charLength(QByteArrayView s)
 {
-    return hasSurrogates(s) ? qint64(s.toString().toUcs4().size()) : qint64(s.size());
+    qint64 n = 0;
+    for (const char c : s)
+        n += continuation(c) ? 0 : 1;
+    return n;
 }
 
 // One element of a LIKE pattern.
@@ -125,30 +161,34 @@ bool likeMatch(const C *s, qsizetype n, const std::vector<LikeStep> &p)
 
 using namespace stat_condition;
 
-struct StatCondition::Node {
+struct StatConditions::Node {
     enum Kind { Or, And, Not, Compare, Like, IsNull, Column, Literal, Substr };
     Kind kind = Literal;
     std::vector<Node> children;
-    QString op;         // Compare: = <> < <= > >=
+    enum Op { Eq, Ne, Lt, Le, Gt, Ge };
+    Op op = Eq;           // Compare
     bool negated = false; // NOT LIKE, IS NOT NULL
-    int slot = 0;       // Column
-    StatValue literal;  // Literal
-    qint64 position = 1; // Substr
-    qint64 length = -1;  // Substr: -1 for the rest
+    int slot = 0;         // Column
+    StatValue literal;    // Literal
+    qint64 position = 1;  // Substr
+    qint64 length = -1;   // Substr: -1 for the rest
     // Like: the pattern's steps, and its literal prefix when the pattern is
     // that prefix and one trailing %.
     std::vector<LikeStep> steps;
-    QString prefix;
+    QByteArray prefix; // UTF-8
     bool prefixOnly = false;
 
+    int shared = -1; // Compare, Like, IsNull: its place among the shared tests
+
     Seen value(const QList<StatValue> &values, bool &failed) const;
-    Truth truth(const QList<StatValue> &values, bool &failed) const;
+    Truth truth(const QList<StatValue> &values, std::vector<signed char> &asked, bool &failed) const;
+    Truth test(const QList<StatValue> &values, bool &failed) const;
 };
 
 namespace {
 
-using CondNode = StatCondition::Node;
-using CondTruth = StatCondition::Truth;
+using CondNode = StatConditions::Node;
+using CondTruth = StatConditions::Truth;
 
 CondTruth notOf(CondTruth t)
 {
@@ -157,15 +197,11 @@ CondTruth notOf(CondTruth t)
 
 class ConditionParser {
 public:
-    ConditionParser(QStringView sql, QList<StatColumn> &columns)
-        : sql_(sql), tokens_(tokenizeSql(sql)), columns_(columns)
-    {
-    }
+    ConditionParser(QStringView sql, QList<StatColumn> &columns, QHash<QString, int> &shared)
+        : sql_(sql), tokens_(tokenizeSql(sql)), columns_(columns), shared_(shared)
+    {}
 
-    bool parse(CondNode &root)
-    {
-        return orExpression(root) && peek().kind == SqlToken::End;
-    }
+    bool parse(CondNode &root) { return orExpression(root) && peek().kind == SqlToken::End; }
 
 private:
     const SqlToken &peek(int ahead = 0) const
@@ -237,20 +273,36 @@ private:
         return predicate(out);
     }
 
+    // A test, known by its tokens wherever it recurs.
     bool predicate(CondNode &out)
+    {
+        const std::size_t first = pos_;
+        if (!test(out))
+            return false;
+        QString key;
+        for (std::size_t i = first; i < pos_; ++i)
+            key += tokens_[i].text(sql_) + u' ';
+        out.shared = int(shared_.value(key, int(shared_.size())));
+        shared_.insert(key, out.shared);
+        return true;
+    }
+
+    bool test(CondNode &out)
     {
         CondNode left;
         if (!operand(left))
             return false;
-        static const QLatin1StringView comparisons[] = {
-            QLatin1StringView("="),  QLatin1StringView("<>"), QLatin1StringView("!="), QLatin1StringView("^="),
-            QLatin1StringView("<="), QLatin1StringView(">="), QLatin1StringView("<"),  QLatin1StringView(">")};
-        for (const QLatin1StringView c : comparisons) {
-            if (!op(c))
+        static const std::pair<QLatin1StringView, CondNode::Op> comparisons[] = {
+            {QLatin1StringView("="), CondNode::Eq},  {QLatin1StringView("<>"), CondNode::Ne},
+            {QLatin1StringView("!="), CondNode::Ne}, {QLatin1StringView("^="), CondNode::Ne},
+            {QLatin1StringView("<="), CondNode::Le}, {QLatin1StringView(">="), CondNode::Ge},
+            {QLatin1StringView("<"), CondNode::Lt},  {QLatin1StringView(">"), CondNode::Gt}};
+        for (const auto &[text, kind] : comparisons) {
+            if (!op(text))
                 continue;
             next();
             out.kind = CondNode::Compare;
-            out.op = (c == QLatin1StringView("!=") || c == QLatin1StringView("^=")) ? QStringLiteral("<>") : c;
+            out.op = kind;
             out.children.push_back(std::move(left));
             out.children.emplace_back();
             return operand(out.children.back());
@@ -291,15 +343,15 @@ private:
             next();
             CondNode e;
             if (!operand(e) || e.kind != CondNode::Literal || e.literal.kind != StatValue::Text ||
-                e.literal.text.toUcs4().size() != 1)
+                QString::fromUtf8(e.literal.text).toUcs4().size() != 1)
                 return false;
-            escape = e.literal.text;
+            escape = QString::fromUtf8(e.literal.text);
         }
         if (pattern.literal.kind == StatValue::Null) {
             like.children.push_back(std::move(pattern)); // LIKE NULL: never true
             return true;
         }
-        const QList<uint> p = pattern.literal.text.toUcs4();
+        const QList<uint> p = QString::fromUtf8(pattern.literal.text).toUcs4();
         const uint esc = escape.isEmpty() ? 0xFFFFFFFF : escape.toUcs4().front();
         for (qsizetype i = 0; i < p.size(); ++i) {
             if (p[i] == esc) {
@@ -320,7 +372,7 @@ private:
             if (like.steps[i].kind != LikeStep::Char)
                 like.prefixOnly = false;
             else
-                like.prefix.append(QString::fromUcs4(&like.steps[i].c, 1));
+                like.prefix.append(QString::fromUcs4(&like.steps[i].c, 1).toUtf8());
         }
         return true;
     }
@@ -332,9 +384,10 @@ private:
             return false;
         if (t.kind == SqlToken::String) {
             out.kind = CondNode::Literal;
-            out.literal.text = sqlStringValue(sql_, t);
             // Oracle has no empty text: the literal '' is NULL.
-            out.literal.kind = out.literal.text.isEmpty() ? StatValue::Null : StatValue::Text;
+            const QString text = sqlStringValue(sql_, t);
+            if (!text.isEmpty())
+                out.literal = StatValue::ofText(text.toUtf8());
             next();
             return true;
         }
@@ -414,36 +467,37 @@ private:
     std::vector<SqlToken> tokens_;
     std::size_t pos_ = 0;
     QList<StatColumn> &columns_;
+    QHash<QString, int> &shared_;
 };
 
 } // namespace
 
-Seen StatCondition::Node::value(const QList<StatValue> &values, bool &failed) const
+Seen StatConditions::Node::value(const QList<StatValue> &values, bool &failed) const
 {
     switch (kind) {
     case Column: {
         const StatValue &v = values.at(slot);
-        return Seen{v.kind, QStringView(v.text), v.number};
+        return Seen{v.kind, QByteArrayView(v.text), v.number, v.ascii};
     }
     case Literal:
-        return Seen{literal.kind, QStringView(literal.text), literal.number};
+        return Seen{literal.kind, QByteArrayView(literal.text), literal.number, literal.ascii};
     case Substr: {
         const Seen s = children.front().value(values, failed);
         if (s.kind == StatValue::Number)
             failed = true;
         if (s.kind != StatValue::Text || length == 0)
             return {};
-        const bool wide = hasSurrogates(s.text);
+        const bool wide = !s.ascii;
         const qint64 total = wide ? charLength(s.text) : s.text.size();
         const qint64 from = position < 0 ? total + position + 1 : position;
         if (from < 1 || from > total)
             return {};
         const qint64 count = length < 0 ? total - from + 1 : std::min(length, total - from + 1);
         if (!wide)
-            return Seen{StatValue::Text, s.text.mid(from - 1, count), 0};
+            return Seen{StatValue::Text, s.text.sliced(from - 1, count), 0, true};
         const qsizetype begin = charOffset(s.text, from - 1);
-        const qsizetype end = begin + charOffset(s.text.mid(begin), count);
-        return Seen{StatValue::Text, s.text.mid(begin, end - begin), 0};
+        const qsizetype end = begin + charOffset(s.text.sliced(begin), count);
+        return Seen{StatValue::Text, s.text.sliced(begin, end - begin), 0, false};
     }
     default:
         failed = true;
@@ -451,13 +505,24 @@ Seen StatCondition::Node::value(const QList<StatValue> &values, bool &failed) co
     }
 }
 
-StatCondition::Truth StatCondition::Node::truth(const QList<StatValue> &values, bool &failed) const
+StatConditions::Truth StatConditions::Node::truth(const QList<StatValue> &values, std::vector<signed char> &asked,
+                                                  bool &failed) const
 {
+    // A test is asked once per set of values; its answer is kept for the
+    // other conditions that share it.
+    const auto of = [&](const Node &n) {
+        if (n.shared < 0)
+            return n.truth(values, asked, failed);
+        signed char &known = asked[std::size_t(n.shared)];
+        if (known < 0)
+            known = static_cast<signed char>(n.test(values, failed));
+        return static_cast<Truth>(known);
+    };
     switch (kind) {
     case Or: {
         Truth result = Truth::False;
         for (const Node &c : children) {
-            const Truth t = c.truth(values, failed);
+            const Truth t = of(c);
             if (t == Truth::True)
                 return t;
             if (t == Truth::Unknown)
@@ -468,7 +533,7 @@ StatCondition::Truth StatCondition::Node::truth(const QList<StatValue> &values, 
     case And: {
         Truth result = Truth::True;
         for (const Node &c : children) {
-            const Truth t = c.truth(values, failed);
+            const Truth t = of(c);
             if (t == Truth::False)
                 return t;
             if (t == Truth::Unknown)
@@ -477,7 +542,15 @@ StatCondition::Truth StatCondition::Node::truth(const QList<StatValue> &values, 
         return result;
     }
     case Not:
-        return notOf(children.front().truth(values, failed));
+        return notOf(of(children.front()));
+    default:
+        return of(*this);
+    }
+}
+
+StatConditions::Truth StatConditions::Node::test(const QList<StatValue> &values, bool &failed) const
+{
+    switch (kind) {
     case IsNull: {
         const bool isNull = children.front().value(values, failed).kind == StatValue::Null;
         return isNull != negated ? Truth::True : Truth::False;
@@ -491,21 +564,31 @@ StatCondition::Truth StatCondition::Node::truth(const QList<StatValue> &values, 
             failed = true;
             return Truth::Unknown;
         }
+        if (a.kind == StatValue::Text && (op == Eq || op == Ne) && a.text.size() != b.text.size())
+            return op == Ne ? Truth::True : Truth::False;
         const int c = a.kind == StatValue::Number ? (a.number < b.number ? -1 : (a.number > b.number ? 1 : 0))
                                                   : compareText(a.text, b.text);
         bool holds = false;
-        if (op == u"=")
+        switch (op) {
+        case Eq:
             holds = c == 0;
-        else if (op == u"<>")
+            break;
+        case Ne:
             holds = c != 0;
-        else if (op == u"<")
+            break;
+        case Lt:
             holds = c < 0;
-        else if (op == u"<=")
+            break;
+        case Le:
             holds = c <= 0;
-        else if (op == u">")
+            break;
+        case Gt:
             holds = c > 0;
-        else
+            break;
+        case Ge:
             holds = c >= 0;
+            break;
+        }
         return holds ? Truth::True : Truth::False;
     }
     case Like: {
@@ -516,11 +599,12 @@ StatCondition::Truth StatCondition::Node::truth(const QList<StatValue> &values, 
             return Truth::Unknown;
         bool match = false;
         if (prefixOnly) {
-            match = s.text.startsWith(prefix);
-        } else if (!hasSurrogates(s.text)) {
-            match = likeMatch(s.text.utf16(), s.text.size(), steps);
+            match = s.text.size() >= prefix.size() &&
+                    std::memcmp(s.text.data(), prefix.constData(), std::size_t(prefix.size())) == 0;
+        } else if (s.ascii) {
+            match = likeMatch(reinterpret_cast<const unsigned char *>(s.text.data()), s.text.size(), steps);
         } else {
-            const QList<uint> wide = s.text.toString().toUcs4();
+            const QList<uint> wide = QString::fromUtf8(s.text).toUcs4();
             match = likeMatch(wide.constData(), wide.size(), steps);
         }
         return match != negated ? Truth::True : Truth::False;
@@ -531,23 +615,29 @@ StatCondition::Truth StatCondition::Node::truth(const QList<StatValue> &values, 
     }
 }
 
-std::optional<StatCondition> StatCondition::compile(QStringView test, QList<StatColumn> &columns)
+std::optional<StatConditions> StatConditions::compile(const QStringList &tests, QList<StatColumn> &columns)
 {
     QList<StatColumn> read = columns;
-    auto root = std::make_shared<Node>();
-    ConditionParser parser(test, read);
-    if (!parser.parse(*root) || root->kind == Node::Column || root->kind == Node::Literal ||
-        root->kind == Node::Substr)
-        return std::nullopt;
+    QHash<QString, int> shared;
+    StatConditions c;
+    for (const QString &test : tests) {
+        auto root = std::make_shared<Node>();
+        ConditionParser parser(test, read, shared);
+        if (!parser.parse(*root))
+            return std::nullopt;
+        c.roots_.push_back(std::move(root));
+    }
     columns = read;
-    StatCondition c;
-    c.root_ = std::move(root);
+    c.shared_.resize(shared.size());
     return c;
 }
 
-StatCondition::Truth StatCondition::evaluate(const QList<StatValue> &values, bool &failed) const
+void StatConditions::evaluate(const QList<StatValue> &values, QList<Truth> &truths, bool &failed) const
 {
-    return root_->truth(values, failed);
+    std::fill(shared_.begin(), shared_.end(), -1);
+    truths.resize(size());
+    for (std::size_t i = 0; i < roots_.size(); ++i)
+        truths[qsizetype(i)] = roots_[i]->truth(values, shared_, failed);
 }
 
 } // namespace kestra

@@ -6,9 +6,11 @@
 #include "db/procs/Procedures.h"
 #include "db/procs/StatCondition.h"
 
-#include <QHash>
-
 #include <bit>
+#include <charconv>
+#include <cmath>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace kestra {
@@ -22,21 +24,38 @@ class DecimalSum {
 public:
     // False for a value that is not a decimal number within reach (the
     // caller then leaves the sum to the database).
-    bool add(const QVariant &value)
+    bool add(const RowView &row, int column)
     {
-        if (value.isNull())
-            return true;
-        if (value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Int)
-            return add(Units(value.toLongLong()), 0);
-        // A binary number reads as its text does in the database: fifteen
-        // significant digits.
-        const QString text =
-            value.typeId() == QMetaType::Double ? QString::number(value.toDouble(), 'g', 15) : value.toString();
-        if (text.isEmpty())
-            return true; // Oracle's empty text is NULL
         Units units = 0;
         int scale = 0;
-        return parse(text, units, scale) && add(units, scale);
+        switch (row.type(column)) {
+        case RowView::Null:
+            return true;
+        case RowView::Integer:
+            return add(Units(row.integer(column)), 0);
+        case RowView::Real: {
+            // A binary number stands for the shortest decimal that reads
+            // back as it: the price as it was typed. Most have few places,
+            // found without printing the number.
+            const double v = row.real(column);
+            double p = 1;
+            for (int places = 0; places <= 4; ++places, p *= 10) {
+                const double scaled = std::nearbyint(v * p);
+                if (std::abs(scaled) < 1e15 && scaled / p == v)
+                    return add(Units(qint64(scaled)), places);
+            }
+            char digits[64];
+            const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, v);
+            return ec == std::errc() && parse(digits, end - digits, units, scale) && add(units, scale);
+        }
+        case RowView::Decimal:
+        case RowView::Text:
+            break;
+        }
+        const QByteArrayView text = row.text(column);
+        if (text.isEmpty())
+            return true; // Oracle's empty text is NULL
+        return parse(text.data(), text.size(), units, scale) && add(units, scale);
     }
     bool add(const DecimalSum &other) { return !other.any_ || add(other.units_, other.scale_); }
     bool any() const { return any_; }
@@ -70,23 +89,26 @@ private:
     static bool within(Units v) { return v < power(MaxDigits + 3) && v > -power(MaxDigits + 3); }
 
     // [-]digits[.digits][e[+-]digits]
-    static bool parse(QStringView text, Units &units, int &scale)
+    template <typename C>
+    static bool parse(const C *text, qsizetype size, Units &units, int &scale)
     {
-        text = text.trimmed();
+        const auto at = [&](qsizetype i) { return char16_t(static_cast<unsigned char>(text[i])); };
         qsizetype i = 0;
-        const bool negative = i < text.size() && text[i] == u'-';
-        if (negative || (i < text.size() && text[i] == u'+'))
+        while (i < size && at(i) == u' ')
+            ++i;
+        const bool negative = i < size && at(i) == u'-';
+        if (negative || (i < size && at(i) == u'+'))
             ++i;
         int digits = 0;
         bool point = false;
-        for (; i < text.size(); ++i) {
-            const QChar c = text[i];
+        for (; i < size; ++i) {
+            const char16_t c = at(i);
             if (c == u'.' && !point) {
                 point = true;
-            } else if (c.isDigit() && c.unicode() < 128) {
+            } else if (c >= u'0' && c <= u'9') {
                 if (++digits > MaxDigits)
                     return false;
-                units = units * 10 + (c.unicode() - u'0');
+                units = units * 10 + (c - u'0');
                 scale += point ? 1 : 0;
             } else {
                 break;
@@ -94,14 +116,20 @@ private:
         }
         if (digits == 0)
             return false;
-        if (i < text.size()) {
-            if (text[i] != u'e' && text[i] != u'E')
+        if (i < size) {
+            if (at(i) != u'e' && at(i) != u'E')
                 return false;
-            bool ok = false;
-            const int exponent = text.mid(i + 1).toInt(&ok);
-            if (!ok || exponent > MaxDigits || exponent < -MaxDigits)
+            int exponent = 0;
+            const bool down = ++i < size && at(i) == u'-';
+            if (i < size && (at(i) == u'-' || at(i) == u'+'))
+                ++i;
+            if (i == size)
                 return false;
-            scale -= exponent;
+            for (; i < size; ++i) {
+                if (at(i) < u'0' || at(i) > u'9' || (exponent = exponent * 10 + (at(i) - u'0')) > MaxDigits)
+                    return false;
+            }
+            scale += down ? exponent : -exponent;
         }
         if (scale < 0) {
             units *= power(-scale);
@@ -130,30 +158,104 @@ private:
     bool any_ = false;
 };
 
+// Byte strings numbered in the order first met, kept in one arena: no
+// allocation per key, and the table goes in one free.
+class KeyTable {
+public:
+    KeyTable() : slots_(1024) {}
+    qsizetype size() const { return qsizetype(starts_.size()); }
+    // The key's number; `added` when it was new.
+    qsizetype find(std::string_view key, bool &added)
+    {
+        if ((starts_.size() + 1) * 2 > slots_.size())
+            grow();
+        const quint64 hash = hashOf(key);
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+            Slot &slot = slots_[i];
+            if (slot.key < 0) {
+                slot = Slot{hash, qint32(starts_.size())};
+                starts_.push_back(arena_.size());
+                arena_.append(key);
+                added = true;
+                return slot.key;
+            }
+            if (slot.hash == hash && keyAt(std::size_t(slot.key)) == key) {
+                added = false;
+                return slot.key;
+            }
+        }
+    }
+
+private:
+    // A key's number and hash: most mismatches are seen without reading
+    // the key, and the table grows without hashing its keys again.
+    struct Slot {
+        quint64 hash = 0;
+        qint32 key = -1;
+    };
+
+    // FNV-1a: the keys are short.
+    static quint64 hashOf(std::string_view key)
+    {
+        quint64 h = 14695981039346656037ULL;
+        for (const char c : key)
+            h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ULL;
+        return h ^ (h >> 29);
+    }
+    std::string_view keyAt(std::size_t n) const
+    {
+        const std::size_t end = n + 1 < starts_.size() ? starts_[n + 1] : arena_.size();
+        return std::string_view(arena_).substr(starts_[n], end - starts_[n]);
+    }
+    void grow()
+    {
+        std::vector<Slot> old(slots_.size() * 2);
+        old.swap(slots_);
+        const std::size_t mask = slots_.size() - 1;
+        for (const Slot &slot : old) {
+            if (slot.key < 0)
+                continue;
+            std::size_t i = slot.hash & mask;
+            while (slots_[i].key >= 0)
+                i = (i + 1) & mask;
+            slots_[i] = slot;
+        }
+    }
+
+    std::string arena_;
+    std::vector<std::size_t> starts_;
+    std::vector<Slot> slots_;
+};
+
 // What each aggregate call of the base query reads from a row.
 enum class Role { Distinct, Count, Sum };
 
 struct TallyPlan {
-    QList<StatCondition> conditions;
+    StatConditions conditions;
     QList<StatColumn> columns;
-    QList<Role> roles;   // per call
-    QList<int> at;       // per call: its index among the calls of its role
-    int distinct = 0;    // calls per role
+    QList<Role> roles; // per call
+    QList<int> at;     // per call: its index among the calls of its role
+    int distinct = 0;  // calls per role
     int counts = 0;
     int sums = 0;
-    QString rowsSql;     // [distinct args][columns][count values][sum values]
+    QString rowsSql; // [distinct args][columns][count values][sum values]
 };
 
 std::optional<TallyPlan> tallyPlan(const AggregateQuery &q, const QStringList &conditions)
 {
     TallyPlan plan;
+    QStringList tests;
     for (const QString &condition : conditions) {
         const std::optional<QString> test = conditionTest(condition);
-        std::optional<StatCondition> c = test ? StatCondition::compile(*test, plan.columns) : std::nullopt;
-        if (!c)
+        if (!test)
             return std::nullopt;
-        plan.conditions.append(std::move(*c));
+        tests.append(*test);
     }
+    std::optional<StatConditions> compiled = StatConditions::compile(tests, plan.columns);
+    if (!compiled)
+        return std::nullopt;
+    plan.conditions = std::move(*compiled);
     QStringList distinct;
     QStringList counts;
     QStringList sums;
@@ -165,7 +267,8 @@ std::optional<TallyPlan> tallyPlan(const AggregateQuery &q, const QStringList &c
         } else if (call.function == u"COUNT" && call.argument != u"*" && !call.argument.isEmpty()) {
             plan.roles.append(Role::Count);
             plan.at.append(plan.counts++);
-            counts.append(QStringLiteral("CASE WHEN (") + call.argument + QStringLiteral(") IS NULL THEN 0 ELSE 1 END"));
+            counts.append(QStringLiteral("CASE WHEN (") + call.argument +
+                          QStringLiteral(") IS NULL THEN 0 ELSE 1 END"));
         } else if (call.function == u"COUNT") {
             plan.roles.append(Role::Count);
             plan.at.append(plan.counts++);
@@ -173,8 +276,7 @@ std::optional<TallyPlan> tallyPlan(const AggregateQuery &q, const QStringList &c
         } else if (call.function == u"SUM" && !call.distinct) {
             plan.roles.append(Role::Sum);
             plan.at.append(plan.sums++);
-            // As text, so that a decimal keeps its places.
-            sums.append(u'(' + call.argument + QStringLiteral(") || ''"));
+            sums.append(call.argument);
         } else {
             return std::nullopt;
         }
@@ -192,39 +294,37 @@ class Tally {
 public:
     explicit Tally(const TallyPlan &plan)
         : plan_(plan), words_((plan.conditions.size() + 63) / 64), distinctIds_(plan.distinct),
-          distinctMasks_(plan.distinct), lastDistinct_(plan.distinct), lastDistinctId_(plan.distinct, -1)
-    {
-    }
+          distinctMasks_(plan.distinct), distinctKey_(plan.distinct), lastDistinct_(plan.distinct),
+          lastDistinctId_(plan.distinct, -1)
+    {}
 
     bool failed() const { return failed_; }
 
-    bool take(const Row &row)
+    bool take(const RowView &row)
     {
         const int set = setOf(row);
         if (set < 0)
             return false;
         const int countsAt = plan_.distinct + int(plan_.columns.size());
         for (int k = 0; k < plan_.counts; ++k)
-            setCounts_[std::size_t(set) * plan_.counts + k] += row.at(countsAt + k).toLongLong();
+            setCounts_[std::size_t(set) * plan_.counts + k] += row.integer(countsAt + k);
         for (int s = 0; s < plan_.sums; ++s) {
-            if (!setSums_[std::size_t(set) * plan_.sums + s].add(row.at(countsAt + plan_.counts + s)))
+            if (!setSums_[std::size_t(set) * plan_.sums + s].add(row, countsAt + plan_.counts + s))
                 return fail();
         }
         for (int d = 0; d < plan_.distinct; ++d) {
-            const QVariant &v = row.at(d);
-            if (v.isNull())
+            if (row.type(d) == RowView::Null)
                 continue;
-            int id = lastDistinctId_[d];
-            if (id < 0 || v != lastDistinct_[d]) {
-                const QString key = v.typeId() == QMetaType::QString ? v.toString() : u'\x01' + v.toString();
-                id = int(distinctIds_[d].value(key, -1));
-                if (id < 0) {
-                    id = int(distinctIds_[d].size());
-                    distinctIds_[d].insert(key, id);
+            std::string &key = distinctKey_[d];
+            key.clear();
+            appendKey(key, row, d);
+            qsizetype &id = lastDistinctId_[d];
+            if (id < 0 || key != lastDistinct_[d]) {
+                bool added = false;
+                id = distinctIds_[d].find(key, added);
+                if (added)
                     distinctMasks_[d].resize(distinctMasks_[d].size() + words_);
-                }
-                lastDistinct_[d] = v;
-                lastDistinctId_[d] = id;
+                lastDistinct_[d] = key;
             }
             for (std::size_t w = 0; w < words_; ++w)
                 distinctMasks_[d][std::size_t(id) * words_ + w] |= setMasks_[std::size_t(set) * words_ + w];
@@ -295,65 +395,93 @@ private:
         }
     }
 
+    // A value as a key: its kind, then its bytes. Equal numbers give equal
+    // keys whatever their type (1 and 1.0, as SQL's DISTINCT takes them), a
+    // decimal without the zeros after its point.
+    static void appendKey(std::string &key, const RowView &row, int column)
+    {
+        const RowView::Type type = row.type(column);
+        if (type == RowView::Null) {
+            key += 'N';
+            return;
+        }
+        if (type == RowView::Integer || type == RowView::Real) {
+            const double real = type == RowView::Real ? row.real(column) : 0;
+            if (type == RowView::Integer || (real == double(qint64(real)) && std::abs(real) < 9e15)) {
+                const qint64 v = type == RowView::Integer ? row.integer(column) : qint64(real);
+                key += 'I';
+                key.append(reinterpret_cast<const char *>(&v), sizeof v);
+            } else {
+                key += 'R';
+                key.append(reinterpret_cast<const char *>(&real), sizeof real);
+            }
+            return;
+        }
+        QByteArrayView text = row.text(column);
+        if (type == RowView::Decimal && text.contains('.')) {
+            while (text.endsWith('0'))
+                text.chop(1);
+            if (text.endsWith('.'))
+                text.chop(1);
+        }
+        const auto size = quint32(text.size());
+        key += type == RowView::Decimal ? 'D' : 'T';
+        key.append(reinterpret_cast<const char *>(&size), sizeof size);
+        key.append(text.data(), std::size_t(text.size()));
+    }
+
     // The set of the row's condition values, tested when first met; -1 when
     // a condition cannot be asked in memory.
-    int setOf(const Row &row)
+    int setOf(const RowView &row)
     {
         const int first = plan_.distinct;
         const int width = int(plan_.columns.size());
-        if (lastSet_ >= 0) {
-            bool same = true;
-            for (int c = 0; c < width && same; ++c)
-                same = row.at(first + c) == lastValues_.at(c);
-            if (same)
-                return lastSet_;
-        }
         key_.clear();
-        for (int c = 0; c < width; ++c) {
-            const QVariant &v = row.at(first + c);
-            const QString text = v.isNull() ? QString() : v.toString();
-            key_ += v.isNull() ? u'N' : (v.typeId() == QMetaType::QString ? u'T' : u'D');
-            key_ += QChar(char16_t(std::min<qsizetype>(text.size(), 0xFFFF)));
-            key_ += text;
-        }
-        int set = int(setIds_.value(key_, -1));
-        if (set < 0) {
-            QList<StatValue> values;
+        for (int c = 0; c < width; ++c)
+            appendKey(key_, row, first + c);
+        if (lastSet_ >= 0 && key_ == lastKey_)
+            return lastSet_;
+        bool added = false;
+        const int set = int(setIds_.find(key_, added));
+        if (added) {
+            values_.resize(width);
             for (int c = 0; c < width; ++c)
-                values.append(StatValue::of(row.at(first + c)));
-            set = int(setIds_.size());
+                values_[c] = StatValue::of(row, first + c);
             setMasks_.resize(setMasks_.size() + words_);
             bool unanswerable = false;
-            for (qsizetype i = 0; i < plan_.conditions.size(); ++i) {
-                if (plan_.conditions.at(i).evaluate(values, unanswerable) == StatCondition::Truth::True)
+            plan_.conditions.evaluate(values_, truths_, unanswerable);
+            for (qsizetype i = 0; i < truths_.size(); ++i) {
+                if (truths_.at(i) == StatConditions::Truth::True)
                     setMasks_[std::size_t(set) * words_ + std::size_t(i) / 64] |= quint64(1) << (i % 64);
             }
             if (unanswerable) {
                 fail();
                 return -1;
             }
-            setIds_.insert(key_, set);
             setCounts_.resize(setCounts_.size() + plan_.counts);
             setSums_.resize(setSums_.size() + plan_.sums);
         }
         lastSet_ = set;
-        lastValues_ = row.mid(first, width);
+        lastKey_ = key_;
         return set;
     }
 
     const TallyPlan &plan_;
     std::size_t words_;
-    QHash<QString, qsizetype> setIds_;
+    KeyTable setIds_;
     std::vector<quint64> setMasks_;
     std::vector<qint64> setCounts_;
     std::vector<DecimalSum> setSums_;
-    std::vector<QHash<QString, qsizetype>> distinctIds_;
+    std::vector<KeyTable> distinctIds_;
     std::vector<std::vector<quint64>> distinctMasks_;
-    std::vector<QVariant> lastDistinct_;
-    std::vector<int> lastDistinctId_;
-    QString key_;
+    std::vector<std::string> distinctKey_;
+    std::vector<std::string> lastDistinct_;
+    std::vector<qsizetype> lastDistinctId_;
+    std::string key_;
+    std::string lastKey_;
+    QList<StatValue> values_;
+    QList<StatConditions::Truth> truths_;
     int lastSet_ = -1;
-    Row lastValues_;
     bool failed_ = false;
 };
 
@@ -388,7 +516,8 @@ TallyOutcome statTally(ProcHost &host, const AggregateQuery &q, const QStringLis
     if (!plan)
         return TallyOutcome::NotMine;
     Tally tally(*plan);
-    if (!forEachOracleRow(host, plan->rowsSql, [&tally](const Row &row) { return tally.take(row); }, error))
+    if (!forEachOracleRow(
+            host, plan->rowsSql, [&tally](const RowView &row) { return tally.take(row); }, error))
         return TallyOutcome::Failed;
     QList<QStringList> literals;
     if (tally.failed() || !tally.figures(literals))
