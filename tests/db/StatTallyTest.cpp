@@ -7,6 +7,7 @@
 #include "db/procs/StatTally.h"
 #include "core/Session.h"
 #include "db/procs/Procedures.h"
+#include "db/procs/RowPipeline.h"
 #include "db/procs/StatCondition.h"
 #include "support/SuiteFixture.h"
 #include "support/TestRunner.h"
@@ -48,6 +49,18 @@ QList<int> ids(ProcHost &host, const QString &where)
         out.append(r.value(0).toInt());
     return out;
 }
+
+// Rows made up on the spot: i, "t<i>" and NULL.
+class CountingRow final : public RowView {
+public:
+    qint64 i = 0;
+    QByteArray label;
+    int size() const override { return 3; }
+    Type type(int column) const override { return column == 0 ? Integer : (column == 1 ? Text : Null); }
+    qint64 integer(int) const override { return i; }
+    double real(int) const override { return 0; }
+    QByteArrayView text(int) const override { return label; }
+};
 
 } // namespace
 
@@ -210,6 +223,37 @@ private Q_SLOTS:
         // The transaction goes on after the cursor's reads.
         QCOMPARE(fx.one(QStringLiteral("SELECT COUNT(*) FROM dual")), QStringLiteral("1"));
         QCOMPARE(fx.db().commitTrans(), 0);
+    }
+
+    // Rows handed to the other thread arrive whole and in order, across
+    // blocks; a consumer that stops takes nothing more and the reader hears
+    // of it.
+    void rowsAcrossThreads()
+    {
+        for (const qint64 stopAt : {qint64(0), qint64(5000)}) {
+            qint64 taken = 0;
+            bool inOrder = true;
+            RowPipeline pipeline([&](const RowView &row) {
+                ++taken;
+                inOrder = inOrder && row.integer(0) == taken && row.type(2) == RowView::Null &&
+                          row.text(1).toByteArray() == QByteArray("t") + QByteArray::number(taken);
+                return taken != stopAt;
+            });
+            CountingRow row;
+            qint64 pushed = 0;
+            for (row.i = 1; row.i <= 100000; ++row.i) {
+                row.label = QByteArray("t") + QByteArray::number(row.i);
+                ++pushed;
+                if (!pipeline.push(row))
+                    break;
+            }
+            QCOMPARE(pipeline.finish(), stopAt == 0);
+            QVERIFY(inOrder);
+            QCOMPARE(taken, stopAt == 0 ? 100000 : stopAt);
+            // The reader stops within the blocks it may read ahead of the
+            // consumer (five of 4,096 rows).
+            QVERIFY(stopAt == 0 ? pushed == 100000 : pushed < 100000);
+        }
     }
 };
 

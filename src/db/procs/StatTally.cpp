@@ -4,6 +4,7 @@
 #include "db/procs/StatTally.h"
 
 #include "db/procs/Procedures.h"
+#include "db/procs/RowPipeline.h"
 #include "db/procs/StatCondition.h"
 
 #include <bit>
@@ -515,9 +516,14 @@ TallyOutcome statTally(ProcHost &host, const AggregateQuery &q, const QStringLis
     const std::optional<TallyPlan> plan = tallyPlan(q, conditions);
     if (!plan)
         return TallyOutcome::NotMine;
+    // The rows are tallied on a thread of their own while the database
+    // reads on.
     Tally tally(*plan);
-    if (!forEachOracleRow(
-            host, plan->rowsSql, [&tally](const RowView &row) { return tally.take(row); }, error))
+    RowPipeline pipeline([&tally](const RowView &row) { return tally.take(row); });
+    const auto push = [&pipeline](const RowView &row) { return pipeline.push(row); };
+    const bool read = forEachOracleRow(host, plan->rowsSql, push, error);
+    pipeline.finish();
+    if (!read)
         return TallyOutcome::Failed;
     QList<QStringList> literals;
     if (tally.failed() || !tally.figures(literals))
