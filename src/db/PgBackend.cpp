@@ -605,37 +605,53 @@ bool PgBackend::select(const QString &sql, const QVariantList &params, QList<Row
     return true;
 }
 
-// Through a cursor fetched in blocks, so that neither libpq nor the
-// procedure holds every row at once. A cursor lives in a transaction: a
-// select outside one, or behind queued writes, is read whole.
+// In single-row mode: the server sends the rows as it makes them (with a
+// parallel plan where it has one), and each is handed over as it arrives,
+// so that neither libpq nor the procedure holds them all. Behind queued
+// writes the select is read whole, after them.
 bool PgBackend::forEachRow(const QString &sql, const QVariantList &params, const RowSink &each, DbError &error)
 {
-    if (queueing_ || conn_ == nullptr || PQtransactionStatus(conn_) != PQTRANS_INTRANS) {
+    if (queueing_ || conn_ == nullptr) {
         PgResultGuard whole{execParams(sql, params, error, false)};
         if (whole.result == nullptr)
             return false;
         pgEachRow(whole.result, each);
         return true;
     }
-    static const QString cursor = QStringLiteral("kestra_rows");
-    {
-        PgResultGuard declared{
-            execParams(QStringLiteral("DECLARE ") + cursor + QStringLiteral(" NO SCROLL CURSOR FOR ") + sql, params,
-                       error, false)};
-        if (declared.result == nullptr)
-            return false;
+    running_ = sql;
+    if (!settleSavepoint(error))
+        return false;
+    QList<QByteArray> storage;
+    QList<const char *> values;
+    for (const QVariant &v : params) {
+        bool isNull = false;
+        storage.append(pgParamText(v, isNull));
+        values.append(isNull ? nullptr : storage.last().constData());
     }
-    constexpr int block = 20000;
-    const QString fetch = QStringLiteral("FETCH FORWARD %1 FROM ").arg(block) + cursor;
-    for (;;) {
-        PgResultGuard guard{execParams(fetch, {}, error, false)};
-        if (guard.result == nullptr)
-            return false;
-        if (!pgEachRow(guard.result, each) || PQntuples(guard.result) < block)
-            break;
+    const QByteArray text = numberedPlaceholders(sql).toUtf8();
+    if (PQsendQueryParams(conn_, text.constData(), int(values.size()), nullptr, values.constData(), nullptr, nullptr,
+                          0) != 1 ||
+        PQsetSingleRowMode(conn_) != 1) {
+        error = errorOf(nullptr);
+        while (PGresult *r = PQgetResult(conn_))
+            PQclear(r);
+        return false;
     }
-    PgResultGuard closed{execParams(QStringLiteral("CLOSE ") + cursor, {}, error, false)};
-    return closed.result != nullptr;
+    // Every result is read to the end, even after the sink has stopped:
+    // the connection is free only then.
+    bool going = true;
+    bool failed = false;
+    while (PGresult *r = PQgetResult(conn_)) {
+        const ExecStatusType status = PQresultStatus(r);
+        if (status == PGRES_SINGLE_TUPLE && going && !failed)
+            going = pgEachRow(r, each);
+        else if (status != PGRES_SINGLE_TUPLE && status != PGRES_TUPLES_OK && !failed) {
+            failed = true;
+            error = errorOf(r);
+        }
+        PQclear(r);
+    }
+    return !failed;
 }
 
 QString PgBackend::serverNow()

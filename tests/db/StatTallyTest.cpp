@@ -2,7 +2,8 @@
 // memory as the database reads them in a WHERE clause (NULL and the empty
 // text, SUBSTR's positions, LIKE's wildcards and escape, the order of
 // texts beyond ASCII), its figures against the base query restricted by
-// each condition, what it leaves to the database, and rows read in blocks.
+// each condition, what it leaves to the database, and rows handed over one
+// at a time and across threads.
 
 #include "db/procs/StatTally.h"
 #include "core/Session.h"
@@ -190,8 +191,9 @@ private Q_SLOTS:
         }
     }
 
-    // Rows handed over one at a time: across the blocks a PostgreSQL cursor
-    // fetches inside a transaction, and stopped early.
+    // Rows handed over one at a time as they arrive (PostgreSQL's single-row
+    // mode, SQLite's per-row function), to the end or stopped early, with
+    // the transaction and the connection going on after either.
     void rowsInBlocks_data() { addBackendRows(); }
     void rowsInBlocks()
     {
