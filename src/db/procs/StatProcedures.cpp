@@ -1,6 +1,7 @@
-// The statistics package TJ_SORT: the base query of a statistic run once per
-// class condition (GetCommonSortData) or once for its rows (GetBulkData),
-// every value made one text with its fields separated by ",".
+// The statistics package TJ_SORT: the value of a statistic's base query
+// under each class condition (GetCommonSortData), or its rows
+// (GetBulkData), every value made one text with its fields separated by
+// ",".
 
 #include "db/OraError.h"
 #include "db/procs/Procedures.h"
