@@ -1,28 +1,16 @@
 #include "db/PgBackend.h"
 
 #include "db/OraError.h"
+#include "db/PgOids.h"
 #include "db/PgResultGuard.h"
 
 #include <libpq-fe.h>
 
 #include <algorithm>
-#include <charconv>
 
 namespace kestra {
 
 namespace {
-
-// Type oids of the built-in types the client reads.
-enum Oid : unsigned {
-    BoolOid = 16,
-    Int8Oid = 20,
-    Int2Oid = 21,
-    Int4Oid = 23,
-    OidOid = 26,
-    Float4Oid = 700,
-    Float8Oid = 701,
-    NumericOid = 1700,
-};
 
 QueryResult::ColumnType columnType(unsigned oid)
 {
@@ -458,14 +446,7 @@ PGresult *PgBackend::execParams(const QString &sql, const QVariantList &params, 
         return behindQueue(queued(sql, params, true), error);
     running_ = sql;
     QList<QByteArray> storage;
-    storage.reserve(params.size());
-    QList<const char *> values;
-    values.reserve(params.size());
-    for (const QVariant &v : params) {
-        bool isNull = false;
-        storage.append(pgParamText(v, isNull));
-        values.append(isNull ? nullptr : storage.last().constData());
-    }
+    const QList<const char *> values = pgParamValues(params, storage);
     // Parsing and planning cost the server more than running one of these
     // key lookups: each text is prepared once per connection. A prepare
     // that fails must find the procedure's savepoint set.
@@ -517,60 +498,6 @@ bool PgBackend::exec(const QString &sql, const QVariantList &params, DbError &er
     return true;
 }
 
-// A row of a result, read in place: whole and binary numbers from their
-// text, a NUMERIC as its text (its decimal places kept).
-class PgRowView final : public RowView {
-public:
-    explicit PgRowView(PGresult *res) : res_(res)
-    {
-        for (int c = 0; c < PQnfields(res); ++c) {
-            const unsigned oid = PQftype(res, c);
-            types_.append(oid == Int2Oid || oid == Int4Oid || oid == Int8Oid || oid == OidOid ? Integer
-                          : oid == Float4Oid || oid == Float8Oid                              ? Real
-                          : oid == NumericOid                                                 ? Decimal
-                                                                                              : Text);
-        }
-    }
-    void setRow(int row) { row_ = row; }
-    int size() const override { return int(types_.size()); }
-    Type type(int column) const override { return PQgetisnull(res_, row_, column) ? Null : types_.at(column); }
-    qint64 integer(int column) const override
-    {
-        const QByteArrayView t = text(column);
-        qint64 v = 0;
-        std::from_chars(t.data(), t.data() + t.size(), v);
-        return v;
-    }
-    double real(int column) const override
-    {
-        const QByteArrayView t = text(column);
-        double v = 0;
-        std::from_chars(t.data(), t.data() + t.size(), v);
-        return v;
-    }
-    QByteArrayView text(int column) const override
-    {
-        return QByteArrayView(PQgetvalue(res_, row_, column), PQgetlength(res_, row_, column));
-    }
-
-private:
-    PGresult *res_;
-    int row_ = 0;
-    QList<Type> types_;
-};
-
-// Hands over a result's rows; false when `each` stopped.
-static bool pgEachRow(PGresult *res, const RowSink &each)
-{
-    PgRowView view(res);
-    for (int r = 0; r < PQntuples(res); ++r) {
-        view.setRow(r);
-        if (!each(view))
-            return false;
-    }
-    return true;
-}
-
 bool PgBackend::select(const QString &sql, const QVariantList &params, QList<Row> &rows, DbError &error)
 {
     PgResultGuard guard{execParams(sql, params, error)};
@@ -603,55 +530,6 @@ bool PgBackend::select(const QString &sql, const QVariantList &params, QList<Row
         rows.append(std::move(row));
     }
     return true;
-}
-
-// In single-row mode: the server sends the rows as it makes them (with a
-// parallel plan where it has one), and each is handed over as it arrives,
-// so that neither libpq nor the procedure holds them all. Behind queued
-// writes the select is read whole, after them.
-bool PgBackend::forEachRow(const QString &sql, const QVariantList &params, const RowSink &each, DbError &error)
-{
-    if (queueing_ || conn_ == nullptr) {
-        PgResultGuard whole{execParams(sql, params, error, false)};
-        if (whole.result == nullptr)
-            return false;
-        pgEachRow(whole.result, each);
-        return true;
-    }
-    running_ = sql;
-    if (!settleSavepoint(error))
-        return false;
-    QList<QByteArray> storage;
-    QList<const char *> values;
-    for (const QVariant &v : params) {
-        bool isNull = false;
-        storage.append(pgParamText(v, isNull));
-        values.append(isNull ? nullptr : storage.last().constData());
-    }
-    const QByteArray text = numberedPlaceholders(sql).toUtf8();
-    if (PQsendQueryParams(conn_, text.constData(), int(values.size()), nullptr, values.constData(), nullptr, nullptr,
-                          0) != 1 ||
-        PQsetSingleRowMode(conn_) != 1) {
-        error = errorOf(nullptr);
-        while (PGresult *r = PQgetResult(conn_))
-            PQclear(r);
-        return false;
-    }
-    // Every result is read to the end, even after the sink has stopped:
-    // the connection is free only then.
-    bool going = true;
-    bool failed = false;
-    while (PGresult *r = PQgetResult(conn_)) {
-        const ExecStatusType status = PQresultStatus(r);
-        if (status == PGRES_SINGLE_TUPLE && going && !failed)
-            going = pgEachRow(r, each);
-        else if (status != PGRES_SINGLE_TUPLE && status != PGRES_TUPLES_OK && !failed) {
-            failed = true;
-            error = errorOf(r);
-        }
-        PQclear(r);
-    }
-    return !failed;
 }
 
 QString PgBackend::serverNow()

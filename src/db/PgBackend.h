@@ -122,6 +122,9 @@ private:
 
 // A parameter as libpq takes it: text, or null.
 QByteArray pgParamText(const QVariant &value, bool &isNull);
+// The parameters as libpq's value array, their texts kept in `storage`
+// (reserved first: the pointers point into it).
+QList<const char *> pgParamValues(const QVariantList &params, QList<QByteArray> &storage);
 
 // "?" placeholders outside quotes -> "$1", "$2", ...
 QString numberedPlaceholders(const QString &sql);

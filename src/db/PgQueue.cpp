@@ -34,6 +34,20 @@ QString numberedPlaceholders(const QString &sql)
     return out;
 }
 
+QList<const char *> pgParamValues(const QVariantList &params, QList<QByteArray> &storage)
+{
+    storage.clear();
+    storage.reserve(params.size());
+    QList<const char *> values;
+    values.reserve(params.size());
+    for (const QVariant &v : params) {
+        bool isNull = false;
+        storage.append(pgParamText(v, isNull));
+        values.append(isNull ? nullptr : storage.last().constData());
+    }
+    return values;
+}
+
 QByteArray pgParamText(const QVariant &value, bool &isNull)
 {
     isNull = value.isNull();

@@ -198,22 +198,15 @@ StatConditions::Truth StatConditions::Node::truth(const QList<StatValue> &values
         return static_cast<Truth>(known);
     };
     switch (kind) {
-    case Or: {
-        Truth result = Truth::False;
-        for (const Node &c : children) {
-            const Truth t = of(c);
-            if (t == Truth::True)
-                return t;
-            if (t == Truth::Unknown)
-                result = t;
-        }
-        return result;
-    }
+    case Or:
     case And: {
-        Truth result = Truth::True;
+        // OR stops at the first true term, AND at the first false one; an
+        // unknown term leaves the rest unknown unless one of them decides.
+        const Truth decides = kind == Or ? Truth::True : Truth::False;
+        Truth result = kind == Or ? Truth::False : Truth::True;
         for (const Node &c : children) {
             const Truth t = of(c);
-            if (t == Truth::False)
+            if (t == decides)
                 return t;
             if (t == Truth::Unknown)
                 result = t;

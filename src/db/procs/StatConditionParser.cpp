@@ -34,40 +34,31 @@ private:
 
     bool orExpression(CondNode &out)
     {
-        CondNode first;
-        if (!andExpression(first))
-            return false;
-        if (!word(QLatin1StringView("OR"))) {
-            out = std::move(first);
-            return true;
-        }
-        out.kind = CondNode::Or;
-        out.children.push_back(std::move(first));
-        while (word(QLatin1StringView("OR"))) {
-            next();
-            CondNode more;
-            if (!andExpression(more))
-                return false;
-            out.children.push_back(std::move(more));
-        }
-        return true;
+        return chain(out, QLatin1StringView("OR"), CondNode::Or, &ConditionParser::andExpression);
     }
 
     bool andExpression(CondNode &out)
     {
+        return chain(out, QLatin1StringView("AND"), CondNode::And, &ConditionParser::notExpression);
+    }
+
+    // Terms joined by one keyword (a OR b OR c): a node of that kind over
+    // them, or the term itself when it stands alone.
+    bool chain(CondNode &out, QLatin1StringView keyword, CondNode::Kind kind, bool (ConditionParser::*term)(CondNode &))
+    {
         CondNode first;
-        if (!notExpression(first))
+        if (!(this->*term)(first))
             return false;
-        if (!word(QLatin1StringView("AND"))) {
+        if (!word(keyword)) {
             out = std::move(first);
             return true;
         }
-        out.kind = CondNode::And;
+        out.kind = kind;
         out.children.push_back(std::move(first));
-        while (word(QLatin1StringView("AND"))) {
+        while (word(keyword)) {
             next();
             CondNode more;
-            if (!notExpression(more))
+            if (!(this->*term)(more))
                 return false;
             out.children.push_back(std::move(more));
         }
